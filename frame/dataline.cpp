@@ -1,0 +1,103 @@
+// The card line reader: data lines of the deck into words.
+#include "dataline.h"
+
+#include <cstring>
+
+#include "exponentrepair.h"
+
+using abimport_detail::repairExponent;
+
+namespace {
+
+constexpr unsigned kFixedFieldWidth = 10;
+constexpr unsigned kClearedWordBytes = 12;  // ten characters, a repair 'e' and a NUL
+
+}  // namespace
+
+DataLine::LineKind DataLine::readDataOrKeywordLine() {
+    std::memset(lineBuffer, 0, kLineBufferSize);
+    if (flags & kKeywordReached) return LineKind::Keyword;
+    flags = 0;
+    endOfFile = false;
+    for (;;) {
+        if (!std::fgets(lineBuffer, kLineBufferSize, file)) {
+            endOfFile = true;
+            return LineKind::End;
+        }
+        if (lineBuffer[0] == '$') {
+            std::memset(lineBuffer, 0, kLineBufferSize);
+            continue;
+        }
+        if (lineBuffer[0] == '*') {
+            flags |= kKeywordReached;
+            std::memcpy(keywordLine, lineBuffer, kLineBufferSize);
+            return LineKind::Keyword;
+        }
+        return LineKind::Data;
+    }
+}
+
+unsigned DataLine::cutCommaWords() {
+    wordIndex = 0;
+    char* cursor = lineBuffer;
+    while (wordIndex < kWordBufferCount) {
+        while (*cursor == ',') ++cursor;
+        if (*cursor == '\0') break;
+        char* token = cursor;
+        while (*cursor != '\0' && *cursor != ',') ++cursor;
+        const unsigned n = static_cast<unsigned>(cursor - token);
+        if (*cursor == ',') *cursor++ = '\0';
+
+        char* word = wordBuffers[wordIndex];
+        std::memset(word, 0, kClearedWordBytes);
+        const unsigned kept = n < kWordBufferSize - 2 ? n : kWordBufferSize - 2;
+        std::memcpy(word, token, kept);
+        word[repairExponent(word, kept)] = '\0';
+        ++wordIndex;
+    }
+    return wordIndex;
+}
+
+unsigned DataLine::cutFixedWords(unsigned requested) {
+    wordIndex = 0;
+    filledCount = 0;
+    if (requested > kMaxFixedFields) requested = kMaxFixedFields;
+    for (unsigned i = 0; i < requested; ++i) {
+        char* word = wordBuffers[i];
+        std::memset(word, 0, kClearedWordBytes);
+        std::memcpy(word, lineBuffer + kFixedFieldWidth * i, kFixedFieldWidth);
+        repairExponent(word, kFixedFieldWidth);
+        if (word[0] != '\0' && word[0] != '\n') ++filledCount;
+    }
+    wordIndex = requested;
+    return filledCount;
+}
+
+char** DataLine::readNextCardAsWords(unsigned& count) {
+    switch (readDataOrKeywordLine()) {
+    case LineKind::Keyword:
+    case LineKind::End:
+        count = 0;
+        return wordBuffers;
+    case LineKind::Data:
+        break;
+    }
+    flags |= kCardRead;
+    count = std::strchr(lineBuffer, ',') ? cutCommaWords() : cutFixedWords(count);
+    flags &= ~kCardRead;
+    if (lineBuffer[0] == '\0') count = 0;
+    return wordBuffers;
+}
+
+char* DataLine::readNextCardAsLine(unsigned& count) {
+    switch (readDataOrKeywordLine()) {
+    case LineKind::Keyword:
+    case LineKind::End:
+        count = 0;
+        return lineBuffer;
+    case LineKind::Data:
+        break;
+    }
+    if (lineBuffer[0] == '\0') count = 0;
+    return lineBuffer;
+}

@@ -1,0 +1,92 @@
+#include "importbase.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "../model/linefields.h"
+#include "../model/numbertext.h"
+
+ImportBase::~ImportBase() = default;
+
+bool ImportBase::atEndOfKeyword() const {
+    return wordCount == 0 && (dataLine->flags & DataLine::kKeywordReached);
+}
+
+bool ImportBase::readWords(unsigned count) {
+    wordCount = count;
+    words = dataLine->readNextCardAsWords(wordCount);
+    return !atEndOfKeyword();
+}
+
+void ImportBase::reportAndBuild(const WordCard& layout) {
+    if (layout.ids.kind != IdStep::None && (Card::contFlag & Card::kReportIds)) {
+        if (layout.ids.kind == IdStep::Report) {
+            IdTable t = layout.ids.table;
+            addIDToRefFile(words, t.count, t.pos, t.code1, t.code2, importObject);
+        } else {
+            layout.ids.airbag(words, wordCount, 0, importObject);
+        }
+    }
+    if (Card::contFlag & Card::kBuildCards) {
+        card = new Card;
+        card->name = layout.name;
+        // A comma line can deliver more words than the card has fields.
+        unsigned fieldCount = std::min(wordCount, layout.count);
+        card->addFields(fieldCount, layout.types, layout.names, words);
+        importObject->cards.push_back(card);
+    }
+}
+
+bool ImportBase::readCard(const WordCard& layout) {
+    if (!readWords(layout.count)) return false;
+    reportAndBuild(layout);
+    return true;
+}
+
+bool ImportBase::readRepeated(const WordCard& layout, unsigned count) {
+    for (unsigned pass = 0; pass != count; ++pass) {
+        if (!readCard(layout)) return false;
+        if (atEndOfFile()) break;
+    }
+    return true;
+}
+
+bool ImportBase::readLineCard(const LineCard& layout) {
+    wordCount = layout.count;
+    line = dataLine->readNextCardAsLine(wordCount);
+    if (atEndOfKeyword()) return false;
+
+    if (Card::contFlag & Card::kReportIds) {
+        // The field texts as the card step cuts them, taken from a copy before
+        // that step splits a comma line in place. Fields the line does not
+        // reach have empty texts.
+        constexpr unsigned kMaxFields = 8;
+        constexpr unsigned kSize = abimport_detail::LineFields::kFieldBufferSize;
+        char copy[DataLine::kLineBufferSize];
+        std::copy(line, line + DataLine::kLineBufferSize, copy);
+        copy[DataLine::kLineBufferSize - 1] = '\0';
+        char texts[kMaxFields][kSize] = {};
+        char* list[kMaxFields];
+        abimport_detail::LineFields cut(copy);
+        const unsigned n = std::min(layout.count, kMaxFields);
+        for (unsigned i = 0; i < n; ++i) {
+            list[i] = texts[i];
+            if (const char* text = cut.next(layout.widths[i])) {
+                std::memcpy(texts[i], text, strnlen(text, kSize - 1));
+            }
+        }
+        IdTable t = layout.ids;
+        addIDToRefFile(list, t.count, t.pos, t.code1, t.code2, importObject);
+    }
+    if (Card::contFlag & Card::kBuildCards) {
+        card = new Card;
+        card->name = layout.name;
+        card->addFields(wordCount, layout.types, layout.widths, layout.names, line);
+        importObject->cards.push_back(card);
+    }
+    return true;
+}
+
+unsigned ImportBase::numberAt(unsigned pos) const {
+    return hasWordAt(pos) ? abimport_detail::textToU32(words[pos]) : 0;
+}

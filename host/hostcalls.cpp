@@ -1,0 +1,70 @@
+#include "hostcalls.h"
+
+namespace {
+
+HostCallListener* listenerOf(ImportObject* importObject) {
+    auto* host = dynamic_cast<HostImportObject*>(importObject);
+    return host ? host->listener : nullptr;
+}
+
+int passAirbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                   ImportObject* importObject) {
+    if (HostCallListener* listener = listenerOf(importObject)) {
+        listener->airbagCall(kind, words, wordCount);
+    }
+    return 0;
+}
+
+}  // namespace
+
+const char* hostCallName(HostCallKind kind) {
+    switch (kind) {
+    case HostCallKind::IdReport: return "addIDToRefFile";
+    case HostCallKind::AirbagFind: return "airbagFind";
+    case HostCallKind::AirbagVentHoleFind: return "airbagVentHoleFind";
+    case HostCallKind::AirbagAdvancedAle: return "airbagAdvancedAle";
+    }
+    return "";
+}
+
+HostCallListener::~HostCallListener() = default;
+
+void HostCallRecorder::idReport(char** words, unsigned idCount, const unsigned* idPos,
+                                const unsigned* idCode1, const unsigned* idCode2) {
+    HostCall call{HostCallKind::IdReport, idCount, {}, {}, {}, {}};
+    for (unsigned k = 0; k < idCount; ++k) {
+        call.idPos.push_back(idPos[k]);
+        call.idCode1.push_back(idCode1[k]);
+        call.idCode2.push_back(idCode2[k]);
+        call.words.push_back(wordText(words, idPos[k]));
+    }
+    calls.push_back(std::move(call));
+}
+
+void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned wordCount) {
+    HostCall call{kind, wordCount, {}, {}, {}, {}};
+    for (unsigned k = 0; k < wordCount && k < DataLine::kWordBufferCount; ++k) {
+        call.words.push_back(wordText(words, k));
+    }
+    calls.push_back(std::move(call));
+}
+
+int addIDToRefFile(char** words, unsigned& idCount, unsigned* idPos, unsigned* idCode1,
+                   unsigned* idCode2, ImportObject* importObject) {
+    if (HostCallListener* listener = listenerOf(importObject)) {
+        listener->idReport(words, idCount, idPos, idCode1, idCode2);
+    }
+    return 0;
+}
+
+int airbagFind(char** words, unsigned& wordCount, unsigned, ImportObject* importObject) {
+    return passAirbagCall(HostCallKind::AirbagFind, words, wordCount, importObject);
+}
+
+int airbagVentHoleFind(char** words, unsigned& wordCount, unsigned, ImportObject* importObject) {
+    return passAirbagCall(HostCallKind::AirbagVentHoleFind, words, wordCount, importObject);
+}
+
+int airbagAdvancedAle(char** words, unsigned& wordCount, unsigned, ImportObject* importObject) {
+    return passAirbagCall(HostCallKind::AirbagAdvancedAle, words, wordCount, importObject);
+}

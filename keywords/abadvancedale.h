@@ -1,0 +1,30 @@
+#pragma once
+
+#include "../frame/importbase.h"
+
+// The advanced ALE airbag keyword: three ID cards, the mesh card, mesh
+// details when all three mesh sizes are non-zero, two control-volume cards
+// and NAIR air cards.
+class ABIMPORT_API ABAdvancedALE : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABAdvancedALE() override;
+    void readBagIDs();
+    void readHoleIDs();
+    void readInflIDs();
+    void readALEMesh();
+
+    unsigned nx = 0;
+    unsigned ny = 0;
+    unsigned nz = 0;
+    unsigned nAir = 0;
+
+private:
+    friend unsigned importABAdvancedALE(DataLine*, ImportObject*);
+    // The three ID cards differ only in their names and second code.
+    void readIdCard(const char* cardName, const char** names, unsigned secondCode);
+    bool readMeshDetails();
+    bool readCVCard1();
+    bool readCVCard2();
+    bool readAirCards();
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "../frame/importbase.h"
+
+// The airbag interaction keyword: one card of two airbags, area, scale factor,
+// part, load curve and flow flag.
+class ABIMPORT_API ABInteraction : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABInteraction() override;
+    void readInteraction();
+};

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "../frame/importbase.h"
+
+// The airbag reference geometry keyword: one node line after another (node
+// number in 8 columns, three coordinates in 16 columns each) up to the next
+// keyword line. Its birth and RDT variants share the node reader below.
+class ABIMPORT_API ABReferenceGeometry : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABReferenceGeometry() override;
+    void readNodeInfo();
+};
+
+// The node reader of all four reference geometry importers: reads one node
+// line as a "NodeInfo" card. Leaves wordCount at 0 once the keyword or the
+// file has ended.
+void readReferenceNode(ImportBase& importer);
+
+// The single "BIRTH" value that the birth variants read before their nodes.
+void readBirthCard(ImportBase& importer);
+
+// The import of every variant: the birth card when asked, then node lines
+// for as long as they come.
+template <class Importer>
+unsigned importReferenceNodes(DataLine* dataLine, ImportObject* importObject, bool withBirth) {
+    Importer importer(dataLine, importObject);
+    if (withBirth) readBirthCard(importer);
+    do {
+        importer.readNodeInfo();
+    } while (importer.wordCount != 0);
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "abreferencegeometry.h"
+
+// Importer of the RDT form of the reference geometry with a birth card first.
+class ABIMPORT_API ABRefGeoBirthRDT : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABRefGeoBirthRDT() override;
+    void readNodeInfo();
+};

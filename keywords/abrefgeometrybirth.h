@@ -1,0 +1,11 @@
+#pragma once
+
+#include "abreferencegeometry.h"
+
+// Importer of the reference geometry with a birth card first.
+class ABIMPORT_API ABRefGeometryBirth : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABRefGeometryBirth() override;
+    void readNodeInfo();
+};

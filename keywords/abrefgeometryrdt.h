@@ -1,0 +1,11 @@
+#pragma once
+
+#include "abreferencegeometry.h"
+
+// Importer of the RDT form of the plain reference geometry.
+class ABIMPORT_API ABRefGeometryRDT : public ImportBase {
+public:
+    using ImportBase::ImportBase;
+    ~ABRefGeometryRDT() override;
+    void readNodeInfo();
+};

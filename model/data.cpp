@@ -1,0 +1,90 @@
+#include "data.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#include "aligntext.h"
+
+using abimport_detail::writeAligned;
+
+namespace {
+
+// The getters of the value classes report a type mismatch on standard output.
+void reportWrongType(const char* message) {
+    std::cout << message << std::endl;
+}
+
+char emptyText[1] = "";
+
+}  // namespace
+
+void Data::value(unsigned int* out) { *out = 0; }
+void Data::value(int* out) { *out = 0; }
+void Data::value(double* out) { *out = 0.0; }
+void Data::value(char** out) { *out = emptyText; }
+
+void UInteger::tostring(char* out) {
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%u", val);
+    writeAligned(out, text, static_cast<size_t>(n), width);
+}
+
+void UInteger::value(unsigned int* out) {
+    if (typeCode == kUnsignedCode) {
+        *out = val;
+        return;
+    }
+    *out = 0;
+    reportWrongType("wrong data type sent to get unsigned int value");
+}
+
+void Integer::tostring(char* out) {
+    char text[16];
+    const int n = std::snprintf(text, sizeof text, "%d", val);
+    writeAligned(out, text, static_cast<size_t>(n), width);
+}
+
+void Integer::value(int* out) {
+    if (typeCode == kIntegerCode) {
+        *out = val;
+        return;
+    }
+    *out = 0;
+    reportWrongType("wrong data type sent to get int value");
+}
+
+void Double::value(double* out) {
+    if (typeCode == kDoubleCode) {
+        *out = val;
+        return;
+    }
+    *out = 0.0;
+    reportWrongType("wrong data type sent to get double value");
+}
+
+CharArray::CharArray(uint32_t fieldWidth, const char* text)
+    : Data(kTextCode, fieldWidth), val(text ? strdup(text) : nullptr) {}
+
+CharArray::~CharArray() {
+    if (val) free(val);
+}
+
+void CharArray::tostring(char* out) {
+    const char* text = val ? val : "";
+    writeAligned(out, text, std::strlen(text), width);
+}
+
+void CharArray::value(char** out) {
+    if (typeCode == kTextCode) {
+        *out = val;
+        return;
+    }
+    *out = nullptr;
+    reportWrongType("wrong data type sent to get char array");
+}
+
+void BlankObject::tostring(char* out) {
+    writeAligned(out, " ", 1, width, true);
+}

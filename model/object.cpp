@@ -1,0 +1,5 @@
+#include "object.h"
+
+void Object::tostring(char*) {}
+void Object::tostring(std::string&) {}
+Object::~Object() = default;
