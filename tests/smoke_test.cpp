@@ -6,10 +6,12 @@
 #include "frame/hostinterface.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
+#include "deckfile.h"
 
 TEST(Smoke, InteractionImports) {
     const char deck[] = "*AIRBAG_INTERACTION\n         1         2       1.5       1.0        10        20         0\n*END\n";
-    FILE* f = fmemopen(const_cast<char*>(deck), sizeof deck - 1, "r");
+    DeckFile file(deck);
+    FILE* f = file.get();
     DataLine dl(f);
     ABImport reg;
     reg.initABALETypesAndFunctions();
@@ -21,5 +23,5 @@ TEST(Smoke, InteractionImports) {
     io.cards[0]->tostring(text);
     std::printf("%s", text.c_str());
     ASSERT_EQ(rec.calls.size(), 1u);
-    fclose(f);
+
 }
