@@ -1,0 +1,3 @@
+#include "version.h"
+
+const char* abimportLibraryVersion() { return ABIMPORT_VERSION_STRING; }
