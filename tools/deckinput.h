@@ -1,0 +1,32 @@
+// One deck named on the command line, opened for reading: a file, or
+// standard input for "-".
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+class DeckInput {
+public:
+    explicit DeckInput(const std::string& path);
+    ~DeckInput();
+    DeckInput(const DeckInput&) = delete;
+    DeckInput& operator=(const DeckInput&) = delete;
+
+    // Null when the deck could not be opened; error() then says why.
+    FILE* file() const { return file_; }
+    // Why the deck cannot be read, or empty.
+    const std::string& error() const { return error_; }
+    // After the import: whether reading failed on the way (not just ended);
+    // error() then says why.
+    bool readFailed();
+    // The path, or "standard input" for "-".
+    const std::string& name() const { return name_; }
+
+private:
+    void fail(int errorNumber);
+
+    std::string name_;
+    FILE* file_ = nullptr;
+    bool owned_ = false;
+    std::string error_;
+};

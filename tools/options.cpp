@@ -1,0 +1,126 @@
+#include "options.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kSeeHelp = " (see abimport --help)";
+
+bool hexDigit(char c, unsigned& value) {
+    if (c >= '0' && c <= '9') value = static_cast<unsigned>(c - '0');
+    else if (c >= 'a' && c <= 'f') value = static_cast<unsigned>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F') value = static_cast<unsigned>(c - 'A' + 10);
+    else return false;
+    return true;
+}
+
+// Sets the output mode once; a second, different mode is an error.
+bool chooseMode(Options& options, bool& chosen, OutputMode mode, const std::string& option,
+                std::string& error) {
+    if (chosen && options.mode != mode) {
+        error = "option '" + option + "' conflicts with an earlier output option" + kSeeHelp;
+        return false;
+    }
+    chosen = true;
+    options.mode = mode;
+    return true;
+}
+
+}  // namespace
+
+bool parseFlagWord(const std::string& text, unsigned& out) {
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const unsigned base = hex ? 16 : 10;
+    const size_t start = hex ? 2 : 0;
+    if (text.size() == start) return false;
+    uint64_t value = 0;
+    for (size_t i = start; i < text.size(); ++i) {
+        unsigned digit;
+        if (!hexDigit(text[i], digit) || digit >= base) return false;
+        value = value * base + digit;
+        if (value > UINT32_MAX) return false;
+    }
+    out = static_cast<unsigned>(value);
+    return true;
+}
+
+ParsedOptions parseOptions(int argc, const char* const* argv) {
+    ParsedOptions parsed;
+    Options& options = parsed.options;
+    std::string& error = parsed.error;
+    bool modeChosen = false;
+    bool optionsEnded = false;
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            options.decks.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--json") {
+            if (!chooseMode(options, modeChosen, OutputMode::Json, arg, error)) return parsed;
+        } else if (arg == "--summary") {
+            if (!chooseMode(options, modeChosen, OutputMode::Summary, arg, error)) return parsed;
+        } else if (arg == "-q" || arg == "--quiet") {
+            if (!chooseMode(options, modeChosen, OutputMode::Quiet, arg, error)) return parsed;
+        } else if (arg == "--flags" || arg.compare(0, 8, "--flags=") == 0) {
+            std::string value;
+            if (arg.size() > 7) {
+                value = arg.substr(8);
+            } else if (i + 1 < argc) {
+                value = argv[++i];
+            } else {
+                error = std::string("option '--flags' needs a value") + kSeeHelp;
+                return parsed;
+            }
+            if (!parseFlagWord(value, options.flags)) {
+                error = "invalid value '" + value +
+                        "' for '--flags': expected a decimal number or 0x and hex digits, "
+                        "at most 0xffffffff";
+                return parsed;
+            }
+        } else {
+            error = "unknown option '" + arg + "'" + kSeeHelp;
+            return parsed;
+        }
+    }
+    if (options.decks.empty() && !options.help && !options.version) {
+        error = std::string("no deck given") + kSeeHelp;
+    }
+    return parsed;
+}
+
+const char* usageText() {
+    return "Usage: abimport [OPTION]... DECK...\n"
+           "Imports the airbag keywords of each keyword input DECK through the airbag\n"
+           "import library and prints the result. DECK '-' is standard input. Several\n"
+           "decks are handled one after the other.\n"
+           "\n"
+           "Output (one of):\n"
+           "  (default)      the imported keywords written back as deck text: the title\n"
+           "                 line of each keyword, then the text of each of its cards\n"
+           "  --json         JSON Lines, one event per line: keyword, the host calls of\n"
+           "                 its import (addIDToRefFile, airbagFind, airbagVentHoleFind,\n"
+           "                 airbagAdvancedAle) and its cards; with several decks each\n"
+           "                 deck starts with a {\"event\":\"deck\",\"path\":...} line\n"
+           "  --summary      keywords by title, cards by name and the reported IDs by\n"
+           "                 kind; blank, zero and non-numeric ID fields count as none\n"
+           "  -q, --quiet    import only and print nothing\n"
+           "\n"
+           "Other options:\n"
+           "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"
+           "                 0x2 keep field names, 0x4 build cards, 0x10 report IDs\n"
+           "  -h, --help     print this help and exit\n"
+           "  --version      print the tool's and the loaded library's version and exit\n"
+           "  --             treat every later argument as a deck\n"
+           "\n"
+           "Exit status: 0 when every deck was read, 1 when a deck could not be read\n"
+           "(the other decks are still handled), 2 for a bad command line.\n";
+}

@@ -1,0 +1,29 @@
+// The command line of abimport: what to print, the flag word and the decks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class OutputMode { WriteBack, Json, Summary, Quiet };
+
+struct Options {
+    OutputMode mode = OutputMode::WriteBack;
+    unsigned flags = 0x16;  // Card::contFlag: keep names, build cards, report IDs
+    bool help = false;
+    bool version = false;
+    std::vector<std::string> decks;  // "-" is standard input
+};
+
+// The outcome of parsing: the options, or one line naming what is wrong.
+struct ParsedOptions {
+    Options options;
+    std::string error;  // empty when the command line is good
+};
+
+ParsedOptions parseOptions(int argc, const char* const* argv);
+
+// Reads N as decimal or, after 0x/0X, as hex; digits only, at most 32 bits.
+bool parseFlagWord(const std::string& text, unsigned& out);
+
+// The --help text.
+const char* usageText();

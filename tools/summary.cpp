@@ -1,0 +1,84 @@
+#include "summary.h"
+
+#include <cstdlib>
+
+#include "idlabels.h"
+
+namespace {
+
+// The integer a reported word refers to, or false when it refers to nothing.
+bool referencedId(const char* word, long long& id) {
+    if (!word) return false;
+    char* end = nullptr;
+    id = std::strtoll(word, &end, 10);
+    return end != word && id != 0;
+}
+
+template <class Counts>
+size_t total(const Counts& counts) {
+    size_t sum = 0;
+    for (const auto& entry : counts) sum += entry.second;
+    return sum;
+}
+
+void printCount(FILE* out, const std::string& label, size_t count) {
+    std::fprintf(out, "  %-40s %10zu\n", label.c_str(), count);
+}
+
+}  // namespace
+
+void DeckSummary::keywordStarts(const KeywordTitle& keyword) {
+    ++keywords_[keyword.code];
+}
+
+void DeckSummary::keywordEnds(const KeywordTitle&, const ImportObject& target,
+                              size_t firstCard) {
+    for (size_t i = firstCard; i < target.cards.size(); ++i) {
+        if (!target.cards[i]) continue;
+        const std::string& name = target.cards[i]->name;
+        auto at = cardIndex_.find(name);
+        if (at == cardIndex_.end()) {
+            at = cardIndex_.emplace(name, cards_.size()).first;
+            cards_.emplace_back(name, 0);
+        }
+        ++cards_[at->second].second;
+    }
+}
+
+void DeckSummary::idReport(char** words, unsigned idCount, const unsigned* idPos,
+                           const unsigned* idCode1, const unsigned* idCode2) {
+    for (unsigned k = 0; k < idCount; ++k) {
+        IdGroup& group = idGroups_[{idCode1[k], idCode2[k]}];
+        long long id;
+        if (words && referencedId(words[idPos[k]], id)) {
+            ++group.references;
+            group.ids.insert(id);
+        }
+    }
+}
+
+void DeckSummary::airbagCall(HostCallKind kind, char**, unsigned) { ++lookups_[kind]; }
+
+void DeckSummary::print(FILE* out, const std::string& deckName) const {
+    std::fprintf(out, "deck %s\n", deckName.c_str());
+    std::fprintf(out, "keywords imported: %zu\n", total(keywords_));
+    for (const auto& entry : keywords_) printCount(out, keywordTitle(entry.first), entry.second);
+    std::fprintf(out, "cards built: %zu\n", total(cards_));
+    for (const auto& entry : cards_) printCount(out, entry.first, entry.second);
+    std::fprintf(out, "host lookups: %zu\n", total(lookups_));
+    for (const auto& entry : lookups_) printCount(out, hostCallName(entry.first), entry.second);
+
+    size_t references = 0;
+    for (const auto& entry : idGroups_) references += entry.second.references;
+    std::fprintf(out, "ID references: %zu\n", references);
+    if (idGroups_.empty()) return;
+    std::fprintf(out, "  %-40s %10s %10s\n", "kind (idCode1/idCode2)", "references",
+                 "distinct");
+    for (const auto& entry : idGroups_) {
+        const std::string label = std::string(idKindLabel(entry.first.first, entry.first.second)) +
+                                  " (" + std::to_string(entry.first.first) + "/" +
+                                  std::to_string(entry.first.second) + ")";
+        std::fprintf(out, "  %-40s %10zu %10zu\n", label.c_str(), entry.second.references,
+                     entry.second.ids.size());
+    }
+}

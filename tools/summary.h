@@ -1,0 +1,40 @@
+// The --summary output: a short report of one deck, gathered while it is
+// imported and printed at its end.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+
+class DeckSummary : public HostCallListener, public DeckObserver {
+public:
+    void keywordStarts(const KeywordTitle& keyword) override;
+    void keywordEnds(const KeywordTitle& keyword, const ImportObject& target,
+                     size_t firstCard) override;
+    // A reported field refers to an ID when its word reads as a non-zero
+    // integer, as a card field would read it; blank, zero and non-numeric
+    // fields refer to nothing.
+    void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
+                  const unsigned* idCode2) override;
+    void airbagCall(HostCallKind kind, char** words, unsigned wordCount) override;
+
+    void print(FILE* out, const std::string& deckName) const;
+
+private:
+    struct IdGroup {
+        size_t references = 0;
+        std::unordered_set<long long> ids;
+    };
+
+    std::map<unsigned, size_t> keywords_;                          // by code
+    std::vector<std::pair<std::string, size_t>> cards_;            // by name, first seen first
+    std::map<std::string, size_t> cardIndex_;
+    std::map<HostCallKind, size_t> lookups_;
+    std::map<std::pair<unsigned, unsigned>, IdGroup> idGroups_;
+};
