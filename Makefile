@@ -6,13 +6,14 @@ CMAKE_FLAGS ?=
 BASE_PACKAGES := cmake g++ make
 TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev
 
-.PHONY: all build test help
+.PHONY: all build test help demo
 
 all: build
 
 help:
 	@echo "make test       build and run every test (CTest)"
 	@echo "make build      build the library, the host and the tools"
+	@echo "make demo       build abimport and import examples/airbags.k"
 
 build:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
@@ -24,3 +25,9 @@ test:
 	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+demo:
+	@scripts/require-packages.sh $(BASE_PACKAGES)
+	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=OFF $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target abimport_cli
+	$(BUILD)/tools/abimport examples/airbags.k
