@@ -47,6 +47,7 @@ bool handleDeck(const std::string& path, const Options& options, const ABImport&
         DeckTextWriter writer(stdout);
         HostImportObject target;
         importDeck(dataLine, registry, target, &writer);
+        writer.deckEnds();
         break;
     }
     case OutputMode::Json: {

@@ -12,3 +12,5 @@ void DeckTextWriter::keywordEnds(const KeywordTitle& keyword, const ImportObject
     }
     std::fwrite(text.data(), 1, text.size(), out_);
 }
+
+void DeckTextWriter::deckEnds() { std::fputs("*END\n", out_); }
