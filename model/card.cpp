@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 #include "numbertext.h"
 
@@ -33,8 +34,11 @@ Card::~Card() {
 void Card::tostring(char*) {}
 
 void Card::addValue(Data* value, const char* fieldName) {
+    // Owned here until it is in the list: a null name throws while recording it.
+    std::unique_ptr<Data> owned(value);
     if (contFlag & kKeepNames) fieldNames.emplace_back(fieldName);
-    fields.push_back(value);
+    fields.push_back(owned.get());
+    owned.release();
 }
 
 void Card::addEmptyField(int, unsigned width) {
