@@ -150,9 +150,9 @@ TEST(JsonText, EscapesEveryByteAndKeepsDoublesExact) {
     const struct {
         double value;
         const char* expected;
-    } specials[] = {{HUGE_VAL, "\"inf\""}, {-HUGE_VAL, "\"-inf\""}, {std::nan(""), "\"nan\""},
+    } exactTexts[] = {{HUGE_VAL, "\"inf\""}, {-HUGE_VAL, "\"-inf\""}, {std::nan(""), "\"nan\""},
                     {-std::nan(""), "\"-nan\""}, {1.5, "1.5"}, {1e300, "1e+300"}};
-    for (const auto& s : specials) {
+    for (const auto& s : exactTexts) {
         std::string out;
         appendJsonDouble(out, s.value);
         EXPECT_EQ(out, s.expected);
