@@ -211,10 +211,11 @@ TEST(Reader, EndOfFileLeavesKeywordFlagClear) {
 // Each thread reads its own deck; a split with shared state would mix words.
 TEST(Reader, SeparateDecksReadOnSeparateThreads) {
     auto readAll = [](char tag, int* wrong) {
+        const Words expected = {std::string(1, tag), std::string("aa") + tag,
+                                std::string("bbb") + tag + "\n"};
         std::string text;
-        for (int i = 0; i < 2000; ++i) text += std::string(1, tag) + ",aa" + tag + ",bbb" + tag + "\n";
+        for (int i = 0; i < 2000; ++i) text += expected[0] + "," + expected[1] + "," + expected[2];
         Deck deck(text);
-        const Words expected = {std::string(1, tag), std::string("aa") + tag, std::string("bbb") + tag + "\n"};
         for (int i = 0; i < 2000; ++i) *wrong += deck.read(3) != expected;
     };
     int wrongA = 0, wrongB = 0;
