@@ -25,37 +25,27 @@ std::string joined(const std::vector<std::string>& items) {
     return out;
 }
 
+// A value's content through the getter for T, printed with format.
+template <typename T>
+std::string got(Data* value, const char* format) {
+    T content{};
+    value->value(&content);
+    char text[64];
+    std::snprintf(text, sizeof text, format, content);
+    return text;
+}
+
 // One entry per value: "code/width=content", content read through the getter
 // of the value's class ("_" for a placeholder, text in quotes).
 std::string describe(const Card& card) {
     std::string out;
     for (Data* value : card.fields) {
-        char content[64] = "_";
+        std::string content = "_";
         switch (value->typeCode) {
-        case kUnsignedCode: {
-            unsigned u;
-            value->value(&u);
-            std::snprintf(content, sizeof content, "%u", u);
-            break;
-        }
-        case kIntegerCode: {
-            int i;
-            value->value(&i);
-            std::snprintf(content, sizeof content, "%d", i);
-            break;
-        }
-        case kDoubleCode: {
-            double d;
-            value->value(&d);
-            std::snprintf(content, sizeof content, "%g", d);
-            break;
-        }
-        case kTextCode: {
-            char* text;
-            value->value(&text);
-            std::snprintf(content, sizeof content, "'%s'", text);
-            break;
-        }
+        case kUnsignedCode: content = got<unsigned>(value, "%u"); break;
+        case kIntegerCode: content = got<int>(value, "%d"); break;
+        case kDoubleCode: content = got<double>(value, "%g"); break;
+        case kTextCode: content = got<char*>(value, "'%s'"); break;
         }
         out += (out.empty() ? "" : " ") + std::to_string(value->typeCode) + "/" +
                std::to_string(value->width) + "=" + content;
@@ -67,6 +57,15 @@ std::string describe(const Card& card) {
 std::vector<const char*> fieldNamesFor(size_t n) {
     static const char* all[] = {"F0", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9"};
     return std::vector<const char*>(all, all + n);
+}
+
+// Word-list addFields with as many words taken as there are types.
+void addWords(Card& card, std::vector<unsigned> types, std::vector<const char*> names,
+              const std::vector<const char*>& words) {
+    std::vector<char*> list;
+    for (const char* w : words) list.push_back(const_cast<char*>(w));
+    unsigned count = static_cast<unsigned>(types.size());
+    card.addFields(count, types.data(), names.data(), list.data());
 }
 
 struct Expected {
@@ -111,11 +110,7 @@ TEST_F(CardTest, WordListFormConvertsByCodeAndRecordsNames) {
         SCOPED_TRACE(c.label);
         Card::contFlag = c.flag;
         Card card;
-        std::vector<char*> words;
-        for (const char* w : c.words) words.push_back(const_cast<char*>(w));
-        std::vector<const char*> names = fieldNamesFor(c.types.size());
-        unsigned count = static_cast<unsigned>(c.types.size());
-        card.addFields(count, c.types.data(), names.data(), words.data());
+        addWords(card, c.types, fieldNamesFor(c.types.size()), c.words);
         expectCard(card, c.want);
     }
 }
@@ -123,26 +118,15 @@ TEST_F(CardTest, WordListFormConvertsByCodeAndRecordsNames) {
 TEST_F(CardTest, AddFieldsAppendsAndTakesOnlyCountWords) {
     Card::contFlag = 0x2;
     Card card;
-    unsigned types[] = {1, 1};
-    const char* names[] = {"A", "B"};
-    char one[] = "1", two[] = "2";
-    char* words[] = {one, two};
-    unsigned count = 1;
-    card.addFields(count, types, names, words);
-    count = 2;
-    card.addFields(count, types, names, words);
+    addWords(card, {1}, {"A"}, {"1", "2"});
+    addWords(card, {1, 1}, {"A", "B"}, {"1", "2"});
     expectCard(card, {"1/10=1 1/10=1 1/10=2", "A|A|B", ""});
 }
 
 TEST_F(CardTest, MissingNameThrowsAndKeepsEarlierValues) {
     Card::contFlag = 0x2;
     Card card;
-    unsigned types[] = {1, 1};
-    const char* names[] = {"A", nullptr};
-    char one[] = "1", two[] = "2";
-    char* words[] = {one, two};
-    unsigned count = 2;
-    EXPECT_THROW(card.addFields(count, types, names, words), std::logic_error);
+    EXPECT_THROW(addWords(card, {1, 1}, {"A", nullptr}, {"1", "2"}), std::logic_error);
     expectCard(card, {"1/10=1", "A", ""});
 }
 
@@ -247,12 +231,7 @@ TEST_F(CardTest, TextHasHeaderOnlyWithNamesAndOneLineEnd) {
 TEST_F(CardTest, PlaceholderFromWordsWritesBlankColumns) {
     Card::contFlag = 0x2;
     Card card;
-    unsigned types[] = {1, 7};
-    const char* names[] = {"A", "B"};
-    char five[] = "5", any[] = "x";
-    char* words[] = {five, any};
-    unsigned count = 2;
-    card.addFields(count, types, names, words);
+    addWords(card, {1, 7}, {"A", "B"}, {"5", "x"});
     std::string out;
     card.tostring(out);
     EXPECT_EQ(out, "$        A          \n         5          \n");
