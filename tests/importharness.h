@@ -216,3 +216,8 @@ inline std::string commaDeck(const std::string& deck) {
         return line + "\n";
     });
 }
+
+// Both forms of a deck written with blank-separated words.
+using DeckForm = std::string (*)(const std::string&);
+inline std::string fixedForm(const std::string& deck) { return fixedDeck(deck); }
+const DeckForm kBothForms[] = {fixedForm, commaDeck};
