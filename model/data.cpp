@@ -6,8 +6,10 @@
 #include <iostream>
 
 #include "aligntext.h"
+#include "digittext.h"
 
 using abimport_detail::writeAligned;
+using abimport_detail::writeDigits;
 
 namespace {
 
@@ -27,8 +29,7 @@ void Data::value(char** out) { *out = emptyText; }
 
 void UInteger::tostring(char* out) {
     char text[16];
-    const int n = std::snprintf(text, sizeof text, "%u", val);
-    writeAligned(out, text, static_cast<size_t>(n), width);
+    writeAligned(out, text, writeDigits(text, val), width);
 }
 
 void UInteger::value(unsigned int* out) {
@@ -42,8 +43,11 @@ void UInteger::value(unsigned int* out) {
 
 void Integer::tostring(char* out) {
     char text[16];
-    const int n = std::snprintf(text, sizeof text, "%d", val);
-    writeAligned(out, text, static_cast<size_t>(n), width);
+    // The magnitude as unsigned, so that the most negative value has one too.
+    const uint32_t magnitude = val < 0 ? 0u - static_cast<uint32_t>(val) : static_cast<uint32_t>(val);
+    text[0] = '-';
+    const size_t sign = val < 0 ? 1 : 0;
+    writeAligned(out, text, sign + writeDigits(text + sign, magnitude), width);
 }
 
 void Integer::value(int* out) {

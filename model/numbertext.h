@@ -1,14 +1,106 @@
 // Numbers from field text, exactly as the C library's strtol (base 10) and
 // strtod read them. Internal to the library.
+//
+// Plain decimal text, by far the most common in a deck, takes a short exact
+// path; anything else (hex, inf, nan, very long or out-of-range numbers, text
+// without digits, spaces only some locales know) goes to the C library.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <cstdlib>
+#include <langinfo.h>
 
 namespace abimport_detail {
 
-inline long textToLong(const char* text) { return std::strtol(text, nullptr, 10); }
-inline double textToDouble(const char* text) { return std::strtod(text, nullptr); }
+// The white space that strtol and strtod skip in every locale.
+inline bool isPlainSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips plain white space and a sign; returns where the digits should start.
+inline const char* skipSpaceAndSign(const char* p, bool& negative) {
+    while (isPlainSpace(*p)) ++p;
+    negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    return p;
+}
+
+inline long textToLong(const char* text) {
+    static_assert(sizeof(long) >= 8, "18 decimal digits must fit a long");
+    bool negative;
+    const char* p = skipSpaceAndSign(text, negative);
+    if (!isDigit(*p)) return std::strtol(text, nullptr, 10);
+    // Up to 18 digits cannot overflow; longer runs are left to strtol.
+    long value = 0;
+    for (int n = 0; isDigit(*p); ++p) {
+        if (++n > 18) return std::strtol(text, nullptr, 10);
+        value = value * 10 + (*p - '0');
+    }
+    return negative ? -value : value;
+}
+
+// strtod for plain decimal text: [sign] digits [. digits] [e [sign] digits].
+// When the significand has at most 19 digits and is at most 2^53, and the
+// decimal exponent is within 22, significand and power of ten are exact
+// doubles, so one multiplication or division rounds the exact value once, as
+// strtod does, in whatever rounding mode is set.
+inline double textToDouble(const char* text) {
+#if FLT_EVAL_METHOD == 0
+    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    // The locale decides the decimal point; only '.' is read here.
+    const char* radix = nl_langinfo(RADIXCHAR);
+    if (radix[0] != '.' || radix[1] != '\0') return std::strtod(text, nullptr);
+    bool negative;
+    const char* p = skipSpaceAndSign(text, negative);
+    const bool leadingPoint = *p == '.';
+    if (!isDigit(leadingPoint ? p[1] : *p)) return std::strtod(text, nullptr);
+    if (*p == '0' && (p[1] == 'x' || p[1] == 'X')) return std::strtod(text, nullptr);
+
+    uint64_t significand = 0;
+    int digits = 0;    // significant digits taken, leading zeros not counted
+    int exponent = 0;  // decimal exponent of the significand's last digit
+    for (; isDigit(*p); ++p) {
+        if (significand == 0 && *p == '0') continue;
+        if (++digits > 19) return std::strtod(text, nullptr);
+        significand = significand * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (*p == '.') {
+        for (++p; isDigit(*p); ++p) {
+            --exponent;
+            if (significand == 0 && *p == '0') continue;
+            if (++digits > 19) return std::strtod(text, nullptr);
+            significand = significand * 10 + static_cast<unsigned>(*p - '0');
+        }
+    }
+    if (*p == 'e' || *p == 'E') {
+        // An exponent counts only with at least one digit; strtod stops
+        // before the letter otherwise.
+        const char* q = p + 1;
+        const bool exponentNegative = *q == '-';
+        if (*q == '-' || *q == '+') ++q;
+        if (isDigit(*q)) {
+            int value = 0;
+            for (int n = 0; isDigit(*q); ++q) {
+                if (++n > 4) return std::strtod(text, nullptr);
+                value = value * 10 + (*q - '0');
+            }
+            exponent += exponentNegative ? -value : value;
+        }
+    }
+    // The sign goes on first, so that the one rounding step rounds the signed
+    // value, as strtod does in the directed rounding modes.
+    if (significand == 0) return negative ? -0.0 : 0.0;
+    if (significand > (uint64_t{1} << 53) || exponent < -22 || exponent > 22) {
+        return std::strtod(text, nullptr);
+    }
+    const double exact = negative ? -static_cast<double>(significand) : static_cast<double>(significand);
+    return exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
+#else
+    return std::strtod(text, nullptr);
+#endif
+}
 
 // strtol cut to its low 32 bits.
 inline uint32_t textToU32(const char* text) {
