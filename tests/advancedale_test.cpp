@@ -55,20 +55,9 @@ TEST_F(AdvancedAleTest, BuildsEveryCardAndMakesEveryCallInBothForms) {
 }
 
 TEST_F(AdvancedAleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
-    const std::string names = kChain + " MeshDetails CVCard1 CVCard2 AirCard AirCard";
-    const std::string calls = kIdReports + " addIDToRefFile";
-    struct Case {
-        unsigned flag;
-        std::string names, calls;
-    } cases[] = {{0x0, "", ""}, {0x4, names, ""}, {0x10, "", calls}, {0x14, names, calls}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.flag);
-        Card::contFlag = c.flag;
-        ImportRun run = runImport(importABAdvancedALE, commaDeck(kFullDeck));
-        EXPECT_EQ(run.names, c.names);
-        EXPECT_EQ(run.callNames, c.calls);
-        EXPECT_EQ(run.rest, "*END\n9,9\n");
-    }
+    expectFlagsOnlySelect(importABAdvancedALE, commaDeck(kFullDeck),
+                          kChain + " MeshDetails CVCard1 CVCard2 AirCard AirCard",
+                          kIdReports + " addIDToRefFile", "*END\n9,9\n");
 }
 
 TEST_F(AdvancedAleTest, MeshSizesAndAirCountSteerTheCards) {

@@ -221,3 +221,19 @@ inline std::string commaDeck(const std::string& deck) {
 using DeckForm = std::string (*)(const std::string&);
 inline std::string fixedForm(const std::string& deck) { return fixedDeck(deck); }
 const DeckForm kBothForms[] = {fixedForm, commaDeck};
+
+// Under Card::contFlag 0, 0x4, 0x10 and 0x14 the import reads the same lines:
+// cards (without names) only under 0x4, host calls only under 0x10.
+inline void expectFlagsOnlySelect(ImportFunction import, const std::string& deck,
+                                  const std::string& names, const std::string& callNames,
+                                  const std::string& rest) {
+    for (unsigned flag : {0x0u, 0x4u, 0x10u, 0x14u}) {
+        SCOPED_TRACE(flag);
+        Card::contFlag = flag;
+        ImportRun run = runImport(import, deck);
+        EXPECT_EQ(run.names, flag & 0x4 ? names : "");
+        EXPECT_EQ(run.callNames, flag & 0x10 ? callNames : "");
+        EXPECT_EQ(run.rest, rest);
+        for (const std::string& card : run.cards) EXPECT_EQ(card.find('='), std::string::npos);
+    }
+}
