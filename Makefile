@@ -6,7 +6,7 @@ CMAKE_FLAGS ?=
 BASE_PACKAGES := cmake g++ make
 TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev
 
-.PHONY: all build test help demo
+.PHONY: all build test help demo sanitize tsan fuzz memcheck
 
 all: build
 
@@ -15,6 +15,10 @@ help:
 	@echo "make build      build the library, the host and the tools"
 	@echo "make demo       build abimport and import examples/airbags.k"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
+	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
+	@echo "make tsan       the concurrency tests under ThreadSanitizer (build-tsan)"
+	@echo "make fuzz       fuzz the deck import for FUZZ_SECONDS (build-fuzz)"
+	@echo "make memcheck   abimport under valgrind on the example decks"
 
 build:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
@@ -32,6 +36,50 @@ demo:
 	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS) --target abimport_cli
 	$(BUILD)/tools/abimport examples/airbags.k
+
+# Sanitizer runs: any report fails the run (the build uses -fno-sanitize-recover).
+SANITIZE_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:exitcode=86 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1:exitcode=86 \
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+# Some kernels map memory where ThreadSanitizer cannot work; run without ASLR.
+NO_ASLR := $(shell setarch $$(uname -m) -R true 2>/dev/null && echo setarch $$(uname -m) -R)
+
+sanitize:
+	@scripts/require-packages.sh $(TEST_PACKAGES)
+	cmake -S . -B build-asan -DABIMPORT_BUILD_TESTS=ON -DABIMPORT_SANITIZE=address,undefined $(CMAKE_FLAGS)
+	cmake --build build-asan -j $(JOBS)
+	$(SANITIZE_ENV) ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	$(MAKE) tsan
+
+tsan:
+	@scripts/require-packages.sh $(TEST_PACKAGES)
+	cmake -S . -B build-tsan -DABIMPORT_BUILD_TESTS=ON -DABIMPORT_SANITIZE=thread $(CMAKE_FLAGS)
+	cmake --build build-tsan -j $(JOBS) --target threads_tests reader_tests
+	$(SANITIZE_ENV) $(NO_ASLR) build-tsan/tests/threads_tests
+	$(SANITIZE_ENV) $(NO_ASLR) build-tsan/tests/reader_tests --gtest_filter='*Thread*'
+
+FUZZ_SECONDS ?= 60
+FUZZ_PACKAGES := $(BASE_PACKAGES) clang-14 libclang-rt-14-dev
+
+# The corpus grows in build-fuzz/corpus across runs; findings land in
+# build-fuzz/findings/ and fail the run.
+fuzz:
+	@scripts/require-packages.sh $(FUZZ_PACKAGES)
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DABIMPORT_BUILD_TESTS=OFF \
+	  -DABIMPORT_BUILD_FUZZERS=ON -DABIMPORT_SANITIZE=address,undefined $(CMAKE_FLAGS)
+	cmake --build build-fuzz -j $(JOBS) --target deck_fuzzer
+	fuzz/corpus.sh build-fuzz/corpus
+	mkdir -p build-fuzz/findings
+	$(SANITIZE_ENV) build-fuzz/fuzz/deck_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	  -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
+
+memcheck: build
+	@scripts/require-packages.sh valgrind
+	for mode in --quiet --json --summary ""; do \
+	  valgrind --quiet --error-exitcode=1 --leak-check=full --show-leak-kinds=all \
+	    --errors-for-leak-kinds=all $(BUILD)/tools/abimport $$mode examples/*.k > /dev/null || exit 1; \
+	done
 
 # The library with its headers, the stand-in host, abimport, the CMake package
 # and the pkg-config files, under PREFIX (default /usr/local).

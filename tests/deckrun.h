@@ -1,0 +1,38 @@
+// Test helper: a whole deck imported through the stand-in host's loop, every
+// card and host call written down as one line each (as the importer harness
+// writes them), and every card's own deck text.
+#pragma once
+
+#include <string>
+
+#include "host/deckimport.h"
+#include "importharness.h"
+
+struct DeckRun {
+    size_t keywords = 0;
+    Lines cards;
+    Lines calls;
+    std::string text;
+
+    bool operator==(const DeckRun& o) const {
+        return keywords == o.keywords && cards == o.cards && calls == o.calls && text == o.text;
+    }
+};
+
+// Imports deck with the process's current Card::contFlag.
+inline DeckRun runDeck(const std::string& deck) {
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    DeckFile file(deck);
+    DataLine line(file.get());
+    HostCallRecorder recorder;
+    HostImportObject target(&recorder);
+    DeckRun run;
+    run.keywords = importDeck(line, registry, target);
+    for (Card* card : target.cards) {
+        run.cards.push_back(cardLine(*card));
+        card->tostring(run.text);
+    }
+    for (const HostCall& call : recorder.calls) run.calls.push_back(callLine(call));
+    return run;
+}
