@@ -63,17 +63,19 @@ bool ImportBase::readLineCard(const LineCard& layout) {
         constexpr unsigned kMaxFields = 8;
         constexpr unsigned kSize = abimport_detail::LineFields::kFieldBufferSize;
         char copy[DataLine::kLineBufferSize];
-        std::copy(line, line + DataLine::kLineBufferSize, copy);
-        copy[DataLine::kLineBufferSize - 1] = '\0';
-        char texts[kMaxFields][kSize] = {};
+        const size_t lineLength = strnlen(line, DataLine::kLineBufferSize - 1);
+        std::memcpy(copy, line, lineLength);
+        copy[lineLength] = '\0';
+        char texts[kMaxFields][kSize];
         char* list[kMaxFields];
         abimport_detail::LineFields cut(copy);
         const unsigned n = std::min(layout.count, kMaxFields);
         for (unsigned i = 0; i < n; ++i) {
             list[i] = texts[i];
-            if (const char* text = cut.next(layout.widths[i])) {
-                std::memcpy(texts[i], text, strnlen(text, kSize - 1));
-            }
+            const char* text = cut.next(layout.widths[i]);
+            const size_t length = text ? strnlen(text, kSize - 1) : 0;
+            std::memcpy(texts[i], text ? text : "", length);
+            texts[i][length] = '\0';
         }
         IdTable t = layout.ids;
         addIDToRefFile(list, t.count, t.pos, t.code1, t.code2, importObject);

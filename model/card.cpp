@@ -41,6 +41,11 @@ void Card::addValue(Data* value, const char* fieldName) {
     owned.release();
 }
 
+void Card::reserveFields(size_t count) {
+    fields.reserve(fields.size() + count);
+    if (contFlag & kKeepNames) fieldNames.reserve(fieldNames.size() + count);
+}
+
 void Card::addEmptyField(int, unsigned width) {
     static char blankName[] = " ";
     static char* unused = blankName;
@@ -71,6 +76,13 @@ void Card::addConverted(unsigned code, unsigned width, const char* fieldName,
 }
 
 void Card::addFields(unsigned& count, unsigned* types, const char** names, char** words) {
+    size_t values = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        const unsigned code = types[i];
+        const bool makesValue = code <= kDoubleCode || code == kTextCode || code == kBlankRequestCode;
+        if (makesValue && !isEmptyText(words ? words[i] : nullptr)) ++values;
+    }
+    reserveFields(values);
     for (unsigned i = 0; i < count; ++i) {
         const char* word = words ? words[i] : nullptr;
         if (isEmptyText(word)) {

@@ -49,4 +49,7 @@ private:
     // value class leave no trace.
     void addConverted(unsigned code, unsigned width, const char* fieldName, const char* text);
     void addValue(Data* value, const char* fieldName);
+    // Makes room for count more values (and names, when they are kept), so
+    // that filling a card allocates each list once.
+    void reserveFields(size_t count);
 };

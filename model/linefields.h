@@ -24,18 +24,19 @@ public:
     bool commaForm() const { return commaForm_; }
 
     // The text of the next field of the given width. Fixed form: the field's
-    // characters up to the end of the line's text, in a zero-filled buffer that
-    // stays valid until the next call. Comma form: the next word, or null when
+    // characters up to the end of the line's text, NUL-terminated in a buffer
+    // that stays valid until the next call. Comma form: the next word, or null when
     // no word is left.
     const char* next(unsigned width) {
         if (commaForm_) return nextWord();
         if (width > kFieldBufferSize - 1) width = kFieldBufferSize - 1;
-        std::memset(field_, 0, sizeof field_);
+        size_t n = 0;
         if (offset_ < length_) {
-            size_t n = length_ - offset_;
+            n = length_ - offset_;
             if (n > width) n = width;
             std::memcpy(field_, line_ + offset_, n);
         }
+        field_[n] = '\0';
         offset_ += width;
         return field_;
     }
