@@ -69,15 +69,21 @@ bool ImportBase::readLineCard(const LineCard& layout) {
         char texts[kMaxFields][kSize];
         char* list[kMaxFields];
         abimport_detail::LineFields cut(copy);
+        // Only the fields up to the last ID position are cut; later entries
+        // of the list are empty texts.
+        IdTable t = layout.ids;
+        unsigned cutCount = 0;
+        for (unsigned k = 0; k < t.count; ++k) cutCount = std::max(cutCount, t.pos[k] + 1);
         const unsigned n = std::min(layout.count, kMaxFields);
         for (unsigned i = 0; i < n; ++i) {
             list[i] = texts[i];
+            texts[i][0] = '\0';
+            if (i >= cutCount) continue;
             const char* text = cut.next(layout.widths[i]);
             const size_t length = text ? strnlen(text, kSize - 1) : 0;
             std::memcpy(texts[i], text ? text : "", length);
             texts[i][length] = '\0';
         }
-        IdTable t = layout.ids;
         addIDToRefFile(list, t.count, t.pos, t.code1, t.code2, importObject);
     }
     if (Card::contFlag & Card::kBuildCards) {
