@@ -3,10 +3,14 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
-BASE_PACKAGES := cmake g++ make
+# The allocator linked into abimport: mimalloc, jemalloc or system (README,
+# "Performance"). The library itself links none.
+TOOL_ALLOCATOR ?= mimalloc
+override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR)
+BASE_PACKAGES := cmake g++ make libmimalloc-dev
 TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev
 
-.PHONY: all build test help demo sanitize tsan fuzz memcheck
+.PHONY: all build test help demo sanitize tsan fuzz memcheck bench
 
 all: build
 
@@ -19,6 +23,7 @@ help:
 	@echo "make tsan       the concurrency tests under ThreadSanitizer (build-tsan)"
 	@echo "make fuzz       fuzz the deck import for FUZZ_SECONDS (build-fuzz)"
 	@echo "make memcheck   abimport under valgrind on the example decks"
+	@echo "make bench      benchmarks (build-bench, Release), then abimport against numpy and pandas"
 
 build:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
@@ -74,6 +79,8 @@ fuzz:
 	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
 
+# valgrind follows the system allocator only.
+memcheck: TOOL_ALLOCATOR = system
 memcheck: build
 	@scripts/require-packages.sh valgrind
 	for mode in --quiet --json --summary ""; do \
@@ -90,3 +97,14 @@ install:
 	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Benchmarks: the Google Benchmark program on generated decks, then the whole
+# abimport process against numpy.genfromtxt and pandas.read_fwf.
+BENCH_BUILD ?= build-bench
+BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev python3-numpy python3-pandas
+bench:
+	@scripts/require-packages.sh $(BENCH_PACKAGES)
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DABIMPORT_BUILD_BENCH=ON $(CMAKE_FLAGS)
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target abimport_bench abimport_makedeck abimport_cli
+	$(BENCH_BUILD)/bench/abimport_bench
+	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck
