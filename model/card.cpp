@@ -18,6 +18,13 @@ bool isEmptyText(const char* text) {
     return text == nullptr || std::iscntrl(static_cast<unsigned char>(text[0]));
 }
 
+const char* wordAt(char** words, unsigned i) { return words ? words[i] : nullptr; }
+
+// Whether a type code makes a value (a placeholder included).
+bool makesValue(unsigned code) {
+    return code <= kDoubleCode || code == kTextCode || code == kBlankRequestCode;
+}
+
 constexpr unsigned kWordFieldWidth = 10;
 
 void appendPadded(std::string& out, const std::string& text, unsigned columns) {
@@ -78,13 +85,11 @@ void Card::addConverted(unsigned code, unsigned width, const char* fieldName,
 void Card::addFields(unsigned& count, unsigned* types, const char** names, char** words) {
     size_t values = 0;
     for (unsigned i = 0; i < count; ++i) {
-        const unsigned code = types[i];
-        const bool makesValue = code <= kDoubleCode || code == kTextCode || code == kBlankRequestCode;
-        if (makesValue && !isEmptyText(words ? words[i] : nullptr)) ++values;
+        if (makesValue(types[i]) && !isEmptyText(wordAt(words, i))) ++values;
     }
     reserveFields(values);
     for (unsigned i = 0; i < count; ++i) {
-        const char* word = words ? words[i] : nullptr;
+        const char* word = wordAt(words, i);
         if (isEmptyText(word)) {
             emptyFieldNames.emplace_back(names[i]);
             continue;
