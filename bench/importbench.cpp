@@ -24,9 +24,14 @@ namespace {
 struct Deck {
     std::string name;
     std::string path;
+    size_t cards = 0;  // cards a full import builds
     size_t bytes = 0;
     size_t lines = 0;
 };
+
+// Cards built from one ALE airbag (twelve), one advanced ALE airbag (nine)
+// and one interaction keyword (one), as the deck writer writes them.
+constexpr size_t kCardsPerAirbagSet = 12 + 9 + 1;
 
 // A host that counts its ID reports and airbag lookups, as a real host at
 // least looks at each.
@@ -94,6 +99,10 @@ void importAt(benchmark::State& state, const Deck* deck, unsigned flags) {
         HostImportObject target;
         calls = importInto(*deck, target);
         cards = target.cards.size();
+        if ((flags & Card::kBuildCards) && cards != deck->cards) {
+            state.SkipWithError("the import built the wrong number of cards");
+            return;
+        }
         if (canMeasure && cards) {
             peakPerCard = static_cast<double>(peakResidentBytes() - before) / static_cast<double>(cards);
         }
@@ -138,7 +147,8 @@ void writeBack(benchmark::State& state, const Deck* deck) {
 }
 
 Deck makeDeck(const std::string& dir, const std::string& name, const DeckShape& shape) {
-    Deck deck{name, dir + "/" + name + ".k"};
+    Deck deck{name, dir + "/" + name + ".k",
+              shape.nodes + shape.shells + kCardsPerAirbagSet * shape.airbags};
     std::FILE* out = std::fopen(deck.path.c_str(), "w");
     if (!out || !writeDeck(out, shape) || std::fclose(out) != 0) {
         std::fprintf(stderr, "abimport_bench: cannot write %s\n", deck.path.c_str());
@@ -185,7 +195,7 @@ int main(int argc, char** argv) {
     DeckShape fixedNodes, commaNodes, shells, keywords;
     fixedNodes.nodes = commaNodes.nodes = shells.shells = nodes;
     commaNodes.commaNodes = true;
-    keywords.airbags = keywords.interactions = airbags;
+    keywords.airbags = keywords.interactions = airbags;  // one set per airbag
     const std::vector<Deck> decks = {
         makeDeck(dir, "nodes-fixed", fixedNodes),
         makeDeck(dir, "nodes-comma", commaNodes),
