@@ -11,7 +11,9 @@ const std::string kMesh = "10 10 10 9 1 2 3\n";
 const std::string kDetails = "1.5 2.5 3.5 4 5\n";
 const std::string kCV1 = "300.0 1.0e5 9 8.5 1.25 9 28.9 1.0\n";
 const std::string kAir = "9 9 9 28.9 1.2 3.0 4.0 5.0\n";
-std::string cv2(const std::string& nAir) { return "0.01 9 0.5 " + nAir + "\n"; }
+std::string cv2(const std::string& nAir) {
+    return "0.01 9 0.5 " + nAir + "\n";
+}
 
 const std::string kFullDeck = kIdCards + kMesh + kDetails + kCV1 + cv2("2") + kAir +
                               "9 9 9 29.0 1.3 3.5 4.5 5.5\n*END\n9 9\n";
@@ -70,6 +72,8 @@ TEST_F(AdvancedAleTest, MeshSizesAndAirCountSteerTheCards) {
          "addIDToRefFile addIDToRefFile", ""},
         {"NZ 0 skips the details", kIdCards + "10 10 0\n" + kCV1 + cv2("0") + "*END\n",
          kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
+        {"NY 0 skips the details", kIdCards + "10 0 10\n" + kCV1 + cv2("0") + "*END\n",
+         kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
         {"NX not a number", kIdCards + "x 10 10\n" + kCV1 + cv2("0") + "*END\n",
          kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
         {"negative NZ counts as non-zero", kIdCards + "10 10 -1\n" + kDetails + kCV1 + cv2("0"),
@@ -117,6 +121,7 @@ TEST_F(AdvancedAleTest, MeshCallGetsTheDeliveredWordCount) {
         SCOPED_TRACE(c.mesh);
         ImportRun run = runImport(importABAdvancedALE, commaDeck(kIdCards) + c.mesh + "*END\n");
         ASSERT_EQ(run.calls.size(), 4u);
+        ASSERT_EQ(run.cards.size(), 4u);
         EXPECT_EQ(run.calls[3], c.call);
         EXPECT_EQ(run.cards[3], c.card);
         // No details card: NY or NZ reads as 0, or the keyword comes first.

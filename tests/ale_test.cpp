@@ -6,13 +6,16 @@ namespace {
 
 using AleTest = ImporterTest;
 
-const std::string kHead = "5 1 9 9 9 9 28.9 1.0\n300.0 101325.0 9 8.314 1.0 2.0 3.0\n"
-                          "4 2 0.1 0.2 0.3 1 2 0.5\n7 1 0 0.6\n";
+const std::string kHead =
+    "5 1 9 9 9 9 28.9 1.0\n300.0 101325.0 9 8.314 1.0 2.0 3.0\n"
+    "4 2 0.1 0.2 0.3 1 2 0.5\n7 1 0 0.6\n";
 const std::string kPoints = "0.0 0.0 0.0 1.0 1.0 1.0 3 4\n2.0 2.0 2.0 3.0 3.0 3.0\n";
 const std::string kAir = "9 9 9 28.9 1.2 3.0 4.0 5.0\n";
 const std::string kGas = "20 9 9 44.0 9 1.0 2.0 3.0\n";
 const std::string kOrif = "100 9 0.25\n";
-std::string toCV(const std::string& counts) { return "0.01 9 0.5 " + counts + " 15 16\n"; }
+std::string toCV(const std::string& counts) {
+    return "0.01 9 0.5 " + counts + " 15 16\n";
+}
 
 const std::string kHeadNames = "SetInfo AmbientCard Coupling VentHole ALEMesh";
 const std::string kHeadCalls = "airbagFind airbagVentHoleFind";
@@ -37,12 +40,9 @@ TEST_F(AleTest, BuildsEveryCardAndMakesEveryCallInBothForms) {
         "OrifCard NODEID=100 VECID=9 ORIFARE=0.25",
     };
     const Lines calls = {
-        "airbagFind 8 5|1|9|9|9|9|28.9|1.0",
-        "airbagVentHoleFind 4 7|1|0|0.6",
-        "addIDToRefFile 6:15@1/33 7:16@1/33",
-        "addIDToRefFile 0:20@1/33",
-        "addIDToRefFile 0:21@1/33",
-        "addIDToRefFile 0:100@7/9999 1:9@1/39",
+        "airbagFind 8 5|1|9|9|9|9|28.9|1.0",  "airbagVentHoleFind 4 7|1|0|0.6",
+        "addIDToRefFile 6:15@1/33 7:16@1/33", "addIDToRefFile 0:20@1/33",
+        "addIDToRefFile 0:21@1/33",           "addIDToRefFile 0:100@7/9999 1:9@1/39",
     };
     Card::contFlag = 0x16;
     for (DeckForm form : kBothForms) {
@@ -56,10 +56,10 @@ TEST_F(AleTest, BuildsEveryCardAndMakesEveryCallInBothForms) {
 }
 
 TEST_F(AleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
-    expectFlagsOnlySelect(importABALE, commaDeck(kFullDeck),
-                          kHeadNames + " Card5a Card5b ALEToCV AirCard GasCard GasCard OrifCard",
-                          kHeadCalls + " addIDToRefFile addIDToRefFile addIDToRefFile addIDToRefFile",
-                          "*END\n");
+    expectFlagsOnlySelect(
+        importABALE, commaDeck(kFullDeck),
+        kHeadNames + " Card5a Card5b ALEToCV AirCard GasCard GasCard OrifCard",
+        kHeadCalls + " addIDToRefFile addIDToRefFile addIDToRefFile addIDToRefFile", "*END\n");
 }
 
 TEST_F(AleTest, MeshTestAndCountsSteerTheCards) {
@@ -87,8 +87,7 @@ TEST_F(AleTest, MeshTestAndCountsSteerTheCards) {
          kHead + "0 0 0\n" + toCV("-1 1 1") + kAir + kAir + "*END\n1\n",
          kHeadNames + " ALEToCV AirCard AirCard", kHeadCalls + ids, "1\n"},
         {"-1 counts and the deck ends", kHead + "0 0 0\n" + toCV("-1 -1 -1"),
-         kHeadNames + " ALEToCV AirCard() GasCard() OrifCard()", kHeadCalls + ids + ids + ids,
-         ""},
+         kHeadNames + " ALEToCV AirCard() GasCard() OrifCard()", kHeadCalls + ids + ids + ids, ""},
         {"comment and blank lines", "5 1\n\n$ c\n4 2\n$\n7 1\n0 0 0\n" + toCV("0 0 0"),
          "SetInfo AmbientCard() Coupling VentHole ALEMesh ALEToCV", kHeadCalls + ids, ""},
         // The chain goes on at the end of the deck; the mesh test and the
@@ -112,10 +111,10 @@ TEST_F(AleTest, MeshTestAndCountsSteerTheCards) {
 
 TEST_F(AleTest, LookupsGetTheDeliveredWordCount) {
     Card::contFlag = 0x16;
-    ImportRun run = runImport(importABALE, "5,1,9,9,9,9,28.9,1.0,7,8\n\n\n" +
-                                               fixedRow({"7", "1"}) + "*END\n");
-    EXPECT_EQ(run.calls, (Lines{"airbagFind 10 5|1|9|9|9|9|28.9|1.0|7|8",
-                                "airbagVentHoleFind 2 7|1"}));
+    ImportRun run =
+        runImport(importABALE, "5,1,9,9,9,9,28.9,1.0,7,8\n\n\n" + fixedRow({"7", "1"}) + "*END\n");
+    EXPECT_EQ(run.calls,
+              (Lines{"airbagFind 10 5|1|9|9|9|9|28.9|1.0|7|8", "airbagVentHoleFind 2 7|1"}));
     ASSERT_EQ(run.cards.size(), 4u);
     EXPECT_EQ(run.cards[0], "SetInfo SID=5 SIDTYP=1 _ _ _ _ MWD=28.9 SPSF=1.0");
     EXPECT_EQ(run.cards[3], "VentHole IVSETID=7 IVTYPE=1");

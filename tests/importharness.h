@@ -59,34 +59,34 @@ inline std::string shownWord(std::string word) {
 inline std::string valueText(Data& value) {
     char text[64] = "?";
     switch (value.typeCode) {
-    case kUnsignedCode: {
-        unsigned u = 0;
-        value.value(&u);
-        std::snprintf(text, sizeof text, "u%u", u);
-        break;
-    }
-    case kIntegerCode: {
-        int i = 0;
-        value.value(&i);
-        std::snprintf(text, sizeof text, "%d", i);
-        break;
-    }
-    case kDoubleCode: {
-        double d = 0;
-        value.value(&d);
-        std::snprintf(text, sizeof text, "%.15g", d);
-        if (std::string(text).find_first_of(".en") == std::string::npos) {
-            std::snprintf(text, sizeof text, "%.1f", d);
+        case kUnsignedCode: {
+            unsigned u = 0;
+            value.value(&u);
+            std::snprintf(text, sizeof text, "u%u", u);
+            break;
         }
-        break;
-    }
-    case kTextCode: {
-        char* s = nullptr;
-        value.value(&s);
-        std::snprintf(text, sizeof text, "'%s'", s ? s : "");
-        break;
-    }
-    case kBlankCode: return "_";
+        case kIntegerCode: {
+            int i = 0;
+            value.value(&i);
+            std::snprintf(text, sizeof text, "%d", i);
+            break;
+        }
+        case kDoubleCode: {
+            double d = 0;
+            value.value(&d);
+            std::snprintf(text, sizeof text, "%.15g", d);
+            if (std::string(text).find_first_of(".en") == std::string::npos) {
+                std::snprintf(text, sizeof text, "%.1f", d);
+            }
+            break;
+        }
+        case kTextCode: {
+            char* s = nullptr;
+            value.value(&s);
+            std::snprintf(text, sizeof text, "'%s'", s ? s : "");
+            break;
+        }
+        case kBlankCode: return "_";
     }
     std::string shown = text;
     if (value.width != 10) shown += ":" + std::to_string(value.width);
@@ -122,18 +122,19 @@ inline std::string callLine(const HostCall& call) {
         return line;
     }
     line += ' ' + std::to_string(call.count) + ' ';
-    for (size_t k = 0; k < call.words.size(); ++k) line += (k ? "|" : "") + shownWord(call.words[k]);
+    for (size_t k = 0; k < call.words.size(); ++k)
+        line += (k ? "|" : "") + shownWord(call.words[k]);
     return line;
 }
 
 struct ImportRun {
     unsigned result = 0;
-    Lines cards;          // cardLine of every appended card, in order
-    Lines calls;          // callLine of every host call, in order
-    std::string names;    // card names, "()" after a card without fields
+    Lines cards;        // cardLine of every appended card, in order
+    Lines calls;        // callLine of every host call, in order
+    std::string names;  // card names, "()" after a card without fields
     std::string callNames;
-    std::string rest;     // the deck text the import left unread
-    unsigned flags = 0;   // the DataLine's flags afterwards
+    std::string rest;    // the deck text the import left unread
+    unsigned flags = 0;  // the DataLine's flags afterwards
     std::string keywordLine;
 };
 
@@ -219,7 +220,9 @@ inline std::string commaDeck(const std::string& deck) {
 
 // Both forms of a deck written with blank-separated words.
 using DeckForm = std::string (*)(const std::string&);
-inline std::string fixedForm(const std::string& deck) { return fixedDeck(deck); }
+inline std::string fixedForm(const std::string& deck) {
+    return fixedDeck(deck);
+}
 const DeckForm kBothForms[] = {fixedForm, commaDeck};
 
 // Under Card::contFlag 0, 0x4, 0x10 and 0x14 the import reads the same lines:

@@ -8,7 +8,9 @@
 
 namespace {
 
-unsigned hostOwnImport(DataLine*, ImportObject*) { return 7; }
+unsigned hostOwnImport(DataLine*, ImportObject*) {
+    return 7;
+}
 
 const std::map<unsigned, ImportFunction> kLibraryImports = {
     {1, importABAdvancedALE},      {2, importABALE},
