@@ -6,7 +6,7 @@
 // Card line: name, then NAME=value per field (value only when names are not
 // kept), "_" for a blank placeholder, ":W" after a value whose width is not 10,
 // and empty=[...] for the empty fields. Integers print as 12, doubles always
-// with a point or exponent (1.0, 1e+30), unsigned values as u12, texts quoted.
+// with a point or exponent (1.0, 1e+30), unsigned values as u12.
 // Call line: "addIDToRefFile pos:word@code1/code2 ..." or
 // "airbagFind count word|word|...". Words are shown without their leading
 // blanks and without a final newline.
@@ -56,39 +56,29 @@ inline std::string shownWord(std::string word) {
     return word;
 }
 
+// The value through the getter for T, printed with format.
+template <typename T>
+std::string gotten(Data& value, const char* format) {
+    T content{};
+    value.value(&content);
+    char text[64];
+    std::snprintf(text, sizeof text, format, content);
+    return text;
+}
+
+// The importers request no text fields, so a text value shows as "?5".
 inline std::string valueText(Data& value) {
-    char text[64] = "?";
+    std::string shown;
     switch (value.typeCode) {
-        case kUnsignedCode: {
-            unsigned u = 0;
-            value.value(&u);
-            std::snprintf(text, sizeof text, "u%u", u);
+        case kUnsignedCode: shown = "u" + gotten<unsigned>(value, "%u"); break;
+        case kIntegerCode: shown = gotten<int>(value, "%d"); break;
+        case kDoubleCode:
+            shown = gotten<double>(value, "%.15g");
+            if (shown.find_first_of(".en") == std::string::npos) shown += ".0";
             break;
-        }
-        case kIntegerCode: {
-            int i = 0;
-            value.value(&i);
-            std::snprintf(text, sizeof text, "%d", i);
-            break;
-        }
-        case kDoubleCode: {
-            double d = 0;
-            value.value(&d);
-            std::snprintf(text, sizeof text, "%.15g", d);
-            if (std::string(text).find_first_of(".en") == std::string::npos) {
-                std::snprintf(text, sizeof text, "%.1f", d);
-            }
-            break;
-        }
-        case kTextCode: {
-            char* s = nullptr;
-            value.value(&s);
-            std::snprintf(text, sizeof text, "'%s'", s ? s : "");
-            break;
-        }
         case kBlankCode: return "_";
+        default: return "?" + std::to_string(value.typeCode);
     }
-    std::string shown = text;
     if (value.width != 10) shown += ":" + std::to_string(value.width);
     return shown;
 }
