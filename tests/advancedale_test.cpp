@@ -46,14 +46,9 @@ TEST_F(AdvancedAleTest, BuildsEveryCardAndMakesEveryCallInBothForms) {
         "addIDToRefFile 3:4@1/40 4:5@5/9999",
     };
     Card::contFlag = 0x16;
-    for (DeckForm form : kBothForms) {
-        SCOPED_TRACE(form(kFullDeck));
-        ImportRun run = runImport(importABAdvancedALE, form(kFullDeck));
-        EXPECT_EQ(run.result, 0u);
-        EXPECT_EQ(run.cards, cards);
-        EXPECT_EQ(run.calls, calls);
-        EXPECT_EQ(run.rest, form("*END\n9 9\n"));  // the complete layout stops short of it
-    }
+    // The complete layout stops short of the next keyword line.
+    expectCards(importABAdvancedALE, {{"every card", kFullDeck, cards, calls, "*END\n9 9\n"}},
+                kBothForms);
 }
 
 TEST_F(AdvancedAleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
@@ -63,48 +58,40 @@ TEST_F(AdvancedAleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
 }
 
 TEST_F(AdvancedAleTest, MeshSizesAndAirCountSteerTheCards) {
-    struct Case {
-        const char* label;
-        std::string deck, names, calls, rest;
-    } cases[] = {
-        {"no data card", "*END\n9 9\n", "", "", "9 9\n"},
-        {"ends after two ID cards", "1 2\n3 4\n*END\n", "BagIDs HoleIDs",
-         "addIDToRefFile addIDToRefFile", ""},
-        {"NZ 0 skips the details", kIdCards + "10 10 0\n" + kCV1 + cv2("0") + "*END\n",
-         kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
-        {"NY 0 skips the details", kIdCards + "10 0 10\n" + kCV1 + cv2("0") + "*END\n",
-         kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
-        {"NX not a number", kIdCards + "x 10 10\n" + kCV1 + cv2("0") + "*END\n",
-         kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
-        {"negative NZ counts as non-zero", kIdCards + "10 10 -1\n" + kDetails + kCV1 + cv2("0"),
-         kChain + " MeshDetails CVCard1 CVCard2", kIdReports + " addIDToRefFile", ""},
-        {"NAIR 2 leaves the third line", kIdCards + "0\n" + kCV1 + cv2("2") + kAir + kAir + kAir,
-         kChain + " CVCard1 CVCard2 AirCard AirCard", kIdReports, kAir},
-        {"NAIR 3 cut short by a keyword", kIdCards + "0\n" + kCV1 + cv2("3") + kAir + "*END\n1\n",
-         kChain + " CVCard1 CVCard2 AirCard", kIdReports, "1\n"},
-        {"NAIR -1 reads up to the keyword",
-         kIdCards + "0\n" + kCV1 + cv2("-1") + kAir + kAir + kAir + "*END\n1\n",
-         kChain + " CVCard1 CVCard2 AirCard AirCard AirCard", kIdReports, "1\n"},
-        {"NAIR -1 and the deck ends", kIdCards + "0\n" + kCV1 + cv2("-1") + kAir,
-         kChain + " CVCard1 CVCard2 AirCard AirCard()", kIdReports, ""},
-        {"comment and blank lines", "$ c\n1\n\n$ c\n3\n0\n$\n" + kCV1 + cv2("0"),
-         "BagIDs HoleIDs() InflIDs ALEMesh CVCard1 CVCard2", kIdReports, ""},
-        // The chain goes on at the end of the deck; its tests read the words
-        // the last line left: NX NY NZ 1 2 3, NAIR 4.
-        {"deck ends after the first card", "1 2 3 4 5 6 7 8\n",
-         "BagIDs HoleIDs() InflIDs() ALEMesh() MeshDetails() CVCard1() CVCard2() AirCard()",
-         kIdReports + " addIDToRefFile", ""},
-    };
     Card::contFlag = 0x16;
-    for (const Case& c : cases) {
-        for (DeckForm form : kBothForms) {
-            SCOPED_TRACE(c.label + ("\n" + form(c.deck)));
-            ImportRun run = runImport(importABAdvancedALE, form(c.deck));
-            EXPECT_EQ(run.names, c.names);
-            EXPECT_EQ(run.callNames, c.calls);
-            EXPECT_EQ(run.rest, form(c.rest));
-        }
-    }
+    expectFlows(
+        importABAdvancedALE,
+        {
+            {"no data card", "*END\n9 9\n", "", "", "9 9\n"},
+            {"ends after two ID cards", "1 2\n3 4\n*END\n", "BagIDs HoleIDs",
+             "addIDToRefFile addIDToRefFile", ""},
+            {"NZ 0 skips the details", kIdCards + "10 10 0\n" + kCV1 + cv2("0") + "*END\n",
+             kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
+            {"NY 0 skips the details", kIdCards + "10 0 10\n" + kCV1 + cv2("0") + "*END\n",
+             kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
+            {"NX not a number", kIdCards + "x 10 10\n" + kCV1 + cv2("0") + "*END\n",
+             kChain + " CVCard1 CVCard2", kIdReports, "*END\n"},
+            {"negative NZ counts as non-zero", kIdCards + "10 10 -1\n" + kDetails + kCV1 + cv2("0"),
+             kChain + " MeshDetails CVCard1 CVCard2", kIdReports + " addIDToRefFile", ""},
+            {"NAIR 2 leaves the third line",
+             kIdCards + "0\n" + kCV1 + cv2("2") + kAir + kAir + kAir,
+             kChain + " CVCard1 CVCard2 AirCard AirCard", kIdReports, kAir},
+            {"NAIR 3 cut short by a keyword",
+             kIdCards + "0\n" + kCV1 + cv2("3") + kAir + "*END\n1\n",
+             kChain + " CVCard1 CVCard2 AirCard", kIdReports, "1\n"},
+            {"NAIR -1 reads up to the keyword",
+             kIdCards + "0\n" + kCV1 + cv2("-1") + kAir + kAir + kAir + "*END\n1\n",
+             kChain + " CVCard1 CVCard2 AirCard AirCard AirCard", kIdReports, "1\n"},
+            {"NAIR -1 and the deck ends", kIdCards + "0\n" + kCV1 + cv2("-1") + kAir,
+             kChain + " CVCard1 CVCard2 AirCard AirCard()", kIdReports, ""},
+            {"comment and blank lines", "$ c\n1\n\n$ c\n3\n0\n$\n" + kCV1 + cv2("0"),
+             "BagIDs HoleIDs() InflIDs ALEMesh CVCard1 CVCard2", kIdReports, ""},
+            // The chain goes on at the end of the deck; its tests read the words
+            // the last line left: NX NY NZ 1 2 3, NAIR 4.
+            {"deck ends after the first card", "1 2 3 4 5 6 7 8\n",
+             "BagIDs HoleIDs() InflIDs() ALEMesh() MeshDetails() CVCard1() CVCard2() AirCard()",
+             kIdReports + " addIDToRefFile", ""},
+        });
 }
 
 TEST_F(AdvancedAleTest, MeshCallGetsTheDeliveredWordCount) {

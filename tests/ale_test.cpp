@@ -45,14 +45,8 @@ TEST_F(AleTest, BuildsEveryCardAndMakesEveryCallInBothForms) {
         "addIDToRefFile 0:21@1/33",           "addIDToRefFile 0:100@7/9999 1:9@1/39",
     };
     Card::contFlag = 0x16;
-    for (DeckForm form : kBothForms) {
-        SCOPED_TRACE(form(kFullDeck));
-        ImportRun run = runImport(importABALE, form(kFullDeck));
-        EXPECT_EQ(run.result, 0u);
-        EXPECT_EQ(run.cards, cards);
-        EXPECT_EQ(run.calls, calls);
-        EXPECT_EQ(run.rest, "*END\n");  // the complete layout stops short of it
-    }
+    // The complete layout stops short of the next keyword line.
+    expectCards(importABALE, {{"every card", kFullDeck, cards, calls, "*END\n"}}, kBothForms);
 }
 
 TEST_F(AleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
@@ -64,49 +58,41 @@ TEST_F(AleTest, FlagWordDoesNotChangeWhichLinesAreRead) {
 
 TEST_F(AleTest, MeshTestAndCountsSteerTheCards) {
     const std::string ids = " addIDToRefFile";
-    struct Case {
-        const char* label;
-        std::string deck, names, calls, rest;
-    } cases[] = {
-        {"no data card", "*END\n1\n", "", "", "1\n"},
-        {"ends after the first card", "5 1\n*END\n", "SetInfo", "airbagFind", ""},
-        {"NZ 0", kHead + "10 10 0\n" + toCV("0 0 0") + "*END\n", kHeadNames + " ALEToCV",
-         kHeadCalls + ids, "*END\n"},
-        {"NZ -1", kHead + "10 10 -1\n" + toCV("0 0 0") + "*END\n", kHeadNames + " ALEToCV",
-         kHeadCalls + ids, "*END\n"},
-        {"NZ not a number", kHead + "10 10 x\n" + toCV("0 0 0"), kHeadNames + " ALEToCV",
-         kHeadCalls + ids, ""},
-        {"NZ 1", kHead + "10 10 1\n" + kPoints + toCV("0 0 0") + "*END\n",
-         kHeadNames + " Card5a Card5b ALEToCV", kHeadCalls + ids, "*END\n"},
-        {"NAIR 0 NGAS 2 NORIF 1", kHead + "0 0 0\n" + toCV("0 2 1") + kGas + kGas + kOrif + kOrif,
-         kHeadNames + " ALEToCV GasCard GasCard OrifCard", kHeadCalls + ids + ids + ids + ids,
-         kOrif},
-        {"keyword within the air cards", kHead + "0 0 0\n" + toCV("3 2 1") + kAir + "*END\n1\n",
-         kHeadNames + " ALEToCV AirCard", kHeadCalls + ids, "1\n"},
-        {"NAIR -1 reads up to the keyword",
-         kHead + "0 0 0\n" + toCV("-1 1 1") + kAir + kAir + "*END\n1\n",
-         kHeadNames + " ALEToCV AirCard AirCard", kHeadCalls + ids, "1\n"},
-        {"-1 counts and the deck ends", kHead + "0 0 0\n" + toCV("-1 -1 -1"),
-         kHeadNames + " ALEToCV AirCard() GasCard() OrifCard()", kHeadCalls + ids + ids + ids, ""},
-        {"comment and blank lines", "5 1\n\n$ c\n4 2\n$\n7 1\n0 0 0\n" + toCV("0 0 0"),
-         "SetInfo AmbientCard() Coupling VentHole ALEMesh ALEToCV", kHeadCalls + ids, ""},
-        // The chain goes on at the end of the deck; the mesh test and the
-        // counts read the words the last line left: NZ 9 and three counts 9.
-        {"deck ends after the first card", "5 1 9 9 9 9 28.9 1.0\n",
-         "SetInfo AmbientCard() Coupling() VentHole() ALEMesh() Card5a() Card5b() ALEToCV() "
-         "AirCard() GasCard() OrifCard()",
-         kHeadCalls + ids + ids + ids, ""},
-    };
     Card::contFlag = 0x16;
-    for (const Case& c : cases) {
-        for (DeckForm form : kBothForms) {
-            SCOPED_TRACE(c.label + ("\n" + form(c.deck)));
-            ImportRun run = runImport(importABALE, form(c.deck));
-            EXPECT_EQ(run.names, c.names);
-            EXPECT_EQ(run.callNames, c.calls);
-            EXPECT_EQ(run.rest, form(c.rest));
-        }
-    }
+    expectFlows(
+        importABALE,
+        {
+            {"no data card", "*END\n1\n", "", "", "1\n"},
+            {"ends after the first card", "5 1\n*END\n", "SetInfo", "airbagFind", ""},
+            {"NZ 0", kHead + "10 10 0\n" + toCV("0 0 0") + "*END\n", kHeadNames + " ALEToCV",
+             kHeadCalls + ids, "*END\n"},
+            {"NZ -1", kHead + "10 10 -1\n" + toCV("0 0 0") + "*END\n", kHeadNames + " ALEToCV",
+             kHeadCalls + ids, "*END\n"},
+            {"NZ not a number", kHead + "10 10 x\n" + toCV("0 0 0"), kHeadNames + " ALEToCV",
+             kHeadCalls + ids, ""},
+            {"NZ 1", kHead + "10 10 1\n" + kPoints + toCV("0 0 0") + "*END\n",
+             kHeadNames + " Card5a Card5b ALEToCV", kHeadCalls + ids, "*END\n"},
+            {"NAIR 0 NGAS 2 NORIF 1",
+             kHead + "0 0 0\n" + toCV("0 2 1") + kGas + kGas + kOrif + kOrif,
+             kHeadNames + " ALEToCV GasCard GasCard OrifCard", kHeadCalls + ids + ids + ids + ids,
+             kOrif},
+            {"keyword within the air cards", kHead + "0 0 0\n" + toCV("3 2 1") + kAir + "*END\n1\n",
+             kHeadNames + " ALEToCV AirCard", kHeadCalls + ids, "1\n"},
+            {"NAIR -1 reads up to the keyword",
+             kHead + "0 0 0\n" + toCV("-1 1 1") + kAir + kAir + "*END\n1\n",
+             kHeadNames + " ALEToCV AirCard AirCard", kHeadCalls + ids, "1\n"},
+            {"-1 counts and the deck ends", kHead + "0 0 0\n" + toCV("-1 -1 -1"),
+             kHeadNames + " ALEToCV AirCard() GasCard() OrifCard()", kHeadCalls + ids + ids + ids,
+             ""},
+            {"comment and blank lines", "5 1\n\n$ c\n4 2\n$\n7 1\n0 0 0\n" + toCV("0 0 0"),
+             "SetInfo AmbientCard() Coupling VentHole ALEMesh ALEToCV", kHeadCalls + ids, ""},
+            // The chain goes on at the end of the deck; the mesh test and the
+            // counts read the words the last line left: NZ 9 and three counts 9.
+            {"deck ends after the first card", "5 1 9 9 9 9 28.9 1.0\n",
+             "SetInfo AmbientCard() Coupling() VentHole() ALEMesh() Card5a() Card5b() ALEToCV() "
+             "AirCard() GasCard() OrifCard()",
+             kHeadCalls + ids + ids + ids, ""},
+        });
 }
 
 TEST_F(AleTest, LookupsGetTheDeliveredWordCount) {

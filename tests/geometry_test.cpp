@@ -103,36 +103,24 @@ TEST_F(GeometryTest, ShellReadsElementsUntilTheKeywordOrTheEnd) {
         "addIDToRefFile 0:100@6/41 1:1@5/9999 2:11@7/9999 3:12@7/9999 4:13@7/9999 5:14@7/9999";
     const std::string noIds =
         "addIDToRefFile 0:@6/41 1:@5/9999 2:@7/9999 3:@7/9999 4:@7/9999 5:@7/9999";
-    struct Case {
-        const char* label;
-        std::string deck;
-        Lines cards, calls;
-        std::string rest;
-    } cases[] = {
-        {"elements up to the keyword",
-         element + element + "*NEXT\n1\n",
-         {card, card},
-         {ids, ids},
-         "1\n"},
-        {"comment and blank lines",
-         "$ c\n" + element + "\n$\n*NEXT\n",
-         {card, "ShellInfo empty=[EID,PID,N1,N2,N3,N4]"},
-         {ids, noIds},
-         ""},
-        {"deck ends after the elements", element, {card, "ShellInfo"}, {ids, noIds}, ""},
-        {"keyword at once", "*NEXT\n" + element, {}, {}, element},
-    };
     Card::contFlag = 0x16;
-    for (const Case& c : cases) {
-        for (DeckForm form : {DeckForm(shellColumns), DeckForm(commaDeck)}) {
-            SCOPED_TRACE(c.label + ("\n" + form(c.deck)));
-            ImportRun run = runImport(importABShellRefGeometry, form(c.deck));
-            EXPECT_EQ(run.result, 0u);
-            EXPECT_EQ(run.cards, c.cards);
-            EXPECT_EQ(run.calls, c.calls);
-            EXPECT_EQ(run.rest, form(c.rest));
-        }
-    }
+    expectCards(
+        importABShellRefGeometry,
+        {
+            {"elements up to the keyword",
+             element + element + "*NEXT\n1\n",
+             {card, card},
+             {ids, ids},
+             "1\n"},
+            {"comment and blank lines",
+             "$ c\n" + element + "\n$\n*NEXT\n",
+             {card, "ShellInfo empty=[EID,PID,N1,N2,N3,N4]"},
+             {ids, noIds},
+             ""},
+            {"deck ends after the elements", element, {card, "ShellInfo"}, {ids, noIds}, ""},
+            {"keyword at once", "*NEXT\n" + element, {}, {}, element},
+        },
+        {shellColumns, commaDeck});
     expectFlagsOnlySelect(importABShellRefGeometry, shellColumns(element + element) + "*NEXT\n1\n",
                           "ShellInfo ShellInfo", "addIDToRefFile addIDToRefFile", "1\n");
 }

@@ -213,7 +213,7 @@ using DeckForm = std::string (*)(const std::string&);
 inline std::string fixedForm(const std::string& deck) {
     return fixedDeck(deck);
 }
-const DeckForm kBothForms[] = {fixedForm, commaDeck};
+const std::vector<DeckForm> kBothForms = {fixedForm, commaDeck};
 
 // Under Card::contFlag 0, 0x4, 0x10 and 0x14 the import reads the same lines:
 // cards (without names) only under 0x4, host calls only under 0x10.
@@ -228,5 +228,51 @@ inline void expectFlagsOnlySelect(ImportFunction import, const std::string& deck
         EXPECT_EQ(run.callNames, flag & 0x10 ? callNames : "");
         EXPECT_EQ(run.rest, rest);
         for (const std::string& card : run.cards) EXPECT_EQ(card.find('='), std::string::npos);
+    }
+}
+
+inline std::string asWritten(const std::string& deck) {
+    return deck;
+}
+
+// A deck in blank-separated words and what the import makes of it in every
+// given form: the cards, the host calls and the deck text left unread.
+struct CardCase {
+    const char* label;
+    std::string deck;
+    Lines cards, calls;
+    std::string rest;
+};
+
+inline void expectCards(ImportFunction import, const std::vector<CardCase>& cases,
+                        const std::vector<DeckForm>& forms) {
+    for (const CardCase& c : cases) {
+        for (DeckForm form : forms) {
+            SCOPED_TRACE(c.label + ("\n" + form(c.deck)));
+            ImportRun run = runImport(import, form(c.deck));
+            EXPECT_EQ(run.result, 0u);
+            EXPECT_EQ(run.cards, c.cards);
+            EXPECT_EQ(run.calls, c.calls);
+            EXPECT_EQ(run.rest, form(c.rest));
+        }
+    }
+}
+
+// The same for a keyword's card flow: the card names ("()" after a card
+// without fields) and the names of the host functions called.
+struct FlowCase {
+    const char* label;
+    std::string deck, names, calls, rest;
+};
+
+inline void expectFlows(ImportFunction import, const std::vector<FlowCase>& cases) {
+    for (const FlowCase& c : cases) {
+        for (DeckForm form : kBothForms) {
+            SCOPED_TRACE(c.label + ("\n" + form(c.deck)));
+            ImportRun run = runImport(import, form(c.deck));
+            EXPECT_EQ(run.names, c.names);
+            EXPECT_EQ(run.callNames, c.calls);
+            EXPECT_EQ(run.rest, form(c.rest));
+        }
     }
 }

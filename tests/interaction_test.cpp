@@ -13,51 +13,44 @@ const std::string kReport = "addIDToRefFile 0:1@19/9999 1:2@19/9999 4:10@5/9999 
 }  // namespace
 
 TEST_F(InteractionTest, ReadsExactlyOneCard) {
-    struct Case {
-        const char* label;
-        std::string deck;
-        Lines cards, calls;
-        std::string rest;
-    } cases[] = {
-        {"fixed form", fixedDeck(kCard + "*NEXT\n"), {kFullCard}, {kReport}, "*NEXT\n"},
-        {"comma form", commaDeck(kCard + "*NEXT\n"), {kFullCard}, {kReport}, "*NEXT\n"},
-        {"comma words beyond the seventh are dropped",
-         "1,2,1.5,1.0,10,20,0,77,88\n",
-         {kFullCard},
-         {kReport},
-         ""},
-        {"comment lines first", "$ AB1 AB2\n$\n" + fixedDeck(kCard), {kFullCard}, {kReport}, ""},
-        {"a second card stays unread",
-         fixedDeck(kCard + kCard + "*NEXT\n"),
-         {kFullCard},
-         {kReport},
-         fixedDeck(kCard) + "*NEXT\n"},
-        {"keyword line at once", "*NEXT\n1,2\n", {}, {}, "1,2\n"},
-        {"short fixed card",
-         fixedRow({"1", "2"}),
-         {"Interaction AB1=1 AB2=2"},
-         {"addIDToRefFile 0:1@19/9999 1:2@19/9999 4:@5/9999 5:@1/33"},
-         ""},
-        {"blank line is a card without fields",
-         "\n*NEXT\n",
-         {"Interaction"},
-         {"addIDToRefFile 0:@19/9999 1:@19/9999 4:@5/9999 5:@1/33"},
-         "*NEXT\n"},
-        {"end of the deck before the card",
-         "$ only a comment\n",
-         {"Interaction"},
-         {"addIDToRefFile 0:@19/9999 1:@19/9999 4:@5/9999 5:@1/33"},
-         ""},
-    };
     Card::contFlag = 0x16;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        ImportRun run = runImport(importABInteraction, c.deck);
-        EXPECT_EQ(run.result, 0u);
-        EXPECT_EQ(run.cards, c.cards);
-        EXPECT_EQ(run.calls, c.calls);
-        EXPECT_EQ(run.rest, c.rest);
-    }
+    expectCards(importABInteraction,
+                {
+                    {"fixed form", fixedDeck(kCard + "*NEXT\n"), {kFullCard}, {kReport}, "*NEXT\n"},
+                    {"comma form", commaDeck(kCard + "*NEXT\n"), {kFullCard}, {kReport}, "*NEXT\n"},
+                    {"comma words beyond the seventh are dropped",
+                     "1,2,1.5,1.0,10,20,0,77,88\n",
+                     {kFullCard},
+                     {kReport},
+                     ""},
+                    {"comment lines first",
+                     "$ AB1 AB2\n$\n" + fixedDeck(kCard),
+                     {kFullCard},
+                     {kReport},
+                     ""},
+                    {"a second card stays unread",
+                     fixedDeck(kCard + kCard + "*NEXT\n"),
+                     {kFullCard},
+                     {kReport},
+                     fixedDeck(kCard) + "*NEXT\n"},
+                    {"keyword line at once", "*NEXT\n1,2\n", {}, {}, "1,2\n"},
+                    {"short fixed card",
+                     fixedRow({"1", "2"}),
+                     {"Interaction AB1=1 AB2=2"},
+                     {"addIDToRefFile 0:1@19/9999 1:2@19/9999 4:@5/9999 5:@1/33"},
+                     ""},
+                    {"blank line is a card without fields",
+                     "\n*NEXT\n",
+                     {"Interaction"},
+                     {"addIDToRefFile 0:@19/9999 1:@19/9999 4:@5/9999 5:@1/33"},
+                     "*NEXT\n"},
+                    {"end of the deck before the card",
+                     "$ only a comment\n",
+                     {"Interaction"},
+                     {"addIDToRefFile 0:@19/9999 1:@19/9999 4:@5/9999 5:@1/33"},
+                     ""},
+                },
+                {asWritten});
 }
 
 TEST_F(InteractionTest, FlagWordSelectsReportCardAndNames) {
