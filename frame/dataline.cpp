@@ -74,13 +74,9 @@ unsigned DataLine::cutFixedWords(unsigned requested) {
 }
 
 char** DataLine::readNextCardAsWords(unsigned& count) {
-    switch (readDataOrKeywordLine()) {
-    case LineKind::Keyword:
-    case LineKind::End:
+    if (readDataOrKeywordLine() != LineKind::Data) {
         count = 0;
         return wordBuffers;
-    case LineKind::Data:
-        break;
     }
     flags |= kCardRead;
     count = std::strchr(lineBuffer, ',') ? cutCommaWords() : cutFixedWords(count);
@@ -90,14 +86,7 @@ char** DataLine::readNextCardAsWords(unsigned& count) {
 }
 
 char* DataLine::readNextCardAsLine(unsigned& count) {
-    switch (readDataOrKeywordLine()) {
-    case LineKind::Keyword:
-    case LineKind::End:
-        count = 0;
-        return lineBuffer;
-    case LineKind::Data:
-        break;
-    }
-    if (lineBuffer[0] == '\0') count = 0;
+    // A line that begins with a NUL byte reads as no line.
+    if (readDataOrKeywordLine() != LineKind::Data || lineBuffer[0] == '\0') count = 0;
     return lineBuffer;
 }
