@@ -1,19 +1,15 @@
 // Test helper: a whole deck imported through the stand-in host's loop, every
-// card and host call written down as one line each (as the importer harness
-// writes them), and every card's own deck text.
+// card and host call written down as the importer harness writes them, and
+// every card's own deck text.
 #pragma once
-
-#include <string>
 
 #include "host/deckimport.h"
 #include "importharness.h"
 
 struct DeckRun {
     size_t keywords = 0;
-    Lines cards;
-    Lines calls;
+    Lines cards, calls;
     std::string text;
-
     bool operator==(const DeckRun& o) const {
         return keywords == o.keywords && cards == o.cards && calls == o.calls && text == o.text;
     }
@@ -25,14 +21,13 @@ inline DeckRun runDeck(const std::string& deck) {
     registry.initABALETypesAndFunctions();
     DeckFile file(deck);
     DataLine line(file.get());
-    HostCallRecorder recorder;
-    HostImportObject target(&recorder);
+    Transcript host;
     DeckRun run;
-    run.keywords = importDeck(line, registry, target);
-    for (Card* card : target.cards) {
+    run.keywords = importDeck(line, registry, host.target);
+    for (Card* card : host.target.cards) {
         run.cards.push_back(cardLine(*card));
         card->tostring(run.text);
     }
-    for (const HostCall& call : recorder.calls) run.calls.push_back(callLine(call));
+    for (const HostCall& call : host.calls) run.calls.push_back(callLine(call));
     return run;
 }

@@ -6,35 +6,26 @@
 #include "frame/hostinterface.h"
 #include "keywords/importfunctions.h"
 
-namespace {
-
-unsigned hostOwnImport(DataLine*, ImportObject*) {
+static unsigned hostOwnImport(DataLine*, ImportObject*) {
     return 7;
 }
 
-const std::map<unsigned, ImportFunction> kLibraryImports = {
-    {1, importABAdvancedALE},      {2, importABALE},
-    {3, importABInteraction},      {4, importABReferenceGeometry},
-    {5, importABRefGeometryBirth}, {6, importABRefGeoBirthRDT},
-    {7, importABRefGeometryRDT},   {8, importABShellRefGeometry},
-};
-
-}  // namespace
-
-TEST(Registry, FillsCodesOneToEightAndASecondCallChangesNothing) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    EXPECT_EQ(registry.abaleTypeMap, kLibraryImports);
-    registry.initABALETypesAndFunctions();
-    EXPECT_EQ(registry.abaleTypeMap, kLibraryImports);
-}
-
-TEST(Registry, NeverOverwritesWhatTheHostRegistered) {
-    ABImport registry;
-    registry.abaleTypeMap = {{0, hostOwnImport}, {3, hostOwnImport}, {9, hostOwnImport}};
-    registry.initABALETypesAndFunctions();
-
-    std::map<unsigned, ImportFunction> expected = kLibraryImports;
-    expected[0] = expected[3] = expected[9] = hostOwnImport;
-    EXPECT_EQ(registry.abaleTypeMap, expected);
+// A fresh map gets codes 1 to 8; codes the host filled keep its function; a
+// second call changes nothing.
+TEST(Registry, FillsCodesOneToEightWithoutOverwriting) {
+    using Map = std::map<unsigned, ImportFunction>;
+    const Map library = {{1, importABAdvancedALE},      {2, importABALE},
+                         {3, importABInteraction},      {4, importABReferenceGeometry},
+                         {5, importABRefGeometryBirth}, {6, importABRefGeoBirthRDT},
+                         {7, importABRefGeometryRDT},   {8, importABShellRefGeometry}};
+    Map hosted = library;
+    hosted[0] = hosted[3] = hosted[9] = hostOwnImport;
+    ABImport fresh, host;
+    host.abaleTypeMap = {{0, hostOwnImport}, {3, hostOwnImport}, {9, hostOwnImport}};
+    for (int call = 0; call < 2; ++call) {
+        fresh.initABALETypesAndFunctions();
+        host.initABALETypesAndFunctions();
+        EXPECT_EQ(fresh.abaleTypeMap, library);
+        EXPECT_EQ(host.abaleTypeMap, hosted);
+    }
 }
