@@ -3,33 +3,26 @@
 // fields but the air card's.
 #include "importharness.h"
 
-namespace {
-
 using AleTest = ImporterTest;
 
 const std::string kHead =
-    "5 1 9 9 9 9 28.9 1.0\n300.0 101325.0 9 8.314 1.0 2.0 3.0\n4 2 0.1 0.2 0.3 1 2 0.5\n7 1 0 "
-    "0.6\n";
+    "5 1 9 9 9 9 28.9 1.0\n300.0 101325.0 9 8.314 1.0 2.0 3.0\n"
+    "4 2 0.1 0.2 0.3 1 2 0.5\n7 1 0 0.6\n";
 const std::string kPoints = "0.0 0.0 0.0 1.0 1.0 1.0 3 4\n2.0 2.0 2.0 3.0 3.0 3.0\n";
-const std::string kAir = "9 9 9 28.9 1.2 3.0 4.0 5.0\n";
-const std::string kGas = "20 9 9 44.0 9 1.0 2.0 3.0\n";
+const std::string kAir = "9 9 9 28.9 1.2 3.0 4.0 5.0\n", kGas = "20 9 9 44.0 9 1.0 2.0 3.0\n";
 const std::string kOrif = "100 9 0.25\n";
-std::string toCV(const std::string& counts) {
-    return "0.01 9 0.5 " + counts + " 15 16\n";
-}
-const std::string kHeadNames =
-    "airbagFind SetInfo AmbientCard Coupling airbagVentHoleFind VentHole ALEMesh";
-const std::string kToCV = " addIDToRefFile ALEToCV";
+const auto toCV = [](const std::string& counts) { return "0.01 9 0.5 " + counts + " 15 16\n"; };
+const std::string kFlow =
+    "airbagFind SetInfo AmbientCard Coupling airbagVentHoleFind VentHole "
+    "ALEMesh addIDToRefFile ALEToCV";
 const std::string kGasCard = " addIDToRefFile GasCard", kOrifCard = " addIDToRefFile OrifCard";
-
-}  // namespace
 
 TEST_F(AleTest, CardFlowsInBothForms) {
     expectImports(
         importABALE,
         {{"every card, up to the keyword",
-          kHead + "10 10 1 0 1\n" + kPoints + toCV("1 2 1") + kAir + kGas + "21" + kGas.substr(2) +
-              kOrif + "*END\n",
+          kHead + "10 10 1 0 1\n" + kPoints + toCV("1 2 1") + kAir + kGas +
+              "21 9 9 45.0 9 1.5 2.5 3.5\n" + kOrif + "*END\n",
           "airbagFind 8 5|1|9|9|9|9|28.9|1.0\nSetInfo\nAmbientCard\nCoupling\n"
           "airbagVentHoleFind 4 7|1|0|0.6\nVentHole\nALEMesh\nCard5a\nCard5b\n"
           "addIDToRefFile 6:15@1/33 7:16@1/33\nALEToCV\n"
@@ -38,35 +31,35 @@ TEST_F(AleTest, CardFlowsInBothForms) {
           "addIDToRefFile 0:100@7/9999 1:9@1/39\nOrifCard\n",
           "*END\n"},
          {"lookups get the delivered word count", "5,1,9,9,9,9,28.9,1.0,7,8\n\n\n7 1\n*END\n",
-          "airbagFind 10 5|1|9|9|9|9|28.9|1.0|7|8\nSetInfo SID=5 SIDTYP=1 _ _ _ _ MWD=28.9 "
-          "SPSF=1.0\n"
-          "AmbientCard()\nCoupling()\nairbagVentHoleFind 2 7|1\nVentHole\n",
+          "airbagFind 10 5|1|9|9|9|9|28.9|1.0|7|8\n"
+          "SetInfo SID=5 SIDTYP=1 _ _ _ _ MWD=28.9 SPSF=1.0\nAmbientCard()\nCoupling()\n"
+          "airbagVentHoleFind 2 7|1\nVentHole IVSETID=7 IVTYPE=1\n",
           "*END\n"},
          {"no data card", "*END\n1\n", "", "*END\n1\n"},
          {"ends after the first card", "5 1\n*END\n", "airbagFind SetInfo", "*END\n"},
-         {"NZ 0", kHead + "10 10 0\n" + toCV("0 0 0") + "*END\n", kHeadNames + kToCV, "*END\n"},
-         {"NZ -1", kHead + "10 10 -1\n" + toCV("0 0 0"), kHeadNames + kToCV, ""},
-         {"NZ not a number", kHead + "10 10 x\n" + toCV("0 0 0"), kHeadNames + kToCV, ""},
-         {"NZ 1", kHead + "10 10 1\n" + kPoints + toCV("0 0 0"),
-          kHeadNames + " Card5a Card5b" + kToCV, ""},
+         {"NZ 0", kHead + "10 10 0\n" + toCV("0 0 0") + "*END\n", kFlow, "*END\n"},
+         {"NZ -1", kHead + "10 10 -1\n" + toCV("0 0 0"), kFlow, ""},
+         {"NZ not a number", kHead + "10 10 x\n" + toCV("0 0 0"), kFlow, ""},
          {"NAIR 0 NGAS 2 NORIF 1", kHead + "0 0 0\n" + toCV("0 2 1") + kGas + kGas + kOrif + kOrif,
-          kHeadNames + kToCV + kGasCard + kGasCard + kOrifCard, kOrif},
+          kFlow + kGasCard + kGasCard + kOrifCard, kOrif},
          {"keyword within the air cards", kHead + "0 0 0\n" + toCV("3 2 1") + kAir + "*END\n1\n",
-          kHeadNames + kToCV + " AirCard", "*END\n1\n"},
+          kFlow + " AirCard", "*END\n1\n"},
          {"NAIR -1 reads up to the keyword",
           kHead + "0 0 0\n" + toCV("-1 1 1") + kAir + kAir + "*END\n1\n",
-          kHeadNames + kToCV + " AirCard AirCard", "*END\n1\n"},
+          kFlow + " AirCard AirCard", "*END\n1\n"},
          {"-1 counts and the deck ends: bounded", kHead + "0 0 0\n" + toCV("-1 -1 -1"),
-          kHeadNames + kToCV + " AirCard() addIDToRefFile GasCard() addIDToRefFile OrifCard()", ""},
+          kFlow + " AirCard() addIDToRefFile GasCard() addIDToRefFile OrifCard()", ""},
          {"comment and blank lines", "5 1\n\n$ c\n4 2\n$\n7 1\n0 0 0\n" + toCV("0 0 0"),
-          "airbagFind SetInfo AmbientCard() Coupling airbagVentHoleFind VentHole ALEMesh" + kToCV,
+          "airbagFind SetInfo AmbientCard() Coupling airbagVentHoleFind VentHole ALEMesh "
+          "addIDToRefFile "
+          "ALEToCV",
           ""},
          // The chain goes on at the end of the deck; the mesh test and the
          // counts read the words the last line left: NZ 9 and three counts 9.
          {"deck ends after the first card", "5 1 9 9 9 9 28.9 1.0\n",
           "airbagFind SetInfo AmbientCard() Coupling() airbagVentHoleFind VentHole() ALEMesh() "
-          "Card5a() "
-          "Card5b() addIDToRefFile ALEToCV() AirCard() addIDToRefFile GasCard() addIDToRefFile "
+          "Card5a()"
+          " Card5b() addIDToRefFile ALEToCV() AirCard() addIDToRefFile GasCard() addIDToRefFile "
           "OrifCard()",
           ""}});
 }

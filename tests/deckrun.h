@@ -3,16 +3,17 @@
 // every card's own deck text.
 #pragma once
 
+#include <tuple>
+
 #include "host/deckimport.h"
 #include "importharness.h"
 
 struct DeckRun {
-    size_t keywords = 0;
+    size_t keywords;
     Lines cards, calls;
     std::string text;
-    bool operator==(const DeckRun& o) const {
-        return keywords == o.keywords && cards == o.cards && calls == o.calls && text == o.text;
-    }
+    auto tied() const { return std::tie(keywords, cards, calls, text); }
+    bool operator==(const DeckRun& o) const { return tied() == o.tied(); }
 };
 
 // Imports deck with the process's current Card::contFlag.
@@ -22,12 +23,9 @@ inline DeckRun runDeck(const std::string& deck) {
     DeckFile file(deck);
     DataLine line(file.get());
     Transcript host;
-    DeckRun run;
-    run.keywords = importDeck(line, registry, host.target);
-    for (Card* card : host.target.cards) {
-        run.cards.push_back(cardLine(*card));
-        card->tostring(run.text);
-    }
+    DeckRun run{importDeck(line, registry, host.target), {}, {}, ""};
+    for (Card* card : host.target.cards)
+        run.cards.push_back(cardLine(*card)), card->tostring(run.text);
     for (const HostCall& call : host.calls) run.calls.push_back(callLine(call));
     return run;
 }

@@ -2,49 +2,29 @@
 // and element lines of 8 and 16 columns read whole until the next keyword.
 #include "importharness.h"
 
-namespace {
-
 using GeometryTest = ImporterTest;
-
-struct Variant {
-    ImportFunction import;
-    bool birth;
-} const kVariants[] = {
-    {importABReferenceGeometry, false},
-    {importABRefGeometryBirth, true},
-    {importABRefGeoBirthRDT, true},
-    {importABRefGeometryRDT, false},
-};
-
-const std::string kNodes = "1 0.5 1.5 2.5\n2 -1.0 0.0 3.25\n";
-const std::string kNode1 =
-    "addIDToRefFile 0:1@7/9999\nNodeInfo NID=1:8 X=0.5:16 Y=1.5:16 Z=2.5:16\n";
-const std::string kNode2 =
-    "addIDToRefFile 0:2@7/9999\nNodeInfo NID=2:8 X=-1.0:16 Y=0.0:16 Z=3.25:16\n";
-const std::string kNoNode = "addIDToRefFile 0:@7/9999\nNodeInfo()\n";
-
-}  // namespace
 
 // The birth card comes first in the birth variants and is never reported.
 TEST_F(GeometryTest, EveryVariantReadsNodesUntilTheKeywordOrTheEnd) {
-    for (const Variant& v : kVariants) {
-        SCOPED_TRACE(v.birth ? "birth variant" : "variant");
-        const std::string birth = v.birth ? "0.001\n" : "";
-        const std::string card = v.birth ? "BirthCard BIRTH=0.001\n" : "";
-        expectImports(
-            v.import,
-            {
-                {"nodes up to the keyword", birth + kNodes + "*NEXT\n3 1.0\n",
-                 card + kNode1 + kNode2, "*NEXT\n3 1.0\n"},
-                {"comment and blank lines",
-                 birth + "$ c\n1 0.5 1.5 2.5\n\n$\n2 -1.0 0.0 3.25\n*NEXT\n",
-                 card + kNode1 + "addIDToRefFile 0:@7/9999\nNodeInfo empty=[NID,X,Y,Z]\n" + kNode2,
-                 "*NEXT\n"},
-                {"deck ends after the nodes", birth + kNodes, card + kNode1 + kNode2 + kNoNode, ""},
-                {"keyword at once", "*NEXT\n3 1.0\n", "", "*NEXT\n3 1.0\n"},
-                {"empty deck", "", (v.birth ? "BirthCard()\n" : "") + kNoNode, ""},
-            },
-            {{8, 16}, {}});
+    const std::string nodes = "1 0.5 1.5 2.5\n$ c\n\n2 -1.0 0.0 3.25\n";
+    const std::string cards =
+        "addIDToRefFile 0:1@7/9999\nNodeInfo NID=1:8 X=0.5:16 Y=1.5:16 Z=2.5:16\n"
+        "addIDToRefFile 0:@7/9999\nNodeInfo empty=[NID,X,Y,Z]\n"
+        "addIDToRefFile 0:2@7/9999\nNodeInfo NID=2:8 X=-1.0:16 Y=0.0:16 Z=3.25:16\n";
+    const std::string none = "addIDToRefFile 0:@7/9999\nNodeInfo()\n";
+    for (auto [import, birth] : {std::pair{importABReferenceGeometry, false},
+                                 {importABRefGeometryBirth, true},
+                                 {importABRefGeoBirthRDT, true},
+                                 {importABRefGeometryRDT, false}}) {
+        const std::string line = birth ? "0.001\n" : "",
+                          card = birth ? "BirthCard BIRTH=0.001\n" : "";
+        expectImports(import,
+                      {{"nodes, comment and blank lines up to the keyword",
+                        line + nodes + "*NEXT\n3\n", card + cards, "*NEXT\n3\n"},
+                       {"deck ends after the nodes", line + nodes, card + cards + none, ""},
+                       {"keyword at once", "*NEXT\n3\n", "", "*NEXT\n3\n"},
+                       {"empty deck", "", (birth ? "BirthCard()\n" : "") + none, ""}},
+                      {{8, 16}, {}});
     }
 }
 
@@ -59,16 +39,13 @@ TEST_F(GeometryTest, ShellReadsElementsUntilTheKeywordOrTheEnd) {
         "addIDToRefFile 0:100@6/41 1:1@5/9999 2:11@7/9999 3:12@7/9999 4:13@7/9999 5:@7/9999\n"
         "ShellInfo EID=100:8 PID=1:8 N1=11:8 N2=12:8 N3=13:8";
     expectImports(importABShellRefGeometry,
-                  {
-                      {"elements up to the keyword", element + element + "*NEXT\n1\n", card + card,
-                       "*NEXT\n1\n"},
-                      {"comment and blank lines", "$ c\n" + element + "\n$\n*NEXT\n",
-                       card + none + " empty=[EID,PID,N1,N2,N3,N4]\n", "*NEXT\n"},
-                      {"deck ends after the elements", element, card + none + "()\n", ""},
-                      {"keyword at once", "*NEXT\n" + element, "", "*NEXT\n" + element},
-                      {"a blank field reads as 0", "100 1 11 12 13 ~\n",
-                       five + " N4=0:8\n" + none + "()\n", ""},
-                  },
+                  {{"elements, comment and blank lines up to the keyword",
+                    "$ c\n" + element + "\n" + element + "*NEXT\n1\n",
+                    card + none + " empty=[EID,PID,N1,N2,N3,N4]\n" + card, "*NEXT\n1\n"},
+                   {"deck ends after the elements", element, card + none + "()\n", ""},
+                   {"keyword at once", "*NEXT\n" + element, "", "*NEXT\n" + element},
+                   {"a blank field reads as 0", "100 1 11 12 13 ~\n",
+                    five + " N4=0:8\n" + none + "()\n", ""}},
                   {{8}, {}});
     // A fixed line that ends early leaves its last field empty; a comma line
     // that ends early leaves it out.

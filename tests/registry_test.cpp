@@ -6,22 +6,19 @@
 #include "frame/hostinterface.h"
 #include "keywords/importfunctions.h"
 
-static unsigned hostOwnImport(DataLine*, ImportObject*) {
-    return 7;
-}
-
 // A fresh map gets codes 1 to 8; codes the host filled keep its function; a
 // second call changes nothing.
 TEST(Registry, FillsCodesOneToEightWithoutOverwriting) {
     using Map = std::map<unsigned, ImportFunction>;
+    const ImportFunction own = [](DataLine*, ImportObject*) { return 7u; };
     const Map library = {{1, importABAdvancedALE},      {2, importABALE},
                          {3, importABInteraction},      {4, importABReferenceGeometry},
                          {5, importABRefGeometryBirth}, {6, importABRefGeoBirthRDT},
                          {7, importABRefGeometryRDT},   {8, importABShellRefGeometry}};
     Map hosted = library;
-    hosted[0] = hosted[3] = hosted[9] = hostOwnImport;
+    hosted[0] = hosted[3] = hosted[9] = own;
     ABImport fresh, host;
-    host.abaleTypeMap = {{0, hostOwnImport}, {3, hostOwnImport}, {9, hostOwnImport}};
+    host.abaleTypeMap = {{0, own}, {3, own}, {9, own}};
     for (int call = 0; call < 2; ++call) {
         fresh.initABALETypesAndFunctions();
         host.initABALETypesAndFunctions();
