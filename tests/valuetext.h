@@ -2,15 +2,13 @@
 // garbage beforehand, so that a missing terminator shows.
 #pragma once
 
-#include <cstring>
 #include <string>
 
 #include "model/data.h"
 
 template <typename Value>
 std::string textOf(Value&& value) {
-    char out[Object::kTextBufferSize];
-    std::memset(out, 'X', sizeof out);
-    value.tostring(out);
-    return out;
+    std::string out(Object::kTextBufferSize, 'X');
+    value.tostring(out.data());
+    return out.c_str();
 }
