@@ -65,12 +65,23 @@ void fill(Card& card, Case c) {
     }
 }
 
+// Fills a card for each case and compares what `show` makes of it.
+template <typename Show>
+void expectEach(const std::vector<Case>& cases, Show show) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        Card card;
+        fill(card, c);
+        EXPECT_EQ(show(card), c.want);
+    }
+}
+
 }  // namespace
 
 TEST_F(CardTest, AddFieldsConvertsByCodeAndRecordsNames) {
     const std::vector<unsigned> nodeTypes = {1, 2, 2, 2}, nodeWidths = {8, 16, 16, 16};
     const std::string node = "       1             1.5             2.5             3.5\n";
-    const Case cases[] = {
+    expectEach({
         {0x2, {1, 2, 5}, {}, "7|2.5|text\n", "1/10=7 2/10=2.5 5/10='text\n' [F0,F1,F2] []"},
         {0x4, {1, 2, 5}, {}, "7|2.5|text\n", "1/10=7 2/10=2.5 5/10='text\n' [] []"},
         // Empty words, whatever the code; a placeholder ignores its word; codes
@@ -98,13 +109,7 @@ TEST_F(CardTest, AddFieldsConvertsByCodeAndRecordsNames) {
         {0x2, {1, 3, 1}, {4, 4, 4}, "1,2,3\n", "1/4=1 1/4=3 [F0,F2] []"},
         {0x2, {1, 5}, {8, 8}, "5,\n", "1/8=5 5/8='\n' [F0,F1] []"},
         {0x2, {2, 1}, {8, 8}, "1.5-3,4,5,6\n", "2/8=1.5 1/8=4 [F0,F1] []"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input);
-        Card card;
-        fill(card, c);
-        EXPECT_EQ(describe(card), c.want);
-    }
+    }, describe);
 }
 
 // A second call appends; a missing name throws and keeps what came before.
@@ -121,24 +126,17 @@ TEST_F(CardTest, AddFieldsAppendsAndAMissingNameKeepsEarlierValues) {
 
 // The header line only with names: '$' takes the first column, a name wider
 // than its column (F2 in width 1) is written whole. The last value's own
-// newline ends the line; one inside the line does not.
+// newline ends the line; one inside the line does not. The text is appended
+// to what the string holds.
 TEST_F(CardTest, TextHasHeaderOnlyWithNamesAndOneLineEnd) {
     const std::vector<unsigned> types = {2, 1, 1, 7, 1}, widths = {16, 8, 1, 10, 10};
     const std::string header = "$             F0      F1F2                  F4\n";
     const std::string values = "             1.5       21                   5\n";
-    const Case cases[] = {
+    expectEach({
         {0x2, types, widths, "1.5,2,1,x,5\n", header + values},
         {0x0, types, widths, "1.5,2,1,x,5\n", values},
         {0x0, {1, 5}, {10, 10}, "1,ab\n", "         1       ab\n"},
         {0x0, {5, 1}, {10, 10}, "ab\n,1", "       ab\n         1\n"},
         {0x0, {}, {}, "", "\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.want);
-        Card card;
-        fill(card, c);
-        std::string out = "kept:";
-        card.tostring(out);
-        EXPECT_EQ(out, "kept:" + c.want);
-    }
+    }, [](Card& card) { std::string out = "kept:"; card.tostring(out); return out.substr(5); });
 }

@@ -18,16 +18,12 @@ constexpr unsigned kEnd = 0x100;  // not a flag: the reader met the end of the f
 // A DataLine over a deck held in memory.
 struct Deck {
     explicit Deck(std::string text) : file(std::move(text)), line(file.get()) {}
-    // The words one read delivers.
-    Words read(unsigned count) {
+    // The words one read delivers and the flags after it, with kEnd once the
+    // file has ended.
+    std::pair<Words, unsigned> read(unsigned count) {
         char** words = line.readNextCardAsWords(count);
         EXPECT_EQ(words, line.wordBuffers);
-        return Words(words, words + count);
-    }
-    // The words and the flags after one read, with kEnd once the file has ended.
-    std::pair<Words, unsigned> step(unsigned count) {
-        Words words = read(count);
-        return {words, line.flags | (line.endOfFile ? kEnd : 0)};
+        return {Words(words, words + count), line.flags | (line.endOfFile ? kEnd : 0)};
     }
     std::string word(unsigned i) const { return line.wordBuffers[i]; }
     DeckFile file;
@@ -36,40 +32,41 @@ struct Deck {
 
 }  // namespace
 
-// Each row: the words and flags of the first two reads of a deck.
+// Each row: the words and flags of the first two reads of a deck. Comments
+// are skipped; a blank line is a fixed-form line of no words; a blank before
+// '*' or '$' makes a data line; a keyword line sets the flag, and the next read
+// ends at once; commas alone without a newline give no word; a line that
+// begins with NUL gives no word; lines over 127 characters come in pieces,
+// each classified alone.
 TEST(Reader, ClassifiesLinesAndEndsAtKeywordOrEndOfFile) {
     const std::string piece = "         1" + std::string(117, 'x');  // 127 characters
     struct Case { std::string deck; Words first; unsigned flags1; Words second; unsigned flags2; };
     const Case cases[] = {
-        {"$ one\n$ two\n         1\n", {"         1"}, 0, {}, kEnd},
-        {"\n         1\n", {}, 0, {"         1"}, 0},  // blank line: fixed form, no words
-        {" *KEY\n $ c\n", {" *KEY\n"}, 0, {" $ c\n"}, 0},
-        {"$ c\n*KEY\n         1\n", {}, kKeyword, {}, kKeyword},  // sticky: nothing read
-        {"", {}, kEnd, {}, kEnd},
-        {"$ c\n", {}, kEnd, {}, kEnd}, {",,,", {}, 0, {}, kEnd},  // commas only, no newline
-        {"         1", {"         1"}, 0, {}, kEnd},  // no newline at the end
+        {"$ one\n$ two\n         1\n", {"         1"}, 0, {}, kEnd}, {"", {}, kEnd, {}, kEnd},
+        {"\n         1\n", {}, 0, {"         1"}, 0}, {",,,", {}, 0, {}, kEnd},
+        {"$ c\n*KEY\n         1\n", {}, kKeyword, {}, kKeyword}, {"$ c\n", {}, kEnd, {}, kEnd},
+        {" *KEY\n $\n", {" *KEY\n"}, 0, {" $\n"}, 0}, {"         1", {"         1"}, 0, {}, kEnd},
         {std::string("\0                  1\n", 21), {}, 0, {}, kEnd},
-        // Lines over 127 characters come in pieces, each classified alone.
         {piece + "$ tail\n" + piece, {"         1"}, 0, {"         1"}, 0},
         {piece + "*KEY\n", {"         1"}, 0, {}, kKeyword},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.deck);
         Deck deck(c.deck);
-        EXPECT_EQ(deck.step(1), std::make_pair(c.first, c.flags1));
-        EXPECT_EQ(deck.step(1), std::make_pair(c.second, c.flags2));
+        EXPECT_EQ(deck.read(1), std::make_pair(c.first, c.flags1));
+        EXPECT_EQ(deck.read(1), std::make_pair(c.second, c.flags2));
     }
 }
 
 TEST(Reader, KeywordLineIsKeptUntilTheHostClearsTheFlag) {
     Deck deck("*NEXT KEYWORD\n         1\n");
-    EXPECT_EQ(deck.read(1), Words{});
+    deck.read(1);
     EXPECT_STREQ(deck.line.lineBuffer, "*NEXT KEYWORD\n");
-    EXPECT_EQ(deck.read(1), Words{});  // ends at once and zeroes lineBuffer
+    deck.read(1);  // ends at once and zeroes lineBuffer
     EXPECT_EQ(std::string(deck.line.lineBuffer, DataLine::kLineBufferSize),
               std::string(DataLine::kLineBufferSize, '\0'));
     deck.line.flags &= ~kKeyword;  // the host starts the next keyword
-    EXPECT_EQ(deck.step(1), std::make_pair(Words{"         1"}, 0u));
+    EXPECT_EQ(deck.read(1), std::make_pair(Words{"         1"}, 0u));
     EXPECT_STREQ(deck.line.keywordLine, "*NEXT KEYWORD\n");
 }
 
@@ -84,21 +81,20 @@ TEST(Reader, CutsFixedColumnsOrCommaWordsAndConsumesTheLine) {
     struct Case { std::string line; unsigned request, count, index; Words buffers; } cases[] = {
         {"         1         2\n", 3, 2, 3, {"         1", "         2", "\n"}},
         {"         1                   3\n", 3, 3, 3, {"         1", "          ", "         3"}},
-        {"    1\n", 2, 1, 2, {"    1\n", ""}},  // the line ends inside a field
         {"abcdefghijklmnopqrstuvwxy\n", 3, 3, 3, {"abcdefghij", "klmnopqrst", "uvwxy\n"}},
-        {"         1\n", 0, 0, 0, {}},
+        {"    1\n", 2, 1, 2, {"    1\n", ""}}, {"         1\n", 0, 0, 0, {}},
         {"1,,3\n", 1, 2, 2, {"1", "3\n"}}, {"   1,  a b ,\n", 2, 3, 3, {"   1", "  a b ", "\n"}},
-        {",,,\n", 2, 1, 1, {"\n"}}, {",5,6\n", 2, 2, 2, {"5", "6\n"}},
         {"         1      a,b          3\n", 2, 2, 2, {"         1      a", "b          3\n"}},
         {sixtyFourOnes, 2, 64, 64, Words(64, "1")}, {longWord + ",", 2, 1, 1, {longWord}},
+        {",5,6\n", 2, 2, 2, {"5", "6\n"}}, {",,,\n", 2, 1, 1, {"\n"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         Deck deck(c.line + "         9\n");
-        EXPECT_EQ(deck.read(c.request).size(), c.count);
+        EXPECT_EQ(deck.read(c.request).first.size(), c.count);
         EXPECT_EQ(deck.line.wordIndex, c.index);
         for (unsigned i = 0; i < c.buffers.size(); ++i) EXPECT_EQ(deck.word(i), c.buffers[i]) << i;
-        EXPECT_EQ(deck.read(1), Words{"         9"});  // the line was consumed whole
+        EXPECT_EQ(deck.read(1).first, Words{"         9"});  // the line was consumed whole
     }
 }
 
@@ -106,7 +102,7 @@ TEST(Reader, CommaFormLeavesLaterBuffersButEndsEveryWord) {
     Deck deck("1,2,3,4\nabcdefghijklmnopqrstuvwxyz,\n0123456789ABC,y\n");
     deck.read(2);
     deck.read(2);
-    EXPECT_EQ(deck.read(2), (Words{"0123456789ABC", "y\n"}));  // not "0123456789ABCnop..."
+    EXPECT_EQ(deck.read(2).first, (Words{"0123456789ABC", "y\n"}));  // not "0123456789ABCnop..."
     EXPECT_EQ(deck.word(2) + deck.word(3), "34\n");
 }
 

@@ -33,10 +33,8 @@ TEST(DoubleText, WorkedTableAtWidths10And16) {
 // give (text nullptr: a null pointer) and the message standard output must
 // show, if any: "wrong data type sent to get <message>".
 TEST(ValueText, TextRightAlignedNeverCutAndGettersOfTheMatchingClassOnly) {
-    auto tampered = [](Data* value) {
-        value->typeCode = kBlankCode;  // a stored code that no longer matches the class
-        return std::unique_ptr<Data>(value);
-    };
+    // A stored code that no longer matches the class.
+    auto tampered = [](Data* v) { v->typeCode = kBlankCode; return std::unique_ptr<Data>(v); };
     using std::make_unique;
     struct Case { std::unique_ptr<Data> value; const char* text; unsigned u; int i; double d;
                   const char* got; std::string message; } cases[] = {
@@ -60,19 +58,12 @@ TEST(ValueText, TextRightAlignedNeverCutAndGettersOfTheMatchingClassOnly) {
         if (c.text) { EXPECT_EQ(textOf(*c.value), c.text); }
         unsigned u = 99; int i = 99; double d = 99.0; char *got = nullptr, *again = nullptr;
         testing::internal::CaptureStdout();
-        c.value->value(&u);
-        c.value->value(&i);
-        c.value->value(&d);
-        c.value->value(&got);
+        c.value->value(&u), c.value->value(&i), c.value->value(&d), c.value->value(&got);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),
                   c.message.empty() ? "" : "wrong data type sent to get " + c.message + "\n");
         EXPECT_EQ(std::make_tuple(u, i, d), std::make_tuple(c.u, c.i, c.d));
-        if (!c.got) {
-            EXPECT_EQ(got, nullptr);
-            continue;
-        }
         EXPECT_STREQ(got, c.got);
-        c.value->value(&again);
-        EXPECT_EQ(again, got);  // the stored or the static empty text, never a copy
+        if (c.got) c.value->value(&again);
+        EXPECT_EQ(again, c.got ? got : nullptr);  // the stored or the static text, never a copy
     }
 }
