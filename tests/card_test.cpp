@@ -3,8 +3,8 @@
 
 #include <sstream>
 #include <stdexcept>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/card.h"
@@ -58,11 +58,8 @@ void fill(Card& card, Case c) {
         if (ch == '|') ch = '\0', words.push_back(&ch + 1);
     }
     unsigned count = static_cast<unsigned>(c.types.size());
-    if (c.widths.empty()) {
-        card.addFields(count, c.types.data(), kNames, words.data());
-    } else {
-        card.addFields(count, c.types.data(), c.widths.data(), kNames, line.data());
-    }
+    if (c.widths.empty()) return card.addFields(count, c.types.data(), kNames, words.data());
+    card.addFields(count, c.types.data(), c.widths.data(), kNames, line.data());
 }
 
 // Fills a card for each case and compares what `show` makes of it.

@@ -32,14 +32,15 @@ struct Deck {
 
 }  // namespace
 
-// Each row: the words and flags of the first two reads of a deck. Comments
-// are skipped; a blank line is a fixed-form line of no words; a blank before
-// '*' or '$' makes a data line; a keyword line sets the flag, and the next read
-// ends at once; commas alone without a newline give no word; a line that
-// begins with NUL gives no word; lines over 127 characters come in pieces,
-// each classified alone.
+// Each row: the words and flags of the first two reads of a deck, two fields
+// requested. Comments are skipped; a blank line is a fixed-form line of no
+// words; a blank before '*' or '$' makes a data line; a keyword line sets the
+// flag, and the next read ends at once; commas alone without a newline give no
+// word; a line that begins with NUL gives no word; lines over 127 characters
+// come in pieces, each classified alone.
 TEST(Reader, ClassifiesLinesAndEndsAtKeywordOrEndOfFile) {
     const std::string piece = "         1" + std::string(117, 'x');  // 127 characters
+    const Words cut = {"         1", "xxxxxxxxxx"};
     struct Case { std::string deck; Words first; unsigned flags1; Words second; unsigned flags2; };
     const Case cases[] = {
         {"$ one\n$ two\n         1\n", {"         1"}, 0, {}, kEnd}, {"", {}, kEnd, {}, kEnd},
@@ -47,14 +48,13 @@ TEST(Reader, ClassifiesLinesAndEndsAtKeywordOrEndOfFile) {
         {"$ c\n*KEY\n         1\n", {}, kKeyword, {}, kKeyword}, {"$ c\n", {}, kEnd, {}, kEnd},
         {" *KEY\n $\n", {" *KEY\n"}, 0, {" $\n"}, 0}, {"         1", {"         1"}, 0, {}, kEnd},
         {std::string("\0                  1\n", 21), {}, 0, {}, kEnd},
-        {piece + "$ tail\n" + piece, {"         1"}, 0, {"         1"}, 0},
-        {piece + "*KEY\n", {"         1"}, 0, {}, kKeyword},
+        {piece + "$ tail\n" + piece, cut, 0, cut, 0}, {piece + "*KEY\n", cut, 0, {}, kKeyword},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.deck);
         Deck deck(c.deck);
-        EXPECT_EQ(deck.read(1), std::make_pair(c.first, c.flags1));
-        EXPECT_EQ(deck.read(1), std::make_pair(c.second, c.flags2));
+        EXPECT_EQ(deck.read(2), std::make_pair(c.first, c.flags1));
+        EXPECT_EQ(deck.read(2), std::make_pair(c.second, c.flags2));
     }
 }
 
@@ -119,7 +119,7 @@ TEST(Reader, ExponentRepair) {
         {"       +2.\n", "       +2."}, {"1.5-3,\n", "1.5e-3"}, {"2.5+12,\n", "2.5e+12"},
         {"-1.5-3,\n", "-1.5e-3"}, {",1.5-3\n", "1.5e-3\n"}, {",1.5-10\n", "1.5-10\n"},
         {"-1.,\n", "-1."}, {"-.5,\n", "-.5"}, {"+2.,\n", "+2."}, {"  -1.,\n", "  -1."},
-        {"-.,\n", "-."}, {"5-3,\n", "5-3"},
+        {"-.,\n", "-."}, {"1.5+-3,\n", "1.5+e-3"}, {"5-3,\n", "5-3"},
     };
     for (const Case& c : cases) {
         Deck deck(c.line);
