@@ -42,36 +42,35 @@ void ABAdvancedALE::readALEMesh() {
     reportAndBuild(mesh);
 }
 
-bool ABAdvancedALE::readMeshDetails() {
+void ABAdvancedALE::readMeshDetails() {
     unsigned types[] = {2, 2, 2, 1, 1};
     const char* names[] = {"LX", "LY", "LZ", "ITRANS", "UIDAIR"};
     unsigned pos[] = {3, 4};
     unsigned code1[] = {1, 5};
     unsigned code2[] = {40, 9999};
-    return readCard({"MeshDetails", 5, types, names, IdStep::report({2, pos, code1, code2})});
+    readCard({"MeshDetails", 5, types, names, IdStep::report({2, pos, code1, code2})});
 }
 
-bool ABAdvancedALE::readCVCard1() {
+void ABAdvancedALE::readCVCard1() {
     unsigned types[] = {2, 2, 7, 2, 2, 7, 2, 2};
     const char* names[] = {"ATMOST", "ATMOSP", "UNUSED", "GC", "CC", "UNUSED", "MWD", "SPSF"};
-    return readCard({"CVCard1", 8, types, names, IdStep::none()});
+    readCard({"CVCard1", 8, types, names, IdStep::none()});
 }
 
-bool ABAdvancedALE::readCVCard2() {
+void ABAdvancedALE::readCVCard2() {
     unsigned types[] = {2, 7, 2, 1};
     const char* names[] = {"SWTIME", "UNUSED", "HG", "NAIR"};
     const WordCard cv2{"CVCard2", 4, types, names, IdStep::none()};
-    if (!readWords(cv2.count)) return false;
+    if (!readWords(cv2.count)) return;
     nAir = numberAt(3);
     reportAndBuild(cv2);
-    return true;
 }
 
-bool ABAdvancedALE::readAirCards() {
+void ABAdvancedALE::readAirCards() {
     unsigned types[] = {7, 7, 7, 2, 2, 2, 2, 2};
     const char* names[] = {"UNUSED", "UNUSED", "UNUSED", "MWAIR",
                            "INITM",  "AIRA",   "AIRB",   "AIRC"};
-    return readRepeated({"AirCard", 8, types, names, IdStep::none()}, nAir);
+    readRepeated({"AirCard", 8, types, names, IdStep::none()}, nAir);
 }
 
 unsigned importABAdvancedALE(DataLine* dataLine, ImportObject* importObject) {

@@ -23,8 +23,8 @@ private:
     friend unsigned importABAdvancedALE(DataLine*, ImportObject*);
     // The three ID cards differ only in their names and second code.
     void readIdCard(const char* cardName, const char** names, unsigned secondCode);
-    bool readMeshDetails();
-    bool readCVCard1();
-    bool readCVCard2();
-    bool readAirCards();
+    void readMeshDetails();
+    void readCVCard1();
+    void readCVCard2();
+    void readAirCards();
 };

@@ -61,10 +61,10 @@ void ABALE::readALEToCV() {
     reportAndBuild(toCV);
 }
 
-bool ABALE::readAirCards() {
+void ABALE::readAirCards() {
     unsigned types[] = {7, 7, 7, 2, 2, 2, 2, 2};
     const char* names[] = {"UNUSED", "UNUSED", "UNUSED", "MWAIR", "INITM", "AIRA", "AIRB", "AIRC"};
-    return readRepeated({"AirCard", 8, types, names, IdStep::none()}, nAir);
+    readRepeated({"AirCard", 8, types, names, IdStep::none()}, nAir);
 }
 
 void ABALE::readGasCard() {
@@ -76,14 +76,13 @@ void ABALE::readGasCard() {
     readRepeated({"GasCard", 8, types, names, IdStep::report({1, pos, code1, code2})}, nGas);
 }
 
-bool ABALE::readOrifCards() {
+void ABALE::readOrifCards() {
     unsigned types[] = {1, 1, 2};
     const char* names[] = {"NODEID", "VECID", "ORIFARE"};
     unsigned pos[] = {0, 1};
     unsigned code1[] = {7, 1};
     unsigned code2[] = {9999, 39};
-    return readRepeated({"OrifCard", 3, types, names, IdStep::report({2, pos, code1, code2})},
-                        nOrif);
+    readRepeated({"OrifCard", 3, types, names, IdStep::report({2, pos, code1, code2})}, nOrif);
 }
 
 unsigned importABALE(DataLine* dataLine, ImportObject* importObject) {

@@ -25,6 +25,6 @@ private:
     // Reads the mesh card; true when the mesh point cards follow.
     bool readALEMesh();
     void readMeshPoints();
-    bool readAirCards();
-    bool readOrifCards();
+    void readAirCards();
+    void readOrifCards();
 };
