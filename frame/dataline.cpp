@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "../model/linefields.h"
 #include "exponentrepair.h"
 
 using abimport_detail::repairExponent;
@@ -40,17 +41,13 @@ DataLine::LineKind DataLine::readDataOrKeywordLine() {
 unsigned DataLine::cutCommaWords() {
     wordIndex = 0;
     char* cursor = lineBuffer;
+    size_t n;
     while (wordIndex < kWordBufferCount) {
-        while (*cursor == ',') ++cursor;
-        if (*cursor == '\0') break;
-        char* token = cursor;
-        while (*cursor != '\0' && *cursor != ',') ++cursor;
-        const unsigned n = static_cast<unsigned>(cursor - token);
-        if (*cursor == ',') *cursor++ = '\0';
-
+        const char* token = abimport_detail::nextCommaWord(cursor, n);
+        if (!token) break;
         char* word = wordBuffers[wordIndex];
         std::memset(word, 0, kClearedWordBytes);
-        const unsigned kept = n < kWordBufferSize - 2 ? n : kWordBufferSize - 2;
+        const unsigned kept = static_cast<unsigned>(n < kWordBufferSize - 2 ? n : kWordBufferSize - 2);
         std::memcpy(word, token, kept);
         word[repairExponent(word, kept)] = '\0';
         ++wordIndex;

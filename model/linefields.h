@@ -6,6 +6,20 @@
 
 namespace abimport_detail {
 
+// The next comma-separated word at cursor, with strtok semantics on the
+// delimiter set ",": adjacent commas and a leading comma yield no word, and
+// the comma that ends a word becomes NUL. Null when no word is left; length
+// receives the word's length. Re-entrant, so decks can be read on many threads.
+inline char* nextCommaWord(char*& cursor, size_t& length) {
+    while (*cursor == ',') ++cursor;
+    if (*cursor == '\0') return nullptr;
+    char* word = cursor;
+    while (*cursor != '\0' && *cursor != ',') ++cursor;
+    length = static_cast<size_t>(cursor - word);
+    if (*cursor == ',') *cursor++ = '\0';
+    return word;
+}
+
 class LineFields {
 public:
     static constexpr unsigned kFieldBufferSize = 128;
@@ -42,15 +56,9 @@ public:
     }
 
 private:
-    // strtok semantics on the delimiter set ",": adjacent commas and a leading
-    // comma yield no word. Re-entrant, so decks can be read on many threads.
     const char* nextWord() {
-        while (*cursor_ == ',') ++cursor_;
-        if (*cursor_ == '\0') return nullptr;
-        char* word = cursor_;
-        while (*cursor_ != '\0' && *cursor_ != ',') ++cursor_;
-        if (*cursor_ == ',') *cursor_++ = '\0';
-        return word;
+        size_t length;
+        return nextCommaWord(cursor_, length);
     }
 
     char emptyLine_[1] = {'\0'};
