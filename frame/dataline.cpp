@@ -5,6 +5,7 @@
 
 #include "../model/linefields.h"
 #include "exponentrepair.h"
+#include "readobserver.h"
 
 using abimport_detail::repairExponent;
 
@@ -25,6 +26,10 @@ DataLine::LineKind DataLine::readDataOrKeywordLine() {
             endOfFile = true;
             return LineKind::End;
         }
+        // The buffer was zeroed, so a newline anywhere in it is this piece's.
+        lineNumber += lineEnded;
+        lineEnded = std::memchr(lineBuffer, '\n', kLineBufferSize - 1) != nullptr;
+        if (observer) observer->linePieceRead(*this);
         if (lineBuffer[0] == '$') {
             std::memset(lineBuffer, 0, kLineBufferSize);
             continue;

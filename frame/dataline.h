@@ -6,6 +6,8 @@
 
 #include "../model/export.h"
 
+class ReadObserver;
+
 class ABIMPORT_API DataLine {
 public:
     static constexpr unsigned kLineBufferSize = 128;   // fgets size: 127 characters and a NUL
@@ -52,6 +54,17 @@ public:
     char* keywordLine;
     // Set when the last read found no more line in the deck.
     bool endOfFile;
+    // The number of the physical line that the last piece read belongs to, in
+    // the file now read (1 for the first line; 0 before any). A line longer
+    // than one read comes in pieces that all carry its number. The host sets
+    // it, and lineEnded, when it reads lines of the file itself or changes
+    // the file.
+    unsigned long long lineNumber;
+    // Whether the last piece read ended its line, so that the next piece
+    // starts the next line.
+    bool lineEnded;
+    // Told about every line piece and card read; null for none. Set by the host.
+    ReadObserver* observer;
 
 private:
     enum class LineKind { Data, Keyword, End };

@@ -5,6 +5,26 @@
 
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
+#include "readobserver.h"
+
+ReadObserver::~ReadObserver() = default;
+
+namespace {
+
+CardLayout layoutOf(const WordCard& card) {
+    const CardLayout::IdStepForm form = card.ids.kind == IdStep::Report   ? CardLayout::IdReport
+                                        : card.ids.kind == IdStep::Airbag ? CardLayout::AirbagCall
+                                                                          : CardLayout::NoIds;
+    return {card.name, card.count, card.types, card.names, nullptr,
+            form,      card.ids.table.count, card.ids.table.pos};
+}
+
+CardLayout layoutOf(const LineCard& card) {
+    return {card.name, card.count, card.types, card.names, card.widths,
+            CardLayout::IdReport, card.ids.count, card.ids.pos};
+}
+
+}  // namespace
 
 ImportBase::~ImportBase() = default;
 
@@ -19,6 +39,9 @@ bool ImportBase::readWords(unsigned count) {
 }
 
 void ImportBase::reportAndBuild(const WordCard& layout) {
+    if (ReadObserver* observer = dataLine->observer) {
+        observer->cardRead(*dataLine, {layoutOf(layout), words, wordCount, nullptr});
+    }
     if (layout.ids.kind != IdStep::None && (Card::contFlag & Card::kReportIds)) {
         if (layout.ids.kind == IdStep::Report) {
             IdTable t = layout.ids.table;
@@ -44,17 +67,28 @@ bool ImportBase::readCard(const WordCard& layout) {
 }
 
 bool ImportBase::readRepeated(const WordCard& layout, unsigned count) {
-    for (unsigned pass = 0; pass != count; ++pass) {
-        if (!readCard(layout)) return false;
-        if (atEndOfFile()) break;
+    unsigned pass = 0;
+    bool keywordGoesOn = true;
+    for (; pass != count; ++pass) {
+        if (!readCard(layout)) {
+            keywordGoesOn = false;
+            break;
+        }
+        if (atEndOfFile()) break;  // this pass's card came from no data line
     }
-    return true;
+    if (ReadObserver* observer = dataLine->observer) {
+        observer->repetitionEnded(*dataLine, layoutOf(layout), count, pass);
+    }
+    return keywordGoesOn;
 }
 
 bool ImportBase::readLineCard(const LineCard& layout) {
     wordCount = layout.count;
     line = dataLine->readNextCardAsLine(wordCount);
     if (atEndOfKeyword()) return false;
+    if (ReadObserver* observer = dataLine->observer) {
+        observer->cardRead(*dataLine, {layoutOf(layout), nullptr, wordCount, line});
+    }
 
     if (Card::contFlag & Card::kReportIds) {
         // The field texts as the card step cuts them, taken from a copy before
@@ -96,5 +130,6 @@ bool ImportBase::readLineCard(const LineCard& layout) {
 }
 
 unsigned ImportBase::numberAt(unsigned pos) const {
+    if (ReadObserver* observer = dataLine->observer) observer->numberTaken(*dataLine, pos);
     return hasWordAt(pos) ? abimport_detail::textToU32(words[pos]) : 0;
 }

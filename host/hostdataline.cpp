@@ -13,7 +13,10 @@ DataLine::DataLine(FILE* deck)
       ownsFile(false),
       file(deck),
       keywordLine(new char[kLineBufferSize]()),
-      endOfFile(false) {
+      endOfFile(false),
+      lineNumber(0),
+      lineEnded(true),
+      observer(nullptr) {
     for (unsigned i = 0; i < kWordBufferCount; ++i) wordBuffers[i] = new char[kWordBufferSize]();
 }
 

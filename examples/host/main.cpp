@@ -42,7 +42,10 @@ DataLine::DataLine(FILE* deck)
       ownsFile(false),
       file(deck),
       keywordLine(new char[kLineBufferSize]()),
-      endOfFile(false) {
+      endOfFile(false),
+      lineNumber(0),
+      lineEnded(true),
+      observer(nullptr) {
     char* block = new char[kWordBufferCount * kWordBufferSize]();
     for (unsigned i = 0; i < kWordBufferCount; ++i) wordBuffers[i] = block + i * kWordBufferSize;
 }
