@@ -37,10 +37,11 @@ constexpr size_t kCardsPerAirbagSet = 12 + 9 + 1;
 // least looks at each.
 class CountingHost : public HostCallListener {
 public:
-    void idReport(char**, unsigned, const unsigned*, const unsigned*, const unsigned*) override {
+    void idReport(char**, unsigned, const unsigned*, const unsigned*, const unsigned*,
+                  unsigned long long) override {
         ++calls;
     }
-    void airbagCall(HostCallKind, char**, unsigned) override { ++calls; }
+    void airbagCall(HostCallKind, char**, unsigned, unsigned long long) override { ++calls; }
     size_t calls = 0;
 };
 

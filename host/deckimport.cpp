@@ -1,80 +1,145 @@
 #include "deckimport.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <sys/stat.h>
+
+#include "hostcalls.h"
 
 DeckObserver::~DeckObserver() = default;
-void DeckObserver::keywordStarts(const KeywordTitle&) {}
-void DeckObserver::keywordEnds(const KeywordTitle&, const ImportObject&, size_t) {}
+void DeckObserver::includeOpened(const SourceFile&, const SourceFile&) {}
+void DeckObserver::keywordStarts(const KeywordSource&) {}
+void DeckObserver::keywordEnds(const ImportedKeyword&) {}
+void DeckObserver::warning(const Warning&) {}
 
-namespace {
+void DeckImport::PendingKeyword::take(const char* piece, size_t pieceLength,
+                                      unsigned long long at) {
+    held = true;
+    length = pieceLength < sizeof text ? pieceLength : sizeof text - 1;
+    std::memcpy(text, piece, length);
+    text[length] = '\0';
+    line = at;
+}
 
-// Reads and drops the rest of a physical line.
-void skipRestOfLine(FILE* file) {
-    int c;
-    while ((c = std::getc(file)) != EOF && c != '\n') {
+DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObserver* observer,
+                       ImportSettings settings)
+    : registry_(registry),
+      target_(target),
+      observer_(observer),
+      settings_(settings),
+      checks_({settings.warnings, settings.cardLines, settings.emptyBeforeFilled},
+              [this](WarningKind kind, unsigned long long line, const std::string& message) {
+                  warn(kind, line, message);
+              }) {}
+
+size_t DeckImport::warningTotal() const {
+    size_t total = 0;
+    for (size_t count : warningCounts_) total += count;
+    return total;
+}
+
+void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message) {
+    ++warningCounts_[static_cast<unsigned>(kind)];
+    if (observer_) observer_->warning({kind, files_[currentFile_].path, line, message});
+}
+
+size_t DeckImport::run(DataLine& reader, const std::string& path) {
+    reader_ = &reader;
+    search_ = IncludeSearch(path == "-" ? "" : folderOf(path));
+    SourceFile deck;
+    deck.path = std::make_shared<const std::string>(path);
+    files_.push_back(deck);
+    currentFile_ = files_.size() - 1;
+
+    struct stat status;
+    const int fd = reader.file ? fileno(reader.file) : -1;
+    const bool known = fd >= 0 && fstat(fd, &status) == 0;
+    chain_.push_back({known ? status.st_dev : 0, known ? status.st_ino : 0, known});
+
+    ReadObserver* const savedObserver = reader.observer;
+    if (settings_.warnings || settings_.cardLines || settings_.emptyBeforeFilled) {
+        reader.observer = &checks_;
+    }
+    // The reporting functions tell their listener the line of the card.
+    auto* host = dynamic_cast<HostImportObject*>(&target_);
+    const DataLine* const savedReader = host ? host->reader : nullptr;
+    if (host) host->reader = &reader;
+    reader.lineNumber = 0;
+    reader.lineEnded = true;
+
+    const size_t before = imported_;
+    readFile(currentFile_);
+
+    if (host) host->reader = savedReader;
+    reader.observer = savedObserver;
+    chain_.pop_back();
+    return imported_ - before;
+}
+
+void DeckImport::holdKeywordLine(LinePieces& lines, PendingKeyword& pending) {
+    pending.take(lines.text(), lines.length(), lines.line());
+    lines.skipRest();
+    checks_.keywordLineRead(pending.text, pending.length, pending.line);
+}
+
+void DeckImport::readFile(size_t index) {
+    LinePieces lines(*reader_);
+    PendingKeyword pending;
+    for (;;) {
+        currentFile_ = index;
+        if (!pending.held) {
+            if (!lines.next()) return;
+            if (lines.text()[0] != '*') {
+                lines.skipRest();
+                continue;
+            }
+            holdKeywordLine(lines, pending);
+        }
+        pending.held = false;
+        // The title is copied: handling the keyword may read the next one into pending.
+        const std::string title(keywordTitleOf(pending.text, pending.length));
+        const unsigned long long line = pending.line;
+        if (titleIs(title, "END")) return;  // the end of this file's input
+        if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
+            importKeyword(*keyword, line, lines, pending);
+        } else if (titleIs(title, "INCLUDE_PATH") || titleIs(title, "INCLUDE_PATH_RELATIVE")) {
+            includeFolders(lines, pending);
+        } else if (titleIs(title, "INCLUDE") ||
+                   (title.size() > 8 && titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
+            includeFile(title, line, lines, pending);
+        }
     }
 }
 
-// Whole lines of any length, read with getline into a buffer it grows.
-class LineReader {
-public:
-    explicit LineReader(FILE* file) : file_(file) {}
-    ~LineReader() { std::free(buffer_); }
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
-
-    // False at the end of the file.
-    bool next() {
-        const ssize_t n = getline(&buffer_, &capacity_, file_);
-        length_ = n > 0 ? static_cast<size_t>(n) : 0;
-        return n >= 0;
+void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long line,
+                               LinePieces& lines, PendingKeyword& pending) {
+    const auto entry = registry_.abaleTypeMap.find(keyword.code);
+    if (entry == registry_.abaleTypeMap.end() || !entry->second) return;
+    SourceFile& file = files_[currentFile_];
+    ++file.keywords;
+    ++imported_;
+    const KeywordSource source{keyword, file, line};
+    if (observer_) observer_->keywordStarts(source);
+    checks_.keywordStarts(keyword.title, line, target_);
+    const size_t firstCard = target_.cards.size();
+    reader_->flags &= ~DataLine::kKeywordReached;
+    entry->second(reader_, &target_);
+    checks_.keywordEnds();
+    if (observer_) {
+        observer_->keywordEnds(
+            {source, target_, firstCard, checks_.cardLines(), checks_.emptyBeforeFilled()});
     }
-    const char* text() const { return buffer_; }
-    size_t length() const { return length_; }
-
-private:
-    FILE* file_;
-    char* buffer_ = nullptr;
-    size_t capacity_ = 0;
-    size_t length_ = 0;
-};
-
-}  // namespace
+    if (reader_->flags & DataLine::kKeywordReached) {
+        // The import ended at a keyword line: its copy holds the first piece.
+        pending.take(reader_->keywordLine, DataLine::kLineBufferSize - 1, reader_->lineNumber);
+        lines.skipRest();
+    }
+}
 
 size_t importDeck(DataLine& dataLine, const ABImport& registry, ImportObject& target,
                   DeckObserver* observer) {
-    LineReader lines(dataLine.file);
-    size_t imported = 0;
-    const KeywordTitle* pending = nullptr;  // a keyword line that ended the last import
-
-    for (;;) {
-        const KeywordTitle* keyword = pending;
-        pending = nullptr;
-        if (!keyword) {
-            if (!lines.next()) break;
-            keyword = findKeyword(lines.text(), lines.length());
-            if (!keyword) continue;
-        }
-        const auto entry = registry.abaleTypeMap.find(keyword->code);
-        if (entry == registry.abaleTypeMap.end() || !entry->second) continue;
-
-        if (observer) observer->keywordStarts(*keyword);
-        const size_t firstCard = target.cards.size();
-        dataLine.flags &= ~DataLine::kKeywordReached;
-        entry->second(&dataLine, &target);
-        ++imported;
-        if (observer) observer->keywordEnds(*keyword, target, firstCard);
-
-        if (dataLine.flags & DataLine::kKeywordReached) {
-            // The import ended at a keyword line: take it from the copy, which
-            // holds at most its first 127 characters.
-            // The bytes after the line are zero, so a newline anywhere in the
-            // copy ends this line.
-            const char* copy = dataLine.keywordLine;
-            if (!std::memchr(copy, '\n', DataLine::kLineBufferSize)) skipRestOfLine(dataLine.file);
-            pending = findKeyword(copy, strnlen(copy, DataLine::kLineBufferSize));
-        }
-    }
-    return imported;
+    ImportSettings settings;
+    settings.warnings = false;
+    DeckImport deck(registry, target, observer, settings);
+    return deck.run(dataLine, "-");
 }

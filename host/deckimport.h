@@ -1,25 +1,146 @@
-// The stand-in host's loop over one deck: it skips everything but the airbag
-// keywords and hands each of those to the import function registered for it.
+// The stand-in host's loop over one deck: it follows include files, stops a
+// file at its *END line, hands each airbag keyword to the import function
+// registered for it and skips everything else. It knows where every keyword
+// and card came from, and reports as warnings whatever the reading rules
+// change and every include it cannot follow.
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
 
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
+#include "includefiles.h"
 #include "keywordtitles.h"
+#include "linepieces.h"
+#include "readchecks.h"
+#include "sourcefile.h"
+#include "warning.h"
 
+struct ImportSettings {
+    bool followIncludes = true;      // read the files that include keywords name
+    bool warnings = true;            // check the reading and report warnings
+    bool cardLines = false;          // note the line of every card for keywordEnds
+    bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
+};
+
+// A keyword line of the model: its airbag keyword, its file and line.
+struct KeywordSource {
+    const KeywordTitle& keyword;
+    const SourceFile& file;
+    unsigned long long line;
+};
+
+// One keyword after its import.
+struct ImportedKeyword {
+    KeywordSource source;
+    const ImportObject& target;
+    size_t firstCard;  // its cards are target.cards[firstCard] onwards
+    // The line of each of its cards (0 where no data line gave it), when the
+    // settings ask for card lines; empty otherwise.
+    const std::vector<unsigned long long>& cardLines;
+    // Its cards (by index from firstCard) with an empty field before a filled
+    // one, and that field's name, when the settings ask for them.
+    const std::vector<std::pair<size_t, std::string>>& emptyBeforeFilled;
+};
+
+// What a deck loop reports, in the order it happens.
 class DeckObserver {
 public:
     virtual ~DeckObserver();
-    // Just before the import function of a recognised keyword is called.
-    virtual void keywordStarts(const KeywordTitle& keyword);
-    // Just after it returned; the cards it appended start at firstCard.
-    virtual void keywordEnds(const KeywordTitle& keyword, const ImportObject& target,
-                             size_t firstCard);
+    // An include was opened and is about to be read.
+    virtual void includeOpened(const SourceFile& include, const SourceFile& includingFile);
+    // Just before the import function of an airbag keyword is called.
+    virtual void keywordStarts(const KeywordSource& keyword);
+    // Just after it returned.
+    virtual void keywordEnds(const ImportedKeyword& keyword);
+    virtual void warning(const Warning& warning);
 };
 
-// Reads the deck of dataLine from its current position to its end. Keyword
-// codes without a function in the registry are skipped like unknown keywords.
-// Returns the number of keywords imported.
+class DeckImport {
+public:
+    // Includes nested deeper than this are not followed.
+    static constexpr unsigned kMaxIncludeDepth = 64;
+    // The longest file or folder name an include keyword may give.
+    static constexpr size_t kMaxNameLength = 4096;
+
+    DeckImport(const ABImport& registry, ImportObject& target, DeckObserver* observer = nullptr,
+               ImportSettings settings = {});
+    DeckImport(const DeckImport&) = delete;
+    DeckImport& operator=(const DeckImport&) = delete;
+
+    // Imports the deck that reader reads, from its current position to its
+    // end or its *END line, with the files it includes. path names the deck
+    // ("-" for standard input); relative include names are looked up from its
+    // folder. Keyword codes without a function in the registry are skipped
+    // like unknown keywords. Returns the number of keywords imported.
+    size_t run(DataLine& reader, const std::string& path);
+
+    // Every file read: the main deck first, then each include as it was opened.
+    const std::deque<SourceFile>& files() const { return files_; }
+    // Warnings reported, by kind, and in all.
+    const std::array<size_t, kWarningKindCount>& warningCounts() const { return warningCounts_; }
+    size_t warningTotal() const;
+    // Whether an include could not be found, opened or read.
+    bool includeFailed() const { return includeFailed_; }
+
+private:
+    // A keyword line that is read but not yet handled: its first piece.
+    struct PendingKeyword {
+        bool held = false;
+        char text[LinePieces::kPieceSize];
+        size_t length = 0;
+        unsigned long long line = 0;
+        void take(const char* piece, size_t pieceLength, unsigned long long at);
+    };
+    // A file of the chain being read, to find includes that include themselves.
+    struct OpenFile {
+        dev_t device;
+        ino_t inode;
+        bool known;
+    };
+
+    void readFile(size_t index);
+    void importKeyword(const KeywordTitle& keyword, unsigned long long line, LinePieces& lines,
+                       PendingKeyword& pending);
+    // *INCLUDE and the include keywords that name a file on their first line.
+    void includeFile(std::string_view title, unsigned long long line, LinePieces& lines,
+                     PendingKeyword& pending);
+    void readIncludeFile(const std::string& keyword, const std::string& name, size_t parent,
+                         unsigned long long line);
+    // *INCLUDE_PATH and *INCLUDE_PATH_RELATIVE: folders up to the next keyword.
+    void includeFolders(LinePieces& lines, PendingKeyword& pending);
+    // Reads the next name from the data lines: the first one, continued while a
+    // line ends with " +". False when a keyword line (left in pending) or the
+    // end of the file came first. tooLong tells a name cut at kMaxNameLength.
+    bool readName(LinePieces& lines, PendingKeyword& pending, std::string& name, bool& tooLong);
+    // Reads a keyword line's first piece into pending and skips the rest.
+    void holdKeywordLine(LinePieces& lines, PendingKeyword& pending);
+    void warn(WarningKind kind, unsigned long long line, const std::string& message);
+    std::string chainTo(const std::string& path) const;
+
+    const ABImport& registry_;
+    ImportObject& target_;
+    DeckObserver* observer_;
+    ImportSettings settings_;
+    ReadChecks checks_;
+    DataLine* reader_ = nullptr;
+    std::deque<SourceFile> files_;
+    std::vector<OpenFile> chain_;
+    size_t currentFile_ = 0;
+    IncludeSearch search_{""};
+    std::array<size_t, kWarningKindCount> warningCounts_{};
+    bool includeFailed_ = false;
+    size_t imported_ = 0;
+};
+
+// The loop over one deck without a name: relative includes are looked up
+// from the working folder, and no warnings are checked.
 size_t importDeck(DataLine& dataLine, const ABImport& registry, ImportObject& target,
                   DeckObserver* observer = nullptr);

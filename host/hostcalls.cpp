@@ -2,15 +2,21 @@
 
 namespace {
 
-HostCallListener* listenerOf(ImportObject* importObject) {
+HostImportObject* hostOf(ImportObject* importObject) {
     auto* host = dynamic_cast<HostImportObject*>(importObject);
-    return host ? host->listener : nullptr;
+    return host && host->listener ? host : nullptr;
+}
+
+// The line of the card being read: the reader's last line, unless that read
+// found no more line in the deck.
+unsigned long long cardLine(const HostImportObject& host) {
+    return host.reader && !host.reader->endOfFile ? host.reader->lineNumber : 0;
 }
 
 int passAirbagCall(HostCallKind kind, char** words, unsigned wordCount,
                    ImportObject* importObject) {
-    if (HostCallListener* listener = listenerOf(importObject)) {
-        listener->airbagCall(kind, words, wordCount);
+    if (HostImportObject* host = hostOf(importObject)) {
+        host->listener->airbagCall(kind, words, wordCount, cardLine(*host));
     }
     return 0;
 }
@@ -30,8 +36,9 @@ const char* hostCallName(HostCallKind kind) {
 HostCallListener::~HostCallListener() = default;
 
 void HostCallRecorder::idReport(char** words, unsigned idCount, const unsigned* idPos,
-                                const unsigned* idCode1, const unsigned* idCode2) {
-    HostCall call{HostCallKind::IdReport, idCount, {}, {}, {}, {}};
+                                const unsigned* idCode1, const unsigned* idCode2,
+                                unsigned long long line) {
+    HostCall call{HostCallKind::IdReport, idCount, {}, {}, {}, {}, line};
     for (unsigned k = 0; k < idCount; ++k) {
         call.idPos.push_back(idPos[k]);
         call.idCode1.push_back(idCode1[k]);
@@ -41,18 +48,17 @@ void HostCallRecorder::idReport(char** words, unsigned idCount, const unsigned* 
     calls.push_back(std::move(call));
 }
 
-void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned wordCount) {
-    HostCall call{kind, wordCount, {}, {}, {}, {}};
-    for (unsigned k = 0; k < wordCount && k < DataLine::kWordBufferCount; ++k) {
-        call.words.push_back(wordText(words, k));
-    }
+void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                                  unsigned long long line) {
+    HostCall call{kind, wordCount, {}, {}, {}, {}, line};
+    for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) call.words.push_back(wordText(words, k));
     calls.push_back(std::move(call));
 }
 
 int addIDToRefFile(char** words, unsigned& idCount, unsigned* idPos, unsigned* idCode1,
                    unsigned* idCode2, ImportObject* importObject) {
-    if (HostCallListener* listener = listenerOf(importObject)) {
-        listener->idReport(words, idCount, idPos, idCode1, idCode2);
+    if (HostImportObject* host = hostOf(importObject)) {
+        host->listener->idReport(words, idCount, idPos, idCode1, idCode2, cardLine(*host));
     }
     return 0;
 }

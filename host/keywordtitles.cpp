@@ -1,6 +1,5 @@
 #include "keywordtitles.h"
 
-#include <cstring>
 #include <strings.h>
 
 namespace {
@@ -27,15 +26,22 @@ const KeywordTitle* keywordTitles(size_t* count) {
     return kTitles;
 }
 
-const KeywordTitle* findKeyword(const char* line, size_t length) {
-    if (length == 0 || line[0] != '*') return nullptr;
+std::string_view keywordTitleOf(const char* line, size_t length) {
+    if (length == 0 || line[0] != '*') return {};
     size_t end = 1;
     while (end < length && !endsTitle(line[end])) ++end;
-    const size_t titleLength = end - 1;
+    return {line + 1, end - 1};
+}
+
+bool titleIs(std::string_view title, std::string_view name) {
+    return title.size() == name.size() && strncasecmp(title.data(), name.data(), name.size()) == 0;
+}
+
+const KeywordTitle* findKeyword(const char* line, size_t length) {
+    const std::string_view title = keywordTitleOf(line, length);
+    if (title.empty()) return nullptr;
     for (const KeywordTitle& k : kTitles) {
-        if (std::strlen(k.title) == titleLength && strncasecmp(line + 1, k.title, titleLength) == 0) {
-            return &k;
-        }
+        if (titleIs(title, k.title)) return &k;
     }
     return nullptr;
 }

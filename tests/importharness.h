@@ -91,11 +91,11 @@ struct Transcript : HostCallRecorder {
     }
     void showCall() { lines.push_back(callLine(calls.back())), onCall(); }
     void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1,
-                  const unsigned* c2) override {
-        showCards(), HostCallRecorder::idReport(w, n, p, c1, c2), showCall();
+                  const unsigned* c2, unsigned long long line) override {
+        showCards(), HostCallRecorder::idReport(w, n, p, c1, c2, line), showCall();
     }
-    void airbagCall(HostCallKind kind, char** w, unsigned n) override {
-        showCards(), HostCallRecorder::airbagCall(kind, w, n), showCall();
+    void airbagCall(HostCallKind kind, char** w, unsigned n, unsigned long long line) override {
+        showCards(), HostCallRecorder::airbagCall(kind, w, n, line), showCall();
     }
 };
 

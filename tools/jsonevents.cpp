@@ -2,18 +2,9 @@
 
 #include <cstring>
 
-#include "jsontext.h"
-
 namespace {
 
-void appendUnsignedArray(std::string& out, const unsigned* values, unsigned count) {
-    out += '[';
-    for (unsigned k = 0; k < count; ++k) {
-        if (k) out += ',';
-        out += std::to_string(values[k]);
-    }
-    out += ']';
-}
+constexpr size_t kWriteSize = size_t{1} << 16;
 
 // The value of a field by its class: integers, a double, a string, or null
 // for a blank placeholder.
@@ -31,98 +22,159 @@ void appendFieldValue(std::string& out, const Data& value) {
     }
 }
 
+std::string_view wordView(char** words, unsigned pos) {
+    return words && words[pos] ? std::string_view(words[pos]) : std::string_view();
+}
+
 }  // namespace
 
-void JsonEventWriter::flushLine() {
-    line_ += '\n';
-    std::fwrite(line_.data(), 1, line_.size(), out_);
-    line_.clear();
+void appendJsonLine(std::string& out, unsigned long long line) {
+    if (line == 0) {
+        out += "null";
+    } else {
+        out += std::to_string(line);
+    }
+}
+
+void appendUnsignedArray(std::string& out, const unsigned* values, unsigned count) {
+    out += '[';
+    for (unsigned k = 0; k < count; ++k) {
+        if (k) out += ',';
+        out += std::to_string(values[k]);
+    }
+    out += ']';
+}
+
+void appendDeckEvent(std::string& out, const std::string& path) {
+    out += "{\"event\":\"deck\",\"path\":";
+    appendJsonString(out, path);
+    out += '}';
+}
+
+void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
+                        unsigned long long line) {
+    out += "{\"event\":\"keyword\",\"code\":";
+    out += std::to_string(keyword.code);
+    out += ",\"title\":";
+    appendJsonString(out, keyword.title);
+    out += ",\"file\":";
+    appendJsonString(out, file);
+    out += ",\"line\":";
+    appendJsonLine(out, line);
+    out += '}';
+}
+
+void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
+                        const std::string& path) {
+    out += "{\"event\":\"include\",\"file\":";
+    appendJsonString(out, file);
+    out += ",\"line\":";
+    appendJsonLine(out, line);
+    out += ",\"path\":";
+    appendJsonString(out, path);
+    out += '}';
+}
+
+void appendWarningEvent(std::string& out, const Warning& warning) {
+    out += "{\"event\":\"warning\",\"file\":";
+    appendJsonString(out, *warning.file);
+    out += ",\"line\":";
+    appendJsonLine(out, warning.line);
+    out += ",\"kind\":";
+    appendJsonString(out, warningKindName(warning.kind));
+    out += ",\"message\":";
+    appendJsonString(out, warning.message);
+    out += '}';
+}
+
+void appendCardEvent(std::string& out, Card& card, unsigned long long line) {
+    out += "{\"event\":\"card\",\"name\":";
+    appendJsonString(out, card.name);
+    out += ",\"fieldNames\":";
+    appendJsonStringArray(out, card.fieldNames);
+    out += ",\"emptyFieldNames\":";
+    appendJsonStringArray(out, card.emptyFieldNames);
+    out += ",\"fields\":[";
+    for (size_t i = 0; i < card.fields.size(); ++i) {
+        if (i) out += ',';
+        const Data* value = card.fields[i];
+        if (!value) {
+            out += "null";
+            continue;
+        }
+        out += "{\"type\":";
+        out += std::to_string(value->typeCode);
+        out += ",\"width\":";
+        out += std::to_string(value->width);
+        out += ",\"value\":";
+        appendFieldValue(out, *value);
+        out += '}';
+    }
+    out += "],\"text\":";
+    std::string text;
+    card.tostring(text);
+    appendJsonString(out, text);
+    out += ",\"line\":";
+    appendJsonLine(out, line);
+    out += '}';
+}
+
+JsonEventWriter::~JsonEventWriter() { flush(); }
+
+void JsonEventWriter::flush() {
+    if (buffer_.empty()) return;
+    std::fwrite(buffer_.data(), 1, buffer_.size(), out_);
+    buffer_.clear();
+}
+
+void JsonEventWriter::endEvent() {
+    buffer_ += '\n';
+    if (buffer_.size() >= kWriteSize) flush();
 }
 
 void JsonEventWriter::deckStarts(const std::string& path) {
-    line_ += "{\"event\":\"deck\",\"path\":";
-    appendJsonString(line_, path);
-    line_ += '}';
-    flushLine();
+    appendDeckEvent(buffer_, path);
+    endEvent();
 }
 
-void JsonEventWriter::keywordStarts(const KeywordTitle& keyword) {
-    line_ += "{\"event\":\"keyword\",\"code\":";
-    line_ += std::to_string(keyword.code);
-    line_ += ",\"title\":";
-    appendJsonString(line_, keyword.title);
-    line_ += '}';
-    flushLine();
+void JsonEventWriter::includeOpened(const SourceFile& include, const SourceFile& includingFile) {
+    appendIncludeEvent(buffer_, *includingFile.path, include.includeLine, *include.path);
+    endEvent();
 }
 
-void JsonEventWriter::keywordEnds(const KeywordTitle&, const ImportObject& target,
-                                  size_t firstCard) {
-    for (size_t i = firstCard; i < target.cards.size(); ++i) {
-        if (target.cards[i]) writeCard(*target.cards[i]);
+void JsonEventWriter::keywordStarts(const KeywordSource& keyword) {
+    appendKeywordEvent(buffer_, keyword.keyword, *keyword.file.path, keyword.line);
+    endEvent();
+}
+
+void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
+    const auto& cards = keyword.target.cards;
+    for (size_t i = keyword.firstCard; i < cards.size(); ++i) {
+        if (!cards[i]) continue;
+        const size_t n = i - keyword.firstCard;
+        appendCardEvent(buffer_, *cards[i], n < keyword.cardLines.size() ? keyword.cardLines[n] : 0);
+        endEvent();
     }
+}
+
+void JsonEventWriter::warning(const Warning& warning) {
+    if (!warnings_) return;
+    appendWarningEvent(buffer_, warning);
+    endEvent();
 }
 
 void JsonEventWriter::idReport(char** words, unsigned idCount, const unsigned* idPos,
-                               const unsigned* idCode1, const unsigned* idCode2) {
-    line_ += "{\"event\":\"addIDToRefFile\",\"idCount\":";
-    line_ += std::to_string(idCount);
-    line_ += ",\"idPos\":";
-    appendUnsignedArray(line_, idPos, idCount);
-    line_ += ",\"idCode1\":";
-    appendUnsignedArray(line_, idCode1, idCount);
-    line_ += ",\"idCode2\":";
-    appendUnsignedArray(line_, idCode2, idCount);
-    line_ += ",\"words\":[";
-    for (unsigned k = 0; k < idCount; ++k) {
-        if (k) line_ += ',';
-        appendJsonString(line_, wordText(words, idPos[k]));
-    }
-    line_ += "]}";
-    flushLine();
+                               const unsigned* idCode1, const unsigned* idCode2,
+                               unsigned long long line) {
+    appendIdReportEvent(
+        buffer_, idCount, idPos, idCode1, idCode2,
+        [&](unsigned k) { return wordView(words, idPos[k]); }, line);
+    endEvent();
 }
 
-void JsonEventWriter::airbagCall(HostCallKind kind, char** words, unsigned wordCount) {
-    line_ += "{\"event\":\"";
-    line_ += hostCallName(kind);
-    line_ += "\",\"wordCount\":";
-    line_ += std::to_string(wordCount);
-    line_ += ",\"words\":[";
-    // The word list has one buffer per word a line can yield.
-    for (unsigned k = 0; k < wordCount && k < DataLine::kWordBufferCount; ++k) {
-        if (k) line_ += ',';
-        appendJsonString(line_, wordText(words, k));
-    }
-    line_ += "]}";
-    flushLine();
-}
-
-void JsonEventWriter::writeCard(Card& card) {
-    line_ += "{\"event\":\"card\",\"name\":";
-    appendJsonString(line_, card.name);
-    line_ += ",\"fieldNames\":";
-    appendJsonStringArray(line_, card.fieldNames);
-    line_ += ",\"emptyFieldNames\":";
-    appendJsonStringArray(line_, card.emptyFieldNames);
-    line_ += ",\"fields\":[";
-    for (size_t i = 0; i < card.fields.size(); ++i) {
-        if (i) line_ += ',';
-        const Data* value = card.fields[i];
-        if (!value) {
-            line_ += "null";
-            continue;
-        }
-        line_ += "{\"type\":";
-        line_ += std::to_string(value->typeCode);
-        line_ += ",\"width\":";
-        line_ += std::to_string(value->width);
-        line_ += ",\"value\":";
-        appendFieldValue(line_, *value);
-        line_ += '}';
-    }
-    line_ += "],\"text\":";
-    std::string text;
-    card.tostring(text);
-    appendJsonString(line_, text);
-    line_ += '}';
-    flushLine();
+void JsonEventWriter::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                                 unsigned long long line) {
+    appendAirbagCallEvent(
+        buffer_, kind, wordCount, [&](unsigned k) { return wordView(words, k); }, line);
+    endEvent();
 }

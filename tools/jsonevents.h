@@ -1,33 +1,103 @@
 // The --json output: one JSON object per line for each keyword, each host
-// call of its import and each card it built, written as they happen.
+// call of its import, each card it built, each include opened and each
+// warning, written as they happen. The event texts are built by the append
+// functions, which also serve to write the events again from a kept import.
 #pragma once
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "jsontext.h"
+
+void appendDeckEvent(std::string& out, const std::string& path);
+void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
+                        unsigned long long line);
+void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
+                        const std::string& path);
+void appendWarningEvent(std::string& out, const Warning& warning);
+void appendCardEvent(std::string& out, Card& card, unsigned long long line);
+
+// A line number, or null for 0 (no line).
+void appendJsonLine(std::string& out, unsigned long long line);
+void appendUnsignedArray(std::string& out, const unsigned* values, unsigned count);
+
+// addIDToRefFile; wordOf(k) gives the word of row k (the word at idPos[k]).
+template <class WordOf>
+void appendIdReportEvent(std::string& out, unsigned idCount, const unsigned* idPos,
+                         const unsigned* idCode1, const unsigned* idCode2, WordOf wordOf,
+                         unsigned long long line) {
+    out += "{\"event\":\"addIDToRefFile\",\"idCount\":";
+    out += std::to_string(idCount);
+    out += ",\"idPos\":";
+    appendUnsignedArray(out, idPos, idCount);
+    out += ",\"idCode1\":";
+    appendUnsignedArray(out, idCode1, idCount);
+    out += ",\"idCode2\":";
+    appendUnsignedArray(out, idCode2, idCount);
+    out += ",\"words\":[";
+    for (unsigned k = 0; k < idCount; ++k) {
+        if (k) out += ',';
+        const std::string_view word = wordOf(k);
+        appendJsonString(out, word.data(), word.size());
+    }
+    out += "],\"line\":";
+    appendJsonLine(out, line);
+    out += '}';
+}
+
+// airbagFind, airbagVentHoleFind, airbagAdvancedAle: the count as passed and
+// the first airbagCallWords(wordCount) words.
+template <class WordOf>
+void appendAirbagCallEvent(std::string& out, HostCallKind kind, unsigned wordCount,
+                           WordOf wordOf, unsigned long long line) {
+    out += "{\"event\":\"";
+    out += hostCallName(kind);
+    out += "\",\"wordCount\":";
+    out += std::to_string(wordCount);
+    out += ",\"words\":[";
+    for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) {
+        if (k) out += ',';
+        const std::string_view word = wordOf(k);
+        appendJsonString(out, word.data(), word.size());
+    }
+    out += "],\"line\":";
+    appendJsonLine(out, line);
+    out += '}';
+}
 
 class JsonEventWriter : public HostCallListener, public DeckObserver {
 public:
-    explicit JsonEventWriter(FILE* out) : out_(out) {}
+    // warnings false leaves warning events out.
+    JsonEventWriter(FILE* out, bool warnings = true) : out_(out), warnings_(warnings) {}
+    ~JsonEventWriter() override;
+    JsonEventWriter(const JsonEventWriter&) = delete;
+    JsonEventWriter& operator=(const JsonEventWriter&) = delete;
 
     // {"event":"deck","path":...}: marks the start of a deck when a call
     // handles several.
     void deckStarts(const std::string& path);
 
-    void keywordStarts(const KeywordTitle& keyword) override;
-    void keywordEnds(const KeywordTitle& keyword, const ImportObject& target,
-                     size_t firstCard) override;
+    void includeOpened(const SourceFile& include, const SourceFile& includingFile) override;
+    void keywordStarts(const KeywordSource& keyword) override;
+    void keywordEnds(const ImportedKeyword& keyword) override;
+    void warning(const Warning& warning) override;
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
-                  const unsigned* idCode2) override;
-    void airbagCall(HostCallKind kind, char** words, unsigned wordCount) override;
+                  const unsigned* idCode2, unsigned long long line) override;
+    void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                    unsigned long long line) override;
+
+    // Writes out what is buffered.
+    void flush();
 
 private:
-    void writeCard(Card& card);
-    // Writes the line built in line_ and starts a new one.
-    void flushLine();
+    // Ends the event built in buffer_ with its newline; writes the buffer out
+    // when it has grown large.
+    void endEvent();
 
     FILE* out_;
-    std::string line_;
+    bool warnings_;
+    std::string buffer_;
 };

@@ -6,16 +6,14 @@
 
 #include "../frame/version.h"
 #include "../model/card.h"
-#include "deckinput.h"
-#include "jsonevents.h"
+#include "deckjob.h"
 #include "options.h"
-#include "summary.h"
-#include "writeback.h"
 
 namespace {
 
 constexpr int kDeckUnreadable = 1;
 constexpr int kUsageError = 2;
+constexpr int kStrictWarnings = 3;
 
 void reportError(const std::string& message) {
     std::fprintf(stderr, "abimport: %s\n", message.c_str());
@@ -30,51 +28,6 @@ int printVersion() {
         return kDeckUnreadable;
     }
     return 0;
-}
-
-// Imports one deck with its own DataLine and ImportObject and prints it in the
-// chosen mode. False when the deck could not be read.
-bool handleDeck(const std::string& path, const Options& options, const ABImport& registry,
-                bool severalDecks) {
-    DeckInput input(path);
-    if (!input.file()) {
-        reportError(input.error());
-        return false;
-    }
-    DataLine dataLine(input.file());
-    switch (options.mode) {
-    case OutputMode::WriteBack: {
-        DeckTextWriter writer(stdout);
-        HostImportObject target;
-        importDeck(dataLine, registry, target, &writer);
-        writer.deckEnds();
-        break;
-    }
-    case OutputMode::Json: {
-        JsonEventWriter writer(stdout);
-        if (severalDecks) writer.deckStarts(path);
-        HostImportObject target(&writer);
-        importDeck(dataLine, registry, target, &writer);
-        break;
-    }
-    case OutputMode::Summary: {
-        DeckSummary summary;
-        HostImportObject target(&summary);
-        importDeck(dataLine, registry, target, &summary);
-        summary.print(stdout, input.name());
-        break;
-    }
-    case OutputMode::Quiet: {
-        HostImportObject target;
-        importDeck(dataLine, registry, target);
-        break;
-    }
-    }
-    if (input.readFailed()) {
-        reportError(input.error());
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -96,10 +49,17 @@ int main(int argc, char** argv) {
     ABImport registry;
     registry.initABALETypesAndFunctions();
 
-    int status = 0;
+    bool readFailed = false;
+    size_t warnings = 0;
     for (const std::string& deck : options.decks) {
-        if (!handleDeck(deck, options, registry, options.decks.size() > 1)) status = kDeckUnreadable;
+        const DeckOutcome outcome =
+            importAndPrint(deck, options, registry, options.decks.size() > 1, stdout, stderr);
+        readFailed = readFailed || outcome.readFailed;
+        warnings += outcome.warnings;
     }
+    const int status = readFailed                     ? kDeckUnreadable
+                       : options.strict && warnings ? kStrictWarnings
+                                                    : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         reportError(std::string("cannot write the output: ") + std::strerror(errno));
         return kDeckUnreadable;

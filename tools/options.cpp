@@ -45,6 +45,44 @@ bool parseFlagWord(const std::string& text, unsigned& out) {
     return true;
 }
 
+namespace {
+
+// An option's value: the rest of "--name=value", or the next argument.
+bool takeValue(const std::string& name, const std::string& arg, int argc,
+               const char* const* argv, int& i, std::string& value, std::string& error) {
+    if (arg.size() > name.size()) {
+        value = arg.substr(name.size() + (arg[name.size()] == '=' ? 1 : 0));
+        return true;
+    }
+    if (i + 1 < argc) {
+        value = argv[++i];
+        return true;
+    }
+    error = "option '" + name + "' needs a value" + kSeeHelp;
+    return false;
+}
+
+// "--name", "--name=value", and for a short name also "-jVALUE".
+bool isValueOption(const std::string& arg, const std::string& name) {
+    if (arg.compare(0, name.size(), name) != 0) return false;
+    if (arg.size() == name.size()) return true;
+    return name.size() == 2 ? true : arg[name.size()] == '=';
+}
+
+bool parseJobs(const std::string& text, unsigned& jobs) {
+    if (text.empty() || text.size() > 4) return false;
+    unsigned value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (value < 1 || value > 1024) return false;
+    jobs = value;
+    return true;
+}
+
+}  // namespace
+
 ParsedOptions parseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     Options& options = parsed.options;
@@ -58,6 +96,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.decks.push_back(arg);
             continue;
         }
+        std::string value;
         if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -70,20 +109,26 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             if (!chooseMode(options, modeChosen, OutputMode::Summary, arg, error)) return parsed;
         } else if (arg == "-q" || arg == "--quiet") {
             if (!chooseMode(options, modeChosen, OutputMode::Quiet, arg, error)) return parsed;
-        } else if (arg == "--flags" || arg.compare(0, 8, "--flags=") == 0) {
-            std::string value;
-            if (arg.size() > 7) {
-                value = arg.substr(8);
-            } else if (i + 1 < argc) {
-                value = argv[++i];
-            } else {
-                error = std::string("option '--flags' needs a value") + kSeeHelp;
-                return parsed;
-            }
+        } else if (arg == "--no-includes") {
+            options.includes = false;
+        } else if (arg == "--no-warnings") {
+            options.warnings = false;
+        } else if (arg == "--strict") {
+            options.strict = true;
+        } else if (isValueOption(arg, "--flags")) {
+            if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
                 error = "invalid value '" + value +
                         "' for '--flags': expected a decimal number or 0x and hex digits, "
                         "at most 0xffffffff";
+                return parsed;
+            }
+        } else if (isValueOption(arg, "--jobs") || isValueOption(arg, "-j")) {
+            const std::string name = arg[1] == 'j' ? "-j" : "--jobs";
+            if (!takeValue(name, arg, argc, argv, i, value, error)) return parsed;
+            if (!parseJobs(value, options.jobs)) {
+                error = "invalid value '" + value + "' for '" + name +
+                        "': expected a number of decks from 1 to 1024";
                 return parsed;
             }
         } else {
@@ -114,13 +159,25 @@ const char* usageText() {
            "                 kind; blank, zero and non-numeric ID fields count as none\n"
            "  -q, --quiet    import only and print nothing\n"
            "\n"
-           "Other options:\n"
+           "Reading:\n"
+           "  --no-includes  do not follow *INCLUDE and the other include keywords\n"
+           "                 (for decks from untrusted sources); each is a warning\n"
+           "  --no-warnings  do not show warnings\n"
+           "  --strict       a deck with warnings ends with exit status 3\n"
+           "  -j, --jobs N   import N decks at once (default: one per core); the\n"
+           "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"
            "                 0x2 keep field names, 0x4 build cards, 0x10 report IDs\n"
+           "\n"
+           "Other options:\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the tool's and the loaded library's version and exit\n"
            "  --             treat every later argument as a deck\n"
            "\n"
-           "Exit status: 0 when every deck was read, 1 when a deck could not be read\n"
-           "(the other decks are still handled), 2 for a bad command line.\n";
+           "Warnings go to standard error as FILE:LINE: warning: MESSAGE [KIND], at\n"
+           "most 20 of a kind per deck (--json lists them all as warning events).\n"
+           "\n"
+           "Exit status: 0 when every deck was read, 1 when a deck or one of its\n"
+           "includes could not be read (the other decks are still handled), 2 for a\n"
+           "bad command line, 3 with --strict when a deck gave warnings.\n";
 }

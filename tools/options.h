@@ -1,4 +1,5 @@
-// The command line of abimport: what to print, the flag word and the decks.
+// The command line of abimport: what to print, the flag word, how to read the
+// decks and which decks.
 #pragma once
 
 #include <string>
@@ -9,6 +10,10 @@ enum class OutputMode { WriteBack, Json, Summary, Quiet };
 struct Options {
     OutputMode mode = OutputMode::WriteBack;
     unsigned flags = 0x16;  // Card::contFlag: keep names, build cards, report IDs
+    bool includes = true;   // follow include keywords
+    bool warnings = true;   // show warnings
+    bool strict = false;    // a deck with warnings ends with exit status 3
+    unsigned jobs = 0;      // decks imported at once; 0: as many as there are cores
     bool help = false;
     bool version = false;
     std::vector<std::string> decks;  // "-" is standard input

@@ -1,5 +1,6 @@
 // The --summary output: a short report of one deck, gathered while it is
-// imported and printed at its end.
+// imported and printed at its end: keywords, cards, host lookups, reported IDs,
+// the files read and the warnings.
 #pragma once
 
 #include <cstdio>
@@ -14,17 +15,18 @@
 
 class DeckSummary : public HostCallListener, public DeckObserver {
 public:
-    void keywordStarts(const KeywordTitle& keyword) override;
-    void keywordEnds(const KeywordTitle& keyword, const ImportObject& target,
-                     size_t firstCard) override;
+    void keywordStarts(const KeywordSource& keyword) override;
+    void keywordEnds(const ImportedKeyword& keyword) override;
     // A reported field refers to an ID when its word reads as a non-zero
     // integer, as a card field would read it; blank, zero and non-numeric
     // fields refer to nothing.
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
-                  const unsigned* idCode2) override;
-    void airbagCall(HostCallKind kind, char** words, unsigned wordCount) override;
+                  const unsigned* idCode2, unsigned long long line) override;
+    void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                    unsigned long long line) override;
 
-    void print(FILE* out, const std::string& deckName) const;
+    // The report; deck gives the files read and the warnings by kind.
+    void print(FILE* out, const std::string& deckName, const DeckImport& deck) const;
 
 private:
     struct IdGroup {

@@ -1,20 +1,45 @@
-// The default output: each imported keyword written back as deck text, its
-// title line and then the text of each card it built, and an *END line at the
-// end of the deck. The *END line ends the last keyword where the next keyword
-// line ended it in the deck, so the text imports again to the same cards.
+// The default output: each imported keyword written back as deck text: a
+// "$ FILE:LINE" comment naming where it came from, its title line, then the
+// text of each card it built, and an *END line at the end of the deck. The
+// *END line ends the last keyword where the next keyword line ended it in the
+// deck, so the text imports again to the same cards. A card whose written
+// text would not import to the same values is a write-back-inexact warning.
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "../host/deckimport.h"
 
 class DeckTextWriter : public DeckObserver {
 public:
-    explicit DeckTextWriter(FILE* out) : out_(out) {}
-    void keywordEnds(const KeywordTitle& keyword, const ImportObject& target,
-                     size_t firstCard) override;
+    // warnings receives the write-back-inexact warnings; null checks nothing.
+    DeckTextWriter(FILE* out, DeckObserver* warnings) : out_(out), warnings_(warnings) {}
+    ~DeckTextWriter() override;
+    DeckTextWriter(const DeckTextWriter&) = delete;
+    DeckTextWriter& operator=(const DeckTextWriter&) = delete;
+
+    void keywordEnds(const ImportedKeyword& keyword) override;
     void deckEnds();
 
 private:
+    void flush();
+
     FILE* out_;
+    DeckObserver* warnings_;
+    std::string buffer_;
+    std::string cardText_;
 };
+
+// Why a card's written text would import to other values, or empty when it
+// imports to the same ones: a value wider than its column, or a double whose
+// text reads back as another number. Ten-column values are read back as the
+// fields of a word card (with the exponent repair), others as line fields.
+std::string writeBackDifference(Card& card);
+
+// Appends "$ FILE:LINE" and its newline, with bytes that would end the
+// comment line shown as '?', then the keyword's title line.
+void appendKeywordHeader(std::string& out, const std::string& file, unsigned long long line,
+                         const char* title);
+// The text that ends each deck written back.
+constexpr const char* kDeckEndText = "*END\n";

@@ -1,0 +1,269 @@
+#include "readchecks.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+#include "../model/card.h"
+#include "../model/linefields.h"
+#include "../model/numbertext.h"
+#include "textchecks.h"
+
+namespace {
+
+std::string column(size_t index) { return "column " + std::to_string(index + 1); }
+
+// A field is empty, and makes no value, when it begins with a control character.
+bool isEmptyField(const char* text) {
+    return text == nullptr || std::iscntrl(static_cast<unsigned char>(text[0]));
+}
+
+// What the card step makes of a text that is no number of its kind.
+std::string readAs(const char* text, unsigned typeCode) {
+    using namespace abimport_detail;
+    switch (typeCode) {
+    case 0: return std::to_string(textToU32(text));
+    case 1: return std::to_string(textToI32(text));
+    default: {
+        char shown[64];
+        std::snprintf(shown, sizeof shown, "%.17g", textToDouble(text));
+        return shown;
+    }
+    }
+}
+
+const char* kindOfNumber(unsigned typeCode) {
+    return typeCode == 2 ? "a number" : "an integer within 32 bits";
+}
+
+std::string controlMessage(const ControlCharacters& found) {
+    std::string message;
+    auto add = [&message](size_t at, const char* what, const char* effect) {
+        if (at == ControlCharacters::npos) return;
+        if (!message.empty()) message += "; ";
+        message += what + (" in " + column(at)) + ": " + effect;
+    };
+    add(found.nul, "NUL byte", "the line's text ends there");
+    add(found.tab, "tab", "a field or word that begins with one reads as empty");
+    add(found.loneCr, "carriage return without a newline", "it does not end the line");
+    return message;
+}
+
+}  // namespace
+
+ReadChecks::ReadChecks(Settings settings, Report report)
+    : settings_(settings), report_(std::move(report)) {}
+
+void ReadChecks::keywordStarts(const char* title, unsigned long long line,
+                               const ImportObject& target) {
+    target_ = &target;
+    firstCard_ = target.cards.size();
+    title_ = title;
+    keywordLine_ = line;
+    pendingLine_ = 0;
+    pendingEmpty_.clear();
+    countLine_ = 0;
+    cardLines_.clear();
+    emptyBeforeFilled_.clear();
+}
+
+void ReadChecks::keywordEnds() { settleCards(); }
+
+void ReadChecks::settleCards() {
+    if (!target_) return;
+    const size_t built = target_->cards.size() - firstCard_;
+    if (settings_.emptyBeforeFilled && !pendingEmpty_.empty() && cardLines_.size() < built) {
+        emptyBeforeFilled_.emplace_back(cardLines_.size(), pendingEmpty_);
+    }
+    if (settings_.cardLines || settings_.emptyBeforeFilled) cardLines_.resize(built, pendingLine_);
+    pendingEmpty_.clear();
+}
+
+void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long long line) {
+    if (!settings_.warn) return;
+    const size_t nul = strnlen(piece, length);
+    if (nul < length) {
+        report(WarningKind::ControlCharacter, line,
+               "NUL byte in " + column(nul) + " of a keyword line: the title ends there");
+    }
+}
+
+void ReadChecks::linePieceRead(const DataLine& reader) {
+    if (!settings_.warn) return;
+    const char* piece = reader.lineBuffer;
+    const size_t length = pieceLength(piece, DataLine::kLineBufferSize);
+    const unsigned long long line = reader.lineNumber;
+    // The keyword line that ends an import: the host takes its title from this
+    // first piece and skips the rest.
+    if (piece[0] == '*') {
+        keywordLineRead(piece, length, line);
+        return;
+    }
+    if (!reader.lineEnded && length == DataLine::kLineBufferSize - 1 && line != longLine_) {
+        longLine_ = line;
+        report(WarningKind::LongLine, line,
+               "line longer than 126 characters: it is read in pieces of 127 characters, "
+               "each taken as a line of its own");
+    }
+    if (piece[0] != '$') dataPieceRead(piece, length, line);
+}
+
+void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long long line) {
+    const ControlCharacters found = findControlCharacters(piece, length);
+    if (found.any() && line != controlLine_) {
+        controlLine_ = line;
+        report(WarningKind::ControlCharacter, line, controlMessage(found));
+    }
+    // The reader cuts a line in comma form when a comma stands before its first NUL.
+    commaForm_ = std::strchr(piece, ',') != nullptr;
+    if (!commaForm_ || line == commaLine_) return;
+    const size_t textLength = std::strlen(piece);
+    size_t at = piece[0] == ',' ? 0 : ControlCharacters::npos;
+    for (size_t i = 1; i < textLength && at == ControlCharacters::npos; ++i) {
+        if (piece[i] == ',' && piece[i - 1] == ',') at = i;
+    }
+    if (at == ControlCharacters::npos) return;
+    commaLine_ = line;
+    report(WarningKind::EmptyCommaWord, line,
+           std::string(at == 0 ? "leading comma" : "adjacent commas") + " in " + column(at) +
+               ": the empty word drops out and later values move one field left");
+}
+
+void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
+    settleCards();
+    pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
+    if (reader.endOfFile) {
+        if (settings_.warn && (Card::contFlag & (Card::kBuildCards | Card::kReportIds))) {
+            report(WarningKind::EndOfFileCard, keywordLine_,
+                   std::string("the file ends inside *") + title_ + ": its end is read as a " +
+                       card.layout.name + " card without fields");
+        }
+        return;
+    }
+    if (!settings_.warn && !settings_.emptyBeforeFilled) return;
+    if (card.line) {
+        checkLineCard(card, pendingLine_);
+    } else {
+        checkWordCard(reader, card, pendingLine_);
+    }
+}
+
+void ReadChecks::checkFields(const CardRead& card, const std::vector<const char*>& texts,
+                             bool controlMeansEmpty, unsigned long long line) {
+    const CardLayout& layout = card.layout;
+    size_t firstEmpty = ControlCharacters::npos;
+    for (size_t i = 0; i < texts.size(); ++i) {
+        const char* text = texts[i];
+        if (controlMeansEmpty && isEmptyField(text)) {
+            if (firstEmpty == ControlCharacters::npos) firstEmpty = i;
+            continue;
+        }
+        if (firstEmpty != ControlCharacters::npos && pendingEmpty_.empty()) {
+            pendingEmpty_ = layout.names[firstEmpty];
+        }
+        const unsigned type = layout.types[i];
+        if (settings_.warn && !readsAsWritten(text, type)) {
+            report(WarningKind::NotANumber, line,
+                   std::string(layout.names[i]) + ": " + quoted(text) + " is not " +
+                       kindOfNumber(type) + "; read as " + readAs(text, type));
+        }
+    }
+}
+
+void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardLayout& layout,
+                               unsigned long long lineNumber) {
+    const size_t length = std::strlen(line);
+    for (size_t i = columnCount; i < length; ++i) {
+        if (isBlankOrLineEnd(line[i])) continue;
+        report(WarningKind::IgnoredText, lineNumber,
+               "text past column " + std::to_string(columnCount) + " is not read (" +
+                   quoted(line + i, length - i) + "): " + layout.name + " reads " +
+                   std::to_string(columnCount) + " columns");
+        return;
+    }
+}
+
+void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
+                               unsigned long long line) {
+    const CardLayout& layout = card.layout;
+    const unsigned fields = card.wordCount < layout.count ? card.wordCount : layout.count;
+    std::vector<const char*> texts(card.words, card.words + fields);
+    checkFields(card, texts, true, line);
+    if (!settings_.warn) return;
+    if (!commaForm_) {
+        // A fixed-form line: the reader's line buffer still holds it whole.
+        checkTextPast(reader.lineBuffer, 10 * static_cast<size_t>(layout.count), layout, line);
+        return;
+    }
+    if (card.wordCount > layout.count) {
+        report(WarningKind::IgnoredText, line,
+               "the line holds " + std::to_string(card.wordCount) + " comma-separated words; " +
+                   layout.name + " has " + std::to_string(layout.count) +
+                   " fields and the rest is not read");
+    }
+    if (layout.idStep != CardLayout::IdReport || !(Card::contFlag & Card::kReportIds)) return;
+    std::string names, words;
+    for (unsigned k = 0; k < layout.idCount; ++k) {
+        const unsigned pos = layout.idPos[k];
+        if (pos < card.wordCount) continue;
+        names += (names.empty() ? "" : ", ") + std::string(layout.names[pos]);
+        words += (words.empty() ? "" : ", ") + quoted(card.words[pos]);
+    }
+    if (names.empty()) return;
+    report(WarningKind::StaleWord, line,
+           names + ": the line gives " + std::to_string(card.wordCount) +
+               " words, so the ID report hands over words left from an earlier line (" + words +
+               ")");
+}
+
+void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
+    const CardLayout& layout = card.layout;
+    char copy[DataLine::kLineBufferSize];
+    const size_t length = strnlen(card.line, sizeof copy - 1);
+    std::memcpy(copy, card.line, length);
+    copy[length] = '\0';
+    // Cut as the card step cuts: fixed fields are copied out one at a time,
+    // so each text is kept until the next is cut.
+    abimport_detail::LineFields cut(copy);
+    std::vector<std::string> kept;
+    std::vector<const char*> texts;
+    size_t columns = 0;
+    for (unsigned i = 0; i < layout.count; ++i) {
+        columns += layout.widths[i];
+        const char* text = cut.next(layout.widths[i]);
+        if (!text) break;  // a comma line without more words
+        kept.emplace_back(text);
+    }
+    for (const std::string& text : kept) texts.push_back(text.c_str());
+    // Comma words of a line card all make values, whatever they begin with.
+    checkFields(card, texts, !cut.commaForm(), line);
+    if (!settings_.warn) return;
+    if (!cut.commaForm()) {
+        checkTextPast(card.line, columns, layout, line);
+        return;
+    }
+    size_t more = 0;
+    while (cut.next(0)) ++more;
+    if (more > 0) {
+        report(WarningKind::IgnoredText, line,
+               "the line holds " + std::to_string(layout.count + more) +
+                   " comma-separated words; " + layout.name + " has " +
+                   std::to_string(layout.count) + " fields and the rest is not read");
+    }
+}
+
+void ReadChecks::numberTaken(const DataLine& reader, unsigned) {
+    countLine_ = reader.endOfFile ? 0 : reader.lineNumber;
+}
+
+void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layout,
+                                 unsigned count, unsigned cardsRead) {
+    // A count of -1 reads up to the next keyword; a count from the end of the
+    // file is that card's affair.
+    if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;
+    const bool atKeyword = reader.flags & DataLine::kKeywordReached;
+    report(WarningKind::ShortCount, countLine_,
+           "the count asks for " + std::to_string(count) + " " + layout.name + " cards, but " +
+               std::to_string(cardsRead) + " came before " +
+               (atKeyword ? "the next keyword line" : "the end of the file"));
+}

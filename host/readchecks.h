@@ -1,0 +1,88 @@
+// The reading checks: a ReadObserver that the deck loop hands to the reader.
+// It notes the line of every card built, and reports as warnings whatever the
+// reading rules change in the lines of the airbag keywords: long lines read in
+// pieces, text past the columns a card reads, empty comma words, text that is
+// no number, stale words in ID reports, short counts, cards made from the end
+// of a file, and control characters.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../frame/dataline.h"
+#include "../frame/hostinterface.h"
+#include "../frame/readobserver.h"
+#include "warning.h"
+
+class ReadChecks : public ReadObserver {
+public:
+    struct Settings {
+        bool warn = true;                // report warnings
+        bool cardLines = false;          // note the line of every card built
+        bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
+    };
+    // Receives each warning: its kind, the line it names in the file being
+    // read, and the message.
+    using Report = std::function<void(WarningKind, unsigned long long, const std::string&)>;
+
+    ReadChecks(Settings settings, Report report);
+
+    // Around one import: its keyword title and line, and the card list that
+    // receives its cards.
+    void keywordStarts(const char* title, unsigned long long line, const ImportObject& target);
+    void keywordEnds();
+
+    // After keywordEnds: the line of each card the import built, in order (0
+    // where no data line gave it), when card lines are noted.
+    const std::vector<unsigned long long>& cardLines() const { return cardLines_; }
+    // The cards (by their index among the import's cards) that hold an empty
+    // field before a filled one, with the empty field's name.
+    const std::vector<std::pair<size_t, std::string>>& emptyBeforeFilled() const {
+        return emptyBeforeFilled_;
+    }
+
+    // A keyword line that the host read itself (the reader tells of the ones it reads).
+    void keywordLineRead(const char* piece, size_t length, unsigned long long line);
+
+    void linePieceRead(const DataLine& reader) override;
+    void cardRead(const DataLine& reader, const CardRead& card) override;
+    void numberTaken(const DataLine& reader, unsigned pos) override;
+    void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+                         unsigned cardsRead) override;
+
+private:
+    void dataPieceRead(const char* piece, size_t length, unsigned long long line);
+    // The field texts that become the card's values, as the card step cuts
+    // them; a text that begins with a control character is an empty field
+    // when controlMeansEmpty.
+    void checkFields(const CardRead& card, const std::vector<const char*>& texts,
+                     bool controlMeansEmpty, unsigned long long line);
+    void checkWordCard(const DataLine& reader, const CardRead& card, unsigned long long line);
+    void checkLineCard(const CardRead& card, unsigned long long line);
+    void checkTextPast(const char* line, size_t column, const CardLayout& layout,
+                       unsigned long long lineNumber);
+    // The cards appended since the last read came from that read.
+    void settleCards();
+    void report(WarningKind kind, unsigned long long line, const std::string& message) {
+        report_(kind, line, message);
+    }
+
+    Settings settings_;
+    Report report_;
+    const ImportObject* target_ = nullptr;
+    size_t firstCard_ = 0;
+    const char* title_ = "";
+    unsigned long long keywordLine_ = 0;
+
+    unsigned long long pendingLine_ = 0;  // the line of the last card read
+    std::string pendingEmpty_;            // its empty field before a filled one
+    unsigned long long countLine_ = 0;    // the line of the last card a number came from
+    bool commaForm_ = false;              // the last data piece holds a comma
+    // Lines already warned about, so that a line in pieces warns once.
+    unsigned long long longLine_ = 0, controlLine_ = 0, commaLine_ = 0;
+
+    std::vector<unsigned long long> cardLines_;
+    std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;
+};

@@ -1,0 +1,12 @@
+#include "warning.h"
+
+const char* warningKindName(WarningKind kind) {
+    static const char* const kNames[kWarningKindCount] = {
+        "long-line",         "ignored-text",     "empty-comma-word", "not-a-number",
+        "stale-word",        "short-count",      "end-of-file-card", "control-character",
+        "include-not-found", "include-cycle",    "include-depth",    "include-transform",
+        "include-skipped",   "write-back-inexact",
+    };
+    const unsigned index = static_cast<unsigned>(kind);
+    return index < kWarningKindCount ? kNames[index] : "";
+}

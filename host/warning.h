@@ -1,0 +1,34 @@
+// Warnings: whatever the reading rules changed, or an include that could not
+// be followed, with the file and line it concerns.
+#pragma once
+
+#include <memory>
+#include <string>
+
+enum class WarningKind : unsigned {
+    LongLine,
+    IgnoredText,
+    EmptyCommaWord,
+    NotANumber,
+    StaleWord,
+    ShortCount,
+    EndOfFileCard,
+    ControlCharacter,
+    IncludeNotFound,
+    IncludeCycle,
+    IncludeDepth,
+    IncludeTransform,
+    IncludeSkipped,
+    WriteBackInexact,
+};
+constexpr unsigned kWarningKindCount = static_cast<unsigned>(WarningKind::WriteBackInexact) + 1;
+
+// The kind's name as users see it: "long-line", "not-a-number", ...
+const char* warningKindName(WarningKind kind);
+
+struct Warning {
+    WarningKind kind;
+    std::shared_ptr<const std::string> file;  // the path as opened
+    unsigned long long line;                  // 1-based
+    std::string message;
+};

@@ -1,0 +1,76 @@
+#include "deckjob.h"
+
+#include <functional>
+
+#include "../host/deckimport.h"
+#include "deckinput.h"
+#include "jsonevents.h"
+#include "summary.h"
+#include "warningprinter.h"
+#include "writeback.h"
+
+DeckOutcome importAndPrint(const std::string& path, const Options& options,
+                           const ABImport& registry, bool severalDecks, FILE* out, FILE* err) {
+    DeckOutcome outcome;
+    DeckInput input(path);
+    if (!input.file()) {
+        std::fprintf(err, "abimport: %s\n", input.error().c_str());
+        outcome.readFailed = true;
+        return outcome;
+    }
+    DataLine dataLine(input.file());
+    ImportSettings settings;
+    settings.followIncludes = options.includes;
+    settings.warnings = options.warnings || options.strict;
+    WarningPrinter printer(err, options.warnings);
+    size_t jsonWarnings = 0;
+
+    // The deck loop with the mode's observer and import target; then what
+    // the mode prints from the whole deck.
+    auto run = [&](DeckObserver& observer, HostImportObject& target,
+                   const std::function<void(const DeckImport&)>& atEnd) {
+        DeckImport deck(registry, target, &observer, settings);
+        deck.run(dataLine, path);
+        outcome.readFailed = deck.includeFailed();
+        if (atEnd) atEnd(deck);
+    };
+    switch (options.mode) {
+    case OutputMode::WriteBack: {
+        settings.cardLines = settings.emptyBeforeFilled = settings.warnings;
+        DeckTextWriter writer(out, settings.warnings ? &printer : nullptr);
+        ObserverPair both(writer, printer);
+        HostImportObject target;
+        run(both, target, [&](const DeckImport&) { writer.deckEnds(); });
+        break;
+    }
+    case OutputMode::Json: {
+        // Warnings are events in the stream; nothing goes to standard error.
+        settings.cardLines = true;
+        JsonEventWriter writer(out, options.warnings);
+        if (severalDecks) writer.deckStarts(path);
+        HostImportObject target(&writer);
+        run(writer, target, [&](const DeckImport& deck) { jsonWarnings = deck.warningTotal(); });
+        break;
+    }
+    case OutputMode::Summary: {
+        DeckSummary summary;
+        ObserverPair both(summary, printer);
+        HostImportObject target(&summary);
+        run(both, target,
+            [&](const DeckImport& deck) { summary.print(out, input.name(), deck); });
+        break;
+    }
+    case OutputMode::Quiet: {
+        HostImportObject target;
+        run(printer, target, nullptr);
+        break;
+    }
+    }
+    printer.deckEnds(path);
+    outcome.warnings = printer.count() + jsonWarnings;
+    if (input.readFailed()) {
+        std::fprintf(err, "abimport: %s\n", input.error().c_str());
+        outcome.readFailed = true;
+    }
+    return outcome;
+}

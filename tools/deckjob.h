@@ -1,0 +1,18 @@
+// One deck on the command line: imported through the stand-in host's deck
+// loop with its own reader and import target, and printed in the chosen mode.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "../frame/hostinterface.h"
+#include "options.h"
+
+struct DeckOutcome {
+    bool readFailed = false;  // the deck or one of its includes could not be read
+    size_t warnings = 0;      // warnings found, shown or not
+};
+
+// Writes the deck's output to out and its error and warning lines to err.
+DeckOutcome importAndPrint(const std::string& path, const Options& options,
+                           const ABImport& registry, bool severalDecks, FILE* out, FILE* err);

@@ -1,0 +1,43 @@
+// Warnings on standard error, one line each in the form compilers use so that
+// editors jump to them: FILE:LINE: warning: MESSAGE [KIND]. At most
+// kShownPerKind lines of one kind per deck; the deck's end tells how many more
+// there were.
+#pragma once
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include "../host/deckimport.h"
+
+class WarningPrinter : public DeckObserver {
+public:
+    static constexpr size_t kShownPerKind = 20;
+
+    // show false counts the warnings without printing them.
+    WarningPrinter(FILE* out, bool show) : out_(out), show_(show) {}
+    void warning(const Warning& warning) override;
+    // One line per kind with warnings left out, naming the deck.
+    void deckEnds(const std::string& deckPath);
+    size_t count() const { return count_; }
+
+private:
+    FILE* out_;
+    bool show_;
+    size_t count_ = 0;
+    std::array<size_t, kWarningKindCount> perKind_{};
+};
+
+// Forwards every event to two observers, first to first.
+class ObserverPair : public DeckObserver {
+public:
+    ObserverPair(DeckObserver& first, DeckObserver& second) : first_(first), second_(second) {}
+    void includeOpened(const SourceFile& include, const SourceFile& includingFile) override;
+    void keywordStarts(const KeywordSource& keyword) override;
+    void keywordEnds(const ImportedKeyword& keyword) override;
+    void warning(const Warning& warning) override;
+
+private:
+    DeckObserver& first_;
+    DeckObserver& second_;
+};
