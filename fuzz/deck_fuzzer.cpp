@@ -1,17 +1,22 @@
-// libFuzzer target: any bytes as a deck. The first byte is the host flag word
-// (Card::contFlag); the rest is the deck text. The deck goes through the host
-// loop with every keyword the host knows, every host call and card is written
-// as JSON Lines (which writes each card back as text), each card's own text is
-// checked against the card, and everything is freed before the next input.
+// libFuzzer target: any bytes as a model. The first byte is the host flag word
+// (Card::contFlag); the rest is split at each line "%%" into main.k and the
+// files inc1.k, inc2.k, ... of a scratch folder, which main.k may include. The
+// model goes through the host's deck loop with includes followed and warnings
+// checked, every host call, card and warning is written as JSON Lines (which
+// writes each card back as text), each card's own text is checked against the
+// card, and everything is freed before the next input.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
-#include "../tests/deckfile.h"
 #include "../tools/jsonevents.h"
 
 namespace {
@@ -26,6 +31,7 @@ void require(bool holds, const char* what) {
 // Most cards one import can build beyond one per line piece read: the longest
 // chain of cards that each take the end of the file as a card without fields.
 constexpr size_t kMostCardsAtEndOfFile = 11;
+const std::string kSeparator = "\n%%\n";
 
 void checkCard(Card& card) {
     require(card.fieldNames.empty() || card.fieldNames.size() == card.fields.size(),
@@ -37,6 +43,52 @@ void checkCard(Card& card) {
     for (char c : text) lineEnds += c == '\n';
     require(!text.empty() && text.back() == '\n', "card text does not end its line");
     require(lineEnds == (card.fieldNames.empty() ? 1u : 2u), "card text has stray lines");
+}
+
+// The scratch folder of the model's files, made once per process, and the
+// number of model files in it now. Both go when the process exits.
+char scratch[32] = "/dev/shm/abimport-fuzz-XXXXXX";
+size_t written = 0;
+
+std::string fileName(size_t index) {
+    return index == 0 ? "main.k" : "inc" + std::to_string(index) + ".k";
+}
+
+void removeScratch() {
+    for (size_t i = 0; i < written; ++i) std::remove((scratch + ("/" + fileName(i))).c_str());
+    rmdir(scratch);
+}
+
+const std::string& scratchFolder() {
+    static const std::string folder = [] {
+        // In memory where the system has a tmpfs: the files are written for every input.
+        if (access("/dev/shm", W_OK) != 0) std::snprintf(scratch, sizeof scratch, "/tmp/abimport-fuzz-XXXXXX");
+        require(mkdtemp(scratch) != nullptr, "cannot make a scratch folder");
+        std::atexit(removeScratch);
+        return std::string(scratch);
+    }();
+    return folder;
+}
+
+// Writes the parts as the model's files and removes those of a longer model
+// before.
+void writeModel(const std::string& text) {
+    std::vector<size_t> sizes;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find(kSeparator, start);
+        const std::string part = text.substr(start, end == std::string::npos ? end : end - start + 1);
+        FILE* file = std::fopen((scratchFolder() + "/" + fileName(sizes.size())).c_str(), "wb");
+        require(file && std::fwrite(part.data(), 1, part.size(), file) == part.size() &&
+                    std::fclose(file) == 0,
+                "cannot write a model file");
+        sizes.push_back(part.size());
+        if (end == std::string::npos) break;
+        start = end + kSeparator.size();
+    }
+    for (size_t i = sizes.size(); i < written; ++i)
+        std::remove((scratchFolder() + "/" + fileName(i)).c_str());
+    written = sizes.size();
 }
 
 }  // namespace
@@ -52,15 +104,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(sink != nullptr, "cannot open /dev/null for the output");
 
     Card::contFlag = data[0];
-    DeckFile deck(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
-    require(deck.get() != nullptr, "cannot open the deck in memory");
-    DataLine dataLine(deck.get());
+    writeModel(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::string main = scratchFolder() + "/main.k";
+    DataLine dataLine(main.c_str());
+    require(dataLine.isOpen(), "cannot open the main deck");
     JsonEventWriter writer(sink);
     HostImportObject target(&writer);
-    const size_t imported = importDeck(dataLine, registry, target, &writer);
+    ImportSettings settings;
+    settings.cardLines = settings.emptyBeforeFilled = true;
+    DeckImport model(registry, target, &writer, settings);
+    const size_t imported = model.run(dataLine, main);
 
-    require(target.cards.size() <= size + kMostCardsAtEndOfFile * imported,
-            "more cards than the deck has lines");
+    // The bytes of every file read (an include may be read more than once)
+    // bound the cards.
+    size_t bytesRead = 0;
+    for (const SourceFile& file : model.files()) {
+        struct stat status;
+        if (stat(file.path->c_str(), &status) == 0) bytesRead += static_cast<size_t>(status.st_size);
+    }
+    require(target.cards.size() <= bytesRead + kMostCardsAtEndOfFile * imported,
+            "more cards than the files read have lines");
     for (Card* card : target.cards) checkCard(*card);
     return 0;
 }

@@ -120,7 +120,7 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
     const size_t textLength = std::strlen(piece);
     size_t at = piece[0] == ',' ? 0 : ControlCharacters::npos;
     for (size_t i = 1; i < textLength && at == ControlCharacters::npos; ++i) {
-        if (piece[i] == ',' && piece[i - 1] == ',') at = i;
+        if (piece[i] == ',' && piece[i - 1] == ',') at = i - 1;
     }
     if (at == ControlCharacters::npos) return;
     commaLine_ = line;
@@ -135,8 +135,9 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     if (reader.endOfFile) {
         if (settings_.warn && (Card::contFlag & (Card::kBuildCards | Card::kReportIds))) {
             report(WarningKind::EndOfFileCard, keywordLine_,
-                   std::string("the file ends inside *") + title_ + ": its end is read as a " +
-                       card.layout.name + " card without fields");
+                   std::string("the file ends inside *") + title_ +
+                       ": its end is read as one more " + card.layout.name +
+                       " card, without fields");
         }
         return;
     }

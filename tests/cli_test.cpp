@@ -1,7 +1,9 @@
 // End-to-end tests of the abimport tool: the built executable runs on decks
 // and its output, error lines and exit statuses are checked.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cfloat>
 #include <cstdlib>
@@ -186,4 +188,133 @@ TEST_F(CliTest, SeveralDecksAndStandardInput) {
     EXPECT_NE(summary.find("deck " + a + "\nkeywords imported: 5\n"), std::string::npos);
     EXPECT_NE(summary.find("deck standard input\nkeywords imported: 2\n"), std::string::npos);
     EXPECT_EQ(run("--quiet" + decks, b).out, "");
+}
+
+// Warnings go to standard error as FILE:LINE: warning: MESSAGE [KIND], at most
+// 20 of a kind per deck and then one line with the number left out; in --json
+// they are events in the stream and standard error stays empty.
+// --no-warnings hides them; --strict makes them exit status 3.
+TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
+    std::string deck = "*AIRBAG_REFERENCE_GEOMETRY\n";
+    for (int i = 0; i < 25; ++i) deck += "       1\t            1.5\n";
+    std::ofstream(path("tabs.k"), std::ios::binary) << deck << "*END\n";
+    const std::string file = path("tabs.k");
+    const std::string message = ": warning: tab in column 9: a field or word that begins with one "
+                                "reads as empty [control-character]";
+
+    const ToolRun quiet = run("-q " + quoted(file));
+    Lines expected;
+    for (int line = 2; line <= 21; ++line) expected.push_back(file + ":" + std::to_string(line) + message);
+    expected.push_back(file + ": warning: 5 more control-character warnings not shown [control-character]");
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(linesFrom(quiet.err), expected);
+
+    const ToolRun json = run("--json " + quoted(file));
+    EXPECT_EQ(json.err, "");
+    const Lines events = linesFrom(json.out, kEvent + "warning");
+    ASSERT_EQ(events.size(), 25u);
+    EXPECT_EQ(events[24], kEvent + "warning\",\"file\":\"" + file +
+                              "\",\"line\":26,\"kind\":\"control-character\",\"message\":\"tab in "
+                              "column 9: a field or word that begins with one reads as empty\"}");
+
+    const std::tuple<std::string, int, bool> modes[] = {
+        {"-q --no-warnings", 0, false},   {"-q --strict", 3, true},
+        {"--strict --no-warnings", 3, false}, {"--json --strict", 3, false},
+        {"--summary --strict", 3, true},
+    };
+    for (const auto& [options, status, stderrLines] : modes) {
+        const ToolRun result = run(options + " " + quoted(file));
+        EXPECT_EQ(result.status, status) << options;
+        EXPECT_EQ(!result.err.empty(), stderrLines) << options;
+    }
+    EXPECT_NE(run("--summary " + quoted(file)).out.find("warnings: 25\n  control-character "),
+              std::string::npos);
+}
+
+// Where things came from, in all three output modes: JSON keys and include
+// events, the summary's files, the write-back's comments; and the exit status
+// of an include that cannot be found (1, over --strict's 3) or is turned off.
+TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
+    const std::string model = kSource + "/examples/model/";
+    const std::string main = quoted(model + "main.k");
+    const std::string json = run("--json " + main).out;
+    for (const std::string& event :
+         {kEvent + "include\",\"file\":\"" + model + "main.k\",\"line\":14,\"path\":\"" + model +
+              "bags/driver-bag-with-interaction.k\"}",
+          kEvent + "keyword\",\"code\":1,\"title\":\"AIRBAG_ADVANCED_ALE\",\"file\":\"" + model +
+              "bags/advanced-ale.k\",\"line\":3}"}) {
+        EXPECT_NE(json.find(event + "\n"), std::string::npos) << event;
+    }
+    EXPECT_NE(json.find("\"name\":\"BirthCard\""), std::string::npos);
+    EXPECT_NE(json.find("\"text\":\"$    BIRTH\\n     0.002\\n\",\"line\":23}"), std::string::npos);
+
+    const std::string summary = std::regex_replace(run("--summary " + main).out, std::regex(" +"), " ");
+    EXPECT_NE(summary.find("files read: 4\n " + model + "main.k 0\n " + model +
+                           "bags/driver-bag-with-interaction.k 2\n " + model +
+                           "bags/advanced-ale.k 2\n " + model + "common/geometry.k 2\nwarnings: 0\n"),
+              std::string::npos)
+        << summary;
+    EXPECT_NE(run(main).out.find("$ " + model + "bags/advanced-ale.k:21\n*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n"),
+              std::string::npos);
+
+    std::ofstream(path("main.k")) << "*INCLUDE\nnone.k\n*AIRBAG_INTERACTION\n         7\n";
+    for (const std::string options : {"--summary", "--summary --strict"}) {
+        const ToolRun missing = run(options + " " + quoted(path("main.k")));
+        EXPECT_EQ(missing.status, 1);
+        EXPECT_NE(missing.out.find("keywords imported: 1\n"), std::string::npos);
+        EXPECT_EQ(missing.err.find(path("main.k") + ":1: warning: cannot find *INCLUDE 'none.k'"), 0u)
+            << missing.err;
+    }
+    const ToolRun skipped = run("-q --no-includes " + quoted(path("main.k")));
+    EXPECT_EQ(skipped.status, 0);
+    EXPECT_EQ(skipped.err, path("main.k") +
+                               ":1: warning: *INCLUDE 'none.k' not followed: includes are turned "
+                               "off [include-skipped]\n");
+}
+
+// Write-back warns of a card whose text would import to other values, and
+// names the field.
+TEST_F(CliTest, WriteBackWarnsWhenItsTextWouldReadDifferently) {
+    std::ofstream(path("inexact.k"), std::ios::binary)
+        << "*AIRBAG_INTERACTION\n         1\t2        3.         4\n"
+           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1,5,6,7\n*END\n";
+    const ToolRun result = run(quoted(path("inexact.k")));
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":4: warning: Interaction card: AREA"),
+              Lines{path("inexact.k") +
+                    ":4: warning: Interaction card: AREA: 0.123456789012 is written as "
+                    "'1.2346e-01', which reads back as 0.12346 [write-back-inexact]"});
+    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":2: warning: Interaction card: AB2 is empty"
+                                                         " but a later field is filled")
+                  .size(),
+              1u);
+}
+
+// Memory does not grow with the length of a line: a line of 100 MB, in a
+// keyword line, a one-card airbag keyword or another keyword's data, costs what
+// a short one costs. (A node or element line is read in pieces that are each a
+// card, so there the cards take memory, not the line.)
+TEST_F(CliTest, LongLinesKeepMemoryBounded) {
+    {
+        std::ofstream deck(path("long.k"), std::ios::binary);
+        const std::string block(1 << 20, '7');
+        deck << "*KEYWORD " << block << "\n*AIRBAG_INTERACTION\n         1";
+        for (int i = 0; i < 100; ++i) deck << block;
+        deck << "\n*NODE\n";
+        for (int i = 0; i < 100; ++i) deck << block;
+        deck << "\n*AIRBAG_INTERACTION\n         5\n";
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execl(ABIMPORT_CLI_PATH, "abimport", "--summary", path("long.k").c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ASSERT_EQ(wait4(child, &status, 0, &usage), child);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "peak resident memory in KiB";
 }

@@ -2,7 +2,9 @@
 // the exponent repair, long lines and the end of the file.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -126,4 +128,26 @@ TEST(Reader, ExponentRepair) {
         deck.read(1);
         EXPECT_EQ(deck.word(0), c.word) << c.line;
     }
+}
+
+// Two readers cut two comma decks on two threads at once: the comma split
+// keeps its place per reader, so each thread gets exactly its own words.
+TEST(Reader, ThreadsCutTwoCommaDecksAtOnce) {
+    auto deckOf = [](char tag) {
+        std::string text;
+        for (int line = 0; line < 2000; ++line) text += std::string(1, tag) + ",1.5-3,,2" + tag + "\n";
+        return text;
+    };
+    std::vector<unsigned> wrong(2, 0);
+    auto readAll = [&](char tag, unsigned& mismatches) {
+        Deck deck(deckOf(tag));
+        const Words expected = {std::string(1, tag), "1.5e-3", std::string("2") + tag + "\n"};
+        for (int line = 0; line < 2000; ++line)
+            if (deck.read(4).first != expected) ++mismatches;
+    };
+    std::thread first(readAll, 'a', std::ref(wrong[0]));
+    std::thread second(readAll, 'b', std::ref(wrong[1]));
+    first.join();
+    second.join();
+    EXPECT_EQ(wrong, std::vector<unsigned>(2, 0));
 }

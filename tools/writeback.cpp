@@ -103,7 +103,7 @@ void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
         }
         if (!why.empty()) {
             warnings_->warning({WarningKind::WriteBackInexact, source.file.path,
-                                line ? line : source.line, cards[i]->name + " " + why});
+                                line ? line : source.line, cards[i]->name + " card: " + why});
         }
     }
 }

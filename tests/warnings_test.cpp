@@ -1,0 +1,125 @@
+// What the reading rules change is warned, with the exact file, line and
+// kind; and every card and host call knows the line it came from.
+#include "modeltrace.h"
+
+namespace {
+
+const std::string kCard = "         1         2       1.5       1.0        10        20         0";
+const std::string kInteraction = "*AIRBAG_INTERACTION\n";
+const std::string kNode = "       1             1.5             2.5             3.5";  // 56
+const std::string kShell = "     100       7       1       2       3       4";          // 48
+const std::string kGeometry = "*AIRBAG_REFERENCE_GEOMETRY\n";
+
+// The ALE airbag up to its counts card (line 7) with NAIR as given, no gas
+// and no orifice card, then one air card.
+std::string aleWithAir(const std::string& nair) {
+    return "*AIRBAG_ALE\n       100         1\n     293.0\n         4\n        30\n"
+           "        10        10         0\n       0.0                 0.0" + nair +
+           "         0         0\n                                  0.0289       1.0\n";
+}
+
+struct WarningCase {
+    const char* label;
+    std::string deck;
+    Lines warnings;  // "LINE KIND" in main.k, in the order they arise
+};
+
+std::vector<WarningCase> warningCases() {
+    using std::string;
+    return {
+        {"a line of 127 characters before its newline is read in two pieces",
+         kGeometry + kNode + string(71, ' ') + "\n*END\n", {"2 long-line"}},
+        {"a long comment line: its rest is read as a data line",
+         kInteraction + "$" + string(130, ' ') + "\n" + kCard + "\n", {"2 long-line"}},
+        {"text past the columns a card reads",
+         kInteraction + kCard + "     extra\n" + kGeometry + kNode + "   7\n" +
+             "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n" + kShell + "       5\n*END\n",
+         {"2 ignored-text", "4 ignored-text", "6 ignored-text"}},
+        {"more comma words than fields",
+         kInteraction + "1,2,1.5,1.0,10,20,0,77,88\n" + kGeometry + "1,0.0,0.0,0.0,9\n*END\n",
+         {"2 ignored-text", "4 ignored-text"}},
+        {"adjacent and leading commas",
+         kInteraction + "1,,2,1.5,10,20,0\n" + kInteraction + ",1,2,1.5,1.0,10,20,0\n",
+         {"2 empty-comma-word", "4 empty-comma-word"}},
+        {"text that is no number of its field's kind, or an integer beyond 32 bits",
+         kInteraction + "       abc         2      1.5x       inf       1.59999999999          \n" +
+             kGeometry + "       1           1.5-3           1.2.3                \n*END\n",
+         {"2 not-a-number", "2 not-a-number", "2 not-a-number", "2 not-a-number",
+          "4 not-a-number", "4 not-a-number"}},
+        {"an ID report past the words of a comma line hands over stale words",
+         kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n",
+         {"4 empty-comma-word", "4 stale-word"}},
+        {"a count larger than the cards before the next keyword",
+         aleWithAir("         3") + "*END\n", {"7 short-count"}},
+        {"a count larger than the cards before the end of the file",
+         aleWithAir("         3"), {"1 end-of-file-card", "7 short-count"}},
+        {"a count of -1 reads up to the next keyword and never warns",
+         aleWithAir("        -1") + "*END\n", {}},
+        {"the end of the file inside a keyword gives a card without fields",
+         kInteraction + "$ only a comment\n", {"1 end-of-file-card"}},
+        {"tabs, NUL bytes and lone carriage returns",
+         kInteraction + "         1\t        2\n" + kInteraction + "         1\r         2\n" +
+             kInteraction + string("         1\0002\n", 13) + string("*AIRBAG_INTER\0ACTION\n", 21) +
+             kGeometry + kNode + "\n" + string("*AIRBAG_\0ALE\n", 13),
+         {"2 control-character", "4 control-character", "6 control-character",
+          "7 control-character", "10 control-character"}},
+        {"a clean deck warns nothing",
+         kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode + "\n1,1.0,2.0,3.0\n*END\n", {}},
+    };
+}
+
+}  // namespace
+
+TEST(Warnings, EachKindNamesItsLine) {
+    for (const WarningCase& c : warningCases()) {
+        SCOPED_TRACE(c.label);
+        ModelFolder folder;
+        folder.write("main.k", c.deck);
+        ModelTrace trace(folder);
+        importModel(folder, trace, {});
+        Lines warnings;
+        for (const std::string& event : trace.events) {
+            const size_t at = event.find("warning main.k:");
+            if (at == 0) warnings.push_back(event.substr(15));
+        }
+        EXPECT_EQ(warnings, c.warnings);
+        for (const std::string& message : trace.messages) SCOPED_TRACE(message);
+    }
+}
+
+// Messages name the field and what was read instead.
+TEST(Warnings, MessagesSayWhatWasRead) {
+    ModelFolder folder;
+    folder.write("main.k", kInteraction + "       abc         2       1.5       1.0     1.5e1\n" +
+                               kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n");
+    ModelTrace trace(folder);
+    importModel(folder, trace, {});
+    EXPECT_EQ(trace.messages,
+              (Lines{"AB1: 'abc' is not an integer within 32 bits; read as 0",
+                     "PID: '1.5e1' is not an integer within 32 bits; read as 1",
+                     "adjacent commas in column 2: the empty word drops out and later values "
+                     "move one field left",
+                     "PID, LCID: the line gives 3 words, so the ID report hands over words left "
+                     "from an earlier line ('10', '20')"}));
+}
+
+// Cards and host calls carry the number of the physical line they came from;
+// a line read in pieces keeps its number, also in a piece that begins with
+// '*'; no line where the end of the file gave the card.
+TEST(Warnings, CardsAndCallsKnowTheirLines) {
+    ModelFolder folder;
+    const std::string longNode = kNode + std::string(71, ' ');  // 127 characters
+    folder.write("main.k", kGeometry + "$ c\n" + kNode + "\n" + longNode + "*AIRBAG_INTERACTION\n" +
+                               kCard + "\n" + kGeometry + kNode + "\n");
+    ModelTrace trace(folder);
+    trace.cards = trace.calls = true;
+    importModel(folder, trace, {});
+    EXPECT_EQ(trace.events,
+              (Lines{"keyword main.k:1 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 3",
+                     "warning main.k:4 long-line", "call addIDToRefFile 4", "card NodeInfo 3",
+                     "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION",
+                     "call addIDToRefFile 5", "card Interaction 5",
+                     "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 7",
+                     "warning main.k:6 end-of-file-card", "call addIDToRefFile -",
+                     "card NodeInfo 7", "card NodeInfo -"}));
+}
