@@ -13,11 +13,6 @@ namespace {
 
 std::string column(size_t index) { return "column " + std::to_string(index + 1); }
 
-// A field is empty, and makes no value, when it begins with a control character.
-bool isEmptyField(const char* text) {
-    return text == nullptr || std::iscntrl(static_cast<unsigned char>(text[0]));
-}
-
 // What the card step makes of a text that is no number of its kind.
 std::string readAs(const char* text, unsigned typeCode) {
     using namespace abimport_detail;
@@ -89,7 +84,7 @@ void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long
 }
 
 void ReadChecks::linePieceRead(const DataLine& reader) {
-    if (!settings_.warn) return;
+    if (!settings_.warn && !settings_.emptyBeforeFilled) return;
     const char* piece = reader.lineBuffer;
     const size_t length = pieceLength(piece, DataLine::kLineBufferSize);
     const unsigned long long line = reader.lineNumber;
@@ -99,7 +94,8 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
         keywordLineRead(piece, length, line);
         return;
     }
-    if (!reader.lineEnded && length == DataLine::kLineBufferSize - 1 && line != longLine_) {
+    if (settings_.warn && !reader.lineEnded && length == DataLine::kLineBufferSize - 1 &&
+        line != longLine_) {
         longLine_ = line;
         report(WarningKind::LongLine, line,
                "line longer than 126 characters: it is read in pieces of 127 characters, "
@@ -110,14 +106,15 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
 
 void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long long line) {
     const ControlCharacters found = findControlCharacters(piece, length);
-    if (found.any() && line != controlLine_) {
+    if (settings_.warn && found.any() && line != controlLine_) {
         controlLine_ = line;
         report(WarningKind::ControlCharacter, line, controlMessage(found));
     }
     // The reader cuts a line in comma form when a comma stands before its first NUL.
-    commaForm_ = std::strchr(piece, ',') != nullptr;
-    if (!commaForm_ || line == commaLine_) return;
-    const size_t textLength = std::strlen(piece);
+    textLength_ = found.nul == ControlCharacters::npos ? length : found.nul;
+    commaForm_ = std::memchr(piece, ',', textLength_) != nullptr;
+    if (!settings_.warn || !commaForm_ || line == commaLine_) return;
+    const size_t textLength = textLength_;
     size_t at = piece[0] == ',' ? 0 : ControlCharacters::npos;
     for (size_t i = 1; i < textLength && at == ControlCharacters::npos; ++i) {
         if (piece[i] == ',' && piece[i - 1] == ',') at = i - 1;
@@ -149,31 +146,33 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     }
 }
 
-void ReadChecks::checkFields(const CardRead& card, const std::vector<const char*>& texts,
+void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsigned count,
                              bool controlMeansEmpty, unsigned long long line) {
     const CardLayout& layout = card.layout;
-    size_t firstEmpty = ControlCharacters::npos;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        const char* text = texts[i];
-        if (controlMeansEmpty && isEmptyField(text)) {
-            if (firstEmpty == ControlCharacters::npos) firstEmpty = i;
+    unsigned firstEmpty = kMostFields;
+    for (unsigned i = 0; i < count; ++i) {
+        const FieldText& field = texts[i];
+        if (controlMeansEmpty &&
+            (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
+            if (firstEmpty == kMostFields) firstEmpty = i;
             continue;
         }
-        if (firstEmpty != ControlCharacters::npos && pendingEmpty_.empty()) {
+        if (firstEmpty != kMostFields && pendingEmpty_.empty()) {
             pendingEmpty_ = layout.names[firstEmpty];
         }
         const unsigned type = layout.types[i];
-        if (settings_.warn && !readsAsWritten(text, type)) {
+        if (settings_.warn && !readsAsWritten(field.text, field.length, type)) {
+            const std::string text(field.text, strnlen(field.text, field.length));
             report(WarningKind::NotANumber, line,
-                   std::string(layout.names[i]) + ": " + quoted(text) + " is not " +
-                       kindOfNumber(type) + "; read as " + readAs(text, type));
+                   std::string(layout.names[i]) + ": " + quoted(text.c_str()) + " is not " +
+                       kindOfNumber(type) + "; read as " + readAs(text.c_str(), type));
         }
     }
 }
 
 void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardLayout& layout,
                                unsigned long long lineNumber) {
-    const size_t length = std::strlen(line);
+    const size_t length = textLength_;
     for (size_t i = columnCount; i < length; ++i) {
         if (isBlankOrLineEnd(line[i])) continue;
         report(WarningKind::IgnoredText, lineNumber,
@@ -187,9 +186,14 @@ void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardL
 void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
                                unsigned long long line) {
     const CardLayout& layout = card.layout;
-    const unsigned fields = card.wordCount < layout.count ? card.wordCount : layout.count;
-    std::vector<const char*> texts(card.words, card.words + fields);
-    checkFields(card, texts, true, line);
+    FieldText texts[kMostFields];
+    unsigned fields = card.wordCount < layout.count ? card.wordCount : layout.count;
+    if (fields > kMostFields) fields = kMostFields;
+    for (unsigned i = 0; i < fields; ++i) {
+        const char* word = card.words ? card.words[i] : nullptr;
+        texts[i] = {word ? word : "", word ? std::strlen(word) : 0};
+    }
+    checkFields(card, texts, fields, true, line);
     if (!settings_.warn) return;
     if (!commaForm_) {
         // A fixed-form line: the reader's line buffer still holds it whole.
@@ -219,33 +223,36 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
 
 void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
     const CardLayout& layout = card.layout;
-    char copy[DataLine::kLineBufferSize];
-    const size_t length = strnlen(card.line, sizeof copy - 1);
-    std::memcpy(copy, card.line, length);
-    copy[length] = '\0';
-    // Cut as the card step cuts: fixed fields are copied out one at a time,
-    // so each text is kept until the next is cut.
-    abimport_detail::LineFields cut(copy);
-    std::vector<std::string> kept;
-    std::vector<const char*> texts;
-    size_t columns = 0;
-    for (unsigned i = 0; i < layout.count; ++i) {
-        columns += layout.widths[i];
-        const char* text = cut.next(layout.widths[i]);
-        if (!text) break;  // a comma line without more words
-        kept.emplace_back(text);
-    }
-    for (const std::string& text : kept) texts.push_back(text.c_str());
-    // Comma words of a line card all make values, whatever they begin with.
-    checkFields(card, texts, !cut.commaForm(), line);
-    if (!settings_.warn) return;
-    if (!cut.commaForm()) {
-        checkTextPast(card.line, columns, layout, line);
+    const unsigned count = layout.count < kMostFields ? layout.count : kMostFields;
+    FieldText texts[kMostFields];
+    // The line is the data piece just read.
+    const size_t length = textLength_;
+    if (!commaForm_) {
+        // Fixed columns, taken in place: each field up to the end of the line's text.
+        size_t at = 0;
+        for (unsigned i = 0; i < count; ++i) {
+            const size_t begin = at < length ? at : length;
+            at += layout.widths[i];
+            texts[i] = {card.line + begin, (at < length ? at : length) - begin};
+        }
+        checkFields(card, texts, count, true, line);
+        if (settings_.warn) checkTextPast(card.line, at, layout, line);
         return;
     }
+    // Comma words, cut from a copy as the card step cuts the line; each of
+    // them makes a value, whatever it begins with.
+    char copy[DataLine::kLineBufferSize];
+    std::memcpy(copy, card.line, length);
+    copy[length] = '\0';
+    abimport_detail::LineFields cut(copy);
+    unsigned words = 0;
+    for (const char* text; words < count && (text = cut.next(0));) {
+        texts[words++] = {text, std::strlen(text)};
+    }
+    checkFields(card, texts, words, false, line);
     size_t more = 0;
     while (cut.next(0)) ++more;
-    if (more > 0) {
+    if (settings_.warn && more > 0) {
         report(WarningKind::IgnoredText, line,
                "the line holds " + std::to_string(layout.count + more) +
                    " comma-separated words; " + layout.name + " has " +

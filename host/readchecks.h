@@ -53,14 +53,22 @@ public:
                          unsigned cardsRead) override;
 
 private:
+    // The text of one field as the card step cuts it: length bytes, or up to a NUL before.
+    struct FieldText {
+        const char* text;
+        size_t length;
+    };
+    static constexpr unsigned kMostFields = 16;
+
     void dataPieceRead(const char* piece, size_t length, unsigned long long line);
     // The field texts that become the card's values, as the card step cuts
     // them; a text that begins with a control character is an empty field
     // when controlMeansEmpty.
-    void checkFields(const CardRead& card, const std::vector<const char*>& texts,
+    void checkFields(const CardRead& card, const FieldText* texts, unsigned count,
                      bool controlMeansEmpty, unsigned long long line);
     void checkWordCard(const DataLine& reader, const CardRead& card, unsigned long long line);
     void checkLineCard(const CardRead& card, unsigned long long line);
+    // Text past the columns the card reads, in the data piece just read.
     void checkTextPast(const char* line, size_t column, const CardLayout& layout,
                        unsigned long long lineNumber);
     // The cards appended since the last read came from that read.
@@ -79,7 +87,10 @@ private:
     unsigned long long pendingLine_ = 0;  // the line of the last card read
     std::string pendingEmpty_;            // its empty field before a filled one
     unsigned long long countLine_ = 0;    // the line of the last card a number came from
-    bool commaForm_ = false;              // the last data piece holds a comma
+    // The last data piece: the length of its text (up to a NUL) and whether
+    // a comma stands in it, which makes the reader cut it in comma form.
+    size_t textLength_ = 0;
+    bool commaForm_ = false;
     // Lines already warned about, so that a line in pieces warns once.
     unsigned long long longLine_ = 0, controlLine_ = 0, commaLine_ = 0;
 

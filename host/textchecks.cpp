@@ -1,5 +1,6 @@
 #include "textchecks.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -8,18 +9,19 @@
 
 namespace {
 
+// The character classes below all exclude NUL, which ends a field's text.
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // The white space that strtol and strtod skip before a number.
 bool isLeadingSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-// Whether everything from p on is blank or a line end.
-bool restIsBlank(const char* p) {
-    while (isBlankOrLineEnd(*p)) ++p;
-    return *p == '\0';
+// Whether everything from p to end, or to a NUL before, is blank or a line end.
+bool restIsBlank(const char* p, const char* end) {
+    while (p != end && isBlankOrLineEnd(*p)) ++p;
+    return p == end || *p == '\0';
 }
 
-const char* skipDigits(const char* p) {
-    while (isDigit(*p)) ++p;
+const char* skipDigits(const char* p, const char* end) {
+    while (p != end && isDigit(*p)) ++p;
     return p;
 }
 
@@ -32,46 +34,60 @@ bool integerFits(const char* text, unsigned typeCode) {
 }
 
 // Plain decimal syntax, the form nearly every deck uses:
-// [sign] (digits [. digits] | . digits) [e|E [sign] digits].
-const char* endOfPlainDecimal(const char* p) {
-    if (*p == '+' || *p == '-') ++p;
+// [sign] (digits [. digits] | . digits) [e|E [sign] digits]. Null when the
+// text does not begin with it.
+const char* endOfPlainDecimal(const char* p, const char* end) {
+    if (p != end && (*p == '+' || *p == '-')) ++p;
     const char* digits = p;
-    p = skipDigits(p);
+    p = skipDigits(p, end);
     bool any = p != digits;
-    if (*p == '.') {
+    if (p != end && *p == '.') {
         const char* fraction = ++p;
-        p = skipDigits(p);
+        p = skipDigits(p, end);
         any = any || p != fraction;
     }
     if (!any) return nullptr;
-    if (*p == 'e' || *p == 'E') {
+    if (p != end && (*p == 'e' || *p == 'E')) {
         const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (!isDigit(*q)) return nullptr;
-        p = skipDigits(q);
+        if (q != end && (*q == '+' || *q == '-')) ++q;
+        if (q == end || !isDigit(*q)) return nullptr;
+        p = skipDigits(q, end);
     }
     return p;
 }
 
+// The text from start to end or to a NUL before, terminated, for the C library.
+struct Terminated {
+    Terminated(const char* start, const char* end)
+        : size(std::min(strnlen(start, static_cast<size_t>(end - start)), sizeof text - 1)) {
+        std::memcpy(text, start, size);
+        text[size] = '\0';
+    }
+    char text[130];
+    size_t size;
+};
+
 }  // namespace
 
-bool readsAsWritten(const char* text, unsigned typeCode) {
+bool readsAsWritten(const char* text, size_t length, unsigned typeCode) {
     if (typeCode > 2) return true;
+    const char* const end = text + length;
     const char* start = text;
-    while (isLeadingSpace(*start)) ++start;
-    if (*start == '\0') return true;  // blank: no number written, none read
+    while (start != end && isLeadingSpace(*start)) ++start;
+    if (start == end || *start == '\0') return true;  // blank: no number written, none read
     if (typeCode <= 1) {
-        const char* p = start + (*start == '+' || *start == '-');
-        const char* end = skipDigits(p);
-        if (end == p || !restIsBlank(end)) return false;
-        return end - p <= 9 || integerFits(start, typeCode);
+        const char* digits = start + (*start == '+' || *start == '-');
+        const char* stop = skipDigits(digits, end);
+        if (stop == digits || !restIsBlank(stop, end)) return false;
+        return stop - digits <= 9 || integerFits(Terminated(start, end).text, typeCode);
     }
-    const char* end = endOfPlainDecimal(start);
-    if (end && restIsBlank(end)) return true;
+    const char* stop = endOfPlainDecimal(start, end);
+    if (stop && restIsBlank(stop, end)) return true;
     // Anything else that the C library reads whole: inf, nan, hex forms.
-    char* stop = nullptr;
-    std::strtod(start, &stop);
-    return stop != start && restIsBlank(stop);
+    const Terminated whole(start, end);
+    char* libraryStop = nullptr;
+    std::strtod(whole.text, &libraryStop);
+    return libraryStop != whole.text && restIsBlank(libraryStop, whole.text + whole.size);
 }
 
 size_t pieceLength(const char* buffer, size_t bufferSize) {
@@ -86,13 +102,19 @@ size_t pieceLength(const char* buffer, size_t bufferSize) {
 
 ControlCharacters findControlCharacters(const char* text, size_t length) {
     ControlCharacters found;
-    for (size_t i = 0; i < length; ++i) {
-        const char c = text[i];
-        if (c == '\0' && found.nul == found.npos) found.nul = i;
-        if (c == '\t' && found.tab == found.npos) found.tab = i;
-        if (c == '\r' && found.loneCr == found.npos && (i + 1 >= length || text[i + 1] != '\n')) {
-            found.loneCr = i;
+    const size_t nul = strnlen(text, length);
+    if (nul < length) found.nul = nul;
+    if (const void* tab = std::memchr(text, '\t', length)) {
+        found.tab = static_cast<size_t>(static_cast<const char*>(tab) - text);
+    }
+    const char* p = text;
+    while ((p = static_cast<const char*>(std::memchr(p, '\r', length - (p - text))))) {
+        const size_t at = static_cast<size_t>(p - text);
+        if (at + 1 >= length || p[1] != '\n') {
+            found.loneCr = at;
+            break;
         }
+        ++p;
     }
     return found;
 }

@@ -10,7 +10,8 @@
 // number of the kind its type code asks for: an integer within 32 bits (code
 // 1 signed, code 0 unsigned) or a double (code 2). Other codes are not read as
 // numbers and always pass.
-bool readsAsWritten(const char* text, unsigned typeCode);
+// text holds length bytes; the field ends there or at a NUL before.
+bool readsAsWritten(const char* text, size_t length, unsigned typeCode);
 
 // The length of a piece that the reader stored in its zero-filled line buffer
 // of bufferSize bytes: up to and with its newline, or the whole piece when it
