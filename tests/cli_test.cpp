@@ -318,3 +318,27 @@ TEST_F(CliTest, LongLinesKeepMemoryBounded) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_LT(usage.ru_maxrss, 64 * 1024) << "peak resident memory in KiB";
 }
+
+// With --jobs, decks are imported on several threads at once, and everything
+// comes out as if they were handled one after the other: output, errors,
+// warnings and exit status, in every mode.
+TEST_F(CliTest, DecksOnThreadsPrintInCommandLineOrder) {
+    std::string decks;
+    for (const std::string& deck :
+         {kExample, golden("interaction.k"), path("none.k"), golden("geometry.k"),
+          kSource + "/examples/model/main.k", golden("advancedale.k"), kExample}) {
+        decks += " " + quoted(deck);
+    }
+    for (const std::string mode : {"", "--json", "--summary", "-q --strict"}) {
+        const ToolRun one = run(mode + " -j 1" + decks + " -", golden("ale.k"));
+        EXPECT_EQ(one.status, 1);
+        for (const std::string jobs : {"-j 3", "--jobs=7", "-j2"}) {
+            const ToolRun many = run(mode + " " + jobs + decks + " -", golden("ale.k"));
+            EXPECT_EQ(many.status, one.status) << mode << jobs;
+            EXPECT_EQ(many.out, one.out) << mode << jobs;
+            EXPECT_EQ(many.err, one.err) << mode << jobs;
+        }
+    }
+    EXPECT_EQ(run("-j 0 " + quoted(kExample)).err,
+              "abimport: invalid value '0' for '-j': expected a number of decks from 1 to 1024\n");
+}

@@ -6,7 +6,7 @@
 
 #include "../frame/version.h"
 #include "../model/card.h"
-#include "deckjob.h"
+#include "deckqueue.h"
 #include "options.h"
 
 namespace {
@@ -49,17 +49,10 @@ int main(int argc, char** argv) {
     ABImport registry;
     registry.initABALETypesAndFunctions();
 
-    bool readFailed = false;
-    size_t warnings = 0;
-    for (const std::string& deck : options.decks) {
-        const DeckOutcome outcome =
-            importAndPrint(deck, options, registry, options.decks.size() > 1, stdout, stderr);
-        readFailed = readFailed || outcome.readFailed;
-        warnings += outcome.warnings;
-    }
-    const int status = readFailed                     ? kDeckUnreadable
-                       : options.strict && warnings ? kStrictWarnings
-                                                    : 0;
+    const DeckTotals totals = importDecks(options, registry, jobsFor(options));
+    const int status = totals.readFailed                     ? kDeckUnreadable
+                       : options.strict && totals.warnings ? kStrictWarnings
+                                                           : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         reportError(std::string("cannot write the output: ") + std::strerror(errno));
         return kDeckUnreadable;
