@@ -16,9 +16,10 @@ set(ABIMPORT_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 # the text and number helpers stay private to the library.
 set(ABIMPORT_PUBLIC_HEADERS
   model/export.h model/object.h model/data.h model/card.h
-  frame/dataline.h frame/hostinterface.h frame/version.h
+  frame/dataline.h frame/hostinterface.h frame/readobserver.h frame/version.h
   keywords/importfunctions.h)
-set(ABIMPORT_HOST_HEADERS host/deckimport.h host/hostcalls.h host/keywordtitles.h)
+set(ABIMPORT_HOST_HEADERS host/deckimport.h host/hostcalls.h host/keywordtitles.h
+  host/includefiles.h host/linepieces.h host/readchecks.h host/sourcefile.h host/warning.h)
 
 # The headers include each other as "../model/card.h", so each keeps its
 # subfolder under include/abimport.
