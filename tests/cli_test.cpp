@@ -277,9 +277,17 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
 TEST_F(CliTest, WriteBackWarnsWhenItsTextWouldReadDifferently) {
     std::ofstream(path("inexact.k"), std::ios::binary)
         << "*AIRBAG_INTERACTION\n         1\t2        3.         4\n"
-           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1,5,6,7\n*END\n";
+           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1,5,6,7\n"
+           "*AIRBAG_REFERENCE_GEOMETRY\n123456789,1.5,2.5,3.5\n       2     -353.372890\n*END\n";
     const ToolRun result = run(quoted(path("inexact.k")));
     EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":6:"),
+              Lines{path("inexact.k") + ":6: warning: NodeInfo card: NID: '123456789' is wider than "
+                                        "its 8 columns [write-back-inexact]"});
+    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":7:"),
+              Lines{path("inexact.k") + ":7: warning: NodeInfo card: X: -353.37288999999998 is "
+                                        "written as '-3.5337289000+02', which reads back as "
+                                        "-3.5337288999999998 [write-back-inexact]"});
     EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":4: warning: Interaction card: AREA"),
               Lines{path("inexact.k") +
                     ":4: warning: Interaction card: AREA: 0.123456789012 is written as "

@@ -1,25 +1,40 @@
 #include "jsonevents.h"
 
 #include <cstring>
+#include <typeinfo>
 
 namespace {
 
 constexpr size_t kWriteSize = size_t{1} << 16;
 
+// The value as its class T when it is one.
+template <class T>
+const T* valueAs(const Data& value) {
+    return typeid(value) == typeid(T) ? static_cast<const T*>(&value) : dynamic_cast<const T*>(&value);
+}
+
 // The value of a field by its class: integers, a double, a string, or null
-// for a blank placeholder.
+// for a blank placeholder. The type code names the class to try first.
 void appendFieldValue(std::string& out, const Data& value) {
-    if (auto* u = dynamic_cast<const UInteger*>(&value)) {
-        out += std::to_string(u->val);
-    } else if (auto* i = dynamic_cast<const Integer*>(&value)) {
-        out += std::to_string(i->val);
-    } else if (auto* d = dynamic_cast<const Double*>(&value)) {
-        appendJsonDouble(out, d->val);
-    } else if (auto* t = dynamic_cast<const CharArray*>(&value); t && t->val) {
-        appendJsonString(out, t->val, std::strlen(t->val));
-    } else {
-        out += "null";
+    switch (value.typeCode) {
+    case kUnsignedCode:
+        if (auto* u = valueAs<UInteger>(value)) return appendJsonNumber(out, u->val);
+        break;
+    case kIntegerCode:
+        if (auto* i = valueAs<Integer>(value)) return appendJsonNumber(out, i->val);
+        break;
+    case kDoubleCode:
+        if (auto* d = valueAs<Double>(value)) return appendJsonDouble(out, d->val);
+        break;
+    case kTextCode:
+        if (auto* t = valueAs<CharArray>(value); t && t->val) {
+            return appendJsonString(out, t->val, std::strlen(t->val));
+        }
+        break;
+    default:
+        break;
     }
+    out += "null";
 }
 
 std::string_view wordView(char** words, unsigned pos) {
@@ -32,7 +47,7 @@ void appendJsonLine(std::string& out, unsigned long long line) {
     if (line == 0) {
         out += "null";
     } else {
-        out += std::to_string(line);
+        appendJsonNumber(out, static_cast<long long>(line));
     }
 }
 
@@ -40,7 +55,7 @@ void appendUnsignedArray(std::string& out, const unsigned* values, unsigned coun
     out += '[';
     for (unsigned k = 0; k < count; ++k) {
         if (k) out += ',';
-        out += std::to_string(values[k]);
+        appendJsonNumber(out, values[k]);
     }
     out += ']';
 }
@@ -54,7 +69,7 @@ void appendDeckEvent(std::string& out, const std::string& path) {
 void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
                         unsigned long long line) {
     out += "{\"event\":\"keyword\",\"code\":";
-    out += std::to_string(keyword.code);
+    appendJsonNumber(out, keyword.code);
     out += ",\"title\":";
     appendJsonString(out, keyword.title);
     out += ",\"file\":";
@@ -87,7 +102,8 @@ void appendWarningEvent(std::string& out, const Warning& warning) {
     out += '}';
 }
 
-void appendCardEvent(std::string& out, Card& card, unsigned long long line) {
+void appendCardEvent(std::string& out, Card& card, unsigned long long line,
+                     std::string& cardText) {
     out += "{\"event\":\"card\",\"name\":";
     appendJsonString(out, card.name);
     out += ",\"fieldNames\":";
@@ -103,17 +119,17 @@ void appendCardEvent(std::string& out, Card& card, unsigned long long line) {
             continue;
         }
         out += "{\"type\":";
-        out += std::to_string(value->typeCode);
+        appendJsonNumber(out, value->typeCode);
         out += ",\"width\":";
-        out += std::to_string(value->width);
+        appendJsonNumber(out, value->width);
         out += ",\"value\":";
         appendFieldValue(out, *value);
         out += '}';
     }
     out += "],\"text\":";
-    std::string text;
-    card.tostring(text);
-    appendJsonString(out, text);
+    cardText.clear();
+    card.tostring(cardText);
+    appendJsonString(out, cardText);
     out += ",\"line\":";
     appendJsonLine(out, line);
     out += '}';
@@ -152,7 +168,8 @@ void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
     for (size_t i = keyword.firstCard; i < cards.size(); ++i) {
         if (!cards[i]) continue;
         const size_t n = i - keyword.firstCard;
-        appendCardEvent(buffer_, *cards[i], n < keyword.cardLines.size() ? keyword.cardLines[n] : 0);
+        appendCardEvent(buffer_, *cards[i], n < keyword.cardLines.size() ? keyword.cardLines[n] : 0,
+                        cardText_);
         endEvent();
     }
 }

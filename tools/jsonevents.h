@@ -18,7 +18,9 @@ void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std
 void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
                         const std::string& path);
 void appendWarningEvent(std::string& out, const Warning& warning);
-void appendCardEvent(std::string& out, Card& card, unsigned long long line);
+// cardText is scratch space for the card's text.
+void appendCardEvent(std::string& out, Card& card, unsigned long long line,
+                     std::string& cardText);
 
 // A line number, or null for 0 (no line).
 void appendJsonLine(std::string& out, unsigned long long line);
@@ -30,7 +32,7 @@ void appendIdReportEvent(std::string& out, unsigned idCount, const unsigned* idP
                          const unsigned* idCode1, const unsigned* idCode2, WordOf wordOf,
                          unsigned long long line) {
     out += "{\"event\":\"addIDToRefFile\",\"idCount\":";
-    out += std::to_string(idCount);
+    appendJsonNumber(out, idCount);
     out += ",\"idPos\":";
     appendUnsignedArray(out, idPos, idCount);
     out += ",\"idCode1\":";
@@ -56,7 +58,7 @@ void appendAirbagCallEvent(std::string& out, HostCallKind kind, unsigned wordCou
     out += "{\"event\":\"";
     out += hostCallName(kind);
     out += "\",\"wordCount\":";
-    out += std::to_string(wordCount);
+    appendJsonNumber(out, wordCount);
     out += ",\"words\":[";
     for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) {
         if (k) out += ',';
@@ -100,4 +102,5 @@ private:
     FILE* out_;
     bool warnings_;
     std::string buffer_;
+    std::string cardText_;  // scratch for each card's text
 };

@@ -1,28 +1,47 @@
 #include "jsontext.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+
+namespace {
+
+// The bytes that stand in a JSON string as they are: printable ASCII but the
+// quote and the backslash.
+constexpr std::array<bool, 256> kPlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (unsigned c = 0x20; c < 0x7F; ++c) plain[c] = c != '"' && c != '\\';
+    return plain;
+}();
+
+void appendEscaped(std::string& out, unsigned char c) {
+    static const char kHex[] = "0123456789ABCDEF";
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: {
+        const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+        out.append(escaped, sizeof escaped);
+    }
+    }
+}
+
+}  // namespace
 
 void appendJsonString(std::string& out, const char* text, size_t length) {
-    static const char kHex[] = "0123456789ABCDEF";
     out += '"';
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c >= 0x7F) {
-                out += "\\u00";
-                out += kHex[c >> 4];
-                out += kHex[c & 0xF];
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
+    size_t i = 0;
+    while (i < length) {
+        size_t run = i;
+        while (run < length && kPlainBytes[static_cast<unsigned char>(text[run])]) ++run;
+        out.append(text + i, run - i);
+        if (run == length) break;
+        appendEscaped(out, static_cast<unsigned char>(text[run]));
+        i = run + 1;
     }
     out += '"';
 }
@@ -41,6 +60,12 @@ void appendJsonDouble(std::string& out, double value) {
         return;
     }
     char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    out.append(text, result.ptr);
+}
+
+void appendJsonNumber(std::string& out, long long value) {
+    char text[24];
     const auto result = std::to_chars(text, text + sizeof text, value);
     out.append(text, result.ptr);
 }

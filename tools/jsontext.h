@@ -16,6 +16,9 @@ void appendJsonString(std::string& out, const std::string& text);
 // value; infinities and NaN as the strings "inf", "-inf", "nan", "-nan".
 void appendJsonDouble(std::string& out, double value);
 
+// Appends an integer in decimal.
+void appendJsonNumber(std::string& out, long long value);
+
 // Appends a JSON array of strings.
 template <class Strings>
 void appendJsonStringArray(std::string& out, const Strings& texts) {

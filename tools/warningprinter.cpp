@@ -20,6 +20,11 @@ void WarningPrinter::warning(const Warning& warning) {
                  warning.line, printable(warning.message).c_str(), warningKindName(warning.kind));
 }
 
+void WarningPrinter::countHidden(WarningKind kind) {
+    ++count_;
+    if (show_) ++perKind_[static_cast<unsigned>(kind)];
+}
+
 void WarningPrinter::deckEnds(const std::string& deckPath) {
     for (unsigned kind = 0; kind < kWarningKindCount; ++kind) {
         if (perKind_[kind] <= kShownPerKind) continue;

@@ -17,6 +17,12 @@ public:
     // show false counts the warnings without printing them.
     WarningPrinter(FILE* out, bool show) : out_(out), show_(show) {}
     void warning(const Warning& warning) override;
+    // Whether a warning of the kind would be printed now; if not, the caller
+    // may count it with countHidden instead of making its message.
+    bool shows(WarningKind kind) const {
+        return show_ && perKind_[static_cast<unsigned>(kind)] < kShownPerKind;
+    }
+    void countHidden(WarningKind kind);
     // One line per kind with warnings left out, naming the deck.
     void deckEnds(const std::string& deckPath);
     size_t count() const { return count_; }

@@ -1,10 +1,13 @@
 #include "writeback.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <typeinfo>
 
 #include "../frame/exponentrepair.h"
+#include "../model/numbertext.h"
 
 namespace {
 
@@ -15,12 +18,14 @@ std::string fieldName(const Card& card, size_t i) {
     return i < card.fieldNames.size() ? card.fieldNames[i] : "field " + std::to_string(i + 1);
 }
 
-// The double that the written text of a value reads back as.
+// The double that the written text of a value reads back as: the field's
+// columns as the card step reads them, with the exponent repair of a word
+// card's ten-column fields.
 double readBack(const char* text, size_t length, unsigned width) {
     char field[Object::kTextBufferSize + 2] = {};
-    std::memcpy(field, text, length);
+    std::memcpy(field, text, std::min(length, sizeof field - 2));
     if (width == kWordFieldWidth) abimport_detail::repairExponent(field, kWordFieldWidth);
-    return std::strtod(field, nullptr);
+    return abimport_detail::textToDouble(field);
 }
 
 bool sameDouble(double a, double b) {
@@ -33,32 +38,53 @@ std::string shortest(double value) {
     return text;
 }
 
+// Why value i does not read back, formatting it anew; empty when it does.
+std::string valueDifference(Card& card, size_t i) {
+    Data* value = card.fields[i];
+    char text[Object::kTextBufferSize] = "";
+    value->tostring(text);
+    const size_t length = std::strlen(text);
+    if (length > value->width) {
+        return fieldName(card, i) + ": '" + text + "' is wider than its " +
+               std::to_string(value->width) + " columns";
+    }
+    auto* real = dynamic_cast<Double*>(value);
+    if (!real) return "";
+    const double back = readBack(text, length, value->width);
+    if (sameDouble(back, real->val)) return "";
+    size_t start = 0;
+    while (text[start] == ' ') ++start;
+    return fieldName(card, i) + ": " + shortest(real->val) + " is written as '" + (text + start) +
+           "', which reads back as " + shortest(back);
+}
+
 }  // namespace
 
-std::string writeBackDifference(Card& card) {
-    char text[Object::kTextBufferSize];
+size_t inexactField(Card& card, const std::string& text) {
+    // Each value stands in its own columns when none is wider than its field:
+    // then the values line is as long as the widths together, and only the
+    // doubles need reading back.
+    const size_t valuesStart = card.fieldNames.empty() ? 0 : text.find('\n') + 1;
+    size_t columns = 0;
+    for (const Data* value : card.fields) columns += value ? value->width : 0;
+    const bool allFit = valuesStart < text.size() && text.size() - valuesStart - 1 == columns;
+    size_t at = valuesStart;
     for (size_t i = 0; i < card.fields.size(); ++i) {
-        Data* value = card.fields[i];
+        const Data* value = card.fields[i];
         if (!value) continue;
-        text[0] = '\0';
-        value->tostring(text);
-        const size_t length = std::strlen(text);
-        if (length > value->width) {
-            return fieldName(card, i) + ": '" + text + "' is wider than its " +
-                   std::to_string(value->width) + " columns";
+        if (!allFit) {
+            if (!valueDifference(card, i).empty()) return i;
+        } else if (typeid(*value) == typeid(Double) &&
+                   !sameDouble(readBack(text.data() + at, value->width, value->width),
+                               static_cast<const Double*>(value)->val)) {
+            return i;
         }
-        auto* real = dynamic_cast<Double*>(value);
-        if (!real) continue;
-        const double back = readBack(text, length, value->width);
-        if (!sameDouble(back, real->val)) {
-            size_t start = 0;
-            while (text[start] == ' ') ++start;
-            return fieldName(card, i) + ": " + shortest(real->val) + " is written as '" +
-                   (text + start) + "', which reads back as " + shortest(back);
-        }
+        at += value->width;
     }
-    return "";
+    return kAllExact;
 }
+
+std::string inexactReason(Card& card, size_t field) { return valueDifference(card, field); }
 
 void appendKeywordHeader(std::string& out, const std::string& file, unsigned long long line,
                          const char* title) {
@@ -93,18 +119,23 @@ void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
         if (!warnings_) continue;
 
         const size_t n = i - keyword.firstCard;
-        const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
-        std::string why = writeBackDifference(*cards[i]);
+        const size_t field = inexactField(*cards[i], cardText_);
         while (moved != keyword.emptyBeforeFilled.end() && moved->first < n) ++moved;
-        if (why.empty() && moved != keyword.emptyBeforeFilled.end() && moved->first == n) {
-            why = moved->second +
-                  " is empty but a later field is filled: the written card moves the later "
-                  "values one field left";
+        const bool shifts = moved != keyword.emptyBeforeFilled.end() && moved->first == n;
+        if (field == kAllExact && !shifts) continue;
+        // The message is made only when it will be shown.
+        if (!warnings_->shows(WarningKind::WriteBackInexact)) {
+            warnings_->countHidden(WarningKind::WriteBackInexact);
+            continue;
         }
-        if (!why.empty()) {
-            warnings_->warning({WarningKind::WriteBackInexact, source.file.path,
-                                line ? line : source.line, cards[i]->name + " card: " + why});
-        }
+        const std::string why =
+            field != kAllExact ? inexactReason(*cards[i], field)
+                               : moved->second +
+                                     " is empty but a later field is filled: the written card "
+                                     "moves the later values one field left";
+        const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
+        warnings_->warning({WarningKind::WriteBackInexact, source.file.path,
+                            line ? line : source.line, cards[i]->name + " card: " + why});
     }
 }
 

@@ -10,11 +10,12 @@
 #include <string>
 
 #include "../host/deckimport.h"
+#include "warningprinter.h"
 
 class DeckTextWriter : public DeckObserver {
 public:
     // warnings receives the write-back-inexact warnings; null checks nothing.
-    DeckTextWriter(FILE* out, DeckObserver* warnings) : out_(out), warnings_(warnings) {}
+    DeckTextWriter(FILE* out, WarningPrinter* warnings) : out_(out), warnings_(warnings) {}
     ~DeckTextWriter() override;
     DeckTextWriter(const DeckTextWriter&) = delete;
     DeckTextWriter& operator=(const DeckTextWriter&) = delete;
@@ -26,16 +27,20 @@ private:
     void flush();
 
     FILE* out_;
-    DeckObserver* warnings_;
+    WarningPrinter* warnings_;
     std::string buffer_;
     std::string cardText_;
 };
 
-// Why a card's written text would import to other values, or empty when it
-// imports to the same ones: a value wider than its column, or a double whose
-// text reads back as another number. Ten-column values are read back as the
-// fields of a word card (with the exponent repair), others as line fields.
-std::string writeBackDifference(Card& card);
+// The first field of a card whose written text (text, from Card::tostring)
+// would import to another value: a value wider than its column, or a double
+// whose text reads back as another number; kAllExact when there is none.
+// Ten-column values are read back as the fields of a word card (with the
+// exponent repair), others as line fields.
+constexpr size_t kAllExact = static_cast<size_t>(-1);
+size_t inexactField(Card& card, const std::string& text);
+// What is wrong with that field, for the warning.
+std::string inexactReason(Card& card, size_t field);
 
 // Appends "$ FILE:LINE" and its newline, with bytes that would end the
 // comment line shown as '?', then the keyword's title line.
