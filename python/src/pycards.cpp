@@ -1,0 +1,270 @@
+// Card, Keyword, Call and the two sequences as Python classes.
+#include <pybind11/stl.h>
+
+#include <string>
+
+#include "deckreplay.h"
+#include "pytext.h"
+#include "pyviews.h"
+
+namespace {
+
+// An iterator over a range that makes each element's view as it goes.
+template <class Range>
+struct RangeIterator {
+    Range range;
+    size_t next = 0;
+};
+
+template <class Range>
+void bindSequence(py::module_& module, const char* name, const char* iteratorName,
+                  const char* doc) {
+    py::class_<RangeIterator<Range>>(module, iteratorName)
+        .def("__iter__", [](RangeIterator<Range>& it) -> RangeIterator<Range>& { return it; })
+        .def("__next__", [](RangeIterator<Range>& it) {
+            if (it.next >= it.range.count) throw py::stop_iteration();
+            return it.range.at(it.next++);
+        });
+    py::class_<Range>(module, name, doc)
+        .def("__len__", [](const Range& range) { return range.count; })
+        .def("__getitem__",
+             [](const Range& range, py::ssize_t i) {
+                 const auto count = static_cast<py::ssize_t>(range.count);
+                 if (i < 0) i += count;
+                 if (i < 0 || i >= count) throw py::index_error("index out of range");
+                 return range.at(static_cast<size_t>(i));
+             })
+        .def("__getitem__",
+             [](const Range& range, const py::slice& slice) {
+                 size_t start = 0, stop = 0, step = 0, length = 0;
+                 if (!slice.compute(range.count, &start, &stop, &step, &length)) {
+                     throw py::error_already_set();
+                 }
+                 py::list out;
+                 for (size_t k = 0; k < length; ++k) out.append(range.at(start + k * step));
+                 return out;
+             })
+        .def("__iter__", [](const Range& range) { return RangeIterator<Range>{range}; })
+        .def("__repr__", [name](const Range& range) {
+            return "<" + std::string(name) + " of " + std::to_string(range.count) + ">";
+        });
+}
+
+// The index of the field named name, or -1; names exist under flag 0x2.
+py::ssize_t fieldIndex(const Card& card, const std::string& name) {
+    for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
+        if (card.fieldNames[i] == name) return static_cast<py::ssize_t>(i);
+    }
+    return -1;
+}
+
+py::object fieldByName(const CardView& view, const py::str& key) {
+    const Card& card = view.card();
+    const std::string name = key.attr("encode")("latin-1").cast<std::string>();
+    const py::ssize_t i = fieldIndex(card, name);
+    if (i < 0) {
+        if (card.fieldNames.empty()) {
+            throw py::key_error(key.cast<std::string>() + " (the card kept no field names: read with flag 0x2)");
+        }
+        throw py::key_error(key.cast<std::string>());
+    }
+    return fieldValue(card.fields[static_cast<size_t>(i)]);
+}
+
+py::list stringList(const std::vector<std::string>& texts) {
+    py::list out;
+    for (const std::string& text : texts) out.append(deckText(text));
+    return out;
+}
+
+// Field name to value; fields without a kept name are "field 1", "field 2",
+// ... as the tool's warnings call them; blank placeholders are left out.
+py::dict cardDict(const Card& card) {
+    py::dict out;
+    for (size_t i = 0; i < card.fields.size(); ++i) {
+        const Data* value = card.fields[i];
+        if (!value || value->typeCode == kBlankCode) continue;
+        py::str key = i < card.fieldNames.size() ? deckText(card.fieldNames[i])
+                                                 : py::str("field " + std::to_string(i + 1));
+        if (!out.contains(key)) out[key] = fieldValue(value);
+    }
+    return out;
+}
+
+std::string cardRepr(const CardView& view) {
+    const Card& card = view.card();
+    std::string out = "<Card " + py::repr(deckText(card.name)).cast<std::string>() + ":";
+    for (size_t i = 0; i < card.fields.size(); ++i) {
+        const Data* value = card.fields[i];
+        if (!value || value->typeCode == kBlankCode) continue;
+        out += ' ';
+        if (i < card.fieldNames.size()) out += py::str(deckText(card.fieldNames[i])).cast<std::string>() + "=";
+        out += py::repr(fieldValue(value)).cast<std::string>();
+    }
+    return out + ">";
+}
+
+py::dict callArguments(const CallView& call) {
+    py::list words;
+    for (const std::string& word : call.words) words.append(deckText(word));
+    py::dict out;
+    if (call.table.kind == HostCallKind::IdReport) {
+        out["idCount"] = call.table.count;
+        out["idPos"] = call.table.idPos;
+        out["idCode1"] = call.table.idCode1;
+        out["idCode2"] = call.table.idCode2;
+    } else {
+        out["wordCount"] = call.table.count;
+    }
+    out["words"] = words;
+    return out;
+}
+
+}  // namespace
+
+py::object fieldValue(const Data* value) {
+    if (!value) return py::none();
+    switch (value->typeCode) {
+    case kUnsignedCode: return py::int_(static_cast<const UInteger*>(value)->val);
+    case kIntegerCode: return py::int_(static_cast<const Integer*>(value)->val);
+    case kDoubleCode: return py::float_(static_cast<const Double*>(value)->val);
+    case kTextCode: {
+        const char* text = static_cast<const CharArray*>(value)->val;
+        return text ? py::object(deckText(text)) : py::object(py::none());
+    }
+    default: return py::none();
+    }
+}
+
+void bindCards(py::module_& module) {
+    py::class_<CardView>(module, "Card",
+                         "One card of a keyword: its name and its typed field values.")
+        .def_property_readonly("name", [](const CardView& v) { return deckText(v.card().name); },
+                               "The card's name in its keyword's layout, e.g. 'NodeInfo'.")
+        .def_property_readonly("field_names", [](const CardView& v) { return stringList(v.card().fieldNames); },
+                               "The name of each field (empty unless read with flag 0x2).")
+        .def_property_readonly("empty_field_names",
+                               [](const CardView& v) { return stringList(v.card().emptyFieldNames); },
+                               "The names of the fields that were empty in the deck.")
+        .def_property_readonly("values",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) out.append(fieldValue(value));
+                                   return out;
+                               },
+                               "The value of each field: int, float, str, or None for a blank placeholder.")
+        .def_property_readonly("types",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) {
+                                       out.append(value ? py::object(py::int_(value->typeCode)) : py::object(py::none()));
+                                   }
+                                   return out;
+                               },
+                               "The type code of each field: 0 unsigned, 1 integer, 2 double, 5 text, 8 blank.")
+        .def_property_readonly("widths",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) {
+                                       out.append(value ? py::object(py::int_(value->width)) : py::object(py::none()));
+                                   }
+                                   return out;
+                               },
+                               "The width of each field in columns.")
+        .def_property_readonly("text",
+                               [](const CardView& v) {
+                                   std::string text;
+                                   v.card().tostring(text);
+                                   return deckText(text);
+                               },
+                               "The card as deck text: a '$' line of names (when kept) and the values.")
+        .def_property_readonly("line", [](const CardView& v) { return lineObject(v.deck->cardLines.at(v.index)); },
+                               "The line of the card in its file, or None where no data line gave it.")
+        .def("__getitem__", &fieldByName, py::arg("name"),
+             "The value of the field called name; KeyError when the card has no such field.")
+        .def("__contains__", [](const CardView& v, const py::str& name) {
+            return fieldIndex(v.card(), name.attr("encode")("latin-1").cast<std::string>()) >= 0;
+        })
+        .def("get",
+             [](const CardView& v, const py::str& name, py::object fallback) {
+                 const py::ssize_t i = fieldIndex(v.card(), name.attr("encode")("latin-1").cast<std::string>());
+                 return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
+             },
+             py::arg("name"), py::arg("default") = py::none(),
+             "The value of the field called name, or default.")
+        .def("__len__", [](const CardView& v) { return v.card().fields.size(); })
+        .def("to_dict", [](const CardView& v) { return cardDict(v.card()); },
+             "Field name to value, without blank placeholders; without kept names the keys are "
+             "'field 1', 'field 2', ...")
+        .def("__repr__", &cardRepr);
+
+    bindSequence<CardRange>(module, "CardList", "_CardIterator",
+                            "The cards of a keyword, in the order they were built.");
+}
+
+void bindKeywords(py::module_& module) {
+    py::class_<CallView>(module, "Call",
+                         "One host call of a keyword's import: addIDToRefFile, airbagFind, "
+                         "airbagVentHoleFind or airbagAdvancedAle.")
+        .def_property_readonly("name", [](const CallView& c) { return hostCallName(c.table.kind); })
+        .def_property_readonly("line", [](const CallView& c) { return lineObject(c.line); },
+                               "The line of the card that made the call, or None.")
+        .def_property_readonly("arguments", &callArguments,
+                               "The arguments under the names of the JSON event.")
+        .def_property_readonly("words", [](const CallView& c) {
+            py::list out;
+            for (const std::string& word : c.words) out.append(deckText(word));
+            return out;
+        })
+        .def("to_dict",
+             [](const CallView& c) {
+                 py::dict out;
+                 out["event"] = hostCallName(c.table.kind);
+                 for (auto item : callArguments(c)) out[item.first] = item.second;
+                 out["line"] = lineObject(c.line);
+                 return out;
+             },
+             "The call as the JSON event the tool prints for it.")
+        .def("__repr__", [](const CallView& c) {
+            return "<Call " + std::string(hostCallName(c.table.kind)) + " line " +
+                   std::to_string(c.line) + ">";
+        });
+
+    py::class_<KeywordView>(module, "Keyword", "One imported airbag keyword and its cards.")
+        .def_property_readonly("title", [](const KeywordView& k) { return k.keyword().keyword->title; },
+                               "The canonical title without the '*', e.g. 'AIRBAG_ALE'.")
+        .def_property_readonly("code", [](const KeywordView& k) { return k.keyword().keyword->code; },
+                               "The keyword's type code, 1 to 8.")
+        .def_property_readonly("file", [](const KeywordView& k) { return pathText(*k.keyword().file); },
+                               "The file the keyword line is in.")
+        .def_property_readonly("line", [](const KeywordView& k) { return k.keyword().line; },
+                               "The line of the keyword line in its file.")
+        .def_property_readonly("index", [](const KeywordView& k) { return k.index; },
+                               "The keyword's position in Deck.keywords.")
+        .def_property_readonly("cards",
+                               [](const KeywordView& k) {
+                                   return CardRange{k.deck, k.keyword().firstCard, k.keyword().cardCount};
+                               },
+                               "The cards its import built.")
+        .def_property_readonly("calls",
+                               [](const KeywordView& k) {
+                                   py::list out;
+                                   for (const LoggedCall& call : k.deck->callsOf(k.keyword())) {
+                                       CallView view{*call.table, call.line, {}};
+                                       for (auto word : call.words) view.words.emplace_back(word);
+                                       out.append(std::move(view));
+                                   }
+                                   return out;
+                               },
+                               "The host calls of its import, in order.")
+        .def("__repr__", [](const KeywordView& k) {
+            const DeckKeyword& keyword = k.keyword();
+            return "<Keyword " + std::string(keyword.keyword->title) + " at " +
+                   py::str(pathText(*keyword.file)).cast<std::string>() + ":" +
+                   std::to_string(keyword.line) + ", " + std::to_string(keyword.cardCount) +
+                   " cards>";
+        });
+
+    bindSequence<KeywordRange>(module, "KeywordList", "_KeywordIterator",
+                               "The keywords of a deck, in the order they were imported.");
+}
