@@ -36,12 +36,15 @@ void bindSequence(py::module_& module, const char* name, const char* iteratorNam
              })
         .def("__getitem__",
              [](const Range& range, const py::slice& slice) {
-                 size_t start = 0, stop = 0, step = 0, length = 0;
-                 if (!slice.compute(range.count, &start, &stop, &step, &length)) {
+                 py::ssize_t start = 0, stop = 0, step = 0, length = 0;
+                 if (!slice.compute(static_cast<py::ssize_t>(range.count), &start, &stop, &step,
+                                    &length)) {
                      throw py::error_already_set();
                  }
                  py::list out;
-                 for (size_t k = 0; k < length; ++k) out.append(range.at(start + k * step));
+                 for (py::ssize_t k = 0; k < length; ++k) {
+                     out.append(range.at(static_cast<size_t>(start + k * step)));
+                 }
                  return out;
              })
         .def("__iter__", [](const Range& range) { return RangeIterator<Range>{range}; })

@@ -173,11 +173,12 @@ void bindDeck(py::module_& module) {
         .def("shells", &shellsOf,
              "The shell reference-geometry elements as arrays: Shells(eid, pid, nodes).")
         .def("__len__", [](const DeckView& d) { return d.deck->keywords.size(); })
-        .def("__iter__", [](const py::object& d) {
+        .def("__iter__", [](const py::object& d) -> py::object {
             return py::iter(d.attr("keywords"));
         })
-        .def("__getitem__", [](const py::object& d, const py::object& i) {
-            return d.attr("keywords")[i];
+        .def("__getitem__", [](const py::object& d, const py::object& i) -> py::object {
+            const py::object keywords = d.attr("keywords");
+            return keywords[i];
         })
         .def("__repr__", [](const DeckView& d) {
             return py::str("<Deck {!r}: {} keywords, {} cards, {} warnings>")
