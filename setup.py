@@ -4,6 +4,7 @@ needs no installed libabimport. The version is the project's, from
 CMakeLists.txt."""
 
 import glob
+import os
 import re
 
 from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
@@ -29,8 +30,14 @@ SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob
 
 ParallelCompile("ABIMPORT_BUILD_JOBS").install()
 
+# ABIMPORT_WERROR=1 makes warnings errors, as -DABIMPORT_WERROR=ON does for CMake.
+WARNINGS = ["-Wall", "-Wextra"] + (["-Werror"] if os.environ.get("ABIMPORT_WERROR") == "1" else [])
+
 setup(
     version=VERSION,
+    package_dir={"": "python"},
+    packages=["abimport"],
+    package_data={"abimport": ["py.typed", "*.pyi"]},
     ext_modules=[
         Pybind11Extension(
             "abimport._core",
@@ -38,7 +45,7 @@ setup(
             include_dirs=["."],
             cxx_std=17,
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
-            extra_compile_args=["-O3", "-Wall", "-Wextra"],
+            extra_compile_args=["-O3"] + WARNINGS,
         ),
     ],
     cmdclass={"build_ext": build_ext},

@@ -1,5 +1,6 @@
 #include "calllog.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -40,10 +41,9 @@ bool sameRows(const CallTable& table, HostCallKind kind, unsigned count, const u
               const unsigned* idCode1, const unsigned* idCode2) {
     if (table.kind != kind || table.count != count) return false;
     if (kind != HostCallKind::IdReport) return true;
-    const size_t bytes = count * sizeof(unsigned);
-    return std::memcmp(table.idPos.data(), idPos, bytes) == 0 &&
-           std::memcmp(table.idCode1.data(), idCode1, bytes) == 0 &&
-           std::memcmp(table.idCode2.data(), idCode2, bytes) == 0;
+    return std::equal(table.idPos.begin(), table.idPos.end(), idPos) &&
+           std::equal(table.idCode1.begin(), table.idCode1.end(), idCode1) &&
+           std::equal(table.idCode2.begin(), table.idCode2.end(), idCode2);
 }
 
 std::string tableKey(const CallTable& table) {

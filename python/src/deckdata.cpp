@@ -36,7 +36,10 @@ void DeckRecorder::includeOpened(const SourceFile& include, const SourceFile& in
 }
 
 void DeckRecorder::keywordStarts(const KeywordSource& keyword) {
-    DeckKeyword kept{&keyword.keyword, keyword.file.path, keyword.line};
+    DeckKeyword kept;
+    kept.keyword = &keyword.keyword;
+    kept.file = keyword.file.path;
+    kept.line = keyword.line;
     kept.firstCard = cardsKept_;
     kept.firstCall = deck_.calls.size();
     kept.calls = deck_.calls.end();

@@ -18,9 +18,9 @@
 
 // One imported keyword.
 struct DeckKeyword {
-    const KeywordTitle* keyword;
+    const KeywordTitle* keyword = nullptr;
     std::shared_ptr<const std::string> file;
-    unsigned long long line;
+    unsigned long long line = 0;
     size_t firstCard = 0, cardCount = 0;  // into DeckData::cards
     size_t firstCall = 0, callCount = 0;  // by number among all calls
     CallLog::Position calls;              // where its first call is logged
