@@ -28,6 +28,10 @@ SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob
     "tools/deckinput.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/writeback.cpp",
 ] + sorted(glob.glob("python/src/*.cpp"))
 
+# A changed header rebuilds the extension too.
+HEADERS = sorted(glob.glob("model/*.h") + glob.glob("frame/*.h") + glob.glob("keywords/*.h")
+                 + glob.glob("host/*.h") + glob.glob("tools/*.h") + glob.glob("python/src/*.h"))
+
 ParallelCompile("ABIMPORT_BUILD_JOBS").install()
 
 # ABIMPORT_WERROR=1 makes warnings errors, as -DABIMPORT_WERROR=ON does for CMake.
@@ -42,6 +46,7 @@ setup(
         Pybind11Extension(
             "abimport._core",
             SOURCES,
+            depends=HEADERS,
             include_dirs=["."],
             cxx_std=17,
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
