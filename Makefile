@@ -122,10 +122,13 @@ install:
 # Benchmarks: the Google Benchmark program on generated decks, then the whole
 # abimport process against numpy.genfromtxt and pandas.read_fwf.
 BENCH_BUILD ?= build-bench
-BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev python3-numpy python3-pandas
+BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 bench:
 	@scripts/require-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DABIMPORT_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target abimport_bench abimport_makedeck abimport_cli
 	$(BENCH_BUILD)/bench/abimport_bench
-	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck
+	[ -x $(BENCH_BUILD)/venv/bin/python ] || /usr/bin/python3 -m venv --system-site-packages $(BENCH_BUILD)/venv
+	$(BENCH_BUILD)/venv/bin/pip install -q --disable-pip-version-check --no-build-isolation --no-index --no-deps .
+	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck \
+	  --python $(BENCH_BUILD)/venv/bin/python
