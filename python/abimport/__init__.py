@@ -62,6 +62,13 @@ def _flag_word(flags: int) -> int:
     return flags
 
 
+def _path_bytes(path) -> bytes:
+    encoded = os.fsencode(path)
+    if b"\0" in encoded:
+        raise ValueError("embedded null byte in the path %r" % (path,))
+    return encoded
+
+
 def _checked(deck: Deck, strict: bool) -> Deck:
     if strict and deck.warnings:
         raise DeckError(deck.path, deck.warnings)
@@ -82,7 +89,7 @@ def read(path: Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
     a flag word outside 32 bits. An include that cannot be read is a warning.
     The import runs without the GIL: other threads go on meanwhile.
     """
-    return _checked(_core.read_file(os.fsencode(path), _flag_word(flags), bool(includes)), strict)
+    return _checked(_core.read_file(_path_bytes(path), _flag_word(flags), bool(includes)), strict)
 
 
 def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str = "<text>",
@@ -101,5 +108,5 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
         except UnicodeEncodeError as error:
             raise ValueError("the deck text holds characters beyond U+00FF; the deck is read "
                              "byte for byte, so pass bytes (e.g. text.encode('utf-8'))") from error
-    return _checked(_core.read_text(bytes(text), os.fsencode(name), _flag_word(flags),
+    return _checked(_core.read_text(bytes(text), _path_bytes(name), _flag_word(flags),
                                     bool(includes)), strict)

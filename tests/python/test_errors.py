@@ -36,6 +36,11 @@ def test_flag_word_must_fit_32_bits(flags, error):
         abimport.read_text("", flags=flags)
 
 
+def test_path_with_nul_is_refused():
+    with pytest.raises(ValueError, match="null"):
+        abimport.read(AIRBAGS + "\0.k")
+
+
 def test_largest_flag_word_is_taken():
     assert abimport.read(AIRBAGS, flags=0xFFFFFFFF).flags == 0xFFFFFFFF
 
