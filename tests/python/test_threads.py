@@ -3,6 +3,7 @@ an import with another flag word waits for them. A deck read from a FIFO
 holds its import open until the test writes the deck, which makes the order
 of events certain without timing anything."""
 
+import faulthandler
 import os
 import threading
 
@@ -49,6 +50,14 @@ class FifoRead(threading.Thread):
             expected = abimport.read_text(FILLER + deck.read(), name=self.fifo, flags=self.flags)
         assert self.deck.json_lines() == expected.json_lines()
         return self.deck
+
+
+@pytest.fixture(autouse=True)
+def end_a_hang():
+    """An import that kept the GIL would hang these tests: end the run instead."""
+    faulthandler.dump_traceback_later(JOIN_SECONDS * 2, exit=True)
+    yield
+    faulthandler.cancel_dump_traceback_later()
 
 
 @pytest.fixture
