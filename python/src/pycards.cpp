@@ -54,7 +54,9 @@ void bindSequence(py::module_& module, const char* name, const char* iteratorNam
 }
 
 // The index of the field named name, or -1; names exist under flag 0x2.
-py::ssize_t fieldIndex(const Card& card, const std::string& name) {
+py::ssize_t fieldIndex(const Card& card, const py::str& key) {
+    std::string name;
+    if (!deckBytes(key, name)) return -1;
     for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
         if (card.fieldNames[i] == name) return static_cast<py::ssize_t>(i);
     }
@@ -63,8 +65,7 @@ py::ssize_t fieldIndex(const Card& card, const std::string& name) {
 
 py::object fieldByName(const CardView& view, const py::str& key) {
     const Card& card = view.card();
-    const std::string name = key.attr("encode")("latin-1").cast<std::string>();
-    const py::ssize_t i = fieldIndex(card, name);
+    const py::ssize_t i = fieldIndex(card, key);
     if (i < 0) {
         if (card.fieldNames.empty()) {
             throw py::key_error(key.cast<std::string>() + " (the card kept no field names: read with flag 0x2)");
@@ -186,11 +187,11 @@ void bindCards(py::module_& module) {
         .def("__getitem__", &fieldByName, py::arg("name"),
              "The value of the field called name; KeyError when the card has no such field.")
         .def("__contains__", [](const CardView& v, const py::str& name) {
-            return fieldIndex(v.card(), name.attr("encode")("latin-1").cast<std::string>()) >= 0;
+            return fieldIndex(v.card(), name) >= 0;
         })
         .def("get",
              [](const CardView& v, const py::str& name, py::object fallback) {
-                 const py::ssize_t i = fieldIndex(v.card(), name.attr("encode")("latin-1").cast<std::string>());
+                 const py::ssize_t i = fieldIndex(v.card(), name);
                  return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
              },
              py::arg("name"), py::arg("default") = py::none(),

@@ -2,8 +2,10 @@
 // warnings, and the node and shell arrays.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
 
 #include <cerrno>
+#include <optional>
 #include <string>
 
 #include "deckread.h"
@@ -95,12 +97,12 @@ py::object shellsOf(const DeckView& view) {
     return result("Shells", eid, pid, nodes);
 }
 
-py::list cardsNamed(const DeckView& view, const py::object& name) {
+py::list cardsNamed(const DeckView& view, const std::optional<py::str>& name) {
     const DeckData& deck = *view.deck;
     std::string wanted;
-    const bool all = name.is_none();
-    if (!all) wanted = name.attr("encode")("latin-1").cast<std::string>();
+    const bool all = !name;
     py::list out;
+    if (!all && !deckBytes(*name, wanted)) return out;  // no card has such a name
     for (size_t i = 0; i < deck.cards.size(); ++i) {
         if (all || deck.cards[i]->name == wanted) out.append(CardView{view.deck, i});
     }

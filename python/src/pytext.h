@@ -25,6 +25,18 @@ inline py::str pathText(const std::string& path) {
     return py::reinterpret_steal<py::str>(out);
 }
 
+// A name given from Python as deck bytes; false when it holds a character
+// beyond U+00FF, which no deck byte gives.
+inline bool deckBytes(const py::str& text, std::string& out) {
+    PyObject* bytes = PyUnicode_AsLatin1String(text.ptr());
+    if (!bytes) {
+        PyErr_Clear();
+        return false;
+    }
+    out = py::reinterpret_steal<py::bytes>(bytes);
+    return true;
+}
+
 // A line number, or None for 0 (no line).
 inline py::object lineObject(unsigned long long line) {
     return line ? py::object(py::int_(line)) : py::object(py::none());
