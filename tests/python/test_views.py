@@ -110,6 +110,8 @@ def test_sequences():
     assert [c.text for c in cards[::-1]] == [c.text for c in reversed(list(cards))]
     with pytest.raises(IndexError):
         cards[-len(cards) - 1]
+    walk = iter(cards)
+    assert iter(walk) is walk and next(walk).name == cards[0].name
 
 
 def test_views_keep_the_deck_alive():
