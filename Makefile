@@ -8,14 +8,22 @@ CMAKE_FLAGS ?=
 TOOL_ALLOCATOR ?= mimalloc
 override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR)
 BASE_PACKAGES := cmake g++ make libmimalloc-dev
-TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev
+# The Python package builds with Debian's python3, setuptools and pybind11;
+# its tests use numpy, pytest, matplotlib, meshio and pandas.
+PYTHON_PACKAGES := python3-venv python3-pip python3-setuptools python3-wheel python3-pybind11 \
+	pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-meshio python3-pandas
+TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev $(PYTHON_PACKAGES)
+# -DABIMPORT_WERROR=ON makes the Python extension's warnings errors too.
+PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
+	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build test help demo sanitize tsan fuzz memcheck bench
+.PHONY: all build test python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench
 
 all: build
 
 help:
-	@echo "make test       build and run every test (CTest)"
+	@echo "make test       build and run every test (CTest, then the Python package's pytest)"
+	@echo "make python-wheel-test  the Python tests against a wheel in a fresh virtual environment"
 	@echo "make build      build the library, the host and the tools"
 	@echo "make demo       build abimport and import examples/airbags.k"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
@@ -35,6 +43,19 @@ test:
 	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+	$(MAKE) python-test
+
+# The Python package installed into $(BUILD)/venv (a virtual environment of
+# Debian's python3 with its packages), tested against the tool just built.
+python-test:
+	@scripts/require-packages.sh $(PYTHON_PACKAGES)
+	$(PYTHON_ENV) scripts/python-test.sh source $(BUILD)/venv
+
+# The same tests against a wheel installed alone into a fresh environment, so
+# that a file missing from the wheel fails. Builds the tool they compare with.
+python-wheel-test: build
+	@scripts/require-packages.sh $(PYTHON_PACKAGES)
+	$(PYTHON_ENV) scripts/python-test.sh wheel $(BUILD)/venv-wheel
 
 demo:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
@@ -102,10 +123,13 @@ install:
 # Benchmarks: the Google Benchmark program on generated decks, then the whole
 # abimport process against numpy.genfromtxt and pandas.read_fwf.
 BENCH_BUILD ?= build-bench
-BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev python3-numpy python3-pandas
+BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 bench:
 	@scripts/require-packages.sh $(BENCH_PACKAGES)
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DABIMPORT_BUILD_BENCH=ON $(CMAKE_FLAGS)
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target abimport_bench abimport_makedeck abimport_cli
 	$(BENCH_BUILD)/bench/abimport_bench
-	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck
+	[ -x $(BENCH_BUILD)/venv/bin/python ] || /usr/bin/python3 -m venv --system-site-packages $(BENCH_BUILD)/venv
+	$(BENCH_BUILD)/venv/bin/pip install -q --disable-pip-version-check --no-build-isolation --no-index --no-deps .
+	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck \
+	  --python $(BENCH_BUILD)/venv/bin/python

@@ -30,6 +30,7 @@ DeckInput::~DeckInput() {
 }
 
 void DeckInput::fail(int errorNumber) {
+    errorNumber_ = errorNumber;
     error_ = "cannot read '" + name_ + "': " + std::strerror(errorNumber);
     if (owned_) std::fclose(file_);
     owned_ = false;
@@ -39,6 +40,7 @@ void DeckInput::fail(int errorNumber) {
 bool DeckInput::readFailed() {
     if (!file_ || !std::ferror(file_)) return false;
     const int errorNumber = errno;
+    errorNumber_ = errorNumber;
     error_ = "error while reading '" + name_ + "': " + std::strerror(errorNumber);
     return true;
 }

@@ -16,6 +16,8 @@ public:
     FILE* file() const { return file_; }
     // Why the deck cannot be read, or empty.
     const std::string& error() const { return error_; }
+    // The errno value behind error(), or 0.
+    int errorNumber() const { return errorNumber_; }
     // After the import: whether reading failed on the way (not just ended);
     // error() then says why.
     bool readFailed();
@@ -29,4 +31,5 @@ private:
     FILE* file_ = nullptr;
     bool owned_ = false;
     std::string error_;
+    int errorNumber_ = 0;
 };

@@ -1,0 +1,56 @@
+#include "deckread.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "flagguard.h"
+#include "tools/deckinput.h"
+
+namespace {
+
+std::shared_ptr<DeckData> importDeck(FILE* file, const std::string& path,
+                                     const ReadOptions& options) {
+    auto deck = std::make_shared<DeckData>();
+    deck->path = path;
+    deck->flags = options.flags;
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    DeckRecorder recorder(*deck);
+    HostImportObject target(&recorder);
+    ImportSettings settings;
+    settings.followIncludes = options.includes;
+    settings.warnings = true;
+    settings.cardLines = true;
+    DataLine reader(file);
+    FlagGuard guard(options.flags);
+    DeckImport import(registry, target, &recorder, settings);
+    import.run(reader, path);
+    recorder.take(target, import);
+    return deck;
+}
+
+}  // namespace
+
+std::shared_ptr<const DeckData> readDeckFile(const std::string& path, const ReadOptions& options) {
+    DeckInput input(path);
+    if (!input.file()) throw DeckReadError(input.errorNumber(), input.error());
+    auto deck = importDeck(input.file(), path, options);
+    if (input.readFailed()) throw DeckReadError(input.errorNumber(), input.error());
+    return deck;
+}
+
+std::shared_ptr<const DeckData> readDeckText(const std::string& text, const std::string& name,
+                                             const ReadOptions& options) {
+    // A stream over the text (glibc takes an empty one too).
+    FILE* file = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
+    if (!file) throw DeckReadError(errno, "cannot read '" + name + "': " + std::strerror(errno));
+    try {
+        auto deck = importDeck(file, name, options);
+        std::fclose(file);
+        return deck;
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+}

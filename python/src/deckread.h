@@ -1,0 +1,32 @@
+// Reading a deck into a DeckData through the stand-in host, as abimport does
+// for --json: the deck loop with includes and warnings, the lines of every
+// card, and every host call, under the flag guard.
+#pragma once
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "deckdata.h"
+
+struct ReadOptions {
+    unsigned flags = 0x16;  // Card::contFlag during the import
+    bool includes = true;   // follow the include keywords
+};
+
+// The deck could not be opened or read: errno's value, and the message.
+class DeckReadError : public std::runtime_error {
+public:
+    DeckReadError(int errorNumber, const std::string& message)
+        : std::runtime_error(message), errorNumber(errorNumber) {}
+    int errorNumber;
+};
+
+// The deck at path ("-": standard input). Throws DeckReadError when it
+// cannot be opened, is a folder, or reading it fails.
+std::shared_ptr<const DeckData> readDeckFile(const std::string& path, const ReadOptions& options);
+
+// A deck held in memory, named name in what the read reports; relative
+// includes are looked up from name's folder.
+std::shared_ptr<const DeckData> readDeckText(const std::string& text, const std::string& name,
+                                             const ReadOptions& options);

@@ -1,0 +1,43 @@
+// The airbag reference geometry of a deck as flat arrays, taken from the
+// cards of the geometry keywords.
+//
+// Nodes: every NodeInfo card of *AIRBAG_REFERENCE_GEOMETRY and its _BIRTH,
+// _BIRTH_RDT and _RDT forms (codes 4 to 7) that holds an integer NID; a card
+// without one (such as the card without fields made at the end of a file) is
+// no node. X, Y and Z that the card does not hold, because its line ended
+// before them, are 0, which is what a blank field in the columns reads as.
+// A node's birth time is the BIRTH of its keyword's BirthCard (codes 5 and 6),
+// NaN for the other keywords or when the card holds none.
+//
+// Shells: every ShellInfo card of *AIRBAG_SHELL_REFERENCE_GEOMETRY (code 8)
+// that holds an integer EID; PID and N1 to N4 that it does not hold are 0.
+//
+// Fields are found by name when the cards kept their names (flag 0x2), by
+// their position in the layout otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "deckdata.h"
+
+struct NodeArrays {
+    int32_t* nid;      // n
+    double* xyz;       // n x 3
+    int32_t* keyword;  // n: index into DeckData::keywords
+    double* birth;     // n
+};
+
+struct ShellArrays {
+    int32_t* eid;    // n
+    int32_t* pid;    // n
+    int32_t* nodes;  // n x 4
+};
+
+size_t countNodes(const DeckData& deck);
+// Fills arrays of countNodes(deck) rows.
+void fillNodes(const DeckData& deck, const NodeArrays& out);
+
+size_t countShells(const DeckData& deck);
+// Fills arrays of countShells(deck) rows.
+void fillShells(const DeckData& deck, const ShellArrays& out);

@@ -1,0 +1,147 @@
+// Card and CardList as Python classes.
+#include <pybind11/stl.h>
+
+#include <string>
+
+#include "pysequence.h"
+#include "pytext.h"
+#include "pyviews.h"
+
+namespace {
+
+// The index of the field named name, or -1; names exist under flag 0x2.
+py::ssize_t fieldIndex(const Card& card, const py::str& key) {
+    std::string name;
+    if (!deckBytes(key, name)) return -1;
+    for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
+        if (card.fieldNames[i] == name) return static_cast<py::ssize_t>(i);
+    }
+    return -1;
+}
+
+py::object fieldByName(const CardView& view, const py::str& key) {
+    const Card& card = view.card();
+    const py::ssize_t i = fieldIndex(card, key);
+    if (i < 0) {
+        if (card.fieldNames.empty()) {
+            throw py::key_error(key.cast<std::string>() + " (the card kept no field names: read with flag 0x2)");
+        }
+        throw py::key_error(key.cast<std::string>());
+    }
+    return fieldValue(card.fields[static_cast<size_t>(i)]);
+}
+
+py::list stringList(const std::vector<std::string>& texts) {
+    py::list out;
+    for (const std::string& text : texts) out.append(deckText(text));
+    return out;
+}
+
+// Field name to value; fields without a kept name are "field 1", "field 2",
+// ... as the tool's warnings call them; blank placeholders are left out.
+py::dict cardDict(const Card& card) {
+    py::dict out;
+    for (size_t i = 0; i < card.fields.size(); ++i) {
+        const Data* value = card.fields[i];
+        if (!value || value->typeCode == kBlankCode) continue;
+        py::str key = i < card.fieldNames.size() ? deckText(card.fieldNames[i])
+                                                 : py::str("field " + std::to_string(i + 1));
+        if (!out.contains(key)) out[key] = fieldValue(value);
+    }
+    return out;
+}
+
+std::string cardRepr(const CardView& view) {
+    const Card& card = view.card();
+    std::string out = "<Card " + py::repr(deckText(card.name)).cast<std::string>() + ":";
+    for (size_t i = 0; i < card.fields.size(); ++i) {
+        const Data* value = card.fields[i];
+        if (!value || value->typeCode == kBlankCode) continue;
+        out += ' ';
+        if (i < card.fieldNames.size()) out += py::str(deckText(card.fieldNames[i])).cast<std::string>() + "=";
+        out += py::repr(fieldValue(value)).cast<std::string>();
+    }
+    return out + ">";
+}
+
+}  // namespace
+
+py::object fieldValue(const Data* value) {
+    if (!value) return py::none();
+    switch (value->typeCode) {
+    case kUnsignedCode: return py::int_(static_cast<const UInteger*>(value)->val);
+    case kIntegerCode: return py::int_(static_cast<const Integer*>(value)->val);
+    case kDoubleCode: return py::float_(static_cast<const Double*>(value)->val);
+    case kTextCode: {
+        const char* text = static_cast<const CharArray*>(value)->val;
+        return text ? py::object(deckText(text)) : py::object(py::none());
+    }
+    default: return py::none();
+    }
+}
+
+void bindCards(py::module_& module) {
+    py::class_<CardView>(module, "Card",
+                         "One card of a keyword: its name and its typed field values.")
+        .def_property_readonly("name", [](const CardView& v) { return deckText(v.card().name); },
+                               "The card's name in its keyword's layout, e.g. 'NodeInfo'.")
+        .def_property_readonly("field_names", [](const CardView& v) { return stringList(v.card().fieldNames); },
+                               "The name of each field (empty unless read with flag 0x2).")
+        .def_property_readonly("empty_field_names",
+                               [](const CardView& v) { return stringList(v.card().emptyFieldNames); },
+                               "The names of the fields that were empty in the deck.")
+        .def_property_readonly("values",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) out.append(fieldValue(value));
+                                   return out;
+                               },
+                               "The value of each field: int, float, str, or None for a blank placeholder.")
+        .def_property_readonly("types",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) {
+                                       out.append(value ? py::object(py::int_(value->typeCode)) : py::object(py::none()));
+                                   }
+                                   return out;
+                               },
+                               "The type code of each field: 0 unsigned, 1 integer, 2 double, 5 text, 8 blank.")
+        .def_property_readonly("widths",
+                               [](const CardView& v) {
+                                   py::list out;
+                                   for (const Data* value : v.card().fields) {
+                                       out.append(value ? py::object(py::int_(value->width)) : py::object(py::none()));
+                                   }
+                                   return out;
+                               },
+                               "The width of each field in columns.")
+        .def_property_readonly("text",
+                               [](const CardView& v) {
+                                   std::string text;
+                                   v.card().tostring(text);
+                                   return deckText(text);
+                               },
+                               "The card as deck text: a '$' line of names (when kept) and the values.")
+        .def_property_readonly("line", [](const CardView& v) { return lineObject(v.deck->cardLines.at(v.index)); },
+                               "The line of the card in its file, or None where no data line gave it.")
+        .def("__getitem__", &fieldByName, py::arg("name"),
+             "The value of the field called name; KeyError when the card has no such field.")
+        .def("__contains__", [](const CardView& v, const py::str& name) {
+            return fieldIndex(v.card(), name) >= 0;
+        })
+        .def("get",
+             [](const CardView& v, const py::str& name, py::object fallback) {
+                 const py::ssize_t i = fieldIndex(v.card(), name);
+                 return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
+             },
+             py::arg("name"), py::arg("default") = py::none(),
+             "The value of the field called name, or default.")
+        .def("__len__", [](const CardView& v) { return v.card().fields.size(); })
+        .def("to_dict", [](const CardView& v) { return cardDict(v.card()); },
+             "Field name to value, without blank placeholders; without kept names the keys are "
+             "'field 1', 'field 2', ...")
+        .def("__repr__", &cardRepr);
+
+    bindSequence<CardRange>(module, "CardList", "_CardIterator",
+                            "The cards of a keyword, in the order they were built.");
+}

@@ -1,0 +1,206 @@
+// The extension module abimport._core: reading a deck, the Deck with its
+// warnings, and the node and shell arrays.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cerrno>
+#include <optional>
+#include <string>
+
+#include "deckread.h"
+#include "deckreplay.h"
+#include "frame/version.h"
+#include "geometry.h"
+#include "pytext.h"
+#include "pyviews.h"
+
+namespace {
+
+struct DeckView {
+    DeckRef deck;
+};
+
+// The deck could not be read: OSError of errno's kind (FileNotFoundError,
+// IsADirectoryError, PermissionError, ...) naming the file.
+[[noreturn]] void raiseReadError(const DeckReadError& error, const std::string& path) {
+    if (error.errorNumber == 0) throw py::value_error(error.what());
+    py::object filename = pathText(path);
+    errno = error.errorNumber;
+    PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, filename.ptr());
+    throw py::error_already_set();
+}
+
+DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
+    const std::string name = path;
+    const ReadOptions options{flags, includes};
+    DeckRef deck;
+    try {
+        py::gil_scoped_release released;
+        deck = readDeckFile(name, options);
+    } catch (const DeckReadError& error) {
+        raiseReadError(error, name);
+    }
+    return {deck};
+}
+
+DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes) {
+    const std::string deckText = text, deckName = name;
+    const ReadOptions options{flags, includes};
+    DeckRef deck;
+    try {
+        py::gil_scoped_release released;
+        deck = readDeckText(deckText, deckName, options);
+    } catch (const DeckReadError& error) {
+        raiseReadError(error, deckName);
+    }
+    return {deck};
+}
+
+// A result type of the package (Nodes, Shells), made from the given arrays.
+template <class... Arrays>
+py::object result(const char* type, Arrays&&... arrays) {
+    return py::module_::import("abimport._results").attr(type)(std::forward<Arrays>(arrays)...);
+}
+
+py::object nodesOf(const DeckView& view) {
+    const DeckData& deck = *view.deck;
+    size_t n;
+    {
+        py::gil_scoped_release released;
+        n = countNodes(deck);
+    }
+    py::array_t<int32_t> nid(n), keyword(n);
+    py::array_t<double> xyz({n, size_t{3}}), birth(n);
+    const NodeArrays out{nid.mutable_data(), xyz.mutable_data(), keyword.mutable_data(),
+                         birth.mutable_data()};
+    {
+        py::gil_scoped_release released;
+        fillNodes(deck, out);
+    }
+    return result("Nodes", nid, xyz, keyword, birth);
+}
+
+py::object shellsOf(const DeckView& view) {
+    const DeckData& deck = *view.deck;
+    size_t n;
+    {
+        py::gil_scoped_release released;
+        n = countShells(deck);
+    }
+    py::array_t<int32_t> eid(n), pid(n), nodes({n, size_t{4}});
+    const ShellArrays out{eid.mutable_data(), pid.mutable_data(), nodes.mutable_data()};
+    {
+        py::gil_scoped_release released;
+        fillShells(deck, out);
+    }
+    return result("Shells", eid, pid, nodes);
+}
+
+py::list cardsNamed(const DeckView& view, const std::optional<py::str>& name) {
+    const DeckData& deck = *view.deck;
+    std::string wanted;
+    const bool all = !name;
+    py::list out;
+    if (!all && !deckBytes(*name, wanted)) return out;  // no card has such a name
+    for (size_t i = 0; i < deck.cards.size(); ++i) {
+        if (all || deck.cards[i]->name == wanted) out.append(CardView{view.deck, i});
+    }
+    return out;
+}
+
+py::str outputText(std::string (*write)(const DeckData&), const DeckView& view) {
+    std::string text;
+    {
+        py::gil_scoped_release released;
+        text = write(*view.deck);
+    }
+    return deckText(text);
+}
+
+void bindWarning(py::module_& module) {
+    py::class_<Warning>(module, "Warning",
+                        "What the reading rules changed in a deck, or an include that could "
+                        "not be followed.")
+        .def_property_readonly("file", [](const Warning& w) { return pathText(*w.file); },
+                               "The file the warning is about.")
+        .def_property_readonly("line", [](const Warning& w) { return lineObject(w.line); },
+                               "The line in that file (1-based), or None.")
+        .def_property_readonly("kind", [](const Warning& w) { return warningKindName(w.kind); },
+                               "The kind: 'long-line', 'not-a-number', 'include-not-found', ...")
+        .def_property_readonly("message", [](const Warning& w) { return deckText(w.message); })
+        .def("__str__", [](const Warning& w) {
+            return py::str("{}:{}: warning: {} [{}]")
+                .format(pathText(*w.file), w.line, deckText(w.message), warningKindName(w.kind));
+        })
+        .def("__repr__", [](const Warning& w) {
+            return py::str("<Warning {}:{} {}: {!r}>")
+                .format(pathText(*w.file), w.line, warningKindName(w.kind), deckText(w.message));
+        });
+}
+
+void bindDeck(py::module_& module) {
+    py::class_<DeckView>(module, "Deck",
+                         "A deck read through the stand-in host: its airbag keywords with their "
+                         "cards, its warnings and the files read.")
+        .def_property_readonly("path", [](const DeckView& d) { return pathText(d.deck->path); },
+                               "The deck's path as given, or the name of a deck read from text.")
+        .def_property_readonly("flags", [](const DeckView& d) { return d.deck->flags; },
+                               "The host flag word the deck was read with.")
+        .def_property_readonly("keywords",
+                               [](const DeckView& d) { return KeywordRange{d.deck, 0, d.deck->keywords.size()}; },
+                               "The imported keywords, in order.")
+        .def_property_readonly("warnings",
+                               [](const DeckView& d) {
+                                   py::list out;
+                                   for (const Warning& w : d.deck->warnings) out.append(w);
+                                   return out;
+                               },
+                               "The warnings, in the order they arose.")
+        .def_property_readonly("files",
+                               [](const DeckView& d) {
+                                   py::list out;
+                                   for (const std::string& file : d.deck->files) out.append(pathText(file));
+                                   return out;
+                               },
+                               "Every file read: the deck first, then each include as it was opened.")
+        .def("cards", &cardsNamed, py::arg("name") = py::none(),
+             "Every card of the deck, or those called name, in order.")
+        .def("json_lines", [](const DeckView& d) { return outputText(&deckJsonLines, d); },
+             "The JSON Lines that `abimport --json` prints for this deck.")
+        .def("text", [](const DeckView& d) { return outputText(&deckWriteBack, d); },
+             "The deck text that `abimport` writes back for this deck.")
+        .def("nodes", &nodesOf,
+             "The reference-geometry nodes as arrays: Nodes(nid, xyz, keyword, birth).")
+        .def("shells", &shellsOf,
+             "The shell reference-geometry elements as arrays: Shells(eid, pid, nodes).")
+        .def("__len__", [](const DeckView& d) { return d.deck->keywords.size(); })
+        .def("__iter__", [](const py::object& d) -> py::object {
+            return py::iter(d.attr("keywords"));
+        })
+        .def("__getitem__", [](const py::object& d, const py::object& i) -> py::object {
+            const py::object keywords = d.attr("keywords");
+            return keywords[i];
+        })
+        .def("__repr__", [](const DeckView& d) {
+            return py::str("<Deck {!r}: {} keywords, {} cards, {} warnings>")
+                .format(pathText(d.deck->path), d.deck->keywords.size(), d.deck->cards.size(),
+                        d.deck->warnings.size());
+        });
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, module) {
+    module.doc() = "The airbag keyword import library and its stand-in host.";
+    module.attr("__version__") = ABIMPORT_VERSION_STRING;
+    module.attr("library_version") = abimportLibraryVersion();
+    bindCards(module);
+    bindKeywords(module);
+    bindWarning(module);
+    bindDeck(module);
+    module.def("read_file", &readFile, py::arg("path"), py::arg("flags"), py::arg("includes"),
+               "Reads the deck at path (bytes); see abimport.read.");
+    module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
+               py::arg("includes"), "Reads a deck held in memory; see abimport.read_text.");
+}

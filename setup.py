@@ -1,0 +1,59 @@
+"""Builds abimport._core: the import library, the stand-in host and the
+tool's output functions compiled into one extension, so that the package
+needs no installed libabimport. The version is the project's, from
+CMakeLists.txt."""
+
+import glob
+import os
+import re
+
+from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
+from setuptools import setup
+
+
+def project_version():
+    with open("CMakeLists.txt", encoding="utf-8") as cmake:
+        found = re.search(r"project\(abimport VERSION (\d+\.\d+\.\d+)", cmake.read())
+    if not found:
+        raise RuntimeError("CMakeLists.txt names no project version")
+    return found.group(1)
+
+
+VERSION = project_version()
+
+# The library and the host as CMakeLists.txt builds them, and of the tool only
+# what writes its outputs (the extension replays them).
+SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob("keywords/*.cpp")
+                 + glob.glob("host/*.cpp")) + [
+    "tools/deckinput.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/writeback.cpp",
+] + sorted(glob.glob("python/src/*.cpp"))
+
+# A changed header rebuilds the extension too.
+HEADERS = sorted(glob.glob("model/*.h") + glob.glob("frame/*.h") + glob.glob("keywords/*.h")
+                 + glob.glob("host/*.h") + glob.glob("tools/*.h") + glob.glob("python/src/*.h"))
+
+ParallelCompile("ABIMPORT_BUILD_JOBS").install()
+
+# ABIMPORT_WERROR=1 makes warnings errors, as -DABIMPORT_WERROR=ON does for CMake.
+WARNINGS = ["-Wall", "-Wextra"] + (["-Werror"] if os.environ.get("ABIMPORT_WERROR") == "1" else [])
+
+setup(
+    version=VERSION,
+    package_dir={"": "python"},
+    packages=["abimport"],
+    package_data={"abimport": ["py.typed", "*.pyi"]},
+    ext_modules=[
+        Pybind11Extension(
+            "abimport._core",
+            SOURCES,
+            depends=HEADERS,
+            include_dirs=["."],
+            cxx_std=17,
+            define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
+            extra_compile_args=["-O3"] + WARNINGS,
+        ),
+    ],
+    cmdclass={"build_ext": build_ext},
+    # Beside CMake's build folder, not in it.
+    options={"build": {"build_base": "build/python-build"}},
+)
