@@ -16,6 +16,7 @@ void appendCallEvent(std::string& out, const LoggedCall& call) {
 
 std::string deckJsonLines(const DeckData& deck) {
     std::string out;
+    std::string cardText;  // scratch for each card's text
     CallLog::Position next;
     LoggedCall call;
     size_t written = 0;
@@ -45,7 +46,7 @@ std::string deckJsonLines(const DeckData& deck) {
         case DeckEvent::KeywordEnds: {
             const DeckKeyword& keyword = deck.keywords[event.index];
             for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
-                appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i));
+                appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i), cardText);
                 out += '\n';
             }
             break;
