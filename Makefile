@@ -3,9 +3,9 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
-# The allocator linked into abimport: mimalloc, jemalloc or system (README,
+# The allocator of abimport: smallheap, mimalloc, jemalloc or system (README,
 # "Performance"). The library itself links none.
-TOOL_ALLOCATOR ?= mimalloc
+TOOL_ALLOCATOR ?= smallheap
 override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR)
 BASE_PACKAGES := cmake g++ make libmimalloc-dev
 TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev
