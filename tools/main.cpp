@@ -6,6 +6,7 @@
 
 #include "../frame/version.h"
 #include "../model/card.h"
+#include "cardsatexit.h"
 #include "deckinput.h"
 #include "jsonevents.h"
 #include "options.h"
@@ -33,9 +34,10 @@ int printVersion() {
 }
 
 // Imports one deck with its own DataLine and ImportObject and prints it in the
-// chosen mode. False when the deck could not be read.
+// chosen mode. False when the deck could not be read. The last deck's cards
+// are left to the process exit (cardsatexit.h).
 bool handleDeck(const std::string& path, const Options& options, const ABImport& registry,
-                bool severalDecks) {
+                bool severalDecks, bool lastDeck) {
     DeckInput input(path);
     if (!input.file()) {
         reportError(input.error());
@@ -48,6 +50,7 @@ bool handleDeck(const std::string& path, const Options& options, const ABImport&
         HostImportObject target;
         importDeck(dataLine, registry, target, &writer);
         writer.deckEnds();
+        if (lastDeck) leaveCardsToExit(target);
         break;
     }
     case OutputMode::Json: {
@@ -55,6 +58,7 @@ bool handleDeck(const std::string& path, const Options& options, const ABImport&
         if (severalDecks) writer.deckStarts(path);
         HostImportObject target(&writer);
         importDeck(dataLine, registry, target, &writer);
+        if (lastDeck) leaveCardsToExit(target);
         break;
     }
     case OutputMode::Summary: {
@@ -62,11 +66,13 @@ bool handleDeck(const std::string& path, const Options& options, const ABImport&
         HostImportObject target(&summary);
         importDeck(dataLine, registry, target, &summary);
         summary.print(stdout, input.name());
+        if (lastDeck) leaveCardsToExit(target);
         break;
     }
     case OutputMode::Quiet: {
         HostImportObject target;
         importDeck(dataLine, registry, target);
+        if (lastDeck) leaveCardsToExit(target);
         break;
     }
     }
@@ -98,7 +104,9 @@ int main(int argc, char** argv) {
 
     int status = 0;
     for (const std::string& deck : options.decks) {
-        if (!handleDeck(deck, options, registry, options.decks.size() > 1)) status = kDeckUnreadable;
+        const bool lastDeck = &deck == &options.decks.back();
+        if (!handleDeck(deck, options, registry, options.decks.size() > 1, lastDeck))
+            status = kDeckUnreadable;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         reportError(std::string("cannot write the output: ") + std::strerror(errno));
