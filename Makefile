@@ -63,8 +63,9 @@ sanitize:
 tsan:
 	@scripts/require-packages.sh $(TEST_PACKAGES)
 	cmake -S . -B build-tsan -DABIMPORT_BUILD_TESTS=ON -DABIMPORT_SANITIZE=thread $(CMAKE_FLAGS)
-	cmake --build build-tsan -j $(JOBS) --target threads_tests reader_tests
+	cmake --build build-tsan -j $(JOBS) --target threads_tests reader_tests smallheap_tests
 	$(SANITIZE_ENV) $(NO_ASLR) build-tsan/tests/threads_tests
+	$(SANITIZE_ENV) $(NO_ASLR) build-tsan/tests/smallheap_tests
 	$(SANITIZE_ENV) $(NO_ASLR) build-tsan/tests/reader_tests --gtest_filter='*Thread*'
 
 FUZZ_SECONDS ?= 60
