@@ -7,15 +7,11 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "sizeclasses.h"
-
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels answer EINVAL
 #endif
 
 namespace abimport_memory {
-
-static_assert(kSpanShift == 16, "AddressRegion::spanIndex shifts by the span size");
 
 namespace {
 

@@ -6,7 +6,10 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
+
+#include "sizeclasses.h"
 
 namespace abimport_memory {
 
@@ -21,13 +24,11 @@ public:
     AddressRegion& operator=(const AddressRegion&) = delete;
 
     size_t size() const { return size_; }
-    bool owns(const void* p) const {
-        return static_cast<size_t>(static_cast<const char*>(p) - base_) < size_;
-    }
+    // Whether p lies in the region (compared as addresses: p may be any
+    // pointer).
+    bool owns(const void* p) const { return offsetOf(p) < size_; }
     // The index of the span that holds p, which the region owns.
-    size_t spanIndex(const void* p) const {
-        return static_cast<size_t>(static_cast<const char*>(p) - base_) >> kSpanShiftBits;
-    }
+    size_t spanIndex(const void* p) const { return offsetOf(p) >> kSpanShift; }
 
     // The next `bytes` (a multiple of the span size) of the region, committed
     // and aligned to the span size; null when the region is used up or the
@@ -37,7 +38,9 @@ public:
     size_t claimedBytes() const;
 
 private:
-    static constexpr unsigned kSpanShiftBits = 16;
+    size_t offsetOf(const void* p) const {
+        return reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base_);
+    }
     bool commitUpTo(size_t offset);
 
     char* base_ = nullptr;

@@ -49,7 +49,7 @@ char* Prefaulter::takeSpan() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         handedOut_ += kSpanSize;
-        const bool started = handedOut_ >= startAfter_;
+        const bool pastStart = handedOut_ >= startAfter_;
         if (chunkCount_ > 0) {
             Chunk& chunk = chunks_[first_];
             span = chunk.next;
@@ -60,8 +60,8 @@ char* Prefaulter::takeSpan() {
                 --chunkCount_;
             }
         }
-        populateAhead = !span && started && !failed_;
-        if (!woken_ && !failed_ && !stopping_ && started && ready_ < window_ / 2) {
+        populateAhead = !span && pastStart && !failed_;
+        if (!woken_ && !failed_ && !stopping_ && pastStart && ready_ < window_ / 2) {
             if (!started_) {
                 // A plain thread: the helper must not allocate through the
                 // heap it serves.
@@ -97,11 +97,6 @@ char* Prefaulter::claimPopulated() {
 size_t Prefaulter::readyBytes() {
     std::lock_guard<std::mutex> lock(mutex_);
     return ready_;
-}
-
-bool Prefaulter::working() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return !failed_;
 }
 
 void* Prefaulter::run(void* self) {

@@ -1,13 +1,14 @@
 // Hands out the spans of a region and, on a helper thread, prepares the ones
 // it will hand out next: claims them ahead of use and faults their pages in
-// (prefaultPages), so that the threads filling the heap do not stop for a
-// fault on every fresh page. A prepared span is handed out only after the
+// (populatePages, touchPages), so that the threads filling the heap do not
+// stop for a fault on every fresh page. A prepared span is handed out only after the
 // helper is done with it; when none is ready, a fresh one is taken as usual.
 //
 // How much it keeps ready follows what has been handed out so far and how
 // fast more is taken (prefaultWindow), never the size of any input, so an
 // import that keeps little keeps little resident. Where the kernel cannot
-// populate ahead, the helper stops and pages fault in on first use.
+// populate, the helper stops and pages fault in on first use as they would
+// without it.
 #pragma once
 
 #include <pthread.h>
@@ -41,8 +42,6 @@ public:
 
     // Bytes prepared and not yet handed out.
     size_t readyBytes();
-    // False once preparing failed (no populate support, region used up).
-    bool working();
 
 private:
     struct Chunk {

@@ -103,8 +103,6 @@ public:
     void retire(ThreadCache& cache);
 
     const AddressRegion& region() const { return region_; }
-    // The helper that populates ahead, when prefaulting was asked for.
-    Prefaulter* prefaulter() { return prefaulter_ ? &*prefaulter_ : nullptr; }
 
 private:
     struct SharedList {
