@@ -28,10 +28,11 @@ struct alignas(32) Pair {
 
 }  // namespace
 
-// Each form of new and its matching delete, at sizes around the class limits
-// and at alignments from the default to a page.
+// Each form of new and its matching delete, at sizes around the class limits,
+// of a large block whose pages are populated at once, and at alignments from
+// the default to a page.
 TEST(OperatorNew, EveryFormAlignsAndHoldsItsBytes) {
-    const size_t sizes[] = {0, 1, 8, 15, 16, 24, 100, 112, 256, 257, 1000, 1024, 1025, 70000};
+    const size_t sizes[] = {0, 1, 8, 15, 16, 24, 100, 112, 256, 257, 1000, 1024, 1025, 70000, 300001};
     for (size_t n : sizes) {
         const size_t natural = n % 16 == 0 ? 16 : 8;
         void* forms[] = {::operator new(n), ::operator new[](n), ::operator new(n, std::nothrow),

@@ -1,10 +1,14 @@
 // The program's operator new and delete in every form: requests of up to
 // kMaxSmallSize bytes come from one process-wide SmallHeap that populates its
 // pages ahead of use; larger requests, over-aligned ones the heap cannot
-// align, and everything once the heap's region is used up go to malloc.
+// align, and everything once the heap's region is used up go to malloc, with
+// the pages of large blocks populated at once.
 // Linked into the abimport tool only; the library allocates with plain new
 // and so gets this heap inside the tool and the host's allocator elsewhere.
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -20,6 +24,13 @@ constexpr size_t kReserveBytes = size_t{64} << 30;
 constexpr size_t kMinimumReserveBytes = size_t{256} << 20;
 // Runs that use less than this never start the helper thread.
 constexpr size_t kPrefaultAfter = size_t{2} << 20;
+
+// Large blocks are mostly fresh pages that the caller fills at once (a list
+// that grows by doubling, a hash table's buckets): one populate call for the
+// block costs less than a fault per page. Blocks beyond the upper bound may
+// well be reserved rather than filled, so they fault in as they are used.
+constexpr size_t kPopulateLargeFrom = size_t{256} << 10;
+constexpr size_t kPopulateLargeUpTo = size_t{64} << 20;
 
 alignas(SmallHeap) unsigned char heapStorage[sizeof(SmallHeap)];
 std::atomic<SmallHeap*> heap{nullptr};
@@ -67,11 +78,25 @@ SmallHeap* smallHeap() {
     return setUpHeap();
 }
 
+// Populates the whole pages of a block just taken from malloc; nothing when
+// the kernel cannot.
+void populateBlock(void* p, size_t bytes) {
+    static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(p) + page - 1) / page * page;
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + bytes) / page * page;
+    if (start < end) populatePages(reinterpret_cast<char*>(start), end - start);
+}
+
 void* mallocOrNull(size_t bytes, size_t alignment) {
     if (bytes == 0) bytes = 1;
-    if (alignment <= alignof(std::max_align_t)) return std::malloc(bytes);
     void* p = nullptr;
-    return posix_memalign(&p, alignment, bytes) == 0 ? p : nullptr;
+    if (alignment <= alignof(std::max_align_t)) {
+        p = std::malloc(bytes);
+    } else if (posix_memalign(&p, alignment, bytes) != 0) {
+        p = nullptr;
+    }
+    if (p && bytes >= kPopulateLargeFrom && bytes <= kPopulateLargeUpTo) populateBlock(p, bytes);
+    return p;
 }
 
 // The heap when it can align the block, else malloc; null when neither has
