@@ -103,7 +103,8 @@ void* mallocOrNull(size_t bytes, size_t alignment) {
 // memory.
 void* allocateOrNull(size_t bytes, size_t alignment) {
     size_t rounded = bytes;
-    if (alignment > alignof(std::max_align_t)) rounded = (bytes + alignment - 1) / alignment * alignment;
+    if (alignment > alignof(std::max_align_t))
+        rounded = (bytes + alignment - 1) / alignment * alignment;
     if (rounded <= kMaxSmallSize && rounded >= bytes) {
         if (SmallHeap* h = smallHeap()) {
             const bool aligned = alignment <= alignof(std::max_align_t) ||

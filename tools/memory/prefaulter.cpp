@@ -22,8 +22,8 @@ static_assert(kChunkBytes % kSpanSize == 0);
 
 size_t prefaultWindow(size_t used, double bytesPerSecond) {
     const double ahead = bytesPerSecond * kLookaheadSeconds;
-    size_t window = ahead >= static_cast<double>(kMaxWindow) ? kMaxWindow
-                                                             : static_cast<size_t>(ahead);
+    size_t window =
+        ahead >= static_cast<double>(kMaxWindow) ? kMaxWindow : static_cast<size_t>(ahead);
     window = std::min(window, used);
     return std::clamp(window, kMinWindow, kMaxWindow);
 }
@@ -115,7 +115,8 @@ void* Prefaulter::run(void* self) {
 
 bool Prefaulter::prepare(std::unique_lock<std::mutex>& lock) {
     const auto now = std::chrono::steady_clock::now();
-    const auto spell = std::max<std::chrono::steady_clock::duration>(now - lastRound_, kShortestSpell);
+    const auto spell =
+        std::max<std::chrono::steady_clock::duration>(now - lastRound_, kShortestSpell);
     const double rate = static_cast<double>(handedOut_ - lastHandedOut_) /
                         std::chrono::duration<double>(spell).count();
     lastHandedOut_ = handedOut_;

@@ -42,10 +42,10 @@ struct ThreadCache {
 class SmallHeap {
 public:
     struct Settings {
-        size_t reserveBytes;          // address space to reserve
-        size_t minimumReserveBytes;   // the least worth having
-        bool prefault;                // populate pages ahead on a helper thread
-        size_t prefaultAfter;         // from this much use on
+        size_t reserveBytes;         // address space to reserve
+        size_t minimumReserveBytes;  // the least worth having
+        bool prefault;               // populate pages ahead on a helper thread
+        size_t prefaultAfter;        // from this much use on
         // Called on a thread's first use of a cache (e.g. to flush the cache
         // at thread exit); may be null.
         void (*cacheStarted)();
@@ -94,9 +94,7 @@ public:
     }
 
     // The size of the block at p, which this heap owns.
-    size_t blockSize(const void* p) const {
-        return classSize(spanClasses_[region_.spanIndex(p)]);
-    }
+    size_t blockSize(const void* p) const { return classSize(spanClasses_[region_.spanIndex(p)]); }
 
     // Hands every block of the cache back to the heap, for a thread that
     // ends. The cache keeps working, through the heap's shared lists.
