@@ -1,8 +1,10 @@
 // Hands out the spans of a region and, on a helper thread, prepares the ones
 // it will hand out next: claims them ahead of use and faults their pages in
 // (populatePages, touchPages), so that the threads filling the heap do not
-// stop for a fault on every fresh page. A prepared span is handed out only after the
-// helper is done with it; when none is ready, a fresh one is taken as usual.
+// stop for a fault on every fresh page. A prepared span is handed out only
+// after the helper is done with it. When none is ready (the helper is behind),
+// the taking thread populates a fresh chunk itself, which still saves the
+// kernel's share of the faults, and keeps the rest of the chunk ready.
 //
 // How much it keeps ready follows what has been handed out so far and how
 // fast more is taken (prefaultWindow), never the size of any input, so an
