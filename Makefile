@@ -3,10 +3,14 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
-# The allocator linked into abimport: mimalloc, jemalloc or system (README,
+# The allocator of abimport: smallheap, mimalloc, jemalloc or system (README,
 # "Performance"). The library itself links none.
-TOOL_ALLOCATOR ?= mimalloc
-override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR)
+TOOL_ALLOCATOR ?= smallheap
+# Whether abimport leaves its last deck's cards to the process exit instead of
+# freeing them (tools/cardsatexit.h); off where leaks are checked.
+TOOL_SKIP_TEARDOWN ?= ON
+override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR) \
+  -DABIMPORT_TOOL_SKIP_TEARDOWN=$(TOOL_SKIP_TEARDOWN)
 BASE_PACKAGES := cmake g++ make libmimalloc-dev
 # The Python package builds with Debian's python3, setuptools and pybind11;
 # its tests use numpy, pytest, matplotlib, meshio and pandas.
@@ -81,9 +85,9 @@ sanitize:
 tsan:
 	@scripts/require-packages.sh $(TEST_PACKAGES)
 	cmake -S . -B build-tsan -DABIMPORT_BUILD_TESTS=ON -DABIMPORT_SANITIZE=thread $(CMAKE_FLAGS)
-	cmake --build build-tsan -j $(JOBS) --target threads_tests reader_tests cli_tests
+	cmake --build build-tsan -j $(JOBS) --target threads_tests reader_tests cli_tests smallheap_tests
 	$(SANITIZE_ENV) $(NO_ASLR) ctest --test-dir build-tsan --output-on-failure --no-tests=error \
-	  -R '^(Threads|Reader|CliTest)[.].*Thread'
+	  -R '^(Threads|Reader|CliTest|SmallHeap)[.].*Thread'
 
 FUZZ_SECONDS ?= 60
 FUZZ_PACKAGES := $(BASE_PACKAGES) clang-14 libclang-rt-14-dev
@@ -101,8 +105,10 @@ fuzz:
 	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
 
-# valgrind follows the system allocator only.
+# valgrind follows the system allocator only, and counts memory still
+# reachable at exit as an error.
 memcheck: TOOL_ALLOCATOR = system
+memcheck: TOOL_SKIP_TEARDOWN = OFF
 memcheck: build
 	@scripts/require-packages.sh valgrind
 	for mode in --quiet --json --summary ""; do \

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "../host/deckimport.h"
+#include "cardsatexit.h"
 #include "deckinput.h"
 #include "jsonevents.h"
 #include "summary.h"
@@ -10,7 +11,8 @@
 #include "writeback.h"
 
 DeckOutcome importAndPrint(const std::string& path, const Options& options,
-                           const ABImport& registry, bool severalDecks, FILE* out, FILE* err) {
+                           const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,
+                           FILE* err) {
     DeckOutcome outcome;
     DeckInput input(path);
     if (!input.file()) {
@@ -33,6 +35,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         deck.run(dataLine, path);
         outcome.readFailed = deck.includeFailed();
         if (atEnd) atEnd(deck);
+        if (lastDeck) leaveCardsToExit(target);
     };
     switch (options.mode) {
     case OutputMode::WriteBack: {

@@ -14,5 +14,7 @@ struct DeckOutcome {
 };
 
 // Writes the deck's output to out and its error and warning lines to err.
+// The cards of the last deck are left to the process exit (cardsatexit.h).
 DeckOutcome importAndPrint(const std::string& path, const Options& options,
-                           const ABImport& registry, bool severalDecks, FILE* out, FILE* err);
+                           const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,
+                           FILE* err);

@@ -72,8 +72,10 @@ DeckTotals importDecks(const Options& options, const ABImport& registry, unsigne
     DeckTotals totals;
     if (jobs > decks.size()) jobs = static_cast<unsigned>(decks.size());
     if (jobs <= 1) {
-        for (const std::string& deck : decks)
-            add(totals, importAndPrint(deck, options, registry, several, stdout, stderr));
+        for (size_t i = 0; i < decks.size(); ++i) {
+            add(totals, importAndPrint(decks[i], options, registry, several, i + 1 == decks.size(),
+                                       stdout, stderr));
+        }
         return totals;
     }
 
@@ -96,10 +98,12 @@ DeckTotals importDecks(const Options& options, const ABImport& registry, unsigne
             }
             slot.spooled = slot.spool.out != nullptr;
             lock.unlock();
+            const bool last = i + 1 == decks.size();
             const DeckOutcome outcome =
-                slot.spooled ? importAndPrint(decks[i], options, registry, several,
+                slot.spooled ? importAndPrint(decks[i], options, registry, several, last,
                                               slot.spool.out, slot.spool.err)
-                             : importAndPrint(decks[i], options, registry, several, stdout, stderr);
+                             : importAndPrint(decks[i], options, registry, several, last, stdout,
+                                              stderr);
             lock.lock();
             slot.outcome = outcome;
             slot.done = true;

@@ -1,0 +1,140 @@
+// The tool's operator new and delete, linked into this program as its own:
+// every form aligns and keeps what is written, blocks of any size survive
+// many threads allocating and freeing at once while the helper prepares
+// pages, and running out of memory behaves as the language requires.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+bool alignedTo(const void* p, size_t alignment) {
+    return reinterpret_cast<uintptr_t>(p) % alignment == 0;
+}
+
+struct alignas(64) Line {
+    char bytes[40];
+};
+struct alignas(32) Pair {
+    double a, b;
+};
+
+}  // namespace
+
+// Each form of new and its matching delete, at sizes around the class limits,
+// of a large block whose pages are populated at once, and at alignments from
+// the default to a page; new-expressions of over-aligned types.
+TEST(OperatorNew, EveryFormAlignsAndHoldsItsBytes) {
+    const size_t sizes[] = {0,   1,   8,    15,   16,   24,    100,   112,
+                            256, 257, 1000, 1024, 1025, 70000, 300001};
+    for (size_t n : sizes) {
+        const size_t natural = n % 16 == 0 ? 16 : 8;
+        void* forms[] = {::operator new(n), ::operator new[](n), ::operator new(n, std::nothrow),
+                         ::operator new[](n, std::nothrow)};
+        for (void* p : forms) {
+            ASSERT_NE(p, nullptr);
+            EXPECT_TRUE(n < 8 || alignedTo(p, natural)) << n;
+            std::memset(p, 0x5a, n);
+        }
+        ::operator delete(forms[0], n);
+        ::operator delete[](forms[1], n);
+        ::operator delete(forms[2], std::nothrow);
+        ::operator delete[](forms[3]);
+
+        for (size_t alignment : {32, 64, 128, 256, 4096}) {
+            const auto a = static_cast<std::align_val_t>(alignment);
+            void* aligned[] = {::operator new(n, a), ::operator new[](n, a),
+                               ::operator new(n, a, std::nothrow)};
+            for (void* p : aligned) {
+                ASSERT_NE(p, nullptr);
+                EXPECT_TRUE(alignedTo(p, alignment)) << n << " at " << alignment;
+                std::memset(p, 0xa5, n);
+            }
+            ::operator delete(aligned[0], n, a);
+            ::operator delete[](aligned[1], a);
+            ::operator delete(aligned[2], a, std::nothrow);
+        }
+    }
+    // new-expressions of over-aligned types.
+    Line* line = new Line{};
+    Pair* pairs = new Pair[3]{};
+    EXPECT_TRUE(alignedTo(line, 64));
+    EXPECT_TRUE(alignedTo(pairs, 32));
+    delete line;
+    delete[] pairs;
+}
+
+// Four threads allocate blocks of random sizes, small and large, about
+// 40 MB each, free a random half on the way and check every block they still
+// hold; then each frees what the next thread holds. Any overlap, any write
+// by the page helper into a block in use, or a block freed to the wrong
+// place shows as a changed pattern.
+TEST(OperatorNew, ManyThreadsKeepTheirBlocksIntact) {
+    constexpr unsigned kThreads = 4;
+    struct Held {
+        std::string* text;  // a pattern in a string whose buffer is a heap block
+        char tag;
+    };
+    std::vector<std::vector<Held>> held(kThreads);
+    std::vector<unsigned> damaged(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            std::mt19937 random(t);
+            std::vector<Held>& mine = held[t];
+            size_t bytes = 0;
+            while (bytes < 40'000'000) {
+                const size_t n = random() % 8 == 0 ? 1025 + random() % 3000 : 16 + random() % 1000;
+                const char tag = static_cast<char>('a' + random() % 26);
+                mine.push_back({new std::string(n, tag), tag});
+                bytes += n;
+                if (random() % 2 == 0) {
+                    const size_t victim = random() % mine.size();
+                    delete mine[victim].text;
+                    mine[victim] = mine.back();
+                    mine.pop_back();
+                }
+            }
+            for (const Held& h : mine)
+                if (h.text->find_first_not_of(h.tag) != std::string::npos) ++damaged[t];
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    threads.clear();
+    for (unsigned t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (const Held& h : held[(t + 1) % kThreads]) {
+                if (h.text->find_first_not_of(h.tag) != std::string::npos) ++damaged[t];
+                delete h.text;
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(damaged, std::vector<unsigned>(kThreads, 0));
+}
+
+// A request no system can meet: new throws bad_alloc after the new-handler
+// had its chance, the nothrow forms answer null.
+TEST(OperatorNew, ImpossibleRequestsFailAsTheLanguageRequires) {
+    const size_t huge = std::numeric_limits<size_t>::max() / 2;
+    EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
+    EXPECT_THROW(static_cast<void>(::operator new[](huge, std::align_val_t{64})), std::bad_alloc);
+    EXPECT_EQ(::operator new(huge, std::nothrow), nullptr);
+    EXPECT_EQ(::operator new(huge, std::align_val_t{64}, std::nothrow), nullptr);
+
+    static int handlerCalls;
+    handlerCalls = 0;
+    std::set_new_handler([] {
+        ++handlerCalls;
+        std::set_new_handler(nullptr);  // gives up on the next failure
+    });
+    EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
+    EXPECT_EQ(handlerCalls, 1);
+}

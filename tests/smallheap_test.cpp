@@ -1,0 +1,196 @@
+// The tool's small-object heap, used as an instance: size classes, blocks
+// that never overlap and keep their contents, freed blocks served again on
+// any thread, a region that runs out, and the helper that prepares spans.
+// Run under ThreadSanitizer by make tsan.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <set>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "smallheap.h"
+
+using namespace abimport_memory;
+
+namespace {
+
+constexpr size_t kMiB = size_t{1} << 20;
+
+SmallHeap::Settings settings(size_t reserve) { return {reserve, reserve, false, 0, nullptr}; }
+
+size_t lowestBit(size_t n) { return n & (~n + 1); }
+
+// Fills a block with one byte value; whether it still holds only that value.
+void fill(void* p, size_t bytes, unsigned tag) {
+    std::memset(p, static_cast<int>(tag % 251 + 1), bytes);
+}
+bool intact(const void* p, size_t bytes, unsigned tag) {
+    const auto* b = static_cast<const unsigned char*>(p);
+    return std::all_of(b, b + bytes, [&](unsigned char c) { return c == tag % 251 + 1; });
+}
+
+// Runs work(t) on kThreads threads at once, t = 0 .. kThreads - 1.
+constexpr unsigned kThreads = 4;
+template <class Work>
+void onThreads(Work work) {
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < kThreads; ++t) threads.emplace_back(work, t);
+    for (std::thread& thread : threads) thread.join();
+}
+
+}  // namespace
+
+// Every request size gets the smallest class that holds it, and a class whose
+// blocks are aligned for any type of that size: to 16 when the size is a
+// multiple of 16, else to the size's own lowest power of two (8 at most).
+TEST(SizeClasses, SmallestClassAlignedForTheSize) {
+    for (size_t n = 0; n <= kMaxSmallSize; ++n) {
+        const unsigned c = sizeClassOf(n);
+        ASSERT_LT(c, kClassCount) << n;
+        EXPECT_GE(classSize(c), std::max<size_t>(n, 1)) << n;
+        if (c > 0) {
+            EXPECT_LT(classSize(c - 1), std::max<size_t>(n, 1)) << n;
+        }
+        if (n > 0) {
+            EXPECT_GE(lowestBit(classSize(c)), std::min<size_t>(16, lowestBit(n))) << n;
+        }
+    }
+}
+
+// Blocks of every size, taken together, are writable, aligned and never
+// overlap: each keeps its own pattern until all of them are freed.
+TEST(SmallHeap, BlocksOfEverySizeKeepTheirContents) {
+    SmallHeap heap(settings(64 * kMiB));
+    ASSERT_TRUE(heap.usable());
+    ThreadCache cache{};
+    std::vector<std::pair<void*, size_t>> blocks;
+    for (unsigned round = 0; round < 3; ++round) {
+        for (size_t n = 1; n <= kMaxSmallSize; n += (n < 300 ? 1 : 13)) {
+            void* p = heap.allocate(cache, n);
+            ASSERT_NE(p, nullptr);
+            ASSERT_TRUE(heap.owns(p));
+            EXPECT_GE(heap.blockSize(p), n);
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(p) % std::min<size_t>(16, lowestBit(n)), 0u) << n;
+            fill(p, n, static_cast<unsigned>(blocks.size()));
+            blocks.push_back({p, n});
+        }
+    }
+    for (size_t i = 0; i < blocks.size(); ++i)
+        ASSERT_TRUE(intact(blocks[i].first, blocks[i].second, static_cast<unsigned>(i))) << i;
+    for (const auto& block : blocks) heap.deallocate(cache, block.first);
+}
+
+// Freed memory is used again: after freeing more blocks than a cache keeps
+// (most go back to the shared lists), asking again for as many, more than
+// three spans' worth, claims nothing more of the region, for every size.
+TEST(SmallHeap, FreedBlocksServeLaterRequests) {
+    SmallHeap heap(settings(256 * kMiB));
+    ThreadCache cache{};
+    for (size_t n : {size_t{8}, size_t{24}, size_t{112}, size_t{128}, size_t{1000}}) {
+        std::vector<void*> blocks(3 * kSpanSize / n + 100);
+        for (void*& p : blocks) p = heap.allocate(cache, n);
+        const size_t claimed = heap.region().claimedBytes();
+        for (void* p : blocks) heap.deallocate(cache, p);
+        for (void*& p : blocks) p = heap.allocate(cache, n);
+        EXPECT_EQ(heap.region().claimedBytes(), claimed) << n;
+        EXPECT_EQ(std::set<void*>(blocks.begin(), blocks.end()).size(), blocks.size()) << n;
+        for (void* p : blocks) heap.deallocate(cache, p);
+    }
+}
+
+// Blocks may be freed on a thread other than the one that took them, through
+// a working cache or one already retired (a thread that ends), and whatever
+// any thread frees or leaves in its cache serves the requests of others.
+TEST(SmallHeap, BlocksMoveBetweenThreads) {
+    SmallHeap heap(settings(256 * kMiB));
+    constexpr size_t kBlocks = 20000;
+    std::vector<std::vector<void*>> taken(kThreads);
+    onThreads([&](unsigned t) {
+        ThreadCache cache{};
+        for (size_t i = 0; i < kBlocks; ++i) {
+            taken[t].push_back(heap.allocate(cache, 40));
+            fill(taken[t].back(), 40, t);
+        }
+        heap.retire(cache);
+    });
+    // Each thread frees what its neighbour took; every other one retires its
+    // cache first.
+    onThreads([&](unsigned t) {
+        ThreadCache cache{};
+        if (t % 2) heap.retire(cache);
+        const unsigned owner = (t + 1) % kThreads;
+        for (void* p : taken[owner]) {
+            if (!intact(p, 40, owner)) ADD_FAILURE() << "block of thread " << owner << " changed";
+            heap.deallocate(cache, p);
+        }
+        heap.retire(cache);
+    });
+
+    const size_t claimed = heap.region().claimedBytes();
+    ThreadCache cache{};
+    std::set<void*> again;
+    for (size_t i = 0; i < kThreads * kBlocks; ++i) again.insert(heap.allocate(cache, 40));
+    EXPECT_EQ(again.size(), kThreads * kBlocks);
+    EXPECT_EQ(heap.region().claimedBytes(), claimed);
+}
+
+// A region that is used up answers null (the caller then goes elsewhere);
+// a block freed after that is served again.
+TEST(SmallHeap, UsedUpRegionAnswersNullUntilBlocksAreFreed) {
+    SmallHeap heap(settings(4 * kSpanSize));
+    ThreadCache cache{};
+    std::vector<void*> blocks;
+    while (void* p = heap.allocate(cache, 1024)) blocks.push_back(p);
+    EXPECT_EQ(blocks.size(), 4 * kSpanSize / 1024);
+    EXPECT_EQ(heap.allocate(cache, 8), nullptr);  // no span left for another class
+    heap.deallocate(cache, blocks.back());
+    EXPECT_EQ(heap.allocate(cache, 1000), blocks.back());
+}
+
+// The helper's window: at least 1 MiB, at most 64 MiB, never more than was
+// used so far beyond that minimum, and growing with the rate of use.
+TEST(Prefaulter, WindowFollowsUseAndRate) {
+    struct Case {
+        size_t used;
+        double rate;
+        size_t window;
+    } cases[] = {
+        {0, 0, kMiB},
+        {100 * kMiB, 0, kMiB},
+        {100 * kMiB, 400e6, 10000000},  // 25 ms at 400 MB/s
+        {3 * kMiB, 400e6, 3 * kMiB},    // no more than was used
+        {1000 * kMiB, 1e12, 64 * kMiB},
+    };
+    for (const Case& c : cases) EXPECT_EQ(prefaultWindow(c.used, c.rate), c.window) << c.used;
+}
+
+// With the helper preparing spans ahead while several threads take spans,
+// every span is handed out once, aligned, and left alone by the helper once
+// handed out: the contents written into each survive.
+TEST(Prefaulter, EverySpanHandedOutOnceAndKeptIntact) {
+    AddressRegion region(512 * kMiB, 512 * kMiB);
+    ASSERT_NE(region.size(), 0u);
+    Prefaulter prefaulter(region, kSpanSize);
+    constexpr size_t kSpans = 700;  // per thread
+    std::vector<std::vector<char*>> spans(kThreads);
+    onThreads([&](unsigned t) {
+        for (size_t i = 0; i < kSpans; ++i) {
+            spans[t].push_back(prefaulter.takeSpan());
+            fill(spans[t].back(), kSpanSize, t);
+        }
+    });
+    std::set<char*> all;
+    for (unsigned t = 0; t < kThreads; ++t) {
+        for (char* span : spans[t]) {
+            ASSERT_TRUE(region.owns(span));
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(span) % kSpanSize, 0u);
+            EXPECT_TRUE(all.insert(span).second) << "span handed out twice";
+            EXPECT_TRUE(intact(span, kSpanSize, t)) << "span of thread " << t << " changed";
+        }
+    }
+    EXPECT_LE(prefaulter.readyBytes(), 64 * kMiB + kMiB);
+}

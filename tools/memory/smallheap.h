@@ -1,0 +1,130 @@
+// A heap for small objects: blocks of fixed size classes carved from spans of
+// one address region, without a header per block. A block's class is found
+// from its span, so freeing needs only the pointer.
+//
+// Each thread works on its own ThreadCache (blocks at hand and the rest of the
+// span it is carving, per class) without locks; caches trade blocks with the
+// heap's shared lists in batches. A block may be freed on any thread, and a
+// freed block serves the next request of its class on any thread. Spans stay
+// with the class that first took them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+
+#include "addressregion.h"
+#include "prefaulter.h"
+#include "sizeclasses.h"
+
+namespace abimport_memory {
+
+struct FreeBlock {
+    FreeBlock* next;
+};
+
+// One thread's side of the heap. All zeros is a valid, unused cache, so a
+// thread_local one needs no constructor.
+struct ThreadCache {
+    enum State : uint8_t { kUnused, kActive, kRetired };
+    struct Bin {
+        FreeBlock* head;
+        char* bump;  // the rest of the span this cache carves blocks from
+        char* end;
+        uint32_t count;
+        uint32_t limit;  // frees beyond this many blocks at hand go to the heap
+    };
+    Bin bins[kClassCount];
+    State state;
+};
+
+class SmallHeap {
+public:
+    struct Settings {
+        size_t reserveBytes;         // address space to reserve
+        size_t minimumReserveBytes;  // the least worth having
+        bool prefault;               // populate pages ahead on a helper thread
+        size_t prefaultAfter;        // from this much use on
+        // Called on a thread's first use of a cache (e.g. to flush the cache
+        // at thread exit); may be null.
+        void (*cacheStarted)();
+    };
+
+    explicit SmallHeap(const Settings& settings);
+    ~SmallHeap();
+    SmallHeap(const SmallHeap&) = delete;
+    SmallHeap& operator=(const SmallHeap&) = delete;
+
+    // False when no address space could be reserved: the heap then serves nothing.
+    bool usable() const { return region_.size() != 0 && spanClasses_ != nullptr; }
+    bool owns(const void* p) const { return region_.owns(p); }
+
+    // A block of at least `bytes` (at most kMaxSmallSize), or null when the
+    // region is used up.
+    void* allocate(ThreadCache& cache, size_t bytes) {
+        const unsigned sizeClass = sizeClassOf(bytes);
+        ThreadCache::Bin& bin = cache.bins[sizeClass];
+        if (FreeBlock* block = bin.head) {
+            bin.head = block->next;
+            --bin.count;
+            return block;
+        }
+        const size_t size = classSize(sizeClass);
+        if (static_cast<size_t>(bin.end - bin.bump) >= size) {
+            char* block = bin.bump;
+            bin.bump += size;
+            return block;
+        }
+        return refill(cache, sizeClass);
+    }
+
+    // Frees a block that this heap owns.
+    void deallocate(ThreadCache& cache, void* p) {
+        const unsigned sizeClass = spanClasses_[region_.spanIndex(p)];
+        ThreadCache::Bin& bin = cache.bins[sizeClass];
+        if (bin.count < bin.limit) {
+            FreeBlock* block = static_cast<FreeBlock*>(p);
+            block->next = bin.head;
+            bin.head = block;
+            ++bin.count;
+            return;
+        }
+        release(cache, sizeClass, p);
+    }
+
+    // The size of the block at p, which this heap owns.
+    size_t blockSize(const void* p) const { return classSize(spanClasses_[region_.spanIndex(p)]); }
+
+    // Hands every block of the cache back to the heap, for a thread that
+    // ends. The cache keeps working, through the heap's shared lists.
+    void retire(ThreadCache& cache);
+
+    const AddressRegion& region() const { return region_; }
+
+private:
+    struct SharedList {
+        std::mutex mutex;
+        FreeBlock* head = nullptr;
+        char* bump = nullptr;  // a span carved one block at a time for retired caches
+        char* end = nullptr;
+    };
+
+    void* refill(ThreadCache& cache, unsigned sizeClass);
+    void release(ThreadCache& cache, unsigned sizeClass, void* p);
+    void start(ThreadCache& cache);
+    char* takeSpan(unsigned sizeClass);
+    void* allocateShared(unsigned sizeClass);
+    void freeShared(unsigned sizeClass, FreeBlock* first, FreeBlock* last);
+    // Gives the uncarved rest [bump, end) of a cache's span to the shared list.
+    void handOverRest(unsigned sizeClass, char* bump, char* end);
+
+    AddressRegion region_;
+    uint8_t* spanClasses_ = nullptr;  // one byte per span of the region
+    size_t spanClassesBytes_ = 0;
+    void (*cacheStarted_)();
+    SharedList shared_[kClassCount];
+    std::optional<Prefaulter> prefaulter_;
+};
+
+}  // namespace abimport_memory
