@@ -25,7 +25,8 @@ VERSION = project_version()
 # what writes its outputs (the extension replays them).
 SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob("keywords/*.cpp")
                  + glob.glob("host/*.cpp")) + [
-    "tools/deckinput.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/warningprinter.cpp",
+    "tools/deckinput.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/shortestdouble.cpp",
+    "tools/warningprinter.cpp",
     "tools/writeback.cpp",
 ] + sorted(glob.glob("python/src/*.cpp"))
 

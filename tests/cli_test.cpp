@@ -89,16 +89,6 @@ TEST_F(CliTest, OutputMatchesGoldenFiles) {
               readFile(golden("interaction-written.k")));
 }
 
-// Doubles read back to the very same value, however many digits that takes.
-TEST(JsonText, DoublesReadBackExactly) {
-    for (double value : {1.0 / 3, 4.9e-324, DBL_MAX, -DBL_MIN, 1e21, 12345678.0}) {
-        std::string out;
-        appendJsonDouble(out, value);
-        const double back = std::strtod(out.c_str(), nullptr);
-        EXPECT_EQ(std::memcmp(&back, &value, sizeof value), 0) << out;
-    }
-}
-
 // The write-back text imports again to the same cards, from fixed and comma
 // decks alike, and writes back to the same text.
 TEST_F(CliTest, WriteBackReimportsToTheSameCards) {

@@ -15,26 +15,26 @@ const T* valueAs(const Data& value) {
 
 // The value of a field by its class: integers, a double, a string, or null
 // for a blank placeholder. The type code names the class to try first.
-void appendFieldValue(std::string& out, const Data& value) {
+void appendFieldValue(JsonText& out, const Data& value) {
     switch (value.typeCode) {
     case kUnsignedCode:
-        if (auto* u = valueAs<UInteger>(value)) return appendJsonNumber(out, u->val);
+        if (auto* u = valueAs<UInteger>(value)) return out.number(u->val);
         break;
     case kIntegerCode:
-        if (auto* i = valueAs<Integer>(value)) return appendJsonNumber(out, i->val);
+        if (auto* i = valueAs<Integer>(value)) return out.number(i->val);
         break;
     case kDoubleCode:
-        if (auto* d = valueAs<Double>(value)) return appendJsonDouble(out, d->val);
+        if (auto* d = valueAs<Double>(value)) return out.real(d->val);
         break;
     case kTextCode:
         if (auto* t = valueAs<CharArray>(value); t && t->val) {
-            return appendJsonString(out, t->val, std::strlen(t->val));
+            return out.string(t->val, std::strlen(t->val));
         }
         break;
     default:
         break;
     }
-    out += "null";
+    out.raw("null");
 }
 
 std::string_view wordView(char** words, unsigned pos) {
@@ -43,96 +43,102 @@ std::string_view wordView(char** words, unsigned pos) {
 
 }  // namespace
 
-void appendJsonLine(std::string& out, unsigned long long line) {
+void appendJsonLine(JsonText& out, unsigned long long line) {
     if (line == 0) {
-        out += "null";
+        out.raw("null");
     } else {
-        appendJsonNumber(out, static_cast<long long>(line));
+        out.number(line);
     }
 }
 
-void appendUnsignedArray(std::string& out, const unsigned* values, unsigned count) {
-    out += '[';
+void appendUnsignedArray(JsonText& out, const unsigned* values, unsigned count) {
+    out.raw('[');
     for (unsigned k = 0; k < count; ++k) {
-        if (k) out += ',';
-        appendJsonNumber(out, values[k]);
+        if (k) out.raw(',');
+        out.number(values[k]);
     }
-    out += ']';
+    out.raw(']');
 }
 
-void appendDeckEvent(std::string& out, const std::string& path) {
-    out += "{\"event\":\"deck\",\"path\":";
-    appendJsonString(out, path);
-    out += '}';
+void appendDeckEvent(std::string& text, const std::string& path) {
+    JsonText out(text);
+    out.raw("{\"event\":\"deck\",\"path\":");
+    out.string(path);
+    out.raw('}');
 }
 
-void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
+void appendKeywordEvent(std::string& text, const KeywordTitle& keyword, const std::string& file,
                         unsigned long long line) {
-    out += "{\"event\":\"keyword\",\"code\":";
-    appendJsonNumber(out, keyword.code);
-    out += ",\"title\":";
-    appendJsonString(out, keyword.title);
-    out += ",\"file\":";
-    appendJsonString(out, file);
-    out += ",\"line\":";
+    JsonText out(text);
+    out.raw("{\"event\":\"keyword\",\"code\":");
+    out.number(keyword.code);
+    out.raw(",\"title\":");
+    out.string(keyword.title, std::strlen(keyword.title));
+    out.raw(",\"file\":");
+    out.string(file);
+    out.raw(",\"line\":");
     appendJsonLine(out, line);
-    out += '}';
+    out.raw('}');
 }
 
-void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
+void appendIncludeEvent(std::string& text, const std::string& file, unsigned long long line,
                         const std::string& path) {
-    out += "{\"event\":\"include\",\"file\":";
-    appendJsonString(out, file);
-    out += ",\"line\":";
+    JsonText out(text);
+    out.raw("{\"event\":\"include\",\"file\":");
+    out.string(file);
+    out.raw(",\"line\":");
     appendJsonLine(out, line);
-    out += ",\"path\":";
-    appendJsonString(out, path);
-    out += '}';
+    out.raw(",\"path\":");
+    out.string(path);
+    out.raw('}');
 }
 
-void appendWarningEvent(std::string& out, const Warning& warning) {
-    out += "{\"event\":\"warning\",\"file\":";
-    appendJsonString(out, *warning.file);
-    out += ",\"line\":";
+void appendWarningEvent(std::string& text, const Warning& warning) {
+    JsonText out(text);
+    out.raw("{\"event\":\"warning\",\"file\":");
+    out.string(*warning.file);
+    out.raw(",\"line\":");
     appendJsonLine(out, warning.line);
-    out += ",\"kind\":";
-    appendJsonString(out, warningKindName(warning.kind));
-    out += ",\"message\":";
-    appendJsonString(out, warning.message);
-    out += '}';
+    out.raw(",\"kind\":");
+    const char* kind = warningKindName(warning.kind);
+    out.string(kind, std::strlen(kind));
+    out.raw(",\"message\":");
+    out.string(warning.message);
+    out.raw('}');
 }
 
-void appendCardEvent(std::string& out, Card& card, unsigned long long line,
+void appendCardEvent(std::string& text, Card& card, unsigned long long line,
                      std::string& cardText) {
-    out += "{\"event\":\"card\",\"name\":";
-    appendJsonString(out, card.name);
-    out += ",\"fieldNames\":";
+    JsonText out(text);
+    out.raw("{\"event\":\"card\",\"name\":");
+    out.string(card.name);
+    out.raw(",\"fieldNames\":");
     appendJsonStringArray(out, card.fieldNames);
-    out += ",\"emptyFieldNames\":";
+    out.raw(",\"emptyFieldNames\":");
     appendJsonStringArray(out, card.emptyFieldNames);
-    out += ",\"fields\":[";
+    out.raw(",\"fields\":[");
     for (size_t i = 0; i < card.fields.size(); ++i) {
-        if (i) out += ',';
+        if (i) out.raw(',');
         const Data* value = card.fields[i];
         if (!value) {
-            out += "null";
+            out.raw("null");
             continue;
         }
-        out += "{\"type\":";
-        appendJsonNumber(out, value->typeCode);
-        out += ",\"width\":";
-        appendJsonNumber(out, value->width);
-        out += ",\"value\":";
+        out.raw("{\"type\":");
+        out.number(value->typeCode);
+        out.raw(",\"width\":");
+        out.number(value->width);
+        out.raw(",\"value\":");
         appendFieldValue(out, *value);
-        out += '}';
+        out.raw('}');
     }
-    out += "],\"text\":";
+    out.raw("],\"text\":");
     cardText.clear();
     card.tostring(cardText);
-    appendJsonString(out, cardText);
-    out += ",\"line\":";
+    out.string(cardText);
+    out.raw(",\"line\":");
     appendJsonLine(out, line);
-    out += '}';
+    out.raw('}');
 }
 
 JsonEventWriter::~JsonEventWriter() { flush(); }

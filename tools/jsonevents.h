@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,51 +24,54 @@ void appendCardEvent(std::string& out, Card& card, unsigned long long line,
                      std::string& cardText);
 
 // A line number, or null for 0 (no line).
-void appendJsonLine(std::string& out, unsigned long long line);
-void appendUnsignedArray(std::string& out, const unsigned* values, unsigned count);
+void appendJsonLine(JsonText& out, unsigned long long line);
+void appendUnsignedArray(JsonText& out, const unsigned* values, unsigned count);
 
 // addIDToRefFile; wordOf(k) gives the word of row k (the word at idPos[k]).
 template <class WordOf>
-void appendIdReportEvent(std::string& out, unsigned idCount, const unsigned* idPos,
+void appendIdReportEvent(std::string& text, unsigned idCount, const unsigned* idPos,
                          const unsigned* idCode1, const unsigned* idCode2, WordOf wordOf,
                          unsigned long long line) {
-    out += "{\"event\":\"addIDToRefFile\",\"idCount\":";
-    appendJsonNumber(out, idCount);
-    out += ",\"idPos\":";
+    JsonText out(text);
+    out.raw("{\"event\":\"addIDToRefFile\",\"idCount\":");
+    out.number(idCount);
+    out.raw(",\"idPos\":");
     appendUnsignedArray(out, idPos, idCount);
-    out += ",\"idCode1\":";
+    out.raw(",\"idCode1\":");
     appendUnsignedArray(out, idCode1, idCount);
-    out += ",\"idCode2\":";
+    out.raw(",\"idCode2\":");
     appendUnsignedArray(out, idCode2, idCount);
-    out += ",\"words\":[";
+    out.raw(",\"words\":[");
     for (unsigned k = 0; k < idCount; ++k) {
-        if (k) out += ',';
+        if (k) out.raw(',');
         const std::string_view word = wordOf(k);
-        appendJsonString(out, word.data(), word.size());
+        out.string(word.data(), word.size());
     }
-    out += "],\"line\":";
+    out.raw("],\"line\":");
     appendJsonLine(out, line);
-    out += '}';
+    out.raw('}');
 }
 
 // airbagFind, airbagVentHoleFind, airbagAdvancedAle: the count as passed and
 // the first airbagCallWords(wordCount) words.
 template <class WordOf>
-void appendAirbagCallEvent(std::string& out, HostCallKind kind, unsigned wordCount,
+void appendAirbagCallEvent(std::string& text, HostCallKind kind, unsigned wordCount,
                            WordOf wordOf, unsigned long long line) {
-    out += "{\"event\":\"";
-    out += hostCallName(kind);
-    out += "\",\"wordCount\":";
-    appendJsonNumber(out, wordCount);
-    out += ",\"words\":[";
+    JsonText out(text);
+    out.raw("{\"event\":\"");
+    const char* name = hostCallName(kind);
+    out.raw(name, std::strlen(name));
+    out.raw("\",\"wordCount\":");
+    out.number(wordCount);
+    out.raw(",\"words\":[");
     for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) {
-        if (k) out += ',';
+        if (k) out.raw(',');
         const std::string_view word = wordOf(k);
-        appendJsonString(out, word.data(), word.size());
+        out.string(word.data(), word.size());
     }
-    out += "],\"line\":";
+    out.raw("],\"line\":");
     appendJsonLine(out, line);
-    out += '}';
+    out.raw('}');
 }
 
 class JsonEventWriter : public HostCallListener, public DeckObserver {

@@ -5,6 +5,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "../model/digittext.h"
+#include "shortestdouble.h"
+
 namespace {
 
 // The bytes that stand in a JSON string as they are: printable ASCII but the
@@ -15,57 +18,72 @@ constexpr std::array<bool, 256> kPlainBytes = [] {
     return plain;
 }();
 
-void appendEscaped(std::string& out, unsigned char c) {
-    static const char kHex[] = "0123456789ABCDEF";
-    switch (c) {
-    case '"': out += "\\\""; break;
-    case '\\': out += "\\\\"; break;
-    case '\n': out += "\\n"; break;
-    case '\r': out += "\\r"; break;
-    case '\t': out += "\\t"; break;
-    default: {
-        const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-        out.append(escaped, sizeof escaped);
-    }
-    }
-}
-
 }  // namespace
 
-void appendJsonString(std::string& out, const char* text, size_t length) {
-    out += '"';
+void JsonText::string(const char* text, size_t length) {
+    static const char kHex[] = "0123456789ABCDEF";
+    raw('"');
     size_t i = 0;
     while (i < length) {
         size_t run = i;
         while (run < length && kPlainBytes[static_cast<unsigned char>(text[run])]) ++run;
-        out.append(text + i, run - i);
+        raw(text + i, run - i);
         if (run == length) break;
-        appendEscaped(out, static_cast<unsigned char>(text[run]));
+        const unsigned char c = static_cast<unsigned char>(text[run]);
+        switch (c) {
+        case '"': raw("\\\""); break;
+        case '\\': raw("\\\\"); break;
+        case '\n': raw("\\n"); break;
+        case '\r': raw("\\r"); break;
+        case '\t': raw("\\t"); break;
+        default: {
+            const char escaped[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+            raw(escaped, sizeof escaped);
+        }
+        }
         i = run + 1;
     }
-    out += '"';
+    raw('"');
 }
 
-void appendJsonString(std::string& out, const std::string& text) {
-    appendJsonString(out, text.data(), text.size());
-}
-
-void appendJsonDouble(std::string& out, double value) {
-    if (std::isnan(value)) {
-        out += std::signbit(value) ? "\"-nan\"" : "\"nan\"";
-        return;
+void JsonText::number(unsigned long long value) {
+    // Most numbers of the events are codes, widths and counts of one or two digits.
+    if (value < 10) return raw(static_cast<char>('0' + value));
+    if (value < 100) {
+        const char digits[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+        return raw(digits, 2);
     }
-    if (std::isinf(value)) {
-        out += value < 0 ? "\"-inf\"" : "\"inf\"";
+    char digits[20];
+    raw(digits, abimport_detail::writeDigits(digits, value));
+}
+
+void JsonText::number(long long value) {
+    if (value < 0) {
+        raw('-');
+        number(0ULL - static_cast<unsigned long long>(value));
+    } else {
+        number(static_cast<unsigned long long>(value));
+    }
+}
+
+void JsonText::real(double value) {
+    if (std::isnan(value) || std::isinf(value)) {
+        const bool negative = std::signbit(value);
+        const char* text = std::isnan(value) ? (negative ? "\"-nan\"" : "\"nan\"")
+                                             : (negative ? "\"-inf\"" : "\"inf\"");
+        raw(text, std::strlen(text));
         return;
     }
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
+    raw(text, writeShortestDouble(text, value));
 }
 
-void appendJsonNumber(std::string& out, long long value) {
-    char text[24];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    out.append(text, result.ptr);
+void appendJsonString(std::string& out, const char* text, size_t length) {
+    JsonText(out).string(text, length);
 }
+
+void appendJsonString(std::string& out, const std::string& text) {
+    JsonText(out).string(text);
+}
+
+void appendJsonDouble(std::string& out, double value) { JsonText(out).real(value); }

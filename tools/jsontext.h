@@ -1,33 +1,82 @@
-// JSON text pieces for the event lines: strings of arbitrary deck bytes and
-// doubles that read back exactly.
+// JSON text for the event lines: strings of arbitrary deck bytes, numbers,
+// and doubles that read back exactly, built through a small buffer so that
+// an event costs few appends to its output string.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
-// Appends text as a quoted JSON string. Quote and backslash are escaped, as
-// are newline, carriage return and tab by name; every other byte below 0x20
-// and every byte from 0x7F up becomes \u00XX of its value, so the result is
-// printable ASCII whatever the bytes are.
+class JsonText {
+public:
+    explicit JsonText(std::string& out) : out_(out) {}
+    ~JsonText() { flush(); }
+    JsonText(const JsonText&) = delete;
+    JsonText& operator=(const JsonText&) = delete;
+
+    // Text as it is.
+    void raw(const char* text, size_t length) {
+        if (length > sizeof buffer_ - used_) {
+            flush();
+            if (length > sizeof buffer_) {
+                out_.append(text, length);
+                return;
+            }
+        }
+        std::memcpy(buffer_ + used_, text, length);
+        used_ += length;
+    }
+    template <size_t N>
+    void raw(const char (&literal)[N]) {
+        raw(literal, N - 1);
+    }
+    void raw(char c) {
+        if (used_ == sizeof buffer_) flush();
+        buffer_[used_++] = c;
+    }
+
+    // A quoted string. Quote and backslash are escaped, as are newline,
+    // carriage return and tab by name; every other byte below 0x20 and every
+    // byte from 0x7F up becomes \u00XX of its value, so the result is
+    // printable ASCII whatever the bytes are.
+    void string(const char* text, size_t length);
+    void string(const std::string& text) { string(text.data(), text.size()); }
+    // An integer in decimal.
+    void number(unsigned long long value);
+    void number(long long value);
+    void number(unsigned value) { number(static_cast<unsigned long long>(value)); }
+    void number(int value) { number(static_cast<long long>(value)); }
+    // A finite double in its shortest form that reads back to the same value,
+    // exactly as std::to_chars writes it; infinities and NaN as the strings
+    // "inf", "-inf", "nan", "-nan".
+    void real(double value);
+
+    // Appends what is buffered to the output string.
+    void flush() {
+        out_.append(buffer_, used_);
+        used_ = 0;
+    }
+
+private:
+    std::string& out_;
+    size_t used_ = 0;
+    char buffer_[512];
+};
+
+// The same, appended to a string directly.
 void appendJsonString(std::string& out, const char* text, size_t length);
 void appendJsonString(std::string& out, const std::string& text);
-
-// Appends a finite double in its shortest form that reads back to the same
-// value; infinities and NaN as the strings "inf", "-inf", "nan", "-nan".
 void appendJsonDouble(std::string& out, double value);
-
-// Appends an integer in decimal.
-void appendJsonNumber(std::string& out, long long value);
 
 // Appends a JSON array of strings.
 template <class Strings>
-void appendJsonStringArray(std::string& out, const Strings& texts) {
-    out += '[';
+void appendJsonStringArray(JsonText& out, const Strings& texts) {
+    out.raw('[');
     bool first = true;
     for (const auto& text : texts) {
-        if (!first) out += ',';
+        if (!first) out.raw(',');
         first = false;
-        appendJsonString(out, text);
+        out.string(text);
     }
-    out += ']';
+    out.raw(']');
 }

@@ -1,0 +1,80 @@
+// JSON text of the tool's events: doubles exactly as std::to_chars writes
+// them, strings escaped to printable ASCII.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+
+#include "jsontext.h"
+#include "shortestdouble.h"
+
+namespace {
+
+std::string shortest(double value) {
+    char text[32];
+    return std::string(text, writeShortestDouble(text, value));
+}
+
+std::string library(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+}  // namespace
+
+// Short decimals of every length and scale (the deck's doubles), round
+// numbers, and random bit patterns, in the default and a directed rounding
+// mode: the same text as std::to_chars, which reads back exactly.
+TEST(ShortestDouble, SameTextAsTheStandardLibrary) {
+    std::mt19937_64 random(12345);
+    std::vector<double> values = {1,      -1,    0.1,   0.3,    100,  1e14,  1e15,  1e16,
+                                  0.001,  1e-4,  1e-5,  1e-7,   123456789012345.0, 1.5e-20,
+                                  2.5e22, 5e-324, 1.7976931348623157e308, 0.1 + 0.2, 1.0 / 3,
+                                  999999999999999.9, 9.5, 0.05, 12345678.0, -0.000123};
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 16);
+        const int shift = static_cast<int>(random() % 30) - 15;
+        const double mantissa = static_cast<double>(random() % 10000000000000000ULL) /
+                                std::pow(10.0, 16 - digits);
+        values.push_back(std::nearbyint(mantissa) * std::pow(10.0, shift) * (i % 2 ? -1 : 1));
+        const uint64_t bits = random();
+        double any;
+        std::memcpy(&any, &bits, sizeof any);
+        if (std::isfinite(any)) values.push_back(any);
+    }
+    for (int mode : {FE_TONEAREST, FE_UPWARD}) {
+        std::fesetround(mode);
+        size_t wrong = 0;
+        for (double value : values) {
+            if (shortest(value) != library(value) && ++wrong < 10) {
+                ADD_FAILURE() << library(value) << " written as " << shortest(value);
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << "rounding mode " << mode;
+    }
+    std::fesetround(FE_TONEAREST);
+}
+
+TEST(JsonText, StringsEscapedToPrintableAscii) {
+    std::string out;
+    {
+        JsonText json(out);
+        json.string(std::string("a\"b\\c\n\r\t\x01\x7f\xe9 ~", 13));
+        json.raw(',');
+        json.number(-9223372036854775807LL - 1);
+        json.raw(',');
+        json.number(18446744073709551615ULL);
+        json.raw(',');
+        json.real(-0.0);
+        json.raw(',');
+        json.real(-INFINITY);
+        json.raw(',');
+        json.string(std::string(700, 'x'));  // more than the buffer holds
+    }
+    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u007F\\u00E9 ~\",-9223372036854775808,"
+                   "18446744073709551615,-0,\"-inf\",\"" + std::string(700, 'x') + "\"");
+}

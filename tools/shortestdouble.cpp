@@ -1,0 +1,106 @@
+#include "shortestdouble.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "../model/digittext.h"
+
+namespace {
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
+                                   1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+constexpr int kMostDecimals = 17;
+// Digit strings up to this value are found exactly: the product value * 10^k
+// is then off by far less than half a unit from the integer it stands for.
+constexpr double kLargestDigits = 1e15;
+
+size_t digitCount(uint64_t value) {
+    size_t n = 1;
+    while (value >= 10) {
+        value /= 10;
+        ++n;
+    }
+    return n;
+}
+
+// The text of +-digits * 10^exponent, whichever of the fixed and the
+// scientific forms is shorter (the fixed one on a tie), as std::to_chars
+// chooses. digits holds no trailing zero.
+size_t writeForm(char* out, bool negative, uint64_t digits, int exponent) {
+    char d[20];
+    const size_t n = abimport_detail::writeDigits(d, digits);
+    const int point = static_cast<int>(n) + exponent;  // digits before the point
+    const size_t fixed = exponent >= 0 ? n + static_cast<size_t>(exponent)
+                         : point > 0   ? n + 1
+                                       : n + 2 + static_cast<size_t>(-point);
+    const int scientificExponent = point - 1;
+    const size_t exponentDigits = digitCount(static_cast<uint64_t>(std::abs(scientificExponent)));
+    const size_t scientific = n + (n > 1 ? 1 : 0) + 2 + (exponentDigits < 2 ? 2 : exponentDigits);
+
+    char* p = out;
+    if (negative) *p++ = '-';
+    if (fixed <= scientific) {
+        if (exponent >= 0) {
+            std::memcpy(p, d, n);
+            p += n;
+            std::memset(p, '0', static_cast<size_t>(exponent));
+            p += exponent;
+        } else if (point > 0) {
+            std::memcpy(p, d, static_cast<size_t>(point));
+            p += point;
+            *p++ = '.';
+            std::memcpy(p, d + point, n - static_cast<size_t>(point));
+            p += n - static_cast<size_t>(point);
+        } else {
+            *p++ = '0';
+            *p++ = '.';
+            std::memset(p, '0', static_cast<size_t>(-point));
+            p += -point;
+            std::memcpy(p, d, n);
+            p += n;
+        }
+    } else {
+        *p++ = d[0];
+        if (n > 1) {
+            *p++ = '.';
+            std::memcpy(p, d + 1, n - 1);
+            p += n - 1;
+        }
+        *p++ = 'e';
+        *p++ = scientificExponent < 0 ? '-' : '+';
+        const uint64_t magnitude = static_cast<uint64_t>(std::abs(scientificExponent));
+        if (magnitude < 10) *p++ = '0';
+        p += abimport_detail::writeDigits(p, magnitude);
+    }
+    return static_cast<size_t>(p - out);
+}
+
+}  // namespace
+
+size_t writeShortestDouble(char* out, double value) {
+    const double magnitude = std::fabs(value);
+    // The test below divides, which rounds as the program's rounding mode
+    // says; the text must not depend on it.
+    if (magnitude != 0 && magnitude < kLargestDigits && std::fegetround() == FE_TONEAREST) {
+        // The fewest decimals k for which some integer m has m / 10^k == value:
+        // its text is the shortest that reads back (the decimal m * 10^-k
+        // rounds to the same double as the division does).
+        for (int k = 0; k <= kMostDecimals; ++k) {
+            const double scaled = magnitude * kPowersOfTen[k];
+            if (scaled >= kLargestDigits) break;
+            const double integer = std::nearbyint(scaled);
+            if (integer == 0 || integer / kPowersOfTen[k] != magnitude) continue;
+            uint64_t digits = static_cast<uint64_t>(integer);
+            int exponent = -k;
+            while (digits % 10 == 0) {
+                digits /= 10;
+                ++exponent;
+            }
+            return writeForm(out, std::signbit(value), digits, exponent);
+        }
+    }
+    return static_cast<size_t>(std::to_chars(out, out + 32, value).ptr - out);
+}
