@@ -340,3 +340,36 @@ TEST_F(CliTest, DecksOnThreadsPrintInCommandLineOrder) {
     EXPECT_EQ(run("-j 0 " + quoted(kExample)).err,
               "abimport: invalid value '0' for '-j': expected a number of decks from 1 to 1024\n");
 }
+
+// A keyword of many cards is written from chunks that two threads prepare:
+// every card once, in the deck's order, in both outputs that write cards.
+TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
+    constexpr int kNodes = 40000;
+    {
+        std::ofstream deck(path("many.k"), std::ios::binary);
+        deck << "*AIRBAG_REFERENCE_GEOMETRY\n";
+        char line[64];
+        for (int node = 1; node <= kNodes; ++node) {
+            std::snprintf(line, sizeof line, "%8d%16.6f%16.6f%16.6f\n", node, node * 0.5, 1.0, 2.0);
+            deck << line;
+        }
+        deck << "*END\n";
+    }
+    const std::string json = run("--json " + quoted(path("many.k"))).out;
+    const std::string written = run(quoted(path("many.k"))).out;
+    const std::regex nodeValue(R"("fields":\[\{"type":1,"width":8,"value":(\d+)\})");
+    const std::regex nodeLine(R"(^ *(\d+) +[0-9.]+ +1\. +2\.$)");
+    std::vector<int> fromJson, fromText;
+    for (const std::string& line : linesFrom(json, kEvent + "card")) {
+        std::smatch match;
+        if (std::regex_search(line, match, nodeValue)) fromJson.push_back(std::stoi(match[1]));
+    }
+    for (const std::string& line : linesFrom(written)) {
+        std::smatch match;
+        if (std::regex_match(line, match, nodeLine)) fromText.push_back(std::stoi(match[1]));
+    }
+    std::vector<int> expected(kNodes);
+    for (int node = 0; node < kNodes; ++node) expected[node] = node + 1;
+    EXPECT_EQ(fromJson, expected);
+    EXPECT_EQ(fromText, expected);
+}

@@ -1,5 +1,6 @@
 // JSON text of the tool's events: doubles exactly as std::to_chars writes
-// them, strings escaped to printable ASCII.
+// them, strings escaped to printable ASCII; cards written in order from
+// chunks that two threads prepare.
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -8,8 +9,10 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "jsontext.h"
+#include "orderedchunks.h"
 #include "shortestdouble.h"
 
 namespace {
@@ -77,4 +80,25 @@ TEST(JsonText, StringsEscapedToPrintableAscii) {
     }
     EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u007F\\u00E9 ~\",-9223372036854775808,"
                    "18446744073709551615,-0,\"-inf\",\"" + std::string(700, 'x') + "\"");
+}
+
+// Chunks prepared on two threads are used in the order of the items, each
+// item once, for lists on both sides of the two-thread threshold.
+TEST(OrderedChunks, TwoThreadsKeepTheOrder) {
+    for (size_t count : {size_t{0}, size_t{1}, kChunkItems + 1, kTwoThreadsFrom - 1,
+                         kTwoThreadsFrom, 10 * kChunkItems + 7}) {
+        std::vector<size_t> used;
+        forChunksInOrder<std::vector<size_t>>(
+            count,
+            [](size_t begin, size_t end, std::vector<size_t>& chunk) {
+                for (size_t i = begin; i < end; ++i) chunk.push_back(i);
+            },
+            [&](std::vector<size_t>& chunk) {
+                used.insert(used.end(), chunk.begin(), chunk.end());
+                chunk.clear();
+            });
+        std::vector<size_t> expected(count);
+        for (size_t i = 0; i < count; ++i) expected[i] = i;
+        EXPECT_EQ(used, expected) << count;
+    }
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "orderedchunks.h"
+
 namespace {
 
 constexpr size_t kWriteSize = size_t{1} << 16;
@@ -170,14 +172,28 @@ void JsonEventWriter::keywordStarts(const KeywordSource& keyword) {
 }
 
 void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
+    // A keyword's cards are written in chunks that two threads prepare.
+    struct Chunk {
+        std::string text;
+        std::string cardText;
+    };
     const auto& cards = keyword.target.cards;
-    for (size_t i = keyword.firstCard; i < cards.size(); ++i) {
-        if (!cards[i]) continue;
-        const size_t n = i - keyword.firstCard;
-        appendCardEvent(buffer_, *cards[i], n < keyword.cardLines.size() ? keyword.cardLines[n] : 0,
-                        cardText_);
-        endEvent();
-    }
+    const auto& lines = keyword.cardLines;
+    forChunksInOrder<Chunk>(
+        cards.size() - keyword.firstCard,
+        [&](size_t begin, size_t end, Chunk& chunk) {
+            for (size_t n = begin; n < end; ++n) {
+                Card* card = cards[keyword.firstCard + n];
+                if (!card) continue;
+                appendCardEvent(chunk.text, *card, n < lines.size() ? lines[n] : 0, chunk.cardText);
+                chunk.text += '\n';
+            }
+        },
+        [&](Chunk& chunk) {
+            flush();
+            std::fwrite(chunk.text.data(), 1, chunk.text.size(), out_);
+            chunk.text.clear();
+        });
 }
 
 void JsonEventWriter::warning(const Warning& warning) {

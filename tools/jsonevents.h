@@ -106,5 +106,4 @@ private:
     FILE* out_;
     bool warnings_;
     std::string buffer_;
-    std::string cardText_;  // scratch for each card's text
 };

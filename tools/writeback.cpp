@@ -8,6 +8,7 @@
 
 #include "../frame/exponentrepair.h"
 #include "../model/numbertext.h"
+#include "orderedchunks.h"
 
 namespace {
 
@@ -108,35 +109,59 @@ void DeckTextWriter::flush() {
 void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
     const KeywordSource& source = keyword.source;
     appendKeywordHeader(buffer_, *source.file.path, source.line, source.keyword.title);
+    flush();
+    // The cards are written in chunks that two threads prepare, with the
+    // cards (by index from firstCard) whose text would not read back.
+    struct Chunk {
+        std::string text;
+        std::string cardText;
+        std::vector<std::pair<size_t, size_t>> inexact;  // card, field (kAllExact: a shift)
+    };
     const auto& cards = keyword.target.cards;
-    auto moved = keyword.emptyBeforeFilled.begin();
-    for (size_t i = keyword.firstCard; i < cards.size(); ++i) {
-        if (!cards[i]) continue;
-        cardText_.clear();
-        cards[i]->tostring(cardText_);
-        buffer_ += cardText_;
-        if (buffer_.size() >= kWriteSize) flush();
-        if (!warnings_) continue;
+    const auto& shifted = keyword.emptyBeforeFilled;
+    auto shifts = [&shifted](size_t n) {
+        auto at = std::lower_bound(shifted.begin(), shifted.end(), n,
+                                   [](const auto& entry, size_t card) { return entry.first < card; });
+        return at != shifted.end() && at->first == n ? &at->second : nullptr;
+    };
+    forChunksInOrder<Chunk>(
+        cards.size() - keyword.firstCard,
+        [&](size_t begin, size_t end, Chunk& chunk) {
+            for (size_t n = begin; n < end; ++n) {
+                Card* card = cards[keyword.firstCard + n];
+                if (!card) continue;
+                chunk.cardText.clear();
+                card->tostring(chunk.cardText);
+                chunk.text += chunk.cardText;
+                if (!warnings_) continue;
+                const size_t field = inexactField(*card, chunk.cardText);
+                if (field != kAllExact || shifts(n)) chunk.inexact.emplace_back(n, field);
+            }
+        },
+        [&](Chunk& chunk) {
+            std::fwrite(chunk.text.data(), 1, chunk.text.size(), out_);
+            chunk.text.clear();
+            for (const auto& [n, field] : chunk.inexact) warnInexact(keyword, n, field, shifts(n));
+            chunk.inexact.clear();
+        });
+}
 
-        const size_t n = i - keyword.firstCard;
-        const size_t field = inexactField(*cards[i], cardText_);
-        while (moved != keyword.emptyBeforeFilled.end() && moved->first < n) ++moved;
-        const bool shifts = moved != keyword.emptyBeforeFilled.end() && moved->first == n;
-        if (field == kAllExact && !shifts) continue;
-        // The message is made only when it will be shown.
-        if (!warnings_->shows(WarningKind::WriteBackInexact)) {
-            warnings_->countHidden(WarningKind::WriteBackInexact);
-            continue;
-        }
-        const std::string why =
-            field != kAllExact ? inexactReason(*cards[i], field)
-                               : moved->second +
-                                     " is empty but a later field is filled: the written card "
-                                     "moves the later values one field left";
-        const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
-        warnings_->warning({WarningKind::WriteBackInexact, source.file.path,
-                            line ? line : source.line, cards[i]->name + " card: " + why});
+void DeckTextWriter::warnInexact(const ImportedKeyword& keyword, size_t n, size_t field,
+                                 const std::string* shiftedField) {
+    // The message is made only when it will be shown.
+    if (!warnings_->shows(WarningKind::WriteBackInexact)) {
+        warnings_->countHidden(WarningKind::WriteBackInexact);
+        return;
     }
+    Card& card = *keyword.target.cards[keyword.firstCard + n];
+    const std::string why =
+        field != kAllExact ? inexactReason(card, field)
+                           : *shiftedField +
+                                 " is empty but a later field is filled: the written card moves "
+                                 "the later values one field left";
+    const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
+    warnings_->warning({WarningKind::WriteBackInexact, keyword.source.file.path,
+                        line ? line : keyword.source.line, card.name + " card: " + why});
 }
 
 void DeckTextWriter::deckEnds() {

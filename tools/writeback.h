@@ -25,11 +25,14 @@ public:
 
 private:
     void flush();
+    // Warns of card n of the keyword: its field that would read back
+    // differently, or (for kAllExact) its empty field before a filled one.
+    void warnInexact(const ImportedKeyword& keyword, size_t n, size_t field,
+                     const std::string* shiftedField);
 
     FILE* out_;
     WarningPrinter* warnings_;
     std::string buffer_;
-    std::string cardText_;
 };
 
 // The first field of a card whose written text (text, from Card::tostring)
