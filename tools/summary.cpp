@@ -2,16 +2,17 @@
 
 #include <cstdlib>
 
+#include "../model/numbertext.h"
 #include "idlabels.h"
 
 namespace {
 
-// The integer a reported word refers to, or false when it refers to nothing.
+// The integer a reported word refers to, as a card field reads it (text that
+// is no number reads as 0), or false when it refers to nothing.
 bool referencedId(const char* word, long long& id) {
     if (!word) return false;
-    char* end = nullptr;
-    id = std::strtoll(word, &end, 10);
-    return end != word && id != 0;
+    id = abimport_detail::textToLong(word);
+    return id != 0;
 }
 
 template <class Counts>

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <map>
 #include <string>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "idset.h"
 
 class DeckSummary : public HostCallListener, public DeckObserver {
 public:
@@ -31,7 +31,7 @@ public:
 private:
     struct IdGroup {
         size_t references = 0;
-        std::unordered_set<long long> ids;
+        IdSet ids;
     };
 
     std::map<unsigned, size_t> keywords_;                          // by code

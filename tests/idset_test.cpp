@@ -1,0 +1,25 @@
+// The summary's set of distinct IDs against std::set, through many growths.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "idset.h"
+
+TEST(IdSet, CountsDistinctIdsAsASetDoes) {
+    std::mt19937_64 random(7);
+    IdSet ids;
+    std::set<long long> reference;
+    for (int i = 0; i < 200000; ++i) {
+        // Dense runs, repeats, negatives and far-apart IDs.
+        const long long id = i % 3 == 0 ? i / 3 + 1
+                             : i % 3 == 1 ? -static_cast<long long>(random() % 5000) - 1
+                                          : static_cast<long long>(random() | 1);
+        ids.insert(id);
+        reference.insert(id);
+        if (i % 9973 == 0) {
+            ASSERT_EQ(ids.size(), reference.size()) << i;
+        }
+    }
+    EXPECT_EQ(ids.size(), reference.size());
+}
