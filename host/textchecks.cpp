@@ -79,7 +79,9 @@ bool readsAsWritten(const char* text, size_t length, unsigned typeCode) {
         const char* digits = start + (*start == '+' || *start == '-');
         const char* stop = skipDigits(digits, end);
         if (stop == digits || !restIsBlank(stop, end)) return false;
-        return stop - digits <= 9 || integerFits(Terminated(start, end).text, typeCode);
+        // Nine digits always fit; a minus wraps in an unsigned field unless the value is 0.
+        const bool fits = stop - digits <= 9 && (typeCode == 1 || *start != '-');
+        return fits || integerFits(Terminated(start, end).text, typeCode);
     }
     const char* stop = endOfPlainDecimal(start, end);
     if (stop && restIsBlank(stop, end)) return true;
