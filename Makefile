@@ -113,7 +113,8 @@ memcheck: build
 	@scripts/require-packages.sh valgrind
 	for mode in --quiet --json --summary ""; do \
 	  valgrind --quiet --error-exitcode=1 --leak-check=full --show-leak-kinds=all \
-	    --errors-for-leak-kinds=all $(BUILD)/tools/abimport $$mode examples/*.k > /dev/null || exit 1; \
+	    --errors-for-leak-kinds=all $(BUILD)/tools/abimport $$mode examples/*.k examples/model/main.k \
+	    > /dev/null || exit 1; \
 	done
 
 # The library with its headers, the stand-in host, abimport, the CMake package
