@@ -177,17 +177,12 @@ void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
         std::string text;
         std::string cardText;
     };
-    const auto& cards = keyword.target.cards;
     const auto& lines = keyword.cardLines;
-    forChunksInOrder<Chunk>(
-        cards.size() - keyword.firstCard,
-        [&](size_t begin, size_t end, Chunk& chunk) {
-            for (size_t n = begin; n < end; ++n) {
-                Card* card = cards[keyword.firstCard + n];
-                if (!card) continue;
-                appendCardEvent(chunk.text, *card, n < lines.size() ? lines[n] : 0, chunk.cardText);
-                chunk.text += '\n';
-            }
+    forCardsInOrder<Chunk>(
+        keyword.target.cards, keyword.firstCard,
+        [&](size_t n, Card& card, Chunk& chunk) {
+            appendCardEvent(chunk.text, card, n < lines.size() ? lines[n] : 0, chunk.cardText);
+            chunk.text += '\n';
         },
         [&](Chunk& chunk) {
             flush();

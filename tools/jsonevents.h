@@ -27,6 +27,21 @@ void appendCardEvent(std::string& out, Card& card, unsigned long long line,
 void appendJsonLine(JsonText& out, unsigned long long line);
 void appendUnsignedArray(JsonText& out, const unsigned* values, unsigned count);
 
+// The end of a host call's event: its words, wordOf(k) for k below count,
+// and its line.
+template <class WordOf>
+void appendWordsAndLine(JsonText& out, unsigned count, WordOf wordOf, unsigned long long line) {
+    out.raw(",\"words\":[");
+    for (unsigned k = 0; k < count; ++k) {
+        if (k) out.raw(',');
+        const std::string_view word = wordOf(k);
+        out.string(word.data(), word.size());
+    }
+    out.raw("],\"line\":");
+    appendJsonLine(out, line);
+    out.raw('}');
+}
+
 // addIDToRefFile; wordOf(k) gives the word of row k (the word at idPos[k]).
 template <class WordOf>
 void appendIdReportEvent(std::string& text, unsigned idCount, const unsigned* idPos,
@@ -41,15 +56,7 @@ void appendIdReportEvent(std::string& text, unsigned idCount, const unsigned* id
     appendUnsignedArray(out, idCode1, idCount);
     out.raw(",\"idCode2\":");
     appendUnsignedArray(out, idCode2, idCount);
-    out.raw(",\"words\":[");
-    for (unsigned k = 0; k < idCount; ++k) {
-        if (k) out.raw(',');
-        const std::string_view word = wordOf(k);
-        out.string(word.data(), word.size());
-    }
-    out.raw("],\"line\":");
-    appendJsonLine(out, line);
-    out.raw('}');
+    appendWordsAndLine(out, idCount, wordOf, line);
 }
 
 // airbagFind, airbagVentHoleFind, airbagAdvancedAle: the count as passed and
@@ -63,15 +70,7 @@ void appendAirbagCallEvent(std::string& text, HostCallKind kind, unsigned wordCo
     out.raw(name, std::strlen(name));
     out.raw("\",\"wordCount\":");
     out.number(wordCount);
-    out.raw(",\"words\":[");
-    for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) {
-        if (k) out.raw(',');
-        const std::string_view word = wordOf(k);
-        out.string(word.data(), word.size());
-    }
-    out.raw("],\"line\":");
-    appendJsonLine(out, line);
-    out.raw('}');
+    appendWordsAndLine(out, airbagCallWords(wordCount), wordOf, line);
 }
 
 class JsonEventWriter : public HostCallListener, public DeckObserver {

@@ -10,6 +10,9 @@
 #include <cstddef>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+class Card;
 
 constexpr size_t kTwoThreadsFrom = 16384;
 constexpr size_t kChunkItems = 4096;
@@ -73,4 +76,19 @@ void forChunksInOrder(size_t count, Prepare prepare, Use use) {
         changed.notify_all();
     }
     helper.join();
+}
+
+// The same for the cards from cards[first] on, one at a time: prepareCard(n,
+// card, result) for the card n places after first (null entries skipped).
+template <class Result, class PrepareCard, class Use>
+void forCardsInOrder(const std::vector<Card*>& cards, size_t first, PrepareCard prepareCard,
+                     Use use) {
+    forChunksInOrder<Result>(
+        cards.size() - first,
+        [&](size_t begin, size_t end, Result& result) {
+            for (size_t n = begin; n < end; ++n) {
+                if (Card* card = cards[first + n]) prepareCard(n, *card, result);
+            }
+        },
+        use);
 }

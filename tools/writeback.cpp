@@ -124,19 +124,15 @@ void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
                                    [](const auto& entry, size_t card) { return entry.first < card; });
         return at != shifted.end() && at->first == n ? &at->second : nullptr;
     };
-    forChunksInOrder<Chunk>(
-        cards.size() - keyword.firstCard,
-        [&](size_t begin, size_t end, Chunk& chunk) {
-            for (size_t n = begin; n < end; ++n) {
-                Card* card = cards[keyword.firstCard + n];
-                if (!card) continue;
-                chunk.cardText.clear();
-                card->tostring(chunk.cardText);
-                chunk.text += chunk.cardText;
-                if (!warnings_) continue;
-                const size_t field = inexactField(*card, chunk.cardText);
-                if (field != kAllExact || shifts(n)) chunk.inexact.emplace_back(n, field);
-            }
+    forCardsInOrder<Chunk>(
+        cards, keyword.firstCard,
+        [&](size_t n, Card& card, Chunk& chunk) {
+            chunk.cardText.clear();
+            card.tostring(chunk.cardText);
+            chunk.text += chunk.cardText;
+            if (!warnings_) return;
+            const size_t field = inexactField(card, chunk.cardText);
+            if (field != kAllExact || shifts(n)) chunk.inexact.emplace_back(n, field);
         },
         [&](Chunk& chunk) {
             std::fwrite(chunk.text.data(), 1, chunk.text.size(), out_);
