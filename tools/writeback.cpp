@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr size_t kWriteSize = size_t{1} << 16;
 constexpr unsigned kWordFieldWidth = 10;
 
 std::string fieldName(const Card& card, size_t i) {
