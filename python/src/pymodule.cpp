@@ -7,11 +7,13 @@
 #include <cerrno>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "deckread.h"
 #include "deckreplay.h"
 #include "frame/version.h"
 #include "geometry.h"
+#include "importheap.h"
 #include "pytext.h"
 #include "pyviews.h"
 
@@ -31,30 +33,45 @@ struct DeckView {
     throw py::error_already_set();
 }
 
+// Frees a deck without the GIL, which a deck of a million cards would hold
+// for a while: other threads go on meanwhile.
+struct FreeDeckWithoutGil {
+    void operator()(const DeckData* deck) const {
+        if (PyGILState_Check()) {
+            py::gil_scoped_release released;
+            FreeDeck()(deck);
+        } else {
+            FreeDeck()(deck);
+        }
+    }
+};
+
+DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), FreeDeckWithoutGil())}; }
+
 DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
     const std::string name = path;
     const ReadOptions options{flags, includes};
-    DeckRef deck;
+    DeckOwner deck;
     try {
         py::gil_scoped_release released;
         deck = readDeckFile(name, options);
     } catch (const DeckReadError& error) {
         raiseReadError(error, name);
     }
-    return {deck};
+    return viewOf(std::move(deck));
 }
 
 DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes) {
     const std::string deckText = text, deckName = name;
     const ReadOptions options{flags, includes};
-    DeckRef deck;
+    DeckOwner deck;
     try {
         py::gil_scoped_release released;
         deck = readDeckText(deckText, deckName, options);
     } catch (const DeckReadError& error) {
         raiseReadError(error, deckName);
     }
-    return {deck};
+    return viewOf(std::move(deck));
 }
 
 // A result type of the package (Nodes, Shells), made from the given arrays.
@@ -203,4 +220,6 @@ PYBIND11_MODULE(_core, module) {
                "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
                py::arg("includes"), "Reads a deck held in memory; see abimport.read_text.");
+    module.def("_heap_claimed_bytes", &heapClaimedBytes,
+               "Bytes of address space the import heap has taken so far (for tests).");
 }
