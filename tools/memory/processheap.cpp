@@ -23,26 +23,30 @@ constexpr size_t kPopulateLargeFrom = size_t{256} << 10;
 constexpr size_t kPopulateLargeUpTo = size_t{64} << 20;
 
 alignas(SmallHeap) unsigned char heapStorage[sizeof(SmallHeap)];
-std::atomic<SmallHeap*> heap{nullptr};
 std::atomic<bool> heapUnavailable{false};
 std::mutex heapSetup;
 
 void lockHeapForFork() {
     heapSetup.lock();
-    heap.load(std::memory_order_acquire)->lockForFork();
+    detail::processHeap.load(std::memory_order_acquire)->lockForFork();
 }
 void unlockHeapInParent() {
-    heap.load(std::memory_order_acquire)->afterForkInParent();
+    detail::processHeap.load(std::memory_order_acquire)->afterForkInParent();
     heapSetup.unlock();
 }
 void unlockHeapInChild() {
-    heap.load(std::memory_order_acquire)->afterForkInChild();
+    detail::processHeap.load(std::memory_order_acquire)->afterForkInChild();
     heapSetup.unlock();
 }
 
-SmallHeap* setUpHeap(void (*cacheStarted)()) {
+}  // namespace
+
+std::atomic<SmallHeap*> detail::processHeap{nullptr};
+
+SmallHeap* detail::setUpProcessHeap(void (*cacheStarted)()) {
+    if (heapUnavailable.load(std::memory_order_relaxed)) return nullptr;
     std::lock_guard<std::mutex> lock(heapSetup);
-    if (SmallHeap* h = heap.load(std::memory_order_acquire)) return h;
+    if (SmallHeap* h = processHeap.load(std::memory_order_acquire)) return h;
     if (heapUnavailable.load(std::memory_order_relaxed)) return nullptr;
     const SmallHeap::Settings settings{kReserveBytes, kMinimumReserveBytes, true, kPrefaultAfter,
                                        cacheStarted};
@@ -54,9 +58,11 @@ SmallHeap* setUpHeap(void (*cacheStarted)()) {
         heapUnavailable.store(true, std::memory_order_relaxed);
         return nullptr;
     }
-    heap.store(h, std::memory_order_release);
+    processHeap.store(h, std::memory_order_release);
     return h;
 }
+
+namespace {
 
 // Populates the whole pages of a block just taken from malloc; nothing when
 // the kernel cannot.
@@ -82,16 +88,8 @@ void* mallocOrNull(size_t bytes, size_t alignment, bool populateLarge) {
 
 }  // namespace
 
-SmallHeap* processHeap(void (*cacheStarted)()) {
-    if (SmallHeap* h = heap.load(std::memory_order_acquire)) return h;
-    if (heapUnavailable.load(std::memory_order_relaxed)) return nullptr;
-    return setUpHeap(cacheStarted);
-}
-
-SmallHeap* processHeapIfSetUp() { return heap.load(std::memory_order_acquire); }
-
-void* allocateBlock(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
-                    bool populateLarge) {
+void* allocateBlockSlowly(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
+                          bool populateLarge) {
     size_t rounded = bytes;
     if (alignment > alignof(std::max_align_t))
         rounded = (bytes + alignment - 1) / alignment * alignment;

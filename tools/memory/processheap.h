@@ -9,6 +9,7 @@
 // across fork() so that a child finds it consistent (SmallHeap::lockForFork).
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -17,12 +18,23 @@
 
 namespace abimport_memory {
 
+namespace detail {
+extern std::atomic<SmallHeap*> processHeap;
+SmallHeap* setUpProcessHeap(void (*cacheStarted)());
+}  // namespace detail
+
+// The heap if it is set up, else null: a block can be the heap's only then.
+inline SmallHeap* processHeapIfSetUp() {
+    return detail::processHeap.load(std::memory_order_acquire);
+}
+
 // The heap, set up on the first call; null when no address space could be
 // reserved. cacheStarted is passed on as SmallHeap::Settings::cacheStarted;
 // the first call's counts.
-SmallHeap* processHeap(void (*cacheStarted)());
-// The heap if it is set up, else null: a block can be the heap's only then.
-SmallHeap* processHeapIfSetUp();
+inline SmallHeap* processHeap(void (*cacheStarted)()) {
+    if (SmallHeap* heap = processHeapIfSetUp()) return heap;
+    return detail::setUpProcessHeap(cacheStarted);
+}
 
 // A block of at least `bytes` aligned to `alignment`: from heap through cache
 // when heap is given and can serve and align the request (up to
@@ -31,8 +43,18 @@ SmallHeap* processHeapIfSetUp();
 // blocks are mostly fresh pages that the caller fills right away (a list that
 // grows by doubling, a hash table's buckets), and one call for the block
 // costs less than a fault per page. Null when neither has memory.
-void* allocateBlock(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
-                    bool populateLarge);
+void* allocateBlockSlowly(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
+                          bool populateLarge);
+
+// The same, with the common case (a small request of the default alignment)
+// in line.
+inline void* allocateBlock(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
+                           bool populateLarge) {
+    if (heap && bytes <= kMaxSmallSize && alignment <= alignof(std::max_align_t)) {
+        if (void* p = heap->allocate(cache, bytes)) return p;
+    }
+    return allocateBlockSlowly(heap, cache, bytes, alignment, populateLarge);
+}
 
 // Frees a block from allocateBlock, or any block from malloc: to the heap
 // through cache when the heap holds it, else with free().
