@@ -5,12 +5,15 @@
 #include <cstring>
 
 #include "flagguard.h"
+#include "deckreleaser.h"
 #include "importheap.h"
 #include "tools/deckinput.h"
 
 namespace {
 
 DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& options) {
+    // The memory of decks let go of serves this one.
+    waitForReleases();
     // The deck's cards, and everything else made here, come from the heap.
     HeapScope heap(HeapScope::Use::kImport);
     DeckOwner deck(new DeckData);

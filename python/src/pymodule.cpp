@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "deckread.h"
+#include "deckreleaser.h"
 #include "deckreplay.h"
 #include "frame/version.h"
 #include "geometry.h"
@@ -39,20 +40,12 @@ struct DeckView {
     throw py::error_already_set();
 }
 
-// Frees a deck without the GIL, which a deck of a million cards would hold
-// for a while: other threads go on meanwhile.
-struct FreeDeckWithoutGil {
-    void operator()(const DeckData* deck) const {
-        if (PyGILState_Check()) {
-            py::gil_scoped_release released;
-            FreeDeck()(deck);
-        } else {
-            FreeDeck()(deck);
-        }
-    }
+// A deck that Python lets go of is freed on the releasing thread.
+struct ReleaseDeck {
+    void operator()(const DeckData* deck) const { releaseLater(deck); }
 };
 
-DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), FreeDeckWithoutGil())}; }
+DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), ReleaseDeck())}; }
 
 DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
     const std::string name = path;
