@@ -21,18 +21,25 @@ def project_version():
 
 VERSION = project_version()
 
-# The library and the host as CMakeLists.txt builds them, and of the tool only
-# what writes its outputs (the extension replays them).
+# The library and the host as CMakeLists.txt builds them; of the tool, what
+# writes its outputs (the extension replays them) and its small-object heap
+# (without the tool's operator new: the extension has its own).
 SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob("keywords/*.cpp")
                  + glob.glob("host/*.cpp")) + [
     "tools/deckinput.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/shortestdouble.cpp",
-    "tools/warningprinter.cpp",
-    "tools/writeback.cpp",
+    "tools/warningprinter.cpp", "tools/writeback.cpp",
+    "tools/memory/addressregion.cpp", "tools/memory/prefaulter.cpp",
+    "tools/memory/processheap.cpp", "tools/memory/smallheap.cpp",
 ] + sorted(glob.glob("python/src/*.cpp"))
 
-# A changed header rebuilds the extension too.
+# The extension exports PyInit__core only, which keeps its operator new and
+# delete to itself (python/src/importheap.cpp).
+EXPORTS = "python/src/module-exports.map"
+
+# A changed header or export list rebuilds the extension too.
 HEADERS = sorted(glob.glob("model/*.h") + glob.glob("frame/*.h") + glob.glob("keywords/*.h")
-                 + glob.glob("host/*.h") + glob.glob("tools/*.h") + glob.glob("python/src/*.h"))
+                 + glob.glob("host/*.h") + glob.glob("tools/*.h") + glob.glob("tools/memory/*.h")
+                 + glob.glob("python/src/*.h")) + [EXPORTS]
 
 ParallelCompile("ABIMPORT_BUILD_JOBS").install()
 
@@ -53,6 +60,7 @@ setup(
             cxx_std=17,
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
             extra_compile_args=["-O3"] + WARNINGS,
+            extra_link_args=["-Wl,--version-script=" + EXPORTS],
         ),
     ],
     cmdclass={"build_ext": build_ext},

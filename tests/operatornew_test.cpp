@@ -1,9 +1,13 @@
 // The tool's operator new and delete, linked into this program as its own:
 // every form aligns and keeps what is written, blocks of any size survive
 // many threads allocating and freeing at once while the helper prepares
-// pages, and running out of memory behaves as the language requires.
+// pages, a child of fork() allocates, and running out of memory behaves as
+// the language requires.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -137,4 +141,52 @@ TEST(OperatorNew, ImpossibleRequestsFailAsTheLanguageRequires) {
     });
     EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
     EXPECT_EQ(handlerCalls, 1);
+}
+
+// fork() while other threads allocate and the page helper runs: the child
+// finds the heap's locks free and its lists whole, allocates more than the
+// helper's start (so it starts a helper of its own) and frees again, without
+// hanging. The parent goes on as before.
+TEST(OperatorNew, ChildOfForkAllocatesWhileParentThreadsDid) {
+    std::vector<std::string*> warmUp;  // past the helper's start
+    for (size_t i = 0; i < 100000; ++i) warmUp.push_back(new std::string(40, 'w'));
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> busy;
+    for (unsigned t = 0; t < 2; ++t) {
+        busy.emplace_back([&, t] {
+            std::mt19937 random(t);
+            std::vector<std::string*> mine;
+            while (!stop.load()) {
+                mine.push_back(new std::string(16 + random() % 900, 'b'));
+                if (mine.size() > 20000) {
+                    for (std::string* s : mine) delete s;
+                    mine.clear();
+                }
+            }
+            for (std::string* s : mine) delete s;
+        });
+    }
+    std::vector<int> exitCodes;
+    for (int round = 0; round < 20; ++round) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            alarm(60);  // a hang ends the child with SIGALRM
+            std::vector<std::string*> blocks;
+            for (size_t i = 0; i < 200000; ++i) blocks.push_back(new std::string(100, 'c'));
+            bool whole = true;
+            for (std::string* s : blocks) {
+                whole = whole && s->find_first_not_of('c') == std::string::npos;
+                delete s;
+            }
+            _exit(whole ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        exitCodes.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    }
+    stop = true;
+    for (std::thread& thread : busy) thread.join();
+    for (std::string* s : warmUp) delete s;
+    EXPECT_EQ(exitCodes, std::vector<int>(20, 0));
 }

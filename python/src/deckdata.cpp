@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "importheap.h"
+
 void CardLines::push(unsigned long long line) {
     if (line >= kFar) {
         far_.emplace_back(lines_.size(), line);
@@ -21,6 +23,11 @@ unsigned long long CardLines::at(size_t card) const {
 
 DeckData::~DeckData() {
     for (Card* card : cards) delete card;
+}
+
+void FreeDeck::operator()(const DeckData* deck) const {
+    HeapScope heap(HeapScope::Use::kRelease);
+    delete deck;
 }
 
 std::vector<LoggedCall> DeckData::callsOf(const DeckKeyword& keyword) const {

@@ -79,6 +79,13 @@ struct DeckData {
     std::vector<LoggedCall> callsOf(const DeckKeyword& keyword) const;
 };
 
+// Deletes a deck with its blocks going back to the heap through a cache of
+// its own (HeapScope), not through the heap's locks one block at a time.
+struct FreeDeck {
+    void operator()(const DeckData* deck) const;
+};
+using DeckOwner = std::unique_ptr<DeckData, FreeDeck>;
+
 // Fills a DeckData from the deck loop and the reporting functions. Cards stay
 // in the import target until take() moves them over at the end.
 class DeckRecorder : public DeckObserver, public HostCallListener {

@@ -5,13 +5,18 @@
 #include <cstring>
 
 #include "flagguard.h"
+#include "deckreleaser.h"
+#include "importheap.h"
 #include "tools/deckinput.h"
 
 namespace {
 
-std::shared_ptr<DeckData> importDeck(FILE* file, const std::string& path,
-                                     const ReadOptions& options) {
-    auto deck = std::make_shared<DeckData>();
+DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& options) {
+    // The memory of decks let go of serves this one.
+    waitForReleases();
+    // The deck's cards, and everything else made here, come from the heap.
+    HeapScope heap(HeapScope::Use::kImport);
+    DeckOwner deck(new DeckData);
     deck->path = path;
     deck->flags = options.flags;
     ABImport registry;
@@ -32,7 +37,7 @@ std::shared_ptr<DeckData> importDeck(FILE* file, const std::string& path,
 
 }  // namespace
 
-std::shared_ptr<const DeckData> readDeckFile(const std::string& path, const ReadOptions& options) {
+DeckOwner readDeckFile(const std::string& path, const ReadOptions& options) {
     DeckInput input(path);
     if (!input.file()) throw DeckReadError(input.errorNumber(), input.error());
     auto deck = importDeck(input.file(), path, options);
@@ -40,8 +45,8 @@ std::shared_ptr<const DeckData> readDeckFile(const std::string& path, const Read
     return deck;
 }
 
-std::shared_ptr<const DeckData> readDeckText(const std::string& text, const std::string& name,
-                                             const ReadOptions& options) {
+DeckOwner readDeckText(const std::string& text, const std::string& name,
+                       const ReadOptions& options) {
     // A stream over the text (glibc takes an empty one too).
     FILE* file = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
     if (!file) throw DeckReadError(errno, "cannot read '" + name + "': " + std::strerror(errno));

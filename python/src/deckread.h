@@ -23,10 +23,11 @@ public:
 };
 
 // The deck at path ("-": standard input). Throws DeckReadError when it
-// cannot be opened, is a folder, or reading it fails.
-std::shared_ptr<const DeckData> readDeckFile(const std::string& path, const ReadOptions& options);
+// cannot be opened, is a folder, or reading it fails. What the import makes
+// comes from the small-object heap (importheap.h).
+DeckOwner readDeckFile(const std::string& path, const ReadOptions& options);
 
 // A deck held in memory, named name in what the read reports; relative
 // includes are looked up from name's folder.
-std::shared_ptr<const DeckData> readDeckText(const std::string& text, const std::string& name,
-                                             const ReadOptions& options);
+DeckOwner readDeckText(const std::string& text, const std::string& name,
+                       const ReadOptions& options);

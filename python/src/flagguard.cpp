@@ -1,10 +1,35 @@
 #include "flagguard.h"
 
+#include <pthread.h>
+
+#include <new>
+
 #include "model/card.h"
 
 FlagGuard::State& FlagGuard::state() {
-    static State shared;
-    return shared;
+    // Never destroyed: a read may still be waiting on it while the process
+    // exits.
+    alignas(State) static unsigned char storage[sizeof(State)];
+    static State* shared = [] {
+        State* s = new (storage) State;
+        pthread_atfork(&lockForFork, &unlockInParent, &resetInChild);
+        return s;
+    }();
+    return *shared;
+}
+
+void FlagGuard::lockForFork() { state().mutex.lock(); }
+
+void FlagGuard::unlockInParent() { state().mutex.unlock(); }
+
+void FlagGuard::resetInChild() {
+    // The imports running or waiting in the parent are not in the child; the
+    // word they set stays until the child's next read sets its own.
+    State& s = state();
+    s.running = 0;
+    s.waiting = 0;
+    new (&s.changed) std::condition_variable;
+    s.mutex.unlock();
 }
 
 FlagGuard::FlagGuard(unsigned flags) {

@@ -3,7 +3,8 @@
 // with another word waits until none runs, and then sets the word. While any
 // import waits, new ones do not join the running word, so a waiting word is
 // not held off for ever: the running imports end, and every waiter whose word
-// starts the next round joins it.
+// starts the next round joins it. A child of fork() starts with no import
+// running or waiting, whatever other threads of the parent were doing.
 #pragma once
 
 #include <condition_variable>
@@ -27,4 +28,7 @@ private:
         size_t round = 0;    // counts the rounds started on an idle guard
     };
     static State& state();
+    static void lockForFork();
+    static void unlockInParent();
+    static void resetInChild();
 };

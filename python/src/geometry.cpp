@@ -1,19 +1,30 @@
 #include "geometry.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <string_view>
 
 namespace {
 
 constexpr unsigned kFirstNodeKeyword = 4, kLastNodeKeyword = 7, kShellKeyword = 8;
 constexpr unsigned kBirthKeyword = 5, kBirthRdtKeyword = 6;
 
+// Compared in line: a million cards make a few million of these.
+bool sameText(const std::string& text, std::string_view wanted) {
+    return text.size() == wanted.size() && std::memcmp(text.data(), wanted.data(), wanted.size()) == 0;
+}
+
 // The value of the named field: by name when the card kept its names, by its
 // position in the layout otherwise; null when the card does not hold it.
-const Data* fieldOf(const Card& card, const char* name, size_t position) {
-    if (!card.fieldNames.empty() && card.fieldNames.size() == card.fields.size()) {
-        for (size_t i = 0; i < card.fieldNames.size(); ++i) {
-            if (card.fieldNames[i] == name) return card.fields[i];
+// A kept name is looked for at the layout's position first, where it
+// nearly always is (a layout names each field once).
+const Data* fieldOf(const Card& card, std::string_view name, size_t position) {
+    const auto& names = card.fieldNames;
+    if (!names.empty() && names.size() == card.fields.size()) {
+        if (position < names.size() && sameText(names[position], name)) return card.fields[position];
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (sameText(names[i], name)) return card.fields[i];
         }
         return nullptr;
     }
@@ -62,7 +73,7 @@ double birthOf(const DeckData& deck, const DeckKeyword& keyword) {
     if (code != kBirthKeyword && code != kBirthRdtKeyword) return none;
     for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
         const Card& card = *deck.cards[i];
-        if (card.name == "BirthCard") return numberOf(fieldOf(card, "BIRTH", 0), none);
+        if (sameText(card.name, "BirthCard")) return numberOf(fieldOf(card, "BIRTH", 0), none);
     }
     return none;
 }
@@ -70,30 +81,33 @@ double birthOf(const DeckData& deck, const DeckKeyword& keyword) {
 // Calls visit(keyword index, card) for every card named name in the keywords
 // that keep(keyword) accepts.
 template <class Keep, class Visit>
-void forCards(const DeckData& deck, const char* name, Keep keep, Visit visit) {
+void forCards(const DeckData& deck, std::string_view name, Keep keep, Visit visit) {
     for (size_t k = 0; k < deck.keywords.size(); ++k) {
         const DeckKeyword& keyword = deck.keywords[k];
         if (!keep(keyword)) continue;
         for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
-            if (deck.cards[i]->name == name) visit(k, *deck.cards[i]);
+            if (sameText(deck.cards[i]->name, name)) visit(k, *deck.cards[i]);
         }
     }
+}
+
+// The number of cards in the keywords that keep(keyword) accepts.
+template <class Keep>
+size_t cardsIn(const DeckData& deck, Keep keep) {
+    size_t count = 0;
+    for (const DeckKeyword& keyword : deck.keywords) {
+        if (keep(keyword)) count += keyword.cardCount;
+    }
+    return count;
 }
 
 bool isShellKeyword(const DeckKeyword& keyword) { return keyword.keyword->code == kShellKeyword; }
 
 }  // namespace
 
-size_t countNodes(const DeckData& deck) {
-    size_t count = 0;
-    int32_t nid;
-    forCards(deck, "NodeInfo", isNodeKeyword, [&](size_t, const Card& card) {
-        if (integerOf(fieldOf(card, "NID", 0), nid)) ++count;
-    });
-    return count;
-}
+size_t nodeRowsAtMost(const DeckData& deck) { return cardsIn(deck, isNodeKeyword); }
 
-void fillNodes(const DeckData& deck, const NodeArrays& out) {
+size_t fillNodes(const DeckData& deck, const NodeArrays& out) {
     size_t row = 0;
     size_t birthKeyword = deck.keywords.size();
     double birth = 0;
@@ -112,19 +126,13 @@ void fillNodes(const DeckData& deck, const NodeArrays& out) {
         out.birth[row] = birth;
         ++row;
     });
+    return row;
 }
 
-size_t countShells(const DeckData& deck) {
-    size_t count = 0;
-    int32_t eid;
-    forCards(deck, "ShellInfo", isShellKeyword, [&](size_t, const Card& card) {
-        if (integerOf(fieldOf(card, "EID", 0), eid)) ++count;
-    });
-    return count;
-}
+size_t shellRowsAtMost(const DeckData& deck) { return cardsIn(deck, isShellKeyword); }
 
-void fillShells(const DeckData& deck, const ShellArrays& out) {
-    static const char* const kNodeNames[4] = {"N1", "N2", "N3", "N4"};
+size_t fillShells(const DeckData& deck, const ShellArrays& out) {
+    static constexpr std::string_view kNodeNames[4] = {"N1", "N2", "N3", "N4"};
     size_t row = 0;
     forCards(deck, "ShellInfo", isShellKeyword, [&](size_t, const Card& card) {
         int32_t eid;
@@ -136,4 +144,5 @@ void fillShells(const DeckData& deck, const ShellArrays& out) {
         }
         ++row;
     });
+    return row;
 }

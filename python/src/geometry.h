@@ -34,10 +34,15 @@ struct ShellArrays {
     int32_t* nodes;  // n x 4
 };
 
-size_t countNodes(const DeckData& deck);
-// Fills arrays of countNodes(deck) rows.
-void fillNodes(const DeckData& deck, const NodeArrays& out);
+// The rows are found in one pass over the cards: the arrays are made for
+// every card of the keywords that can hold rows (the cards that are not rows,
+// such as a BirthCard, are few), filled, and cut to the rows filled.
 
-size_t countShells(const DeckData& deck);
-// Fills arrays of countShells(deck) rows.
-void fillShells(const DeckData& deck, const ShellArrays& out);
+// The number of rows the deck can give at most.
+size_t nodeRowsAtMost(const DeckData& deck);
+// Fills arrays of nodeRowsAtMost(deck) rows from the start; returns how many
+// it filled.
+size_t fillNodes(const DeckData& deck, const NodeArrays& out);
+
+size_t shellRowsAtMost(const DeckData& deck);
+size_t fillShells(const DeckData& deck, const ShellArrays& out);

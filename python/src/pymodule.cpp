@@ -4,16 +4,25 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "deckread.h"
+#include "deckreleaser.h"
 #include "deckreplay.h"
 #include "frame/version.h"
 #include "geometry.h"
+#include "importheap.h"
 #include "pytext.h"
 #include "pyviews.h"
+#include "tools/memory/addressregion.h"
 
 namespace {
 
@@ -31,30 +40,37 @@ struct DeckView {
     throw py::error_already_set();
 }
 
+// A deck that Python lets go of is freed on the releasing thread.
+struct ReleaseDeck {
+    void operator()(const DeckData* deck) const { releaseLater(deck); }
+};
+
+DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), ReleaseDeck())}; }
+
 DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
     const std::string name = path;
     const ReadOptions options{flags, includes};
-    DeckRef deck;
+    DeckOwner deck;
     try {
         py::gil_scoped_release released;
         deck = readDeckFile(name, options);
     } catch (const DeckReadError& error) {
         raiseReadError(error, name);
     }
-    return {deck};
+    return viewOf(std::move(deck));
 }
 
 DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes) {
     const std::string deckText = text, deckName = name;
     const ReadOptions options{flags, includes};
-    DeckRef deck;
+    DeckOwner deck;
     try {
         py::gil_scoped_release released;
         deck = readDeckText(deckText, deckName, options);
     } catch (const DeckReadError& error) {
         raiseReadError(error, deckName);
     }
-    return {deck};
+    return viewOf(std::move(deck));
 }
 
 // A result type of the package (Nodes, Shells), made from the given arrays.
@@ -63,37 +79,82 @@ py::object result(const char* type, Arrays&&... arrays) {
     return py::module_::import("abimport._results").attr(type)(std::forward<Arrays>(arrays)...);
 }
 
+// Arrays of rows (n) or rows of width columns (n x width), made for the
+// most rows the deck can give and cut to the rows filled afterwards.
+template <class T>
+py::array_t<T> rowsArray(size_t rows, size_t width = 1) {
+    return width == 1 ? py::array_t<T>(rows) : py::array_t<T>({rows, width});
+}
+
+// The bytes of an array, taken while the GIL is held.
+struct ArrayBytes {
+    explicit ArrayBytes(const py::array& array)
+        : start(static_cast<const char*>(array.data())),
+          size(static_cast<size_t>(array.nbytes())) {}
+    const char* start;
+    size_t size;
+};
+
+// Makes the pages of fresh arrays present at once, which costs less than a
+// fault on each page as they are filled; nothing where the kernel cannot.
+void populateArrayPages(std::initializer_list<ArrayBytes> arrays) {
+    static const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    for (const ArrayBytes& array : arrays) {
+        const auto first = reinterpret_cast<uintptr_t>(array.start);
+        const uintptr_t start = (first + page - 1) / page * page;
+        const uintptr_t end = (first + array.size) / page * page;
+        if (start < end)
+            abimport_memory::populatePages(reinterpret_cast<char*>(start), end - start);
+    }
+}
+
+template <class T>
+void cutToRows(py::array_t<T>& array, size_t rows) {
+    if (static_cast<size_t>(array.shape(0)) == rows) return;
+    std::vector<py::ssize_t> shape(array.shape(), array.shape() + array.ndim());
+    shape[0] = static_cast<py::ssize_t>(rows);
+    array.resize(shape);
+}
+
 py::object nodesOf(const DeckView& view) {
     const DeckData& deck = *view.deck;
-    size_t n;
-    {
-        py::gil_scoped_release released;
-        n = countNodes(deck);
-    }
-    py::array_t<int32_t> nid(n), keyword(n);
-    py::array_t<double> xyz({n, size_t{3}}), birth(n);
+    const size_t most = nodeRowsAtMost(deck);
+    auto nid = rowsArray<int32_t>(most), keyword = rowsArray<int32_t>(most);
+    auto xyz = rowsArray<double>(most, 3), birth = rowsArray<double>(most);
     const NodeArrays out{nid.mutable_data(), xyz.mutable_data(), keyword.mutable_data(),
                          birth.mutable_data()};
+    const std::initializer_list<ArrayBytes> arrays{ArrayBytes(nid), ArrayBytes(xyz),
+                                                   ArrayBytes(keyword), ArrayBytes(birth)};
+    size_t rows;
     {
         py::gil_scoped_release released;
-        fillNodes(deck, out);
+        populateArrayPages(arrays);
+        rows = fillNodes(deck, out);
     }
+    cutToRows(nid, rows);
+    cutToRows(xyz, rows);
+    cutToRows(keyword, rows);
+    cutToRows(birth, rows);
     return result("Nodes", nid, xyz, keyword, birth);
 }
 
 py::object shellsOf(const DeckView& view) {
     const DeckData& deck = *view.deck;
-    size_t n;
-    {
-        py::gil_scoped_release released;
-        n = countShells(deck);
-    }
-    py::array_t<int32_t> eid(n), pid(n), nodes({n, size_t{4}});
+    const size_t most = shellRowsAtMost(deck);
+    auto eid = rowsArray<int32_t>(most), pid = rowsArray<int32_t>(most);
+    auto nodes = rowsArray<int32_t>(most, 4);
     const ShellArrays out{eid.mutable_data(), pid.mutable_data(), nodes.mutable_data()};
+    const std::initializer_list<ArrayBytes> arrays{ArrayBytes(eid), ArrayBytes(pid),
+                                                   ArrayBytes(nodes)};
+    size_t rows;
     {
         py::gil_scoped_release released;
-        fillShells(deck, out);
+        populateArrayPages(arrays);
+        rows = fillShells(deck, out);
     }
+    cutToRows(eid, rows);
+    cutToRows(pid, rows);
+    cutToRows(nodes, rows);
     return result("Shells", eid, pid, nodes);
 }
 
@@ -203,4 +264,6 @@ PYBIND11_MODULE(_core, module) {
                "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
                py::arg("includes"), "Reads a deck held in memory; see abimport.read_text.");
+    module.def("_heap_claimed_bytes", &heapClaimedBytes,
+               "Bytes of address space the import heap has taken so far (for tests).");
 }

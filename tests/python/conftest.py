@@ -36,3 +36,12 @@ def write_deck(tmp_path):
         path.write_bytes(text if isinstance(text, bytes) else text.encode("latin-1"))
         return str(path)
     return write
+
+
+def node_deck(count):
+    """A deck of one reference-geometry keyword with count node lines, as
+    bytes: big enough from a few thousand nodes on to start the import heap's
+    page helper."""
+    lines = [b"*KEYWORD", b"*AIRBAG_REFERENCE_GEOMETRY"]
+    lines += [b"%8d%16.6f%16.6f%16.6f" % (n, n * 0.5, -n * 0.25, n % 97) for n in range(1, count + 1)]
+    return b"\n".join(lines + [b"*END", b""])

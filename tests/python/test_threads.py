@@ -1,16 +1,18 @@
 """Imports run without the GIL and side by side when their flag words agree;
-an import with another flag word waits for them. A deck read from a FIFO
+an import with another flag word waits for them; a deck may be let go of on
+any thread. A deck read from a FIFO
 holds its import open until the test writes the deck, which makes the order
 of events certain without timing anything."""
 
 import faulthandler
 import os
+import queue
 import threading
 
 import pytest
 
 import abimport
-from conftest import ROOT
+from conftest import ROOT, node_deck
 
 AIRBAGS = os.path.join(ROOT, "examples", "airbags.k")
 JOIN_SECONDS = 60  # only a hang waits this long
@@ -109,3 +111,42 @@ def test_many_threads_mixed_flags_get_single_thread_results():
     for t in threads:
         t.join(JOIN_SECONDS)
     assert got == [expected[job] for job in jobs]
+
+
+def test_decks_read_on_some_threads_and_freed_on_others(tmp_path):
+    # Node decks large enough for the import heap and its page helper, and a
+    # small deck, read on three threads at once; three other threads check
+    # each deck and let go of it while the reads go on.
+    big = tmp_path / "nodes.k"
+    big.write_bytes(node_deck(20000))
+    paths = [str(big), AIRBAGS]
+    expected = {}
+    for path in paths:
+        deck = abimport.read(path)
+        expected[path] = (deck.json_lines(), deck.nodes().xyz.tolist())
+    decks = queue.Queue()
+    wrong = []
+
+    def read(n):
+        for i in range(6):
+            path = paths[(n + i) % len(paths)]
+            decks.put((path, abimport.read(path)))
+
+    def check():
+        while (item := decks.get()) is not None:
+            path, deck = item
+            if (deck.json_lines(), deck.nodes().xyz.tolist()) != expected[path]:
+                wrong.append(path)
+            del item, deck
+    readers = [threading.Thread(target=read, args=(n,)) for n in range(3)]
+    checkers = [threading.Thread(target=check) for _ in range(3)]
+    for t in readers + checkers:
+        t.start()
+    for t in readers:
+        t.join(JOIN_SECONDS)
+    for _ in checkers:
+        decks.put(None)
+    for t in checkers:
+        t.join(JOIN_SECONDS)
+    assert not any(t.is_alive() for t in readers + checkers)
+    assert wrong == []

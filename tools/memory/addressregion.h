@@ -37,6 +37,11 @@ public:
     // Bytes claimed so far.
     size_t claimedBytes() const;
 
+    // Around fork(): the commit lock is held across it, so that the child
+    // finds it free and the commit mark consistent.
+    void lockForFork() { commitMutex_.lock(); }
+    void unlockAfterFork() { commitMutex_.unlock(); }
+
 private:
     size_t offsetOf(const void* p) const {
         return reinterpret_cast<uintptr_t>(p) - reinterpret_cast<uintptr_t>(base_);

@@ -1,6 +1,7 @@
 #include "prefaulter.h"
 
 #include <algorithm>
+#include <new>
 
 #include "sizeclasses.h"
 
@@ -92,6 +93,16 @@ char* Prefaulter::claimPopulated() {
         ready_ += kChunkBytes - kSpanSize;
     }
     return chunk;
+}
+
+void Prefaulter::afterForkInChild() {
+    started_ = false;
+    woken_ = false;
+    thread_ = pthread_t{};
+    // The parent's helper may have been waiting on it; no thread waits in the
+    // child, so it starts afresh.
+    new (&wakeup_) std::condition_variable;
+    mutex_.unlock();
 }
 
 size_t Prefaulter::readyBytes() {

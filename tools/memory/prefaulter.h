@@ -45,6 +45,15 @@ public:
     // Bytes prepared and not yet handed out.
     size_t readyBytes();
 
+    // Around fork(): the lock is held across it, so that the child finds the
+    // prepared spans consistent. The child has no helper thread (fork copies
+    // only the calling thread); afterForkInChild forgets the parent's, and
+    // the child starts its own when it needs one. A chunk the parent's helper
+    // was preparing at the time is lost to the child, nothing more.
+    void lockForFork() { mutex_.lock(); }
+    void afterForkInParent() { mutex_.unlock(); }
+    void afterForkInChild();
+
 private:
     struct Chunk {
         char* next;

@@ -166,4 +166,22 @@ void SmallHeap::retire(ThreadCache& cache) {
     cache.state = ThreadCache::kRetired;
 }
 
+void SmallHeap::lockForFork() {
+    for (SharedList& shared : shared_) shared.mutex.lock();
+    if (prefaulter_) prefaulter_->lockForFork();
+    region_.lockForFork();
+}
+
+void SmallHeap::afterForkInParent() {
+    region_.unlockAfterFork();
+    if (prefaulter_) prefaulter_->afterForkInParent();
+    for (SharedList& shared : shared_) shared.mutex.unlock();
+}
+
+void SmallHeap::afterForkInChild() {
+    region_.unlockAfterFork();
+    if (prefaulter_) prefaulter_->afterForkInChild();
+    for (SharedList& shared : shared_) shared.mutex.unlock();
+}
+
 }  // namespace abimport_memory

@@ -102,6 +102,15 @@ public:
 
     const AddressRegion& region() const { return region_; }
 
+    // Around fork() (pthread_atfork): every lock of the heap is taken before
+    // and released after in both processes, so that the child finds the
+    // shared lists and the region consistent whatever other threads were
+    // doing. The child has no helper thread until it needs one again. Blocks
+    // in other threads' caches stay unused in the child.
+    void lockForFork();
+    void afterForkInParent();
+    void afterForkInChild();
+
 private:
     struct SharedList {
         std::mutex mutex;

@@ -1,0 +1,112 @@
+// The extension's operator new and delete, every form (operatorforms.h).
+//
+// Why no block of the heap reaches code that would free it with the process's
+// allocator:
+//
+// - Only code compiled into the extension calls these operators: the library,
+//   the host, the tool's sources, the binding, and whatever templates and
+//   inline functions of the standard library and of pybind11 they
+//   instantiate. The linker binds those calls here and exports the operators
+//   to no one (module-exports.map); libstdc++.so, the interpreter and numpy
+//   go on calling the process's operator new and malloc.
+// - The heap serves only the thread of an import, while its HeapScope lives.
+//   The import runs with the GIL released and calls neither Python nor
+//   pybind11, so no Python object holds a heap block, and nothing that
+//   Python frees is one.
+// - Of the standard library, the import uses templates instantiated here
+//   (vector, unordered_map, shared_ptr, function), which allocate and free
+//   here, and std::string. In C++17, basic_string<char> is an explicit
+//   instantiation that libstdc++.so provides: every member that allocates a
+//   string's buffer (_M_create and its callers) runs there and allocates
+//   through libstdc++'s own operator new, i.e. malloc, so no string buffer is
+//   ever a heap block. The inline members that free one call the delete
+//   below, which gives it to free(). (C++20 instantiates std::string here
+//   instead; hence the check below.)
+// - std::thread would allocate its state here and have libstdc++.so delete
+//   it; the extension starts no std::thread (the heap's helper is a plain
+//   pthread). The C library's blocks (stdio buffers, the text values' strdup)
+//   are malloc's and go back with free().
+// - A block freed where no scope lives (a Deck freed later on any thread)
+//   goes back to the heap's shared lists.
+//
+// Blocks of malloc, and of the process's operator new, are freed here with
+// free(): libstdc++'s operator new is malloc, as is that of every allocator
+// that replaces malloc for a process.
+#include "importheap.h"
+
+#include "tools/memory/processheap.h"
+
+#if __cplusplus > 201703L
+#error "importheap.cpp relies on std::string's buffers being allocated in libstdc++.so (C++17)"
+#endif
+
+namespace abimport_memory {
+namespace {
+
+// The scope of this thread, if any. Every new and delete of the extension
+// reads it, so it is reached in one instruction (initial-exec) rather than
+// through a call: eight bytes of the static TLS that the C library keeps
+// spare for modules loaded later (glibc.rtld.optional_static_tls, 512 bytes
+// by default).
+__attribute__((tls_model("initial-exec"))) thread_local HeapScope* activeScope = nullptr;
+
+// For blocks freed where no scope lives: a cache in the retired state keeps
+// nothing and works through the heap's locked shared lists, so every thread
+// may use it at once.
+ThreadCache outsideScopes{{}, ThreadCache::kRetired};
+
+}  // namespace
+}  // namespace abimport_memory
+
+struct HeapScopeOperators {
+    static void* allocateOrNull(size_t bytes, size_t alignment) {
+        using namespace abimport_memory;
+        HeapScope* scope = activeScope;
+        if (scope && scope->allocates_)
+            return allocateBlock(scope->heap_, scope->cache_, bytes, alignment, true);
+        return allocateBlock(nullptr, outsideScopes, bytes, alignment, false);
+    }
+    static void release(void* p) {
+        using namespace abimport_memory;
+        HeapScope* scope = activeScope;
+        releaseBlock(scope ? scope->cache_ : outsideScopes, p);
+    }
+};
+
+HeapScope::HeapScope(Use use) {
+    using namespace abimport_memory;
+    if (activeScope) return;
+    active_ = true;
+    allocates_ = use == Use::kImport;
+    // A deck can hold heap blocks only once the heap is set up.
+    heap_ = allocates_ ? processHeap(nullptr) : processHeapIfSetUp();
+    if (!heap_) allocates_ = false;
+    activeScope = this;
+}
+
+HeapScope::~HeapScope() {
+    if (!active_) return;
+    abimport_memory::activeScope = nullptr;
+    if (heap_) heap_->retire(cache_);
+}
+
+size_t heapClaimedBytes() {
+    const abimport_memory::SmallHeap* heap = abimport_memory::processHeapIfSetUp();
+    return heap ? heap->region().claimedBytes() : 0;
+}
+
+namespace abimport_memory {
+
+void* newBlock(size_t bytes, size_t alignment) {
+    return allocateOrThrow([=] { return HeapScopeOperators::allocateOrNull(bytes, alignment); });
+}
+
+void* newBlockNoThrow(size_t bytes, size_t alignment) noexcept {
+    return allocateNoThrow([=] { return HeapScopeOperators::allocateOrNull(bytes, alignment); });
+}
+
+void deleteBlock(void* p) noexcept { HeapScopeOperators::release(p); }
+
+}  // namespace abimport_memory
+
+#include "tools/memory/operatorforms.h"

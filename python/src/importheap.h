@@ -1,0 +1,46 @@
+// Where the extension's objects come from. The extension has an operator new
+// and delete of its own (importheap.cpp), which the linker keeps inside the
+// extension (module-exports.map exports PyInit__core only): the interpreter,
+// numpy and every other library keep the process's allocator.
+//
+// While a HeapScope for an import lives on a thread, that thread's requests
+// of up to 1 KiB (the cards and their values, seven objects a node card) come
+// from the small-object heap of tools/memory, through a cache of the scope's
+// own, with pages populated ahead of use by the heap's helper thread; larger
+// ones come from malloc, their pages populated at once. Everywhere else the
+// extension's requests go to malloc. A delete anywhere frees a block of the
+// heap to the heap and anything else with free().
+#pragma once
+
+#include <cstddef>
+
+#include "tools/memory/smallheap.h"
+
+class HeapScope {
+public:
+    enum class Use {
+        kImport,   // new and delete use the heap: a deck being read
+        kRelease,  // delete only: a deck being freed, its blocks to this cache first
+    };
+
+    // Scopes do not nest: one made while another lives on the thread changes
+    // nothing.
+    explicit HeapScope(Use use);
+    // Hands the cache's blocks back to the heap, for any thread to use.
+    ~HeapScope();
+    HeapScope(const HeapScope&) = delete;
+    HeapScope& operator=(const HeapScope&) = delete;
+
+private:
+    friend struct HeapScopeOperators;
+
+    bool active_ = false;     // the thread's scope, not a nested one
+    bool allocates_ = false;  // Use::kImport
+    abimport_memory::SmallHeap* heap_ = nullptr;
+    abimport_memory::ThreadCache cache_{};
+};
+
+// Bytes of address space the heap has taken so far: 0 before the first
+// import. Memory freed by decks serves later imports, so this stops growing
+// when decks of the same size are read again and again.
+size_t heapClaimedBytes();

@@ -1,0 +1,61 @@
+// Every form of the global operator new and delete (plain, array, nothrow,
+// sized, aligned), defined in terms of three functions that the including
+// file declares before it includes this one:
+//
+//   void* newBlock(size_t bytes, size_t alignment);          // throws bad_alloc
+//   void* newBlockNoThrow(size_t bytes, size_t alignment) noexcept;
+//   void deleteBlock(void* p) noexcept;                     // p may be null
+//
+// in namespace abimport_memory. Included by exactly one source file of a
+// program (or of a module that keeps its operators to itself).
+//
+// The size and alignment that the sized and aligned forms of delete pass are
+// not needed: deleteBlock finds a block's size from where it lies.
+#pragma once
+
+#include <cstddef>
+#include <new>
+
+void* operator new(size_t bytes) {
+    return abimport_memory::newBlock(bytes, alignof(std::max_align_t));
+}
+void* operator new[](size_t bytes) {
+    return abimport_memory::newBlock(bytes, alignof(std::max_align_t));
+}
+void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
+    return abimport_memory::newBlockNoThrow(bytes, alignof(std::max_align_t));
+}
+void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
+    return abimport_memory::newBlockNoThrow(bytes, alignof(std::max_align_t));
+}
+void* operator new(size_t bytes, std::align_val_t alignment) {
+    return abimport_memory::newBlock(bytes, static_cast<size_t>(alignment));
+}
+void* operator new[](size_t bytes, std::align_val_t alignment) {
+    return abimport_memory::newBlock(bytes, static_cast<size_t>(alignment));
+}
+void* operator new(size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return abimport_memory::newBlockNoThrow(bytes, static_cast<size_t>(alignment));
+}
+void* operator new[](size_t bytes, std::align_val_t alignment, const std::nothrow_t&) noexcept {
+    return abimport_memory::newBlockNoThrow(bytes, static_cast<size_t>(alignment));
+}
+
+void operator delete(void* p) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete[](void* p) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p, size_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete[](void* p, size_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete(void* p, size_t, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete[](void* p, size_t, std::align_val_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
