@@ -63,6 +63,13 @@ public:
     // A block of at least `bytes` (at most kMaxSmallSize), or null when the
     // region is used up.
     void* allocate(ThreadCache& cache, size_t bytes) {
+        if (void* block = allocateAtHand(cache, bytes)) return block;
+        return refill(cache, sizeClassOf(bytes));
+    }
+
+    // The same from what the cache has at hand, without a call: null when
+    // that is nothing (allocate() then takes more from the heap).
+    static void* allocateAtHand(ThreadCache& cache, size_t bytes) {
         const unsigned sizeClass = sizeClassOf(bytes);
         ThreadCache::Bin& bin = cache.bins[sizeClass];
         if (FreeBlock* block = bin.head) {
@@ -76,7 +83,7 @@ public:
             bin.bump += size;
             return block;
         }
-        return refill(cache, sizeClass);
+        return nullptr;
     }
 
     // Frees a block that this heap owns.
