@@ -180,8 +180,10 @@ bool plainlyReadsAsWritten(const char* text, size_t length, unsigned typeCode) {
     const bool oneRun = (run & (run + 1)) == 0;  // no blank between filled bytes
     const bool signFirst = (m.sign & ~(1u << first)) == 0;
     if (!oneRun || !signFirst || m.digit == 0) return false;
-    if (typeCode == 2) return __builtin_popcount(m.dot) <= 1;
-    return m.dot == 0 && __builtin_popcount(m.digit) <= 9 && (typeCode == 1 || m.minus == 0);
+    if (typeCode == 2) return (m.dot & (m.dot - 1)) == 0;  // at most one dot
+    // The run holds the digits and the sign, if any.
+    const unsigned digits = 32u - static_cast<unsigned>(__builtin_clz(run)) - (m.sign != 0);
+    return m.dot == 0 && digits <= 9 && (typeCode == 1 || m.minus == 0);
 }
 #else
 bool plainlyReadsAsWritten(const char*, size_t, unsigned) { return false; }
