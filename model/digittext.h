@@ -1,32 +1,59 @@
-// Decimal digits of an unsigned integer, as printf's %u and %llu write them.
-// Internal.
+// Decimal digits of an unsigned integer, as printf's %u and %llu write them,
+// two digits per division. Internal.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace abimport_detail {
 
-// Writes the digits of value to out (no terminator); returns their count, at
-// most 20.
-inline size_t writeDigits(char* out, uint64_t value) {
-    char reversed[20];
-    size_t n = 0;
-    do {
-        reversed[n++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    for (size_t i = 0; i < n; ++i) out[i] = reversed[n - 1 - i];
+// "00", "01", ..., "99" one after the other.
+inline constexpr std::array<char, 200> kDigitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// 10^0 to 10^19, every power of ten a uint64_t holds.
+inline constexpr std::array<uint64_t, 20> kPowersOfTen = [] {
+    std::array<uint64_t, 20> powers{};
+    uint64_t power = 1;
+    for (uint64_t& p : powers) {
+        p = power;
+        power *= 10;
+    }
+    return powers;
+}();
+
+// The number of decimal digits of value (1 for 0), at most 20.
+inline size_t digitCount(uint64_t value) {
+    size_t n = 1;
+    while (n < kPowersOfTen.size() && value >= kPowersOfTen[n]) ++n;
     return n;
 }
 
 // Writes exactly count digits of value, with leading zeros.
 inline void writeDigitsPadded(char* out, uint64_t value, size_t count) {
-    for (size_t i = count; i-- > 0;) {
-        out[i] = static_cast<char>('0' + value % 10);
-        value /= 10;
+    size_t i = count;
+    while (i >= 2) {
+        i -= 2;
+        std::memcpy(out + i, &kDigitPairs[2 * (value % 100)], 2);
+        value /= 100;
     }
+    if (i) out[0] = static_cast<char>('0' + value % 10);
+}
+
+// Writes the digits of value to out (no terminator); returns their count, at
+// most 20.
+inline size_t writeDigits(char* out, uint64_t value) {
+    const size_t n = digitCount(value);
+    writeDigitsPadded(out, value, n);
+    return n;
 }
 
 }  // namespace abimport_detail

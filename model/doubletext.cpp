@@ -99,26 +99,45 @@ bool scaledRounded(const BinaryParts& parts, int t, Wide& out) {
     return true;
 }
 
-// "%.14f" of value into out; returns the length, or 0 when this path does not
-// take the value.
-size_t fixedText(double value, char* out) {
+// The length of "%.14f" of value without its trailing zeros (the decimal
+// point stays); the text goes to out only when that length is at most width,
+// since a wider one is not used. 0 when this path does not take the value.
+size_t fixedText(double value, size_t width, char* out) {
     BinaryParts parts;
     if (!splitFinite(value, parts) || parts.e > 10) return 0;  // |value| < 2^63
     Wide scaled;
     if (!scaledRounded(parts, kFixedDecimals, scaled)) return 0;
     constexpr uint64_t kUnit = 100000000000000ULL;  // 10^14
-    size_t n = 0;
-    if (parts.negative) out[n++] = '-';
     // 64-bit division where it fits: it is much cheaper than 128-bit.
     const bool narrow = (scaled >> 64) == 0;
     const uint64_t whole = narrow ? static_cast<uint64_t>(scaled) / kUnit
                                   : static_cast<uint64_t>(scaled / kUnit);
-    const uint64_t fraction = narrow ? static_cast<uint64_t>(scaled) % kUnit
-                                     : static_cast<uint64_t>(scaled % kUnit);
-    n += writeDigits(out + n, whole);
+    uint64_t fraction = narrow ? static_cast<uint64_t>(scaled) % kUnit
+                               : static_cast<uint64_t>(scaled % kUnit);
+    size_t decimals = fraction == 0 ? 0 : kFixedDecimals;
+    if (fraction != 0) {
+        while (fraction % 10 == 0) {
+            fraction /= 10;
+            --decimals;
+        }
+    }
+    const size_t wholeDigits = abimport_detail::digitCount(whole);
+    const size_t length = (parts.negative ? 1 : 0) + wholeDigits + 1 + decimals;
+    if (length > width) return length;
+    size_t n = 0;
+    if (parts.negative) out[n++] = '-';
+    writeDigitsPadded(out + n, whole, wholeDigits);
+    n += wholeDigits;
     out[n++] = '.';
-    writeDigitsPadded(out + n, fraction, kFixedDecimals);
-    return n + kFixedDecimals;
+    writeDigitsPadded(out + n, fraction, decimals);
+    return length;
+}
+
+// floor(a * log10(2)) for |a| up to 1650.
+int floorLog10OfPowerOfTwo(int a) {
+    // 78913 / 2^18 is log10(2) closely enough over that range; a * log10(2)
+    // is an integer only for a = 0.
+    return a >= 0 ? (a * 78913) >> 18 : -(((-a) * 78913) >> 18) - 1;
 }
 
 // "%.<precision>e" of value into out (no padding); returns the length, or 0
@@ -126,12 +145,15 @@ size_t fixedText(double value, char* out) {
 size_t exponentText(double value, int precision, char* out) {
     BinaryParts parts;
     if (precision > 17 || !splitFinite(value, parts) || parts.m == 0) return 0;
-    uint64_t low = 1;  // 10^precision
-    for (int i = 0; i < precision; ++i) low *= 10;
+    const uint64_t low = abimport_detail::kPowersOfTen[static_cast<size_t>(precision)];
     const uint64_t high = low * 10;
 
     // The decimal exponent k puts the rounded digits in [10^p, 10^(p+1)).
-    int k = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    // The estimate from the binary exponent of the leading bit is k or one
+    // less, never more: digits from a k one too large could round up to
+    // exactly 10^p and be taken. The loop raises an estimate one too small.
+    const int leadingBit = parts.e + 63 - __builtin_clzll(parts.m);
+    int k = floorLog10OfPowerOfTwo(leadingBit);
     Wide digits = 0;
     for (int attempt = 0;; ++attempt) {
         if (attempt == 3 || !scaledRounded(parts, precision - k, digits)) return 0;
@@ -165,7 +187,7 @@ size_t exponentText(double value, int precision, char* out) {
     return n + writeDigits(out + n, magnitude);
 }
 #else
-size_t fixedText(double, char*) { return 0; }
+size_t fixedText(double, size_t, char*) { return 0; }
 size_t exponentText(double, int, char*) { return 0; }
 #endif
 
@@ -175,21 +197,19 @@ void Double::tostring(char* out) {
     const int w = static_cast<int>(width);
     const bool exactPath = std::fegetround() == FE_TONEAREST;
 
-    // Fixed notation with 14 decimals. The largest doubles need over 300
-    // digits, so this text has scratch space of its own.
+    // Fixed notation with 14 decimals and no trailing zeros. The largest
+    // doubles need over 300 digits, so this text has scratch space of its own.
     char fixed[400];
-    int len = exactPath ? static_cast<int>(fixedText(val, fixed)) : 0;
+    int len = exactPath ? static_cast<int>(fixedText(val, width, fixed)) : 0;
     if (len == 0) {
         len = std::snprintf(fixed, sizeof fixed, "%.14f", val);
         if (len < 0) len = 0;
         if (len >= static_cast<int>(sizeof fixed)) len = sizeof fixed - 1;
+        // The decimal point stops the strip and stays.
+        if (std::memchr(fixed, '.', len)) {
+            while (len > 0 && fixed[len - 1] == '0') --len;
+        }
     }
-
-    // Trailing zeros go; the decimal point stops the strip and stays.
-    if (std::memchr(fixed, '.', len)) {
-        while (len > 0 && fixed[len - 1] == '0') --len;
-    }
-    fixed[len] = '\0';
 
     if (len <= w) {
         abimport_detail::writeAligned(out, fixed, static_cast<size_t>(len), width);
