@@ -12,10 +12,10 @@ TEST_F(GeometryTest, EveryVariantReadsNodesUntilTheKeywordOrTheEnd) {
         "addIDToRefFile 0:@7/9999\nNodeInfo empty=[NID,X,Y,Z]\n"
         "addIDToRefFile 0:2@7/9999\nNodeInfo NID=2:8 X=-1.0:16 Y=0.0:16 Z=3.25:16\n";
     const std::string none = "addIDToRefFile 0:@7/9999\nNodeInfo()\n";
-    for (auto [import, birth] : {std::pair{importABReferenceGeometry, false},
-                                 {importABRefGeometryBirth, true},
-                                 {importABRefGeoBirthRDT, true},
-                                 {importABRefGeometryRDT, false}}) {
+    for (auto [import, birth] : {std::pair{&importABReferenceGeometry, false},
+                                 {&importABRefGeometryBirth, true},
+                                 {&importABRefGeoBirthRDT, true},
+                                 {&importABRefGeometryRDT, false}}) {
         const std::string line = birth ? "0.001\n" : "",
                           card = birth ? "BirthCard BIRTH=0.001\n" : "";
         expectImports(import,

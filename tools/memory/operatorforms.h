@@ -16,17 +16,25 @@
 #include <cstddef>
 #include <new>
 
+#include "sizeclasses.h"
+
+// The heaps behind these operators align a block of n bytes only as far as
+// any type of that size needs (8 for a 24-byte block): code that links them
+// must be built promising no more (-faligned-new=8, CMakeLists.txt).
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ <= abimport_memory::kPlainAlignment,
+              "build with -faligned-new=8: the heap does not align every block to 16");
+
 void* operator new(size_t bytes) {
-    return abimport_memory::newBlock(bytes, alignof(std::max_align_t));
+    return abimport_memory::newBlock(bytes, abimport_memory::kPlainAlignment);
 }
 void* operator new[](size_t bytes) {
-    return abimport_memory::newBlock(bytes, alignof(std::max_align_t));
+    return abimport_memory::newBlock(bytes, abimport_memory::kPlainAlignment);
 }
 void* operator new(size_t bytes, const std::nothrow_t&) noexcept {
-    return abimport_memory::newBlockNoThrow(bytes, alignof(std::max_align_t));
+    return abimport_memory::newBlockNoThrow(bytes, abimport_memory::kPlainAlignment);
 }
 void* operator new[](size_t bytes, const std::nothrow_t&) noexcept {
-    return abimport_memory::newBlockNoThrow(bytes, alignof(std::max_align_t));
+    return abimport_memory::newBlockNoThrow(bytes, abimport_memory::kPlainAlignment);
 }
 void* operator new(size_t bytes, std::align_val_t alignment) {
     return abimport_memory::newBlock(bytes, static_cast<size_t>(alignment));

@@ -47,7 +47,7 @@ void* allocateOrNull(size_t bytes, size_t alignment) {
 }  // namespace
 
 void* newBlock(size_t bytes, size_t alignment) {
-    if (bytes <= kMaxSmallSize && alignment <= alignof(std::max_align_t)) {
+    if (bytes <= kMaxSmallSize && alignment <= kPlainAlignment) {
         if (void* p = SmallHeap::allocateAtHand(cache, bytes)) return p;
     }
     return newBlockSlowly(bytes, alignment);

@@ -50,7 +50,7 @@ void* allocateBlockSlowly(SmallHeap* heap, ThreadCache& cache, size_t bytes, siz
 // in line.
 inline void* allocateBlock(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
                            bool populateLarge) {
-    if (heap && bytes <= kMaxSmallSize && alignment <= alignof(std::max_align_t)) {
+    if (heap && bytes <= kMaxSmallSize && alignment <= kPlainAlignment) {
         if (void* p = heap->allocate(cache, bytes)) return p;
     }
     return allocateBlockSlowly(heap, cache, bytes, alignment, populateLarge);

@@ -7,7 +7,9 @@
 // so a block is aligned to the largest power of two that divides its size.
 // That is enough for every type: an object's size is a multiple of its
 // alignment, so a request of n bytes for a type aligned to 16 is a multiple of
-// 16 and lands in a class that is one too.
+// 16 and lands in a class that is one too. What a plain operator new promises
+// beyond that, kPlainAlignment, is the build's choice (-faligned-new=8); a
+// request for more alignment is rounded up to a class whose blocks have it.
 #pragma once
 
 #include <array>
@@ -17,6 +19,7 @@
 namespace abimport_memory {
 
 constexpr size_t kMaxSmallSize = 1024;
+constexpr size_t kPlainAlignment = 8;
 constexpr size_t kFineStep = 8;
 constexpr size_t kFineLimit = 256;
 constexpr size_t kCoarseStep = 64;
