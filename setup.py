@@ -7,6 +7,7 @@ import glob
 import os
 import re
 
+import pybind11
 from pybind11.setup_helpers import ParallelCompile, Pybind11Extension, build_ext
 from setuptools import setup
 
@@ -48,7 +49,10 @@ ParallelCompile("ABIMPORT_BUILD_JOBS").install()
 NEW_ALIGNMENT = "-faligned-new=8"
 
 # ABIMPORT_WERROR=1 makes warnings errors, as -DABIMPORT_WERROR=ON does for CMake.
-WARNINGS = ["-Wall", "-Wextra"] + (["-Werror"] if os.environ.get("ABIMPORT_WERROR") == "1" else [])
+# pybind11's headers are the system's: the warnings are about our code.
+WARNINGS = ["-isystem", pybind11.get_include(), "-Wall", "-Wextra", "-Wshadow", "-Wconversion"]
+if os.environ.get("ABIMPORT_WERROR") == "1":
+    WARNINGS.append("-Werror")
 
 setup(
     version=VERSION,

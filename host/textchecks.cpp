@@ -45,7 +45,7 @@ enum CharClass : uint8_t { kOther, kDigit, kPlus, kMinus, kDot, kExponent, kBlan
 
 constexpr std::array<uint8_t, 256> makeCharClasses() {
     std::array<uint8_t, 256> classes{};
-    for (int c = '0'; c <= '9'; ++c) classes[c] = kDigit;
+    for (size_t c = '0'; c <= '9'; ++c) classes[c] = kDigit;
     classes['+'] = kPlus;
     classes['-'] = kMinus;
     classes['.'] = kDot;
@@ -114,9 +114,10 @@ constexpr Automaton makeAutomaton(bool decimal) {
     }
     for (int s = 0; s < kStateCount; ++s) {
         const State state = static_cast<State>(s);
-        next[s][kNul] = endIn(state, decimal);
+        auto& row = next[static_cast<size_t>(s)];
+        row[kNul] = endIn(state, decimal);
         if (state != kAccept && state != kAcceptNegative) continue;
-        for (auto& to : next[s]) to = state;
+        for (auto& to : row) to = state;
     }
     return next;
 }
@@ -242,7 +243,7 @@ ControlCharacters findControlCharacters(const char* text, size_t length) {
         found.tab = static_cast<size_t>(static_cast<const char*>(tab) - text);
     }
     const char* p = text;
-    while ((p = static_cast<const char*>(std::memchr(p, '\r', length - (p - text))))) {
+    while ((p = static_cast<const char*>(std::memchr(p, '\r', length - static_cast<size_t>(p - text))))) {
         const size_t at = static_cast<size_t>(p - text);
         if (at + 1 >= length || p[1] != '\n') {
             found.loneCr = at;

@@ -206,7 +206,7 @@ void Double::tostring(char* out) {
         if (len < 0) len = 0;
         if (len >= static_cast<int>(sizeof fixed)) len = sizeof fixed - 1;
         // The decimal point stops the strip and stays.
-        if (std::memchr(fixed, '.', len)) {
+        if (std::memchr(fixed, '.', static_cast<size_t>(len))) {
             while (len > 0 && fixed[len - 1] == '0') --len;
         }
     }

@@ -369,7 +369,7 @@ TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
         if (std::regex_match(line, match, nodeLine)) fromText.push_back(std::stoi(match[1]));
     }
     std::vector<int> expected(kNodes);
-    for (int node = 0; node < kNodes; ++node) expected[node] = node + 1;
+    for (int node = 0; node < kNodes; ++node) expected[static_cast<size_t>(node)] = node + 1;
     EXPECT_EQ(fromJson, expected);
     EXPECT_EQ(fromText, expected);
 }

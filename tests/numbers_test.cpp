@@ -43,7 +43,7 @@ std::string referenceDoubleText(double value, int width) {
     char fixed[400], out[128];
     int len = std::snprintf(fixed, sizeof fixed, "%.14f", value);
     while (std::strchr(fixed, '.') && fixed[len - 1] == '0') fixed[--len] = '\0';
-    if (len <= width) return std::string(width - len, ' ') + fixed;
+    if (len <= width) return std::string(static_cast<size_t>(width - len), ' ') + fixed;
     len = std::snprintf(out, sizeof out, "%*.*e", width, width - 6, value);
     std::string text = out;
     if (len > width) text.erase(text.rfind('e'), 1);
@@ -103,12 +103,12 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);
             for (int width : {6, 8, 10, 16, 23}) {
-                ASSERT_EQ(textOf(Double(width, value)), referenceDoubleText(value, width))
+                ASSERT_EQ(textOf(Double(static_cast<uint32_t>(width), value)), referenceDoubleText(value, width))
                     << "value " << value << " width " << width << " mode " << mode;
                 std::snprintf(want, sizeof want, "%*u", width, n);
-                ASSERT_EQ(textOf(UInteger(width, n)), want);
+                ASSERT_EQ(textOf(UInteger(static_cast<uint32_t>(width), n)), want);
                 std::snprintf(want, sizeof want, "%*d", width, static_cast<int32_t>(n));
-                ASSERT_EQ(textOf(Integer(width, static_cast<int32_t>(n))), want);
+                ASSERT_EQ(textOf(Integer(static_cast<uint32_t>(width), static_cast<int32_t>(n))), want);
             }
         }
     }

@@ -61,7 +61,7 @@ TEST(OperatorNew, EveryFormAlignsAndHoldsItsBytes) {
         ::operator delete(forms[2], std::nothrow);
         ::operator delete[](forms[3]);
 
-        for (size_t alignment : {16, 32, 64, 128, 256, 4096}) {
+        for (size_t alignment : {16u, 32u, 64u, 128u, 256u, 4096u}) {
             const auto a = static_cast<std::align_val_t>(alignment);
             void* aligned[] = {::operator new(n, a), ::operator new[](n, a),
                                ::operator new(n, a, std::nothrow)};

@@ -17,8 +17,8 @@ struct ReadOptions {
 // The deck could not be opened or read: errno's value, and the message.
 class DeckReadError : public std::runtime_error {
 public:
-    DeckReadError(int errorNumber, const std::string& message)
-        : std::runtime_error(message), errorNumber(errorNumber) {}
+    DeckReadError(int number, const std::string& message)
+        : std::runtime_error(message), errorNumber(number) {}
     int errorNumber;
 };
 
