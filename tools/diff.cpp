@@ -82,6 +82,12 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
             }
         }
         const unsigned long long line = i < lines.size() ? lines[i] : 0;
+        // A card without fields made where a file ends inside the keyword
+        // holds nothing: whether the keyword is last in its file is layout.
+        if (card->fields.empty() && line == 0) {
+            if (adopt) owned_.push_back(card);
+            continue;
+        }
         const bool row = (nodeKeyword && takeNode(*card, line, nodes)) ||
                          (shellKeyword && takeShell(*card, line, shells));
         if (row) {
@@ -177,6 +183,17 @@ private:
 };
 
 bool Comparison::sameValue(const DiffValue& a, const DiffValue& b) const {
+    // A field that a line ends before is blank, and blank columns read as 0
+    // (or empty text): a value of 0 is no change from none.
+    if (a.kind == DiffValue::None || b.kind == DiffValue::None) {
+        const DiffValue& other = a.kind == DiffValue::None ? b : a;
+        switch (other.kind) {
+        case DiffValue::None: return true;
+        case DiffValue::Integer: return other.integer == 0;
+        case DiffValue::Real: return other.real == 0;
+        case DiffValue::Text: return other.text.empty();
+        }
+    }
     if (a.kind == DiffValue::Real || b.kind == DiffValue::Real) {
         const auto number = [](const DiffValue& v) {
             return v.kind == DiffValue::Real ? v.real : static_cast<double>(v.integer);

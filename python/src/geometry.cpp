@@ -8,7 +8,13 @@
 
 namespace {
 
-using namespace cardfields;
+using cardfields::fieldOf;
+using cardfields::integerOf;
+using cardfields::integerOr0;
+using cardfields::kShellFields;
+using cardfields::kShellKeyword;
+using cardfields::numberOf;
+using cardfields::sameText;
 
 constexpr unsigned kBirthKeyword = 5, kBirthRdtKeyword = 6;
 
