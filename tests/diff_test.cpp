@@ -24,7 +24,7 @@ void importInto(const std::string& text, const std::string& name, DiffModel& mod
     DeckFile file(text);
     DataLine reader(file.get());
     HostImportObject target;
-    DiffRecorder recorder(model);
+    DiffRecorder recorder(model, target);
     ImportSettings settings;
     settings.warnings = false;
     settings.cardLines = true;

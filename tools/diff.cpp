@@ -109,8 +109,7 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
 }
 
 void DiffRecorder::keywordEnds(const ImportedKeyword& keyword) {
-    // The deck loop's target is the recorder's: it drops the cards it hands over.
-    std::vector<Card*>& list = const_cast<ImportObject&>(keyword.target).cards;
+    std::vector<Card*>& list = target_.cards;
     const size_t first = keyword.firstCard;
     model_.addKeyword(keyword.source, list.data() + first, list.size() - first, keyword.cardLines,
                       true);

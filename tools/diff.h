@@ -71,16 +71,17 @@ private:
     std::vector<Card*> owned_;
 };
 
-// Takes each keyword's cards over into a model as the deck loop ends it
-// (DiffModel::addKeyword with adopt), so that the import target only ever
-// holds the keyword being read.
+// Takes each keyword's cards over from the deck loop's import target into a
+// model as the loop ends it (DiffModel::addKeyword with adopt), so that the
+// target only ever holds the keyword being read.
 class DiffRecorder : public DeckObserver {
 public:
-    explicit DiffRecorder(DiffModel& model) : model_(model) {}
+    DiffRecorder(DiffModel& model, ImportObject& target) : model_(model), target_(target) {}
     void keywordEnds(const ImportedKeyword& keyword) override;
 
 private:
     DiffModel& model_;
+    ImportObject& target_;
 };
 
 // A value as compared: a number, a text, or none (a blank field, or one the

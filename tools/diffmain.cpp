@@ -142,9 +142,9 @@ ModelRead readModel(const std::string& path, const DiffOptions& options, const A
     settings.warnings = options.warnings || options.strict;
     settings.cardLines = true;
     WarningPrinter printer(stderr, options.warnings);
-    DiffRecorder recorder(model);
-    ObserverPair both(recorder, printer);
     HostImportObject target;
+    DiffRecorder recorder(model, target);
+    ObserverPair both(recorder, printer);
     DeckImport deck(registry, target, &both, settings);
     deck.run(dataLine, path);
     printer.deckEnds(path);
