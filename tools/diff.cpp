@@ -31,6 +31,16 @@ void sortById(std::vector<Row>& rows, size_t first) {
     if (!std::is_sorted(begin, rows.end(), byId)) std::stable_sort(begin, rows.end(), byId);
 }
 
+// Room for count more rows, each card of a keyword being one: a large
+// geometry gets its array at once instead of growing it by doubling, which
+// holds the old and the new array together for a moment; many small
+// keywords still grow it geometrically.
+template <class Row>
+void makeRoom(std::vector<Row>& rows, size_t count) {
+    if (rows.capacity() - rows.size() < count)
+        rows.reserve(std::max(rows.size() + count, rows.capacity() * 3 / 2));
+}
+
 bool takeNode(const Card& card, unsigned long long line, std::vector<NodeRow>& rows) {
     int32_t nid;
     if (!sameText(card.name, "NodeInfo") || !integerOf(fieldOf(card, "NID", 0), nid)) return false;
@@ -69,6 +79,8 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
     const unsigned code = source.keyword.code;
     const bool nodeKeyword = isNodeKeyword(code), shellKeyword = code == kShellKeyword;
     keyword.firstRow = nodeKeyword ? nodes.size() : shells.size();
+    if (nodeKeyword) makeRoom(nodes, count);
+    if (shellKeyword) makeRoom(shells, count);
     bool first = true;
     for (size_t i = 0; i < count; ++i) {
         Card* card = list[i];
