@@ -415,15 +415,18 @@ void Comparison::compareRows(const DiffKeyword& a, const DiffKeyword& b,
     count.rowIdName = nodes ? "NID" : "EID";
     count.rowNoun = nodes ? "nodes" : "shells";
     count.rows = a.rowCount;
-    // Each row change, when the sink wants them, after the keyword's count:
-    // the rows are compared twice then, which costs less than keeping them.
-    const auto eachRow = [&](bool emitRows) {
+    // Compares the rows: counts the changes into tally, or without one emits
+    // each. Each row change goes after the keyword's count, so the rows are
+    // compared twice when the sink wants them, which costs less than keeping them.
+    const auto eachRow = [&](DiffChange* tally) {
+        const bool emitRows = !tally;
         DiffChange row = count;
         row.hasRowId = true;
         const auto side = [&](DiffChange::Kind kind, const Row& r, const DiffKeyword& k) {
-            if (kind == DiffChange::Removed) ++count.removed;
-            else ++count.added;
-            if (!emitRows) return;
+            if (tally) {
+                ++(kind == DiffChange::Removed ? tally->removed : tally->added);
+                return;
+            }
             DiffChange change = row;
             change.kind = kind;
             change.rowId = r.id;
@@ -459,22 +462,22 @@ void Comparison::compareRows(const DiffKeyword& a, const DiffKeyword& b,
                         emit(row);
                     }
                 }
-                if (changed) {
-                    ++count.changed;
+                if (changed && tally) {
+                    ++tally->changed;
                     distance = std::sqrt(distance);
-                    if (nodes && (count.changed == 1 || distance > count.largest)) {
-                        count.largest = distance;
-                        count.largestId = x->id;
+                    if (nodes && (tally->changed == 1 || distance > tally->largest)) {
+                        tally->largest = distance;
+                        tally->largestId = x->id;
                     }
                 }
                 ++x, ++y;
             }
         }
     };
-    eachRow(false);
+    eachRow(&count);
     if (count.changed + count.added + count.removed == 0) return;
     emit(count);
-    if (rows_) eachRow(true);
+    if (rows_) eachRow(nullptr);
 }
 
 }  // namespace
