@@ -7,6 +7,7 @@
 #include "../frame/version.h"
 #include "../model/card.h"
 #include "deckqueue.h"
+#include "diffmain.h"
 #include "options.h"
 
 namespace {
@@ -33,6 +34,7 @@ int printVersion() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "diff") == 0) return diffMain(argc - 1, argv + 1);
     const ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         reportError(parsed.error);

@@ -144,6 +144,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
 
 const char* usageText() {
     return "Usage: abimport [OPTION]... DECK...\n"
+           "   or: abimport diff [OPTION]... OLD NEW   (see abimport diff --help)\n"
            "Imports the airbag keywords of each keyword input DECK through the airbag\n"
            "import library and prints the result. DECK '-' is standard input. Several\n"
            "decks are handled one after the other.\n"

@@ -16,9 +16,11 @@ file system encodes them.
 """
 
 import collections.abc
+import json
+import math
 import operator
 import os
-from typing import List, Union
+from typing import Any, Dict, List, Union
 
 from . import _core
 from ._core import Call, Card, CardList, Deck, Keyword, KeywordList, Warning, library_version
@@ -29,7 +31,7 @@ __version__: str = _core.__version__
 __all__ = [
     "Call", "Card", "CardList", "Deck", "DeckError", "Keyword", "KeywordList", "Nodes",
     "Shells", "Warning", "DEFAULT_FLAGS", "KEEP_NAMES", "BUILD_CARDS", "REPORT_IDS",
-    "library_version", "read", "read_text",
+    "diff", "library_version", "read", "read_text",
 ]
 
 KEEP_NAMES = 0x2
@@ -110,3 +112,30 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
                              "byte for byte, so pass bytes (e.g. text.encode('utf-8'))") from error
     return _checked(_core.read_text(bytes(text), _path_bytes(name), _flag_word(flags),
                                     bool(includes)), strict)
+
+
+def diff(old: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"],
+         new: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
+         tolerance: float = 0.0, all: bool = False, flags: int = DEFAULT_FLAGS,
+         includes: bool = True, strict: bool = False) -> List[Dict[str, Any]]:
+    """What changed in the airbag keywords from old to new, as values.
+
+    old and new are decks read before, or paths read here with flags,
+    includes and strict as in read(). The comparison is the tool's: one
+    dict per change, exactly the objects that ``abimport diff --json`` prints
+    ("change" is "value", "added", "removed" or "geometry"; "from" and "to"
+    name the file and line in each model). Doubles a and b are equal when
+    ``abs(a - b) <= tolerance * max(abs(a), abs(b))``; all=True lists each
+    node and shell besides the count per keyword. An empty list: no change.
+    """
+    tolerance = float(tolerance)
+    if not (tolerance >= 0 and math.isfinite(tolerance)):
+        raise ValueError("tolerance must be a finite number, 0 or more, not %r" % tolerance)
+
+    def deck_of(model) -> Deck:
+        if isinstance(model, Deck):
+            return model
+        return read(model, flags=flags, includes=includes, strict=strict)
+
+    lines = _core.diff_json(deck_of(old), deck_of(new), tolerance, bool(all))
+    return [json.loads(line) for line in lines.splitlines()]

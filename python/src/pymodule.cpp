@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "deckdiff.h"
 #include "deckread.h"
 #include "deckreleaser.h"
 #include "deckreplay.h"
@@ -264,6 +265,18 @@ PYBIND11_MODULE(_core, module) {
                "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
                py::arg("includes"), "Reads a deck held in memory; see abimport.read_text.");
+    module.def(
+        "diff_json",
+        [](const DeckView& before, const DeckView& after, double tolerance, bool rows) {
+            std::string lines;
+            {
+                py::gil_scoped_release released;
+                lines = diffJsonLines(*before.deck, *after.deck, tolerance, rows);
+            }
+            return py::str(lines);
+        },
+        py::arg("old"), py::arg("new"), py::arg("tolerance"), py::arg("rows"),
+        "The changes from old to new as JSON Lines; see abimport.diff.");
     module.def("_heap_claimed_bytes", &heapClaimedBytes,
                "Bytes of address space the import heap has taken so far (for tests).");
 }

@@ -1,0 +1,10 @@
+// The comparison of two decks read by the package, through the tool's own
+// comparison (tools/diff.h): its changes as the JSON Lines of abimport diff --json.
+#pragma once
+
+#include <string>
+
+#include "deckdata.h"
+
+std::string diffJsonLines(const DeckData& before, const DeckData& after, double tolerance,
+                          bool rows);
