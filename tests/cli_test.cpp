@@ -282,15 +282,16 @@ TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
         << "*AIRBAG_INTERACTION\n         7\n";
     std::ofstream(path("main.k"), std::ios::binary)
         << "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\n" << folder
-        << "/si\xc3\xa8ge_passager.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+        << "/si\xc3\xa8ge_passager.k\n*INCLUDE\n\xc3\xa9t\xc3\xa9.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+    std::ofstream(path("\xc3\xa9t\xc3\xa9.k"), std::ios::binary) << "$ empty\n";
     const std::string text = run("--summary " + quoted(path("main.k")) + " " + quoted(kExample)).out;
     EXPECT_EQ(text.find("deck " + path("main.k") + "\ntitle: Model \xc3\xa9t\xc3\xa9 2026\nkeywords"), 0u);
 
     // Display columns up to the end of each line of the files block: all alike.
-    const size_t block = text.find("files read: 2\n");
+    const size_t block = text.find("files read: 3\n");
     ASSERT_NE(block, std::string::npos);
     const Lines files = linesFrom(text.substr(block, text.find("warnings:", block) - block));
-    ASSERT_EQ(files.size(), 4u);
+    ASSERT_EQ(files.size(), 5u);
     EXPECT_EQ(std::regex_replace(files[1], std::regex(" +"), " "), " file keywords");
     for (const std::string& line : files) SCOPED_TRACE(line);
     for (size_t i = 2; i < files.size(); ++i) {
@@ -303,7 +304,7 @@ TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
     }
     EXPECT_EQ(text.substr(text.find("total over")),
               "total over 2 decks\nkeywords imported: 10\ncards built: 32\nhost lookups: 3\n"
-              "ID references: 37\nfiles read: 3\nwarnings: 1\n");
+              "ID references: 37\nfiles read: 4\nwarnings: 1\n");
 }
 
 // Where things came from, in all three output modes: JSON keys and include
