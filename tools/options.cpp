@@ -143,12 +143,13 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             return parsed;
         }
     }
-    if (options.decks.empty() && !options.help && !options.version) {
+    if (options.help || options.version) return parsed;
+    if (options.decks.empty()) {
         error = std::string("no deck given") + kSeeHelp;
     } else if (options.strict && !options.warnings) {
         error = "'--strict' and '--no-warnings' do not go together: --strict fails on the "
                 "warnings of the reading checks, which --no-warnings turns off";
-    } else if (!options.stdinName.empty() && !options.help && !options.version &&
+    } else if (!options.stdinName.empty() &&
                std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
         error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +
                 kSeeHelp;
