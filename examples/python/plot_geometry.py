@@ -31,6 +31,10 @@ def element_polygons(nodes, shells):
     return polygons
 
 
+def counted(number, noun):
+    return "%d %s%s" % (number, noun, "" if number == 1 else "s")
+
+
 # Node numbers are written up to this many nodes; beyond, they overlap.
 MOST_LABELS = 60
 
@@ -57,9 +61,9 @@ def draw(deck):
     axes.autoscale_view()
     axes.set_xlabel("x")
     axes.set_ylabel("y")
-    shown = "%d nodes, %d shells" % (len(nodes.nid), len(polygons))
+    shown = "%s, %s" % (counted(len(nodes.nid), "node"), counted(len(polygons), "shell"))
     if len(polygons) < len(shells.eid):
-        shown += " (%d shells name nodes it lacks)" % (len(shells.eid) - len(polygons))
+        shown += " (%s naming nodes it lacks)" % counted(len(shells.eid) - len(polygons), "shell")
     axes.set_title("%s: %s" % (deck.path, shown), fontsize=9)
     axes.margins(0.06)
     figure.legend(loc="lower center", ncol=2, fontsize=8, frameon=False)

@@ -48,6 +48,6 @@ if __name__ == "__main__":
     except (OSError, ValueError) as error:
         sys.exit("to_vtu.py: %s" % error)
     if left_out:
-        print("to_vtu.py: %d shells name nodes that the reference geometry lacks and are left out"
+        print("to_vtu.py: shells naming nodes that the reference geometry lacks, left out: %d"
               % left_out, file=sys.stderr)
     mesh.write(sys.argv[2])
