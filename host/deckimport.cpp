@@ -1,5 +1,6 @@
 #include "deckimport.h"
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <sys/stat.h>
@@ -85,10 +86,12 @@ void DeckImport::holdKeywordLine(LinePieces& lines, PendingKeyword& pending) {
 void DeckImport::readFile(size_t index) {
     LinePieces lines(*reader_);
     PendingKeyword pending;
+    currentFile_ = index;
+    checks_.fileChanges();
     for (;;) {
         currentFile_ = index;
         if (!pending.held) {
-            if (!lines.next()) return;
+            if (!lines.next()) return checks_.fileChanges();
             if (lines.text()[0] != '*') {
                 lines.skipRest();
                 continue;
@@ -99,15 +102,31 @@ void DeckImport::readFile(size_t index) {
         // The title is copied: handling the keyword may read the next one into pending.
         const std::string title(keywordTitleOf(pending.text, pending.length));
         const unsigned long long line = pending.line;
-        if (titleIs(title, "END")) return;  // the end of this file's input
+        if (titleIs(title, "END")) return checks_.fileChanges();  // the end of this file's input
         if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
+        } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
+            readTitle(lines, pending);
         } else if (titleIs(title, "INCLUDE_PATH") || titleIs(title, "INCLUDE_PATH_RELATIVE")) {
             includeFolders(lines, pending);
         } else if (titleIs(title, "INCLUDE") ||
                    (title.size() > 8 && titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
             includeFile(title, line, lines, pending);
         }
+    }
+}
+
+void DeckImport::readTitle(LinePieces& lines, PendingKeyword& pending) {
+    while (lines.next()) {
+        const char* text = lines.text();
+        if (text[0] == '*') return holdKeywordLine(lines, pending);
+        if (text[0] != '$') {
+            size_t length = strnlen(text, lines.length());
+            while (length > 0 && std::isspace(static_cast<unsigned char>(text[length - 1]))) --length;
+            title_.assign(text, length);
+        }
+        lines.skipRest();
+        if (text[0] != '$') return;
     }
 }
 

@@ -89,6 +89,10 @@ public:
     size_t warningTotal() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
+    // The line after the main deck's first *TITLE, trailing blanks and line
+    // end removed; empty when there is none.
+    const std::string& title() const { return title_; }
+    const ImportSettings& settings() const { return settings_; }
 
 private:
     // A keyword line that is read but not yet handled: its first piece.
@@ -122,6 +126,8 @@ private:
     bool readName(LinePieces& lines, PendingKeyword& pending, std::string& name, bool& tooLong);
     // Reads a keyword line's first piece into pending and skips the rest.
     void holdKeywordLine(LinePieces& lines, PendingKeyword& pending);
+    // *TITLE: its first data line, unless a keyword line (left in pending) comes first.
+    void readTitle(LinePieces& lines, PendingKeyword& pending);
     void warn(WarningKind kind, unsigned long long line, const std::string& message);
     std::string chainTo(const std::string& path) const;
 
@@ -138,6 +144,7 @@ private:
     std::array<size_t, kWarningKindCount> warningCounts_{};
     bool includeFailed_ = false;
     size_t imported_ = 0;
+    std::string title_;
 };
 
 // The loop over one deck without a name: relative includes are looked up

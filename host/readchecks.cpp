@@ -1,12 +1,16 @@
 #include "readchecks.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "../model/card.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
+#include "../tools/shortestdouble.h"
 #include "textchecks.h"
 
 namespace {
@@ -20,11 +24,52 @@ std::string readAs(const char* text, unsigned typeCode) {
     case 0: return std::to_string(textToU32(text));
     case 1: return std::to_string(textToI32(text));
     default: {
-        char shown[64];
-        std::snprintf(shown, sizeof shown, "%.17g", textToDouble(text));
-        return shown;
+        const double value = textToDouble(text);
+        char shown[32];
+        if (!std::isfinite(value)) return std::to_string(value);
+        return std::string(shown, writeShortestDouble(shown, value));
     }
     }
+}
+
+// The fields of the ID report that a comma line does not reach: their names
+// (a range for three or more in a row), the words handed over instead (the
+// first two) and the lines those words came from.
+std::string staleWordMessage(const CardLayout& layout, const CardRead& card,
+                             const unsigned long long* wordLines) {
+    std::vector<unsigned> stale;
+    for (unsigned k = 0; k < layout.idCount; ++k) {
+        if (layout.idPos[k] >= card.wordCount) stale.push_back(layout.idPos[k]);
+    }
+    if (stale.empty()) return "";
+    const bool inARow = stale.back() - stale.front() + 1 == stale.size();
+    std::string names, words;
+    if (stale.size() >= 3 && inARow) {
+        names = std::string(layout.names[stale.front()]) + "-" + layout.names[stale.back()];
+    }
+    std::vector<unsigned long long> lines;  // known lines the words came from
+    bool beforeFile = false;
+    for (size_t i = 0; i < stale.size(); ++i) {
+        if (stale.size() < 3 || !inARow) {
+            names += (i ? ", " : "") + std::string(layout.names[stale[i]]);
+        }
+        if (i < 2) words += (i ? ", " : "") + quoted(card.words[stale[i]]);
+        const unsigned long long from = wordLines[stale[i]];
+        if (from == 0) beforeFile = true;
+        else if (std::find(lines.begin(), lines.end(), from) == lines.end()) lines.push_back(from);
+    }
+    if (stale.size() > 2) words += ", ...";
+    std::sort(lines.begin(), lines.end());
+    std::string source;
+    for (const unsigned long long from : lines) {
+        source += (source.empty() ? (lines.size() > 1 ? "lines " : "line ") : ", ") +
+                  std::to_string(from);
+    }
+    if (beforeFile) source += (source.empty() ? "" : " and ") + std::string("before this file");
+    return names + ": the line gives " + std::to_string(card.wordCount) + " of " +
+           std::to_string(layout.count) + " values; the host is handed " + words + " from " +
+           source + " for " + (stale.size() == 1 ? "it" : "them") +
+           "; write 0 for IDs that are not used";
 }
 
 const char* kindOfNumber(unsigned typeCode) {
@@ -74,7 +119,25 @@ void ReadChecks::settleCards() {
     pendingEmpty_.clear();
 }
 
+void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
+    if (longLine_ == 0 || longLineSettled_) return;
+    longLineSettled_ = true;
+    report(WarningKind::LongLine, longLine_,
+           nextPieceLine == longLine_
+               ? "line longer than 126 characters: it is read in pieces of 127 characters, "
+                 "each taken as a line of its own"
+               : "line longer than 126 characters: only its first 127 characters are read, "
+                 "the rest of the line is skipped");
+}
+
+void ReadChecks::fileChanges() {
+    settleLongLine(0);
+    longLine_ = 0;
+    wordLines_.fill(0);
+}
+
 void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long long line) {
+    settleLongLine(line);
     if (!settings_.warn) return;
     const size_t nul = strnlen(piece, length);
     if (nul < length) {
@@ -94,12 +157,13 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
         keywordLineRead(piece, length, line);
         return;
     }
+    settleLongLine(line);
+    // Whether the rest of a long line is read as lines of its own or skipped
+    // shows with the next piece read.
     if (settings_.warn && !reader.lineEnded && length == DataLine::kLineBufferSize - 1 &&
         line != longLine_) {
         longLine_ = line;
-        report(WarningKind::LongLine, line,
-               "line longer than 126 characters: it is read in pieces of 127 characters, "
-               "each taken as a line of its own");
+        longLineSettled_ = false;
     }
     if (piece[0] != '$') dataPieceRead(piece, length, line);
 }
@@ -198,6 +262,7 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
     if (!commaForm_) {
         // A fixed-form line: the reader's line buffer still holds it whole.
         checkTextPast(reader.lineBuffer, 10 * static_cast<size_t>(layout.count), layout, line);
+        noteWordLines(card, line);
         return;
     }
     if (card.wordCount > layout.count) {
@@ -206,19 +271,21 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
                    layout.name + " has " + std::to_string(layout.count) +
                    " fields and the rest is not read");
     }
-    if (layout.idStep != CardLayout::IdReport || !(Card::contFlag & Card::kReportIds)) return;
-    std::string names, words;
-    for (unsigned k = 0; k < layout.idCount; ++k) {
-        const unsigned pos = layout.idPos[k];
-        if (pos < card.wordCount) continue;
-        names += (names.empty() ? "" : ", ") + std::string(layout.names[pos]);
-        words += (words.empty() ? "" : ", ") + quoted(card.words[pos]);
+    if (layout.idStep == CardLayout::IdReport && (Card::contFlag & Card::kReportIds)) {
+        const std::string message = staleWordMessage(layout, card, wordLines_.data());
+        if (!message.empty()) report(WarningKind::StaleWord, line, message);
     }
-    if (names.empty()) return;
-    report(WarningKind::StaleWord, line,
-           names + ": the line gives " + std::to_string(card.wordCount) +
-               " words, so the ID report hands over words left from an earlier line (" + words +
-               ")");
+    noteWordLines(card, line);
+}
+
+void ReadChecks::noteWordLines(const CardRead& card, unsigned long long line) {
+    // A comma line fills a word for each of its words, a fixed line one for
+    // each field asked for.
+    const unsigned filled = commaForm_ ? card.wordCount
+                            : card.layout.count < DataLine::kMaxFixedFields
+                                ? card.layout.count
+                                : DataLine::kMaxFixedFields;
+    for (unsigned i = 0; i < filled && i < wordLines_.size(); ++i) wordLines_[i] = line;
 }
 
 void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {

@@ -6,6 +6,7 @@
 // of a file, and control characters.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <utility>
@@ -45,6 +46,9 @@ public:
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
+    // The host starts or ends reading a file: a long line last read is
+    // skipped, and no word comes from a line of the file read next.
+    void fileChanges();
 
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
@@ -73,6 +77,11 @@ private:
                        unsigned long long lineNumber);
     // The cards appended since the last read came from that read.
     void settleCards();
+    // Reports the long line of the last pieces, if not yet done: its rest
+    // was read as lines of their own when the next piece read belongs to it.
+    void settleLongLine(unsigned long long nextPieceLine);
+    // The reader's word buffers that the card read filled hold words of line.
+    void noteWordLines(const CardRead& card, unsigned long long line);
     void report(WarningKind kind, unsigned long long line, const std::string& message) {
         report_(kind, line, message);
     }
@@ -93,6 +102,10 @@ private:
     bool commaForm_ = false;
     // Lines already warned about, so that a line in pieces warns once.
     unsigned long long longLine_ = 0, controlLine_ = 0, commaLine_ = 0;
+    bool longLineSettled_ = true;
+    // The line each word buffer of the reader was last filled from in this
+    // file (0: before it), for stale words.
+    std::array<unsigned long long, DataLine::kWordBufferCount> wordLines_{};
 
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;

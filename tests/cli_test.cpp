@@ -2,6 +2,7 @@
 // and its output, error lines and exit statuses are checked.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -209,8 +210,7 @@ TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
 
     const std::tuple<std::string, int, bool> modes[] = {
         {"-q --no-warnings", 0, false},   {"-q --strict", 3, true},
-        {"--strict --no-warnings", 3, false}, {"--json --strict", 3, false},
-        {"--summary --strict", 3, true},
+        {"--json --strict", 3, false}, {"--summary --strict", 3, true},
     };
     for (const auto& [options, status, stderrLines] : modes) {
         const ToolRun result = run(options + " " + quoted(file));
@@ -219,6 +219,92 @@ TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
     }
     EXPECT_NE(run("--summary " + quoted(file)).out.find("warnings: 25\n  control-character "),
               std::string::npos);
+}
+
+// --no-warnings turns the reading checks off: the summary says so instead of
+// a count, include warnings are still reported in every mode, and --strict
+// with it is a usage error.
+TEST_F(CliTest, NoWarningsMeansNotChecked) {
+    std::ofstream(path("main.k"), std::ios::binary)
+        << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+    const std::string deck = " --no-includes " + quoted(path("main.k"));
+    const std::string skipped = "*INCLUDE 'part.k' not followed: includes are turned off";
+    EXPECT_NE(run("-q" + deck).err.find(path("main.k") + ":4: warning: tab in column 9"), std::string::npos);
+
+    const ToolRun quiet = run("-q --no-warnings" + deck);
+    EXPECT_EQ(quiet.err, path("main.k") + ":1: warning: " + skipped + " [include-skipped]\n");
+    const Lines events = linesFrom(run("--json --no-warnings" + deck).out, kEvent + "warning");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find(skipped), std::string::npos);
+    const std::string summary = run("--summary --no-warnings" + deck).out;
+    EXPECT_NE(summary.find("\nwarnings: not checked (--no-warnings)\n  include-skipped "),
+              std::string::npos) << summary;
+
+    const ToolRun strict = run("-q --strict --no-warnings" + deck);
+    EXPECT_EQ(strict.status, 2);
+    EXPECT_EQ(strict.err, "abimport: '--strict' and '--no-warnings' do not go together: --strict "
+                          "fails on the warnings of the reading checks, which --no-warnings turns "
+                          "off\n");
+}
+
+// --stdin-name reads standard input as the named file: includes from its
+// folder, its name in keywords, warnings and the summary.
+TEST_F(CliTest, StandardInputReadAsANamedFile) {
+    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
+    std::ofstream(path("sub/part.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n         7\n";
+    std::ofstream(path("sub/main.k"), std::ios::binary) << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n1,2\n";
+    const std::string name = path("sub/main.k");
+    const ToolRun json = run("--json --stdin-name " + quoted(name) + " -", name);
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find(kEvent + "include\",\"file\":\"" + name + "\",\"line\":1,\"path\":\"" +
+                            path("sub/part.k") + "\"}"),
+              std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" + name + "\",\"line\":3}"),
+              std::string::npos);
+    EXPECT_EQ(run("-q --stdin-name=" + quoted(name) + " -", name).err.find(name + ":4: warning: "), 0u);
+    EXPECT_EQ(run("--summary --stdin-name " + quoted(name) + " -", name).out.find("deck " + name + "\n"), 0u);
+
+    EXPECT_EQ(run("-q -", name).status, 1);  // part.k is not in the working folder
+    for (const std::string& args : Lines{"--stdin-name " + quoted(name) + " " + quoted(name), "--stdin-name= -"}) {
+        const ToolRun bad = run(args, name);
+        EXPECT_EQ(bad.status, 2) << args;
+        EXPECT_EQ(bad.err.find("abimport: option '--stdin-name' "), 0u) << bad.err;
+    }
+}
+
+// The summary's files block has a header, and its count column stays in
+// place for long and non-ASCII names; the deck's title is shown; several
+// decks end with their totals.
+TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
+    const std::string folder = "dossier-du-mod\xc3\xa8le-de-si\xc3\xa8ge-passager-avec-un-nom-long";
+    ASSERT_EQ(mkdir(path(folder.c_str()).c_str(), 0755), 0);
+    std::ofstream(path((folder + "/si\xc3\xa8ge_passager.k").c_str()), std::ios::binary)
+        << "*AIRBAG_INTERACTION\n         7\n";
+    std::ofstream(path("main.k"), std::ios::binary)
+        << "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\n" << folder
+        << "/si\xc3\xa8ge_passager.k\n*INCLUDE\n\xc3\xa9t\xc3\xa9.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+    std::ofstream(path("\xc3\xa9t\xc3\xa9.k"), std::ios::binary) << "$ empty\n";
+    const std::string text = run("--summary " + quoted(path("main.k")) + " " + quoted(kExample)).out;
+    EXPECT_EQ(text.find("deck " + path("main.k") + "\ntitle: Model \xc3\xa9t\xc3\xa9 2026\nkeywords"), 0u);
+
+    // Display columns up to the end of each line of the files block: all alike.
+    const size_t block = text.find("files read: 3\n");
+    ASSERT_NE(block, std::string::npos);
+    const Lines files = linesFrom(text.substr(block, text.find("warnings:", block) - block));
+    ASSERT_EQ(files.size(), 5u);
+    EXPECT_EQ(std::regex_replace(files[1], std::regex(" +"), " "), " file keywords");
+    for (const std::string& line : files) SCOPED_TRACE(line);
+    for (size_t i = 2; i < files.size(); ++i) {
+        auto columns = [](const std::string& line) {
+            size_t n = 0;
+            for (char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+            return n;
+        };
+        EXPECT_EQ(columns(files[i]), columns(files[1])) << files[i];
+    }
+    EXPECT_EQ(text.substr(text.find("total over")),
+              "total over 2 decks\nkeywords imported: 10\ncards built: 32\nhost lookups: 3\n"
+              "ID references: 37\nfiles read: 4\nwarnings: 1\n");
 }
 
 // Where things came from, in all three output modes: JSON keys and include
@@ -239,7 +325,7 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
     EXPECT_NE(json.find("\"text\":\"$    BIRTH\\n     0.002\\n\",\"line\":23}"), std::string::npos);
 
     const std::string summary = std::regex_replace(run("--summary " + main).out, std::regex(" +"), " ");
-    EXPECT_NE(summary.find("files read: 4\n " + model + "main.k 0\n " + model +
+    EXPECT_NE(summary.find("files read: 4\n file keywords\n " + model + "main.k 0\n " + model +
                            "bags/driver-bag-with-interaction.k 2\n " + model +
                            "bags/advanced-ale.k 2\n " + model + "common/geometry.k 2\nwarnings: 0\n"),
               std::string::npos)

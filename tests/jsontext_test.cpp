@@ -78,8 +78,32 @@ TEST(JsonText, StringsEscapedToPrintableAscii) {
         json.raw(',');
         json.string(std::string(700, 'x'));  // more than the buffer holds
     }
-    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u007F\\u00E9 ~\",-9223372036854775808,"
+    EXPECT_EQ(out, "\"a\\\"b\\\\c\\n\\r\\t\\u0001\\u007F\\uDCE9 ~\",-9223372036854775808,"
                    "18446744073709551615,-0,\"-inf\",\"" + std::string(700, 'x') + "\"");
+}
+
+// Valid UTF-8 becomes its code points (a pair of surrogates above U+FFFF);
+// every byte that is no part of valid UTF-8 becomes \uDCXX, the escape that
+// Python's surrogateescape turns back into that byte.
+TEST(JsonText, Utf8AsCodePointsOtherBytesAsSurrogateEscapes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"si\xc3\xa8ge.k", "si\\u00E8ge.k"},
+        {"\xe2\x82\xac \xf0\x9f\x8e\x88", "\\u20AC \\uD83C\\uDF88"},
+        {"\xdf\xbf\xef\xbf\xbf\xf4\x8f\xbf\xbf", "\\u07FF\\uFFFF\\uDBFF\\uDFFF"},
+        {"caf\xe9", "caf\\uDCE9"},                                 // Latin-1
+        {"\xc3", "\\uDCC3"},                                       // cut at the end
+        {"\xc3(", "\\uDCC3("},                                     // no continuation
+        {"\xe2\x82", "\\uDCE2\\uDC82"},                            // cut three-byte sequence
+        {"\xc0\xaf\xe0\x80\xaf", "\\uDCC0\\uDCAF\\uDCE0\\uDC80\\uDCAF"},  // overlong
+        {"\xed\xa0\x80", "\\uDCED\\uDCA0\\uDC80"},                  // a surrogate
+        {"\xf4\x90\x80\x80\xf5", "\\uDCF4\\uDC90\\uDC80\\uDC80\\uDCF5"},  // past U+10FFFF
+        {"\x80\xbf\xff", "\\uDC80\\uDCBF\\uDCFF"},                  // stray bytes
+    };
+    for (const auto& [bytes, escaped] : cases) {
+        std::string out;
+        appendJsonString(out, bytes);
+        EXPECT_EQ(out, "\"" + escaped + "\"") << escaped;
+    }
 }
 
 // Chunks prepared on two threads are used in the order of the items, each

@@ -49,6 +49,12 @@ std::vector<WarningCase> warningCases() {
         {"an ID report past the words of a comma line hands over stale words",
          kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n",
          {"4 empty-comma-word", "4 stale-word"}},
+        {"the ID report reaches exactly the word count, then stops short of it",
+         kInteraction + "1,2,1.5,1.0,10\n" + kInteraction + "1,2,1.5,1.0,10,20\n", {"2 stale-word"}},
+        {"as many comma words as fields, then one more",
+         kInteraction + "1,2,1.5,1.0,10,20,0\n" + kInteraction + "1,2,1.5,1.0,10,20,0,8\n" +
+             kGeometry + "1,0.0,0.0,0.0\n2,0.0,0.0,0.0,9\n*END\n",
+         {"4 ignored-text", "7 ignored-text"}},
         {"a count larger than the cards before the next keyword",
          aleWithAir("         3") + "*END\n", {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
@@ -87,20 +93,63 @@ TEST(Warnings, EachKindNamesItsLine) {
     }
 }
 
-// Messages name the field and what was read instead.
+// Messages name the field and what was read instead, numbers in their
+// shortest form; a stale word names the line it came from; a long line says
+// whether its rest was read as lines or skipped.
 TEST(Warnings, MessagesSayWhatWasRead) {
-    ModelFolder folder;
-    folder.write("main.k", kInteraction + "       abc         2       1.5       1.0     1.5e1\n" +
-                               kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n");
-    ModelTrace trace(folder);
-    importModel(folder, trace, {});
-    EXPECT_EQ(trace.messages,
-              (Lines{"AB1: 'abc' is not an integer within 32 bits; read as 0",
-                     "PID: '1.5e1' is not an integer within 32 bits; read as 1",
-                     "adjacent commas in column 2: the empty word drops out and later values "
-                     "move one field left",
-                     "PID, LCID: the line gives 3 words, so the ID report hands over words left "
-                     "from an earlier line ('10', '20')"}));
+    const std::pair<std::string, Lines> cases[] = {
+        {kInteraction + "       abc         2      0.1x       1.0     1.5e1\n",
+         {"AB1: 'abc' is not an integer within 32 bits; read as 0",
+          "AREA: '0.1x' is not a number; read as 0.1",
+          "PID: '1.5e1' is not an integer within 32 bits; read as 1"}},
+        {kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n",
+         {"adjacent commas in column 2: the empty word drops out and later values move one "
+          "field left",
+          "PID, LCID: the line gives 3 of 7 values; the host is handed '10', '20' from line 2 "
+          "for them; write 0 for IDs that are not used"}},
+        {kInteraction + "1,2,1.5,1.0,10\n",
+         {"LCID: the line gives 5 of 7 values; the host is handed '' from before this file "
+          "for it; write 0 for IDs that are not used"}},
+        {"*AIRBAG_ADVANCED_ALE\n1,2,35,36,37,38,39,40\n1,2\n*END\n",
+         {"HOLEID3-HOLEID8: the line gives 2 of 8 values; the host is handed '35', '36', ... "
+          "from line 2 for them; write 0 for IDs that are not used"}},
+        {kInteraction + kCard + std::string(60, ' ') + "x\n",
+         {"line longer than 126 characters: only its first 127 characters are read, the rest "
+          "of the line is skipped"}},
+        {kInteraction + "$" + std::string(130, ' ') + "\n" + kCard + "\n",
+         {"line longer than 126 characters: it is read in pieces of 127 characters, each taken "
+          "as a line of its own"}},
+    };
+    for (const auto& [deck, messages] : cases) {
+        ModelFolder folder;
+        folder.write("main.k", deck);
+        ModelTrace trace(folder);
+        importModel(folder, trace, {});
+        EXPECT_EQ(trace.messages, messages) << deck;
+    }
+}
+
+// Lines are counted where a line of 126 characters and its newline just fit
+// one read of 127 and where they do not: in the host's own reading between
+// keywords and in the reader's inside a keyword.
+TEST(Warnings, LinesAroundTheReadSizeAreCountedOnce) {
+    for (const size_t length : {125, 126, 127, 128}) {
+        ModelFolder folder;
+        folder.write("main.k", "*KEYWORD\n" + std::string(length, 'x') + "\n" + kGeometry + kNode +
+                                   std::string(length - kNode.size(), ' ') + "\n" + kNode + "\n" +
+                                   kInteraction + kCard + "\n");
+        ModelTrace trace(folder);
+        trace.cards = true;
+        importModel(folder, trace, {});
+        Lines expected = {"keyword main.k:3 AIRBAG_REFERENCE_GEOMETRY"};
+        if (length >= 127) expected.push_back("warning main.k:4 long-line");
+        expected.push_back("card NodeInfo 4");
+        if (length >= 127) expected.push_back("card NodeInfo 4");  // the rest of line 4
+        for (const char* event :
+             {"card NodeInfo 5", "keyword main.k:6 AIRBAG_INTERACTION", "card Interaction 7"})
+            expected.push_back(event);
+        EXPECT_EQ(trace.events, expected) << length;
+    }
 }
 
 // Cards and host calls carry the number of the physical line they came from;
@@ -116,7 +165,7 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
     importModel(folder, trace, {});
     EXPECT_EQ(trace.events,
               (Lines{"keyword main.k:1 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 3",
-                     "warning main.k:4 long-line", "call addIDToRefFile 4", "card NodeInfo 3",
+                     "call addIDToRefFile 4", "warning main.k:4 long-line", "card NodeInfo 3",
                      "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION",
                      "call addIDToRefFile 5", "card Interaction 5",
                      "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 7",

@@ -15,6 +15,10 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
                            FILE* err) {
     DeckOutcome outcome;
     DeckInput input(path);
+    // Standard input may be read as a named file: its folder for includes,
+    // its name wherever the deck is named.
+    const bool named = path == "-" && !options.stdinName.empty();
+    const std::string& deckPath = named ? options.stdinName : path;
     if (!input.file()) {
         std::fprintf(err, "abimport: %s\n", input.error().c_str());
         outcome.readFailed = true;
@@ -23,8 +27,8 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     DataLine dataLine(input.file());
     ImportSettings settings;
     settings.followIncludes = options.includes;
-    settings.warnings = options.warnings || options.strict;
-    WarningPrinter printer(err, options.warnings);
+    settings.warnings = options.warnings;
+    WarningPrinter printer(err);
     size_t jsonWarnings = 0;
 
     // The deck loop with the mode's observer and import target; then what
@@ -32,7 +36,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     auto run = [&](DeckObserver& observer, HostImportObject& target,
                    const std::function<void(const DeckImport&)>& atEnd) {
         DeckImport deck(registry, target, &observer, settings);
-        deck.run(dataLine, path);
+        deck.run(dataLine, deckPath);
         outcome.readFailed = deck.includeFailed();
         if (atEnd) atEnd(deck);
         if (lastDeck) leaveCardsToExit(target);
@@ -49,8 +53,8 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     case OutputMode::Json: {
         // Warnings are events in the stream; nothing goes to standard error.
         settings.cardLines = true;
-        JsonEventWriter writer(out, options.warnings);
-        if (severalDecks) writer.deckStarts(path);
+        JsonEventWriter writer(out);
+        if (severalDecks) writer.deckStarts(deckPath);
         HostImportObject target(&writer);
         run(writer, target, [&](const DeckImport& deck) { jsonWarnings = deck.warningTotal(); });
         break;
@@ -60,7 +64,10 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         ObserverPair both(summary, printer);
         HostImportObject target(&summary);
         run(both, target,
-            [&](const DeckImport& deck) { summary.print(out, input.name(), deck); });
+            [&](const DeckImport& deck) {
+                summary.print(out, named ? deckPath : input.name(), deck);
+                outcome.summary = summary.totals(deck);
+            });
         break;
     }
     case OutputMode::Quiet: {
@@ -69,7 +76,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         break;
     }
     }
-    printer.deckEnds(path);
+    printer.deckEnds(deckPath);
     outcome.warnings = printer.count() + jsonWarnings;
     if (input.readFailed()) {
         std::fprintf(err, "abimport: %s\n", input.error().c_str());

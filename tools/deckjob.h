@@ -8,9 +8,12 @@
 #include "../frame/hostinterface.h"
 #include "options.h"
 
+#include "summary.h"
+
 struct DeckOutcome {
     bool readFailed = false;  // the deck or one of its includes could not be read
     size_t warnings = 0;      // warnings found, shown or not
+    SummaryTotals summary;    // --summary: the deck's counts
 };
 
 // Writes the deck's output to out and its error and warning lines to err.

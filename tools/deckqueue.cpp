@@ -55,6 +55,7 @@ struct DeckSlot {
 void add(DeckTotals& totals, const DeckOutcome& outcome) {
     totals.readFailed = totals.readFailed || outcome.readFailed;
     totals.warnings += outcome.warnings;
+    totals.summary.add(outcome.summary);
 }
 
 }  // namespace

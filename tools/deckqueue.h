@@ -10,6 +10,7 @@
 struct DeckTotals {
     bool readFailed = false;  // a deck or an include could not be read
     size_t warnings = 0;
+    SummaryTotals summary;  // --summary: over the decks read
 };
 
 // jobs: decks imported at once (at least 1).

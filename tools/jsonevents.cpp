@@ -192,7 +192,6 @@ void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
 }
 
 void JsonEventWriter::warning(const Warning& warning) {
-    if (!warnings_) return;
     appendWarningEvent(buffer_, warning);
     endEvent();
 }

@@ -75,8 +75,7 @@ void appendAirbagCallEvent(std::string& text, HostCallKind kind, unsigned wordCo
 
 class JsonEventWriter : public HostCallListener, public DeckObserver {
 public:
-    // warnings false leaves warning events out.
-    JsonEventWriter(FILE* out, bool warnings = true) : out_(out), warnings_(warnings) {}
+    explicit JsonEventWriter(FILE* out) : out_(out) {}
     ~JsonEventWriter() override;
     JsonEventWriter(const JsonEventWriter&) = delete;
     JsonEventWriter& operator=(const JsonEventWriter&) = delete;
@@ -103,6 +102,5 @@ private:
     void endEvent();
 
     FILE* out_;
-    bool warnings_;
     std::string buffer_;
 };

@@ -35,10 +35,13 @@ public:
         buffer_[used_++] = c;
     }
 
-    // A quoted string. Quote and backslash are escaped, as are newline,
-    // carriage return and tab by name; every other byte below 0x20 and every
-    // byte from 0x7F up becomes \u00XX of its value, so the result is
-    // printable ASCII whatever the bytes are.
+    // A quoted string in printable ASCII that decodes to the original bytes.
+    // Quote and backslash are escaped, as are newline, carriage return and
+    // tab by name; every other byte below 0x20 and 0x7F become \u00XX of
+    // their value. A valid UTF-8 sequence becomes the \uXXXX escape of its
+    // code point (a surrogate pair above U+FFFF), and a byte from 0x80 up
+    // that is no part of one becomes \uDCXX, the lone surrogate that
+    // Python's surrogateescape and os.fsencode turn back into the byte XX.
     void string(const char* text, size_t length);
     void string(const std::string& text) { string(text.data(), text.size()); }
     // An integer in decimal.
@@ -58,10 +61,18 @@ public:
     }
 
 private:
+    // \uXXXX of one UTF-16 code unit.
+    void escape(unsigned codeUnit);
+
     std::string& out_;
     size_t used_ = 0;
     char buffer_[512];
 };
+
+// The length of the valid UTF-8 sequence of a code point at text[0, length)
+// (1 to 4 bytes; overlong forms, surrogates and values past U+10FFFF are not
+// valid), with the code point, or 0 when text does not start with one.
+size_t utf8Sequence(const char* text, size_t length, unsigned& codePoint);
 
 // The same, appended to a string directly.
 void appendJsonString(std::string& out, const char* text, size_t length);

@@ -52,6 +52,9 @@ int main(int argc, char** argv) {
     registry.initABALETypesAndFunctions();
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));
+    if (options.mode == OutputMode::Summary && options.decks.size() > 1) {
+        totals.summary.print(stdout);
+    }
     const int status = totals.readFailed                     ? kDeckUnreadable
                        : options.strict && totals.warnings ? kStrictWarnings
                                                            : 0;

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -115,6 +116,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.warnings = false;
         } else if (arg == "--strict") {
             options.strict = true;
+        } else if (isValueOption(arg, "--stdin-name")) {
+            if (!takeValue("--stdin-name", arg, argc, argv, i, options.stdinName, error)) return parsed;
+            if (options.stdinName.empty()) {
+                error = "option '--stdin-name' needs a path" + std::string(kSeeHelp);
+                return parsed;
+            }
         } else if (isValueOption(arg, "--flags")) {
             if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
@@ -136,8 +143,16 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             return parsed;
         }
     }
-    if (options.decks.empty() && !options.help && !options.version) {
+    if (options.help || options.version) return parsed;
+    if (options.decks.empty()) {
         error = std::string("no deck given") + kSeeHelp;
+    } else if (options.strict && !options.warnings) {
+        error = "'--strict' and '--no-warnings' do not go together: --strict fails on the "
+                "warnings of the reading checks, which --no-warnings turns off";
+    } else if (!options.stdinName.empty() &&
+               std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
+        error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +
+                kSeeHelp;
     }
     return parsed;
 }
@@ -165,8 +180,12 @@ const char* usageText() {
            "Reading:\n"
            "  --no-includes  do not follow *INCLUDE and the other include keywords\n"
            "                 (for decks from untrusted sources); each is a warning\n"
-           "  --no-warnings  do not show warnings\n"
-           "  --strict       a deck with warnings ends with exit status 3\n"
+           "  --no-warnings  do not run the reading checks (faster): only include\n"
+           "                 warnings are reported\n"
+           "  --strict       a deck with warnings ends with exit status 3 (not with\n"
+           "                 --no-warnings)\n"
+           "  --stdin-name PATH  read deck '-' as if it were the file PATH: its folder\n"
+           "                 for includes, its name in provenance and warnings\n"
            "  -j, --jobs N   import N decks at once (default: one per core); the\n"
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"

@@ -1,9 +1,11 @@
 #include "summary.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "../model/numbertext.h"
 #include "idlabels.h"
+#include "jsontext.h"
 
 namespace {
 
@@ -24,6 +26,43 @@ size_t total(const Counts& counts) {
 
 void printCount(FILE* out, const std::string& label, size_t count) {
     std::fprintf(out, "  %-40s %10zu\n", label.c_str(), count);
+}
+
+// The columns a terminal gives text: one per character, two for the wide
+// characters of East Asian scripts and emoji, none for combining marks. A
+// byte that is no part of valid UTF-8 shows as one replacement character.
+size_t displayWidth(const std::string& text) {
+    size_t width = 0;
+    for (size_t i = 0; i < text.size();) {
+        unsigned c = static_cast<unsigned char>(text[i]);
+        const size_t size = c < 0x80 ? 1 : utf8Sequence(text.data() + i, text.size() - i, c);
+        i += size ? size : 1;
+        const bool combining = (c >= 0x300 && c <= 0x36F) || (c >= 0x20D0 && c <= 0x20FF);
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) ||
+                          (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x1F300 && c <= 0x1FAFF) ||
+                          (c >= 0x20000 && c <= 0x3FFFD);
+        width += combining && size ? 0 : wide && size ? 2 : 1;
+    }
+    return width;
+}
+
+// Text followed by blanks up to width columns.
+std::string padded(const std::string& text, size_t width) {
+    const size_t used = displayWidth(text);
+    return text + std::string(used < width ? width - used : 0, ' ');
+}
+
+void printWarnings(FILE* out, size_t total, bool checked, const size_t* counts) {
+    if (checked) {
+        std::fprintf(out, "warnings: %zu\n", total);
+    } else {
+        std::fprintf(out, "warnings: not checked (--no-warnings)\n");
+    }
+    for (unsigned kind = 0; counts && kind < kWarningKindCount; ++kind) {
+        if (counts[kind]) printCount(out, warningKindName(static_cast<WarningKind>(kind)), counts[kind]);
+    }
 }
 
 }  // namespace
@@ -65,6 +104,7 @@ void DeckSummary::airbagCall(HostCallKind kind, char**, unsigned, unsigned long 
 
 void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport& deck) const {
     std::fprintf(out, "deck %s\n", deckName.c_str());
+    if (!deck.title().empty()) std::fprintf(out, "title: %s\n", deck.title().c_str());
     std::fprintf(out, "keywords imported: %zu\n", total(keywords_));
     for (const auto& entry : keywords_) printCount(out, keywordTitle(entry.first), entry.second);
     std::fprintf(out, "cards built: %zu\n", total(cards_));
@@ -87,14 +127,50 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
                      entry.second.ids.size());
     }
 
-    // Each file indented under the one that includes it, with its keywords.
-    std::fprintf(out, "files read: %zu\n", deck.files().size());
+    // Each file indented under the one that includes it, with its keywords,
+    // in a name column as wide as the widest name.
+    std::vector<std::string> names;
+    size_t width = 40;
     for (const SourceFile& file : deck.files()) {
-        printCount(out, std::string(2 * file.depth, ' ') + *file.path, file.keywords);
+        names.push_back(std::string(2 * file.depth, ' ') + *file.path);
+        width = std::max(width, displayWidth(names.back()));
     }
-    std::fprintf(out, "warnings: %zu\n", deck.warningTotal());
-    for (unsigned kind = 0; kind < kWarningKindCount; ++kind) {
-        const size_t count = deck.warningCounts()[kind];
-        if (count) printCount(out, warningKindName(static_cast<WarningKind>(kind)), count);
+    std::fprintf(out, "files read: %zu\n", deck.files().size());
+    std::fprintf(out, "  %s %10s\n", padded("file", width).c_str(), "keywords");
+    for (size_t i = 0; i < names.size(); ++i) {
+        std::fprintf(out, "  %s %10zu\n", padded(names[i], width).c_str(), deck.files()[i].keywords);
     }
+    printWarnings(out, deck.warningTotal(), deck.settings().warnings, deck.warningCounts().data());
+}
+
+SummaryTotals DeckSummary::totals(const DeckImport& deck) const {
+    SummaryTotals sum;
+    sum.decks = 1;
+    sum.keywords = total(keywords_);
+    sum.cards = total(cards_);
+    sum.lookups = total(lookups_);
+    for (const auto& entry : idGroups_) sum.references += entry.second.references;
+    sum.files = deck.files().size();
+    sum.warnings = deck.warningTotal();
+    sum.checked = deck.settings().warnings;
+    return sum;
+}
+
+void SummaryTotals::add(const SummaryTotals& other) {
+    decks += other.decks;
+    keywords += other.keywords;
+    cards += other.cards;
+    lookups += other.lookups;
+    references += other.references;
+    files += other.files;
+    warnings += other.warnings;
+    checked = checked && other.checked;
+}
+
+void SummaryTotals::print(FILE* out) const {
+    std::fprintf(out, "total over %zu decks\n", decks);
+    std::fprintf(out, "keywords imported: %zu\ncards built: %zu\nhost lookups: %zu\n", keywords,
+                 cards, lookups);
+    std::fprintf(out, "ID references: %zu\nfiles read: %zu\n", references, files);
+    printWarnings(out, warnings, checked, nullptr);
 }

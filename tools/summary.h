@@ -13,6 +13,17 @@
 #include "../host/hostcalls.h"
 #include "idset.h"
 
+// What the summaries of several decks add up to.
+struct SummaryTotals {
+    size_t decks = 0;
+    size_t keywords = 0, cards = 0, lookups = 0, references = 0, files = 0, warnings = 0;
+    bool checked = true;  // whether the reading checks ran
+
+    void add(const SummaryTotals& other);
+    // The block that ends the summaries of several decks.
+    void print(FILE* out) const;
+};
+
 class DeckSummary : public HostCallListener, public DeckObserver {
 public:
     void keywordStarts(const KeywordSource& keyword) override;
@@ -25,8 +36,10 @@ public:
     void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
                     unsigned long long line) override;
 
-    // The report; deck gives the files read and the warnings by kind.
+    // The report; deck gives its title, the files read and the warnings by kind.
     void print(FILE* out, const std::string& deckName, const DeckImport& deck) const;
+    // The deck's counts, for the totals over several decks.
+    SummaryTotals totals(const DeckImport& deck) const;
 
 private:
     struct IdGroup {

@@ -15,14 +15,14 @@ std::string printable(const std::string& text) {
 
 void WarningPrinter::warning(const Warning& warning) {
     ++count_;
-    if (!show_ || ++perKind_[static_cast<unsigned>(warning.kind)] > kShownPerKind) return;
+    if (++perKind_[static_cast<unsigned>(warning.kind)] > kShownPerKind) return;
     std::fprintf(out_, "%s:%llu: warning: %s [%s]\n", printable(*warning.file).c_str(),
                  warning.line, printable(warning.message).c_str(), warningKindName(warning.kind));
 }
 
 void WarningPrinter::countHidden(WarningKind kind) {
     ++count_;
-    if (show_) ++perKind_[static_cast<unsigned>(kind)];
+    ++perKind_[static_cast<unsigned>(kind)];
 }
 
 void WarningPrinter::deckEnds(const std::string& deckPath) {

@@ -14,13 +14,12 @@ class WarningPrinter : public DeckObserver {
 public:
     static constexpr size_t kShownPerKind = 20;
 
-    // show false counts the warnings without printing them.
-    WarningPrinter(FILE* out, bool show) : out_(out), show_(show) {}
+    explicit WarningPrinter(FILE* out) : out_(out) {}
     void warning(const Warning& warning) override;
     // Whether a warning of the kind would be printed now; if not, the caller
     // may count it with countHidden instead of making its message.
     bool shows(WarningKind kind) const {
-        return show_ && perKind_[static_cast<unsigned>(kind)] < kShownPerKind;
+        return perKind_[static_cast<unsigned>(kind)] < kShownPerKind;
     }
     void countHidden(WarningKind kind);
     // One line per kind with warnings left out, naming the deck.
@@ -29,7 +28,6 @@ public:
 
 private:
     FILE* out_;
-    bool show_;
     size_t count_ = 0;
     std::array<size_t, kWarningKindCount> perKind_{};
 };

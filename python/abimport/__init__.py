@@ -9,10 +9,11 @@ as the ``abimport`` tool::
         print(keyword.title, keyword.file, keyword.line, len(keyword.cards))
     nodes = deck.nodes()          # numpy arrays: nodes.nid, nodes.xyz, ...
 
-Deck text is taken byte for byte: each byte of the deck is one character of
-the strings handed out (U+0000 to U+00FF), as in the tool's JSON output, and
-``str.encode("latin-1")`` gives the bytes back. File paths are decoded as the
-file system encodes them.
+Deck text and file paths are decoded as the tool's JSON output decodes: valid
+UTF-8 as its characters, and each byte that is no part of valid UTF-8 as the
+surrogate U+DC80 to U+DCFF that ``os.fsdecode`` makes of it, so that
+``os.fsencode`` (or ``str.encode("utf-8", "surrogateescape")``) gives the
+exact bytes back.
 """
 
 import collections.abc
@@ -98,18 +99,18 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
               includes: bool = True, strict: bool = False) -> Deck:
     """Read a deck held in memory.
 
-    text is bytes, or str whose characters are the deck's bytes (U+0000 to
-    U+00FF; encode other text to bytes first). name stands for the deck's
+    text is bytes, or str, which is read as its UTF-8 bytes (surrogates
+    U+DC80 to U+DCFF as the bytes they stand for, as os.fsencode does). name stands for the deck's
     path in keywords, warnings and the outputs; relative includes are looked
     up from its folder (the working folder for the default name). The other
     arguments are those of read().
     """
     if isinstance(text, str):
         try:
-            text = text.encode("latin-1")
+            text = text.encode("utf-8", "surrogateescape")
         except UnicodeEncodeError as error:
-            raise ValueError("the deck text holds characters beyond U+00FF; the deck is read "
-                             "byte for byte, so pass bytes (e.g. text.encode('utf-8'))") from error
+            raise ValueError("the deck text holds a surrogate that stands for no byte; "
+                             "pass the deck as bytes") from error
     return _checked(_core.read_text(bytes(text), _path_bytes(name), _flag_word(flags),
                                     bool(includes)), strict)
 

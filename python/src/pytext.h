@@ -1,7 +1,9 @@
-// Deck bytes and file paths as Python strings. Deck text is decoded byte for
-// byte (each byte one character, U+0000 to U+00FF), which is what the JSON
-// output's \u00XX escapes mean, so values read the same from either; paths
-// are decoded as the file system encodes them, so that open() takes them.
+// Deck bytes and file paths as Python strings: valid UTF-8 as its code
+// points, and every byte that is no part of valid UTF-8 as the lone surrogate
+// U+DC80 to U+DCFF, as os.fsdecode and the "surrogateescape" handler make it.
+// That is what the tool's JSON strings mean, so values read the same from
+// either, and os.fsencode (or .encode("utf-8", "surrogateescape")) gives the
+// exact bytes back.
 #pragma once
 
 #include <pybind11/pybind11.h>
@@ -12,23 +14,18 @@
 namespace py = pybind11;
 
 inline py::str deckText(const char* text, size_t length) {
-    PyObject* out = PyUnicode_DecodeLatin1(text, static_cast<Py_ssize_t>(length), nullptr);
+    PyObject* out = PyUnicode_DecodeUTF8(text, static_cast<Py_ssize_t>(length), "surrogateescape");
     if (!out) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(out);
 }
 inline py::str deckText(const std::string& text) { return deckText(text.data(), text.size()); }
 inline py::str deckText(const char* text) { return deckText(text, std::strlen(text)); }
+inline py::str pathText(const std::string& path) { return deckText(path); }
 
-inline py::str pathText(const std::string& path) {
-    PyObject* out = PyUnicode_DecodeFSDefaultAndSize(path.data(), static_cast<Py_ssize_t>(path.size()));
-    if (!out) throw py::error_already_set();
-    return py::reinterpret_steal<py::str>(out);
-}
-
-// A name given from Python as deck bytes; false when it holds a character
-// beyond U+00FF, which no deck byte gives.
+// A name given from Python as deck bytes; false when it holds a surrogate
+// that stands for no byte.
 inline bool deckBytes(const py::str& text, std::string& out) {
-    PyObject* bytes = PyUnicode_AsLatin1String(text.ptr());
+    PyObject* bytes = PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape");
     if (!bytes) {
         PyErr_Clear();
         return false;

@@ -123,11 +123,20 @@ def test_views_keep_the_deck_alive():
     assert calls[0].name == "addIDToRefFile" and calls[0].words[2] == "        10"
 
 
-def test_deck_text_is_read_byte_for_byte():
-    text = b"*AIRBAG_INTERACTION\n" + "é".encode("utf-8") + b"\xff       2\n"
-    deck = abimport.read_text(text)
-    card = deck[0].cards[0]
-    assert deck.json_lines().encode("latin-1").decode("ascii")  # the JSON is plain ASCII
-    assert card.text.encode("latin-1").endswith(b"\n")
-    assert abimport.read_text(text.decode("latin-1")).json_lines() == deck.json_lines()
-    assert deck[0].calls[0].words[0].encode("latin-1") == "é".encode("utf-8") + b"\xff       "
+def test_text_is_utf8_and_other_bytes_come_back_through_fsencode(write_deck):
+    # An accented folder and include name, a Latin-1 byte, a four-byte character.
+    name = "si\u00e8ge_passager.k"
+    include = write_deck(b"*AIRBAG_INTERACTION\n\xe9t\xe9\xf0\x9f\x8e\x88         2\n",
+                         name="\u00e9t\u00e9-" + name)
+    main = write_deck(b"*INCLUDE\n" + os.fsencode(os.path.basename(include)) + b"\n", name="main.k")
+    deck = abimport.read(main)
+    assert deck.files[1] == include and deck[0].file == include
+    word = deck[0].calls[0].words[0]
+    assert word == "\udce9t\udce9\U0001f388   " and os.fsencode(word) == b"\xe9t\xe9\xf0\x9f\x8e\x88   "
+    assert "$ %s:1\n" % include in deck.text()
+    events = [json.loads(line) for line in deck.json_lines().splitlines()]
+    assert deck.json_lines().isascii()
+    assert [e["path"] for e in events if e["event"] == "include"] == [include]
+    assert [e["words"][0] for e in events if e["event"] == "addIDToRefFile"] == [word]
+    assert abimport.read_text(open(main, "rb").read().decode("utf-8", "surrogateescape"),
+                              name=main).json_lines() == deck.json_lines()
