@@ -133,7 +133,7 @@ TEST(Warnings, MessagesSayWhatWasRead) {
 // one read of 127 and where they do not: in the host's own reading between
 // keywords and in the reader's inside a keyword.
 TEST(Warnings, LinesAroundTheReadSizeAreCountedOnce) {
-    for (const size_t length : {125, 126, 127, 128}) {
+    for (const size_t length : {125u, 126u, 127u, 128u}) {
         ModelFolder folder;
         folder.write("main.k", "*KEYWORD\n" + std::string(length, 'x') + "\n" + kGeometry + kNode +
                                    std::string(length - kNode.size(), ' ') + "\n" + kNode + "\n" +

@@ -113,6 +113,8 @@ ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv) {
     if (error.empty() && !options.help && options.models.size() != 2) {
         error = "diff compares two models, OLD and NEW; " + std::to_string(options.models.size()) +
                 " given" + kSeeHelp;
+    } else if (error.empty() && options.strict && !options.warnings) {
+        error = kStrictWithoutWarnings;
     }
     return parsed;
 }
@@ -139,9 +141,9 @@ ModelRead readModel(const std::string& path, const DiffOptions& options, const A
     DataLine dataLine(input.file());
     ImportSettings settings;
     settings.followIncludes = options.includes;
-    settings.warnings = options.warnings || options.strict;
+    settings.warnings = options.warnings;
     settings.cardLines = true;
-    WarningPrinter printer(stderr, options.warnings);
+    WarningPrinter printer(stderr);
     HostImportObject target;
     DiffRecorder recorder(model, target);
     ObserverPair both(recorder, printer);

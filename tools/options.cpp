@@ -84,6 +84,10 @@ bool parseJobs(const std::string& text, unsigned& jobs) {
 
 }  // namespace
 
+const char* const kStrictWithoutWarnings =
+    "'--strict' and '--no-warnings' do not go together: --strict fails on the "
+    "warnings of the reading checks, which --no-warnings turns off";
+
 ParsedOptions parseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     Options& options = parsed.options;
@@ -147,8 +151,7 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     if (options.decks.empty()) {
         error = std::string("no deck given") + kSeeHelp;
     } else if (options.strict && !options.warnings) {
-        error = "'--strict' and '--no-warnings' do not go together: --strict fails on the "
-                "warnings of the reading checks, which --no-warnings turns off";
+        error = kStrictWithoutWarnings;
     } else if (!options.stdinName.empty() &&
                std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
         error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +

@@ -31,5 +31,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv);
 // Reads N as decimal or, after 0x/0X, as hex; digits only, at most 32 bits.
 bool parseFlagWord(const std::string& text, unsigned& out);
 
+// Why --strict and --no-warnings cannot be given together.
+extern const char* const kStrictWithoutWarnings;
+
 // The --help text.
 const char* usageText();
