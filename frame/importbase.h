@@ -2,7 +2,10 @@
 // reads one card (read, end test, ID step, card step).
 #pragma once
 
+#include <cstddef>
+
 #include "../model/card.h"
+#include "../model/data.h"
 #include "../model/export.h"
 #include "dataline.h"
 #include "hostinterface.h"
@@ -17,6 +20,51 @@ struct IdTable {
     unsigned* pos;
     unsigned* code1;
     unsigned* code2;
+};
+
+// The type codes a card layout asks for: an integer, a double, or a blank
+// placeholder for a column the importer does not interpret ("UNUSED").
+constexpr unsigned kInt = kIntegerCode;
+constexpr unsigned kDouble = kDoubleCode;
+constexpr unsigned kUnused = kBlankRequestCode;
+
+// The kind of ID a field holds, as the host's ID report names it.
+struct IdKind {
+    unsigned code1;
+    unsigned code2;
+};
+constexpr IdKind kLoadCurveId{1, 33};
+constexpr IdKind kBagId{1, 36};
+constexpr IdKind kVentHoleId{1, 37};
+constexpr IdKind kInflatorId{1, 38};
+constexpr IdKind kOrificeVectorId{1, 39};
+constexpr IdKind kMeshTransformationId{1, 40};
+constexpr IdKind kPartId{5, 9999};
+constexpr IdKind kShellElementId{6, 41};
+constexpr IdKind kNodeId{7, 9999};
+constexpr IdKind kAirbagId{19, 9999};
+
+// An ID-bearing field: the word position and the kind of ID it holds.
+struct IdField {
+    unsigned pos;
+    IdKind kind;
+};
+
+// The ID fields of one card laid out as the three arrays of an IdTable.
+template <size_t N>
+struct IdFields {
+    explicit IdFields(const IdField (&fields)[N]) {
+        for (size_t k = 0; k < N; ++k) {
+            pos[k] = fields[k].pos;
+            code1[k] = fields[k].kind.code1;
+            code2[k] = fields[k].kind.code2;
+        }
+    }
+    IdTable table() { return {static_cast<unsigned>(N), pos, code1, code2}; }
+
+    unsigned pos[N];
+    unsigned code1[N];
+    unsigned code2[N];
 };
 
 // What a card's ID step does under Card::contFlag 0x10.
@@ -52,8 +100,7 @@ struct LineCard {
 
 class ABIMPORT_API ImportBase {
 public:
-    ImportBase(DataLine* reader, ImportObject* target)
-        : importObject(target), dataLine(reader) {}
+    ImportBase(DataLine* reader, ImportObject* target) : importObject(target), dataLine(reader) {}
     virtual ~ImportBase();
     ImportBase(const ImportBase&) = delete;
     ImportBase& operator=(const ImportBase&) = delete;
