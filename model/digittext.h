@@ -30,6 +30,11 @@ inline constexpr std::array<uint64_t, 20> kPowersOfTen = [] {
     return powers;
 }();
 
+// 10^0 to 10^22, every power of ten that a double holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // The number of decimal digits of value (1 for 0), at most 20.
 inline size_t digitCount(uint64_t value) {
     size_t n = 1;

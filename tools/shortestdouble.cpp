@@ -10,21 +10,13 @@
 
 namespace {
 
-constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,
-                                   1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17};
+using abimport_detail::digitCount;
+using abimport_detail::kExactPowersOfTen;
+
 constexpr int kMostDecimals = 17;
 // Digit strings up to this value are found exactly: the product value * 10^k
 // is then off by far less than half a unit from the integer it stands for.
 constexpr double kLargestDigits = 1e15;
-
-size_t digitCount(uint64_t value) {
-    size_t n = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++n;
-    }
-    return n;
-}
 
 // The text of +-digits * 10^exponent, whichever of the fixed and the
 // scientific forms is shorter (the fixed one on a tie), as std::to_chars
@@ -89,10 +81,10 @@ size_t writeShortestDouble(char* out, double value) {
         // its text is the shortest that reads back (the decimal m * 10^-k
         // rounds to the same double as the division does).
         for (int k = 0; k <= kMostDecimals; ++k) {
-            const double scaled = magnitude * kPowersOfTen[k];
+            const double scaled = magnitude * kExactPowersOfTen[k];
             if (scaled >= kLargestDigits) break;
             const double integer = std::nearbyint(scaled);
-            if (integer == 0 || integer / kPowersOfTen[k] != magnitude) continue;
+            if (integer == 0 || integer / kExactPowersOfTen[k] != magnitude) continue;
             uint64_t digits = static_cast<uint64_t>(integer);
             int exponent = -k;
             while (digits % 10 == 0) {
