@@ -3,7 +3,6 @@
 #pragma once
 
 #include "../model/card.h"
-#include "../model/export.h"
 #include "dataline.h"
 #include "hostinterface.h"
 
@@ -50,7 +49,7 @@ struct LineCard {
     IdTable ids;
 };
 
-class ABIMPORT_API ImportBase {
+class ImportBase {
 public:
     ImportBase(DataLine* reader, ImportObject* target)
         : importObject(target), dataLine(reader) {}
