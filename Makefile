@@ -24,7 +24,7 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_PYTHON_BUILD=$(abspath $(BUILD))/python-build \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench
+.PHONY: all build test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
 
 all: build
 
@@ -40,6 +40,7 @@ help:
 	@echo "make fuzz       fuzz the deck import for FUZZ_SECONDS (build-fuzz)"
 	@echo "make memcheck   abimport under valgrind on the example decks"
 	@echo "make bench      benchmarks (build-bench, Release), then abimport against numpy and pandas"
+	@echo "make windows    the library and its unit tests cross-compiled for Windows (build-windows), run under wine if installed"
 
 build:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
@@ -150,3 +151,10 @@ bench:
 	$(BENCH_BUILD)/venv/bin/pip install -q --disable-pip-version-check --no-build-isolation --no-index --no-deps .
 	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck \
 	  --python $(BENCH_BUILD)/venv/bin/python
+
+# The library and its unit tests for Windows with MinGW-w64, GoogleTest built
+# for it from Debian's sources; the tests run under wine where it is installed.
+WINDOWS_PACKAGES := cmake make g++-mingw-w64-x86-64-posix googletest
+windows:
+	@scripts/require-packages.sh $(WINDOWS_PACKAGES)
+	CMAKE_FLAGS="$(CMAKE_FLAGS)" scripts/windows-check.sh build-windows

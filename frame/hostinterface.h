@@ -4,6 +4,7 @@
 #pragma once
 
 #include <map>
+#include <string>
 #include <vector>
 
 #include "../model/card.h"
@@ -44,3 +45,9 @@ ABIMPORT_API int airbagVentHoleFind(char** words, unsigned& wordCount, unsigned,
                                     ImportObject* importObject);
 ABIMPORT_API int airbagAdvancedAle(char** words, unsigned& wordCount, unsigned,
                                    ImportObject* importObject);
+
+// The host's items that more than one loaded module defines: one line for
+// each, "ITEM: used from MODULE, also defined in MODULE...", naming first the
+// definition the library uses. Empty when each item is defined once. All
+// modules share the definition in use (one host per process).
+ABIMPORT_API std::string abimportHostItemsDefinedTwice();

@@ -6,7 +6,6 @@
 
 #include "../model/card.h"
 #include "../model/data.h"
-#include "../model/export.h"
 #include "dataline.h"
 #include "hostinterface.h"
 
@@ -98,7 +97,7 @@ struct LineCard {
     IdTable ids;
 };
 
-class ABIMPORT_API ImportBase {
+class ImportBase {
 public:
     ImportBase(DataLine* reader, ImportObject* target) : importObject(target), dataLine(reader) {}
     virtual ~ImportBase();

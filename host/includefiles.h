@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+
 // The folder part of a path ("" for a bare name, "/" for a file at the root).
 std::string folderOf(const std::string& path);
 // name under folder; name itself when folder is empty or name is absolute.

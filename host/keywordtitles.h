@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+
 struct KeywordTitle {
     unsigned code;
     const char* title;  // canonical, upper case, without the '*'

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+
 // One file of a model, as it was opened.
 struct SourceFile {
     static constexpr size_t kNoParent = static_cast<size_t>(-1);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+
 enum class WarningKind : unsigned {
     LongLine,
     IgnoredText,

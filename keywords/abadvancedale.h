@@ -5,7 +5,7 @@
 // The advanced ALE airbag keyword: three ID cards, the mesh card, mesh
 // details when all three mesh sizes are non-zero, two control-volume cards
 // and NAIR air cards.
-class ABIMPORT_API ABAdvancedALE : public ImportBase {
+class ABAdvancedALE : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABAdvancedALE() override;

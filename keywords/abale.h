@@ -5,7 +5,7 @@
 // The ALE airbag keyword: set, ambient, coupling, vent-hole and mesh cards,
 // the two mesh point cards when NZ is at least 1, the control-volume card with
 // the counts, and NAIR air, NGAS gas and NORIF orifice cards.
-class ABIMPORT_API ABALE : public ImportBase {
+class ABALE : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABALE() override;

@@ -4,7 +4,7 @@
 
 // The airbag interaction keyword: one card of two airbags, area, scale factor,
 // part, load curve and flow flag.
-class ABIMPORT_API ABInteraction : public ImportBase {
+class ABInteraction : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABInteraction() override;

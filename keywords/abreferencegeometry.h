@@ -5,7 +5,7 @@
 // The airbag reference geometry keyword: one node line after another (node
 // number in 8 columns, three coordinates in 16 columns each) up to the next
 // keyword line. Its birth and RDT variants share the node reader below.
-class ABIMPORT_API ABReferenceGeometry : public ImportBase {
+class ABReferenceGeometry : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABReferenceGeometry() override;

@@ -3,7 +3,7 @@
 #include "abreferencegeometry.h"
 
 // Importer of the RDT form of the reference geometry with a birth card first.
-class ABIMPORT_API ABRefGeoBirthRDT : public ImportBase {
+class ABRefGeoBirthRDT : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABRefGeoBirthRDT() override;

@@ -3,7 +3,7 @@
 #include "abreferencegeometry.h"
 
 // Importer of the reference geometry with a birth card first.
-class ABIMPORT_API ABRefGeometryBirth : public ImportBase {
+class ABRefGeometryBirth : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABRefGeometryBirth() override;

@@ -3,7 +3,7 @@
 #include "abreferencegeometry.h"
 
 // Importer of the RDT form of the plain reference geometry.
-class ABIMPORT_API ABRefGeometryRDT : public ImportBase {
+class ABRefGeometryRDT : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABRefGeometryRDT() override;

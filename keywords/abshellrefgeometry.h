@@ -5,7 +5,7 @@
 // The shell reference geometry keyword: one element line after another
 // (element, part and four node numbers in 8 columns each) up to the next
 // keyword line.
-class ABIMPORT_API ABShellRefGeometry : public ImportBase {
+class ABShellRefGeometry : public ImportBase {
 public:
     using ImportBase::ImportBase;
     ~ABShellRefGeometry() override;

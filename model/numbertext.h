@@ -7,9 +7,12 @@
 #pragma once
 
 #include <cfloat>
+#include <clocale>
 #include <cstdint>
 #include <cstdlib>
+#if defined(__unix__) || defined(__APPLE__)
 #include <langinfo.h>
+#endif
 
 namespace abimport_detail {
 
@@ -25,15 +28,31 @@ inline const char* skipSpaceAndSign(const char* p, bool& negative) {
     return p;
 }
 
-inline long textToLong(const char* text) {
-    static_assert(sizeof(long) >= 8, "18 decimal digits must fit a long");
+// Whether the C locale of the calling thread writes the decimal point as '.'
+// alone. It is asked for every number, since a host may change the locale
+// between imports, so it must cost next to nothing: nl_langinfo reads the
+// thread's locale where POSIX has it (localeconv fills a whole record there,
+// several times the cost of parsing the number); elsewhere localeconv, which
+// the Windows C runtime answers from the locale's own record.
+inline bool decimalPointIsDot() {
+#if defined(__unix__) || defined(__APPLE__)
+    const char* radix = nl_langinfo(RADIXCHAR);
+#else
+    const char* radix = std::localeconv()->decimal_point;
+#endif
+    return radix[0] == '.' && radix[1] == '\0';
+}
+
+// strtol in base 10 as it reads on a system with 64-bit long: strtoll, which
+// is that wherever long has only 32 bits (Windows).
+inline long long textToLong(const char* text) {
     bool negative;
     const char* p = skipSpaceAndSign(text, negative);
-    if (!isDigit(*p)) return std::strtol(text, nullptr, 10);
-    // Up to 18 digits cannot overflow; longer runs are left to strtol.
-    long value = 0;
+    if (!isDigit(*p)) return std::strtoll(text, nullptr, 10);
+    // Up to 18 digits cannot overflow; longer runs are left to strtoll.
+    long long value = 0;
     for (int n = 0; isDigit(*p); ++p) {
-        if (++n > 18) return std::strtol(text, nullptr, 10);
+        if (++n > 18) return std::strtoll(text, nullptr, 10);
         value = value * 10 + (*p - '0');
     }
     return negative ? -value : value;
@@ -50,8 +69,7 @@ inline double textToDouble(const char* text) {
                                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     // The locale decides the decimal point; only '.' is read here.
-    const char* radix = nl_langinfo(RADIXCHAR);
-    if (radix[0] != '.' || radix[1] != '\0') return std::strtod(text, nullptr);
+    if (!decimalPointIsDot()) return std::strtod(text, nullptr);
     bool negative;
     const char* p = skipSpaceAndSign(text, negative);
     const bool leadingPoint = *p == '.';
@@ -104,7 +122,7 @@ inline double textToDouble(const char* text) {
 
 // strtol cut to its low 32 bits.
 inline uint32_t textToU32(const char* text) {
-    return static_cast<uint32_t>(static_cast<unsigned long>(textToLong(text)));
+    return static_cast<uint32_t>(static_cast<unsigned long long>(textToLong(text)));
 }
 inline int32_t textToI32(const char* text) { return static_cast<int32_t>(textToU32(text)); }
 

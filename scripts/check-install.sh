@@ -28,6 +28,20 @@ fi
   fail "libabimport.so should reference Card::contFlag and the four reporting functions"
 objdump -p "$lib" | grep -q 'SONAME *libabimport\.so\.1$' || fail "libabimport.so lacks its SONAME"
 
+# Exported: only the classes and functions the installed headers declare.
+public='^((typeinfo|typeinfo name|vtable) for )?(Object|Data|UInteger|Integer|Double|CharArray|BlankObject|Card|DataLine|ReadObserver|ABImport)(::|$)|^(import[A-Za-z]+|abimportLibraryVersion|abimportHostItemsDefinedTwice)(\[abi:cxx11\])?\('
+if nm -D -C --defined-only "$lib" | cut -c20- | grep -vE "$public"; then
+  fail "libabimport.so exports the symbols above, which no installed header declares"
+fi
+# What the library defines it uses itself: no dynamic relocation (a PLT slot,
+# a GOT entry) names one of its own symbols, so a host's function or class of
+# the same name cannot take their place.
+if comm -12 <(nm -D --defined-only "$lib" | awk '{print $3}' | sort -u) \
+            <(readelf -rW "$lib" | awk 'NF >= 5 && $5 !~ /^[0-9a-f]+$/ {sub(/@.*/, "", $5); print $5}' | sort -u) |
+   c++filt | grep .; then
+  fail "libabimport.so reaches the definitions above through interposable relocations"
+fi
+
 # Public headers only, and each one compiles on its own.
 for internal in model/numbertext.h model/linefields.h model/aligntext.h frame/exponentrepair.h \
                 frame/importbase.h host/textchecks.h; do
@@ -36,6 +50,12 @@ done
 (cd "$prefix/include" && find abimport -name '*.h') | while read -r header; do
   echo "#include <$header>" | g++ -std=c++17 -Wall -Wextra -Werror -fsyntax-only -x c++ \
     -I"$prefix/include" - || fail "$header does not compile on its own"
+  # A language level or string ABI the library cannot share is refused by name.
+  for refused in "-std=c++14:need C++17" "-D_GLIBCXX_USE_CXX11_ABI=0:need the C++11 std::string ABI"; do
+    errors=$(echo "#include <$header>" | g++ -std=c++17 "${refused%%:*}" -fsyntax-only -x c++ \
+      -I"$prefix/include" - 2>&1 || true)
+    grep -q "#error \"abimport's headers ${refused#*:}" <<<"$errors" || fail "$header accepts ${refused%%:*}"
+  done
 done
 
 # One version everywhere: project, tool, loaded library, CMake package, pkg-config.
@@ -52,10 +72,39 @@ grep -q "set(PACKAGE_VERSION \"$version\")" "$prefix/lib/cmake/abimport/abimport
 cmake -S examples/host -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror"
 cmake --build "$work/example"
+# The pkg-config flags carry the language level the headers need: they win
+# over an older one given first.
 (cd examples/host &&
-  g++ -std=c++17 -Wall -Wextra -Werror -O2 main.cpp -o "$work/host-example-pc" \
+  g++ -std=c++14 -Wall -Wextra -Werror -O2 main.cpp -o "$work/host-example-pc" \
     $(pkg-config --cflags --libs abimport) -Wl,-rpath,"$(pkg-config --variable=libdir abimport)")
-for example in "$work/example/host-example" "$work/host-example-pc"; do
+# A host with a class Object of its own, unrelated to the library's but with
+# the same members: the library must keep running its own Object, and the
+# host's output stays the same.
+cat >"$work/clash.cpp" <<'EOF'
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+class Object {
+public:
+    virtual void tostring(char* out);
+    virtual void tostring(std::string& out);
+    virtual ~Object();
+};
+static unsigned long hostObjectCalls;
+void Object::tostring(char*) { ++hostObjectCalls; }
+void Object::tostring(std::string& out) { ++hostObjectCalls; out += "host"; }
+Object::~Object() { ++hostObjectCalls; }
+static struct CallCheck {
+    ~CallCheck() {
+        if (hostObjectCalls == 0) return;
+        std::fprintf(stderr, "the library ran the host's own Object %lu times\n", hostObjectCalls);
+        std::_Exit(1);
+    }
+} callCheck;
+EOF
+g++ -O2 examples/host/main.cpp "$work/clash.cpp" -o "$work/host-example-clash" \
+  $(pkg-config --cflags --libs abimport) -Wl,-rpath,"$(pkg-config --variable=libdir abimport)"
+for example in "$work/example/host-example" "$work/host-example-pc" "$work/host-example-clash"; do
   "$example" "$deck" >"$work/out.k" || fail "$example failed on $deck"
   diff -u "$work/expected.k" "$work/out.k" || fail "$example writes $deck differently from abimport"
 done
@@ -80,4 +129,4 @@ g++ -std=c++17 "$work/standin.cpp" -o "$work/standin" $(pkg-config --cflags --li
 # The guide shows the example's code verbatim.
 sed -n '/^```cpp$/,/^```$/p' docs/host-guide.md | sed '1d;$d' | diff -u examples/host/main.cpp - ||
   fail "docs/host-guide.md does not show examples/host/main.cpp"
-echo "check-install: OK (abimport $version; $deck written back the same by both builds)"
+echo "check-install: OK (abimport $version; $deck written back the same by every build)"

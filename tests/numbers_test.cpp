@@ -89,7 +89,14 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
     }
     for (int i = 0; i < 300000; ++i) texts.push_back(randomNumberText(rng));
     char want[64];
-    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+#if defined(_WIN32)
+    // The Windows C library reads to nearest whatever the rounding mode; only
+    // that mode can be compared with it.
+    const int modes[] = {FE_TONEAREST};
+#else
+    const int modes[] = {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO};
+#endif
+    for (int mode : modes) {
         ASSERT_EQ(std::fesetround(mode), 0);
         for (const std::string& word : texts) {
             const char* text = word.c_str();
@@ -98,7 +105,7 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
             ASSERT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
                         (std::isnan(got) && std::isnan(expected)))
                 << '"' << word << "\" mode " << mode << ": " << got << " vs " << expected;
-            ASSERT_EQ(abimport_detail::textToLong(text), std::strtol(text, nullptr, 10)) << word;
+            ASSERT_EQ(abimport_detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
         }
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);
