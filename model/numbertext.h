@@ -14,6 +14,8 @@
 #include <langinfo.h>
 #endif
 
+#include "digittext.h"
+
 namespace abimport_detail {
 
 // The white space that strtol and strtod skip in every locale.
@@ -65,9 +67,6 @@ inline long long textToLong(const char* text) {
 // strtod does, in whatever rounding mode is set.
 inline double textToDouble(const char* text) {
 #if FLT_EVAL_METHOD == 0
-    static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     // The locale decides the decimal point; only '.' is read here.
     if (!decimalPointIsDot()) return std::strtod(text, nullptr);
     bool negative;
@@ -114,7 +113,8 @@ inline double textToDouble(const char* text) {
         return std::strtod(text, nullptr);
     }
     const double exact = negative ? -static_cast<double>(significand) : static_cast<double>(significand);
-    return exponent < 0 ? exact / kPowersOfTen[-exponent] : exact * kPowersOfTen[exponent];
+    return exponent < 0 ? exact / kExactPowersOfTen[-exponent]
+                        : exact * kExactPowersOfTen[exponent];
 #else
     return std::strtod(text, nullptr);
 #endif
