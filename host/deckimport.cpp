@@ -107,6 +107,8 @@ void DeckImport::readFile(size_t index) {
         } else if (titleIs(title, "INCLUDE") ||
                    (title.size() > 8 && titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
             includeFile(title, line, lines, pending);
+        } else {
+            otherKeyword(title, pending);
         }
     }
 }

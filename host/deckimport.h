@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -89,6 +90,11 @@ public:
     size_t warningTotal() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
+    // The airbag keyword lines that no function imports and that misspell
+    // none of the imported ones, by title in upper case, with their counts.
+    const std::map<std::string, size_t>& airbagKeywordsNotImported() const {
+        return notImported_;
+    }
 
 private:
     // A keyword line that is read but not yet handled: its first piece.
@@ -114,6 +120,8 @@ private:
                      PendingKeyword& pending);
     void readIncludeFile(const std::string& keyword, const std::string& name, size_t parent,
                          unsigned long long line);
+    // Any other keyword line: its title checked (deckchecks.cpp).
+    void otherKeyword(std::string_view title, const PendingKeyword& keywordLine);
     // *INCLUDE_PATH and *INCLUDE_PATH_RELATIVE: folders up to the next keyword.
     void includeFolders(LinePieces& lines, PendingKeyword& pending);
     // Reads the next name from the data lines: the first one, continued while a
@@ -138,6 +146,7 @@ private:
     std::array<size_t, kWarningKindCount> warningCounts_{};
     bool includeFailed_ = false;
     size_t imported_ = 0;
+    std::map<std::string, size_t> notImported_;
 };
 
 // The loop over one deck without a name: relative includes are looked up

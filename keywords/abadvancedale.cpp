@@ -35,7 +35,7 @@ void ABAdvancedALE::readALEMesh() {
     unsigned types[] = {1, 1, 1, 7, 1, 1, 1};
     const char* names[] = {"NX", "NY", "NZ", "UNUSED", "ARSNID", "IDCENT", "EXSID"};
     const WordCard mesh{"ALEMesh", 7, types, names, IdStep::call(airbagAdvancedAle)};
-    if (!readWords(mesh.count)) return;
+    if (!readWords(mesh)) return;
     nx = numberAt(0);
     ny = numberAt(1);
     nz = numberAt(2);
@@ -61,7 +61,7 @@ void ABAdvancedALE::readCVCard2() {
     unsigned types[] = {2, 7, 2, 1};
     const char* names[] = {"SWTIME", "UNUSED", "HG", "NAIR"};
     const WordCard cv2{"CVCard2", 4, types, names, IdStep::none()};
-    if (!readWords(cv2.count)) return;
+    if (!readWords(cv2)) return;
     nAir = numberAt(3);
     reportAndBuild(cv2);
 }

@@ -54,7 +54,7 @@ void ABALE::readALEToCV() {
     unsigned code1[] = {1, 1};
     unsigned code2[] = {33, 33};
     const WordCard toCV{"ALEToCV", 8, types, names, IdStep::report({2, pos, code1, code2})};
-    if (!readWords(toCV.count)) return;
+    if (!readWords(toCV)) return;
     nAir = numberAt(3);
     nGas = numberAt(4);
     nOrif = numberAt(5);

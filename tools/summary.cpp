@@ -67,6 +67,10 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
     std::fprintf(out, "deck %s\n", deckName.c_str());
     std::fprintf(out, "keywords imported: %zu\n", total(keywords_));
     for (const auto& entry : keywords_) printCount(out, keywordTitle(entry.first), entry.second);
+    if (!deck.airbagKeywordsNotImported().empty()) {
+        std::fprintf(out, "airbag keywords not imported: %zu\n", total(deck.airbagKeywordsNotImported()));
+        for (const auto& entry : deck.airbagKeywordsNotImported()) printCount(out, entry.first, entry.second);
+    }
     std::fprintf(out, "cards built: %zu\n", total(cards_));
     for (const auto& entry : cards_) printCount(out, entry.first, entry.second);
     std::fprintf(out, "host lookups: %zu\n", total(lookups_));
