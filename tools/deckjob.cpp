@@ -56,7 +56,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         break;
     }
     case OutputMode::Summary: {
-        DeckSummary summary;
+        DeckSummary summary(&dataLine);
         ObserverPair both(summary, printer);
         HostImportObject target(&summary);
         run(both, target,

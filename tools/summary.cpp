@@ -2,18 +2,10 @@
 
 #include <cstdlib>
 
-#include "../model/numbertext.h"
+#include "../host/references.h"
 #include "idlabels.h"
 
 namespace {
-
-// The integer a reported word refers to, as a card field reads it (text that
-// is no number reads as 0), or false when it refers to nothing.
-bool referencedId(const char* word, long long& id) {
-    if (!word) return false;
-    id = abimport_detail::textToLong(word);
-    return id != 0;
-}
 
 template <class Counts>
 size_t total(const Counts& counts) {
@@ -52,7 +44,7 @@ void DeckSummary::idReport(char** words, unsigned idCount, const unsigned* idPos
     for (unsigned k = 0; k < idCount; ++k) {
         IdGroup& group = idGroups_[{idCode1[k], idCode2[k]}];
         long long id;
-        if (words && referencedId(words[idPos[k]], id)) {
+        if (referenceAt(reader_, words, idPos[k], id)) {
             ++group.references;
             group.ids.insert(id);
         }
