@@ -132,6 +132,7 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
 }
 
 void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
+    lastCard_ = card.layout;
     settleCards();
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
     if (reader.endOfFile) {

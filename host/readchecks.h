@@ -44,6 +44,9 @@ public:
         return emptyBeforeFilled_;
     }
 
+    // The layout of the card read last (its name and field names).
+    const CardLayout& lastCard() const { return lastCard_; }
+
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
 
@@ -106,6 +109,7 @@ private:
     bool pieceStartsLine_ = false;
     bool cardMissed_ = false;  // the import's missing card was reported
 
+    CardLayout lastCard_{};
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;
 };

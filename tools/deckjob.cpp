@@ -24,6 +24,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     ImportSettings settings;
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings || options.strict;
+    settings.check = options.check;
     WarningPrinter printer(err, options.warnings);
     size_t jsonWarnings = 0;
 

@@ -115,6 +115,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             options.warnings = false;
         } else if (arg == "--strict") {
             options.strict = true;
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (isValueOption(arg, "--flags")) {
             if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
@@ -166,6 +168,9 @@ const char* usageText() {
            "                 (for decks from untrusted sources); each is a warning\n"
            "  --no-warnings  do not show warnings\n"
            "  --strict       a deck with warnings ends with exit status 3\n"
+           "  --check        check the model: references to nodes, shells, parts,\n"
+           "                 curves, vectors and transformations that nothing in the\n"
+           "                 model defines, IDs defined twice, files included twice\n"
            "  -j, --jobs N   import N decks at once (default: one per core); the\n"
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"

@@ -13,6 +13,7 @@ struct Options {
     bool includes = true;   // follow include keywords
     bool warnings = true;   // show warnings
     bool strict = false;    // a deck with warnings ends with exit status 3
+    bool check = false;     // check the model's references, duplicate IDs and includes
     unsigned jobs = 0;      // decks imported at once; 0: as many as there are cores
     bool help = false;
     bool version = false;

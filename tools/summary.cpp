@@ -3,7 +3,8 @@
 #include <cstdlib>
 
 #include "../host/references.h"
-#include "idlabels.h"
+#include "referencesummary.h"
+#include "../host/idlabels.h"
 
 namespace {
 
@@ -82,6 +83,8 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
         std::fprintf(out, "  %-40s %10zu %10zu\n", label.c_str(), entry.second.references,
                      entry.second.ids.size());
     }
+
+    if (const ModelCheck* check = deck.modelCheck()) printReferences(out, *check);
 
     // Each file indented under the one that includes it, with its keywords.
     std::fprintf(out, "files read: %zu\n", deck.files().size());

@@ -11,7 +11,7 @@
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
-#include "idset.h"
+#include "../host/idset.h"
 
 class DeckSummary : public HostCallListener, public DeckObserver {
 public:
