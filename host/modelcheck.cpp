@@ -35,24 +35,32 @@ bool startsWith(std::string_view title, std::string_view prefix) {
 
 // The ID in the first field of a data line: columns 1 to width, or the first
 // comma word; blanks around it. False for a field that is no non-zero
-// integer within 32 bits.
+// integer within 32 bits. One pass from the start: the character after the
+// number and its trailing blanks tells a comma word from a fixed field.
 bool firstFieldId(const char* piece, size_t length, unsigned width, int32_t& id) {
-    const char* comma = static_cast<const char*>(std::memchr(piece, ',', length));
-    const char* end = piece;
-    const char* limit = comma ? comma : piece + (width < length ? width : length);
-    while (end < limit && *end != '\0' && *end != '\n') ++end;
     const char* at = piece;
+    const char* const end = piece + length;
     while (at < end && (*at == ' ' || *at == '\t')) ++at;
     bool negative = false;
     if (at < end && (*at == '-' || *at == '+')) negative = *at++ == '-';
-    if (at == end || *at < '0' || *at > '9') return false;
+    const char* const digits = at;
     long long value = 0;
-    for (; at < end && *at >= '0' && *at <= '9'; ++at) {
+    for (; at < end && static_cast<unsigned char>(*at - '0') <= 9; ++at) {
         value = value * 10 + (*at - '0');
         if (value > INT32_MAX) return false;
     }
+    if (at == digits) return false;
+    const char* const numberEnd = at;
     while (at < end && (*at == ' ' || *at == '\t' || *at == '\r')) ++at;
-    if (at != end || value == 0) return false;
+    const bool comma = at < end && *at == ',';
+    const bool lineEnds = at == end || *at == '\n' || *at == '\0';
+    if (!comma && !(numberEnd <= piece + width && (lineEnds || at >= piece + width))) {
+        // A fixed field whose number runs on into the next field: only its
+        // own columns count.
+        if (numberEnd <= piece + width || length <= width) return false;
+        return firstFieldId(piece, width, width, id);
+    }
+    if (value == 0) return false;
     id = static_cast<int32_t>(negative ? -value : value);
     return true;
 }
@@ -64,6 +72,8 @@ void ModelCheck::keywordStarts(const char* title, unsigned long long line, size_
     keywordLine_ = line;
     file_ = file;
     geometry_.clear();
+    geometryIndex_.clear();
+    geometryIds_ = IdSet();
 }
 
 bool ModelCheck::definitionsOf(std::string_view title, Definitions& how) {
@@ -126,8 +136,16 @@ void ModelCheck::define(Kind kind, int32_t id, Place place) {
 }
 
 void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line) {
-    const auto [at, added] = geometry_.emplace(id, line);
-    if (added) return;
+    if (geometryIds_.insert(id)) {
+        if (geometryIndex_.empty()) {
+            geometry_.emplace_back(id, line);
+        } else {
+            geometryIndex_.emplace(id, line);
+        }
+        return;
+    }
+    if (geometryIndex_.empty()) geometryIndex_.insert(geometry_.begin(), geometry_.end());
+    const auto at = geometryIndex_.find(id);
     report_(WarningKind::DuplicateId, file_, line,
             std::string(std::strcmp(card, "NodeInfo") == 0 ? "node " : "shell element ") +
                 std::to_string(id) + " is given twice in *" + keyword_ + " (line " +
@@ -140,7 +158,12 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
     for (unsigned k = 0; k < idCount; ++k) {
         long long id;
         if (!referenceAt(reader_, words, idPos[k], id)) continue;
-        Counted& counted = counted_[{idCode1[k], idCode2[k]}];
+        const std::pair<unsigned, unsigned> codes{idCode1[k], idCode2[k]};
+        if (!lastCounted_ || codes != lastCodes_) {
+            lastCounted_ = &counted_[codes];
+            lastCodes_ = codes;
+        }
+        Counted& counted = *lastCounted_;
         ++counted.references;
         counted.ids.insert(id);
         Kind kind;

@@ -141,11 +141,18 @@ private:
     unsigned long long keywordLine_ = 0;
     size_t file_ = 0;
     std::array<Defined, kKindCount> defined_;
-    std::vector<Reference> references_;
+    std::deque<Reference> references_;  // grows without moving what it holds
     std::vector<Duplicate> duplicates_;
     std::map<std::pair<unsigned, unsigned>, Counted> counted_;
-    // The nodes or shells of the reference geometry keyword being imported.
-    std::unordered_map<int32_t, unsigned long long> geometry_;
+    // The entry of the codes counted last: a card's rows mostly share them.
+    Counted* lastCounted_ = nullptr;
+    std::pair<unsigned, unsigned> lastCodes_;
+    // The nodes or shells of the reference geometry keyword being imported,
+    // with their lines.
+    // A list until the first duplicate, then an index for looking them up.
+    IdSet geometryIds_;
+    std::vector<std::pair<int32_t, unsigned long long>> geometry_;
+    std::unordered_map<int32_t, unsigned long long> geometryIndex_;
     // The state of the defining keyword being read: the next data line is a
     // heading, or the keyword has given its one ID.
     bool headingNext_ = false;

@@ -118,6 +118,10 @@ std::vector<CheckCase> checkCases() {
          {{"main.k", kBag + "*PART_COMPOSITE\n*NODE_RIGID_SURFACE\n" + kShells + kCurves +
                          "*NODE\n       1\n"}},
          {}},
+        {"a node number that runs into the next field; a comma word longer than the field",
+         {{"main.k", "*NODE\n       71.0             0.0\n123456789 ,1.0\n 1.5\n"
+                     "*AIRBAG_REFERENCE_GEOMETRY\n       7\n123456789,0,0,0\n       1\n*END\n"}},
+         {"main.k:8 undefined-reference"}},
         {"kinds that nothing in the model defines are not checked",
          {{"main.k", kBag}}, {}},
     };
