@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes as a model. The first byte is the host flag word
 // (Card::contFlag); the rest is split at each line "%%" into main.k and the
 // files inc1.k, inc2.k, ... of a scratch folder, which main.k may include. The
-// model goes through the host's deck loop with includes followed and warnings
-// checked, every host call, card and warning is written as JSON Lines (which
+// model goes through the host's deck loop with includes followed, warnings
+// and the model checked, every host call, card and warning is written as JSON Lines (which
 // writes each card back as text), each card's own text is checked against the
 // card, each warning must name a kind and a line of its file, and everything
 // is freed before the next input.
@@ -137,6 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HostImportObject target(&writer);
     ImportSettings settings;
     settings.cardLines = settings.emptyBeforeFilled = true;
+    settings.check = true;
     DeckImport model(registry, target, &writer, settings);
     const size_t imported = model.run(dataLine, main);
 
