@@ -60,12 +60,13 @@ void expectLines(const std::string& text, const Lines& lines) {
 }  // namespace
 
 // Only a non-zero integer word of the line just read is a reference: not
-// 5.5 or 6.0, and not a word a short comma line leaves from the line before.
+// 5.5 or 6.0, and not a word a short comma line, or the end of the file,
+// leaves from the line before.
 TEST(Check, ReferencesAreIntegerWordsOfTheirLine) {
     Model model;
     model.write("m.k", "*AIRBAG_INTERACTION\n1,2,1.5,1.0,10,20,0\n*AIRBAG_INTERACTION\n"
                        "5.5,6.0,1.5,1.0,7\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
-                       "       5       0       1       2     1.5     abc\n*END\n");
+                       "       5       0       1       2     1.5     abc\n*AIRBAG_INTERACTION\n");
     const ToolResult run = model.run("--summary --no-warnings m.k");
     expectLines(run.out, {"ID references: 8", " airbag (19/9999) 2 2", " part (5/9999) 2 2",
                           " load curve (1/33) 1 1", " node (7/9999) 2 2",
