@@ -29,10 +29,31 @@ void writeNodes(std::FILE* out, const DeckShape& shape, Sequence& seq) {
     }
 }
 
+// The model the airbag belongs to: nodes, shells over them, and parts.
+void writeModel(std::FILE* out, const DeckShape& shape, Sequence& seq) {
+    if (shape.modelNodes) std::fputs("*NODE\n$    NID               X               Y               Z\n", out);
+    for (unsigned long id = 1; id <= shape.modelNodes; ++id) {
+        const double x = seq.coordinate(), y = seq.coordinate(), z = seq.coordinate();
+        std::fprintf(out, "%8lu%16.6f%16.6f%16.6f\n", id, x, y, z);
+    }
+    if (shape.modelShells) std::fputs("*ELEMENT_SHELL\n$    EID     PID      N1      N2      N3      N4\n", out);
+    const unsigned long nodes = shape.modelNodes ? shape.modelNodes : 1000;
+    for (unsigned long id = 1; id <= shape.modelShells; ++id) {
+        std::fprintf(out, "%8lu%8lu", id, 1 + seq.below(20));
+        for (int k = 0; k < 4; ++k) std::fprintf(out, "%8lu", 1 + seq.below(nodes));
+        std::fputc('\n', out);
+    }
+    for (unsigned long id = 1; id <= shape.parts; ++id) {
+        std::fprintf(out, "*PART\npart %lu\n%10lu         1         1\n", id, id);
+    }
+}
+
 void writeShells(std::FILE* out, const DeckShape& shape, Sequence& seq) {
     std::fputs("*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
                "$    EID     PID      N1      N2      N3      N4\n", out);
-    const unsigned long nodes = shape.nodes ? shape.nodes : 1000;
+    const unsigned long nodes = shape.modelNodes ? shape.modelNodes
+                                : shape.nodes    ? shape.nodes
+                                                 : 1000;
     for (unsigned long id = 1; id <= shape.shells; ++id) {
         std::fprintf(out, "%8lu%8lu", id, 1 + seq.below(20));
         for (int k = 0; k < 4; ++k) std::fprintf(out, "%8lu", 1 + seq.below(nodes));
@@ -85,6 +106,7 @@ void writeInteraction(std::FILE* out, unsigned long n) {
 bool writeDeck(std::FILE* out, const DeckShape& shape) {
     Sequence seq;
     std::fputs("*KEYWORD\n", out);
+    writeModel(out, shape, seq);
     if (shape.nodes) writeNodes(out, shape, seq);
     if (shape.shells) writeShells(out, shape, seq);
     for (unsigned long n = 0; n < shape.airbags; ++n) {

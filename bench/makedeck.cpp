@@ -10,9 +10,11 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: abimport-makedeck [--nodes N] [--comma] [--shells N] [--airbags M]\n"
+    "Usage: abimport-makedeck [--model-nodes N] [--model-shells N] [--parts N]\n"
+    "                         [--nodes N] [--comma] [--shells N] [--airbags M]\n"
     "                         [--interactions M] OUTPUT\n"
-    "Writes a keyword deck: a reference geometry of N nodes (fixed 8/16/16/16\n"
+    "Writes a keyword deck: a model of N *NODE lines, N *ELEMENT_SHELL lines and\n"
+    "N *PART keywords, a reference geometry of N nodes (fixed 8/16/16/16\n"
     "columns, or comma-separated with --comma), a shell geometry of N elements,\n"
     "M ALE and M advanced ALE airbags, and M interaction keywords. OUTPUT '-' is\n"
     "standard output.\n";
@@ -37,7 +39,10 @@ int main(int argc, char** argv) {
     const char* output = nullptr;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        unsigned long* count = arg == "--nodes"          ? &shape.nodes
+        unsigned long* count = arg == "--model-nodes"    ? &shape.modelNodes
+                               : arg == "--model-shells" ? &shape.modelShells
+                               : arg == "--parts"        ? &shape.parts
+                               : arg == "--nodes"        ? &shape.nodes
                                : arg == "--shells"       ? &shape.shells
                                : arg == "--airbags"      ? &shape.airbags
                                : arg == "--interactions" ? &shape.interactions

@@ -8,6 +8,7 @@
 #include "readobserver.h"
 
 ReadObserver::~ReadObserver() = default;
+void ReadObserver::cardMissing(const DataLine&, const CardLayout&) {}
 
 namespace {
 
@@ -38,6 +39,14 @@ bool ImportBase::readWords(unsigned count) {
     return !atEndOfKeyword();
 }
 
+bool ImportBase::readWords(const WordCard& layout) {
+    if (readWords(layout.count)) return true;
+    if (ReadObserver* observer = dataLine->observer) {
+        observer->cardMissing(*dataLine, layoutOf(layout));
+    }
+    return false;
+}
+
 void ImportBase::reportAndBuild(const WordCard& layout) {
     if (ReadObserver* observer = dataLine->observer) {
         observer->cardRead(*dataLine, {layoutOf(layout), words, wordCount, nullptr});
@@ -61,7 +70,7 @@ void ImportBase::reportAndBuild(const WordCard& layout) {
 }
 
 bool ImportBase::readCard(const WordCard& layout) {
-    if (!readWords(layout.count)) return false;
+    if (!readWords(layout)) return false;
     reportAndBuild(layout);
     return true;
 }
@@ -70,10 +79,11 @@ bool ImportBase::readRepeated(const WordCard& layout, unsigned count) {
     unsigned pass = 0;
     bool keywordGoesOn = true;
     for (; pass != count; ++pass) {
-        if (!readCard(layout)) {
+        if (!readWords(layout.count)) {
             keywordGoesOn = false;
             break;
         }
+        reportAndBuild(layout);
         if (atEndOfFile()) break;  // this pass's card came from no data line
     }
     if (ReadObserver* observer = dataLine->observer) {

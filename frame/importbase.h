@@ -118,6 +118,9 @@ public:
     // Its two halves, for cards that take numbers between the end test and the
     // ID step: read the words and make the end test; then the ID and card steps.
     bool readWords(unsigned count);
+    // readWords for a card of the keyword's fixed sequence: the observer
+    // hears of the card when the keyword ends before it.
+    bool readWords(const WordCard& layout);
     void reportAndBuild(const WordCard& layout);
 
     // The whole procedure for one fixed-width card read as a raw line. Returns

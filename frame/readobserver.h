@@ -56,4 +56,9 @@ public:
     // ended (or all of them).
     virtual void repetitionEnded(const DataLine& reader, const CardLayout& layout,
                                  unsigned count, unsigned cardsRead) = 0;
+
+    // A card of the keyword's fixed sequence was not read: the read met the
+    // next keyword line. Not told for a list of node or element lines or a
+    // counted repetition, which simply end there. Does nothing by default.
+    virtual void cardMissing(const DataLine& reader, const CardLayout& layout);
 };

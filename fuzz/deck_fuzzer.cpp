@@ -1,10 +1,11 @@
 // libFuzzer target: any bytes as a model. The first byte is the host flag word
 // (Card::contFlag); the rest is split at each line "%%" into main.k and the
 // files inc1.k, inc2.k, ... of a scratch folder, which main.k may include. The
-// model goes through the host's deck loop with includes followed and warnings
-// checked, every host call, card and warning is written as JSON Lines (which
+// model goes through the host's deck loop with includes followed, warnings
+// and the model checked, every host call, card and warning is written as JSON Lines (which
 // writes each card back as text), each card's own text is checked against the
-// card, and everything is freed before the next input.
+// card, each warning must name a kind and a line of its file, and everything
+// is freed before the next input.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,29 @@ void checkCard(Card& card) {
     require(!text.empty() && text.back() == '\n', "card text does not end its line");
     require(lineEnds == (card.fieldNames.empty() ? 1u : 2u), "card text has stray lines");
 }
+
+// The number of lines of a file: its newlines, and one more for text after the last.
+unsigned long long linesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned long long lines = 0;
+    char last = '\n';
+    for (char c; in.get(c); last = c) lines += c == '\n';
+    return lines + (last != '\n');
+}
+
+// The JSON writer, with each warning checked before it is written.
+class CheckedWriter : public JsonEventWriter {
+public:
+    using JsonEventWriter::JsonEventWriter;
+    void warning(const Warning& warning) override {
+        require(static_cast<unsigned>(warning.kind) < kWarningKindCount &&
+                    *warningKindName(warning.kind) != '\0' && !warning.message.empty(),
+                "a warning without a kind or a message");
+        require(warning.line >= 1 && warning.line <= linesOf(*warning.file),
+                "a warning names no line of its file");
+        JsonEventWriter::warning(warning);
+    }
+};
 
 // The scratch folder of the model's files, made once per process, and the
 // number of model files in it now. Both go when the process exits.
@@ -108,10 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string main = scratchFolder() + "/main.k";
     DataLine dataLine(main.c_str());
     require(dataLine.isOpen(), "cannot open the main deck");
-    JsonEventWriter writer(sink);
+    CheckedWriter writer(sink);
     HostImportObject target(&writer);
     ImportSettings settings;
     settings.cardLines = settings.emptyBeforeFilled = true;
+    settings.check = true;
     DeckImport model(registry, target, &writer, settings);
     const size_t imported = model.run(dataLine, main);
 

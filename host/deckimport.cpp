@@ -31,7 +31,10 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
       checks_({settings.warnings, settings.cardLines, settings.emptyBeforeFilled},
               [this](WarningKind kind, unsigned long long line, const std::string& message) {
                   warn(kind, line, message);
-              }) {}
+              }),
+      check_(checks_.lastCard(), files_,
+             [this](WarningKind kind, size_t file, unsigned long long line,
+                    const std::string& message) { warnAt(kind, file, line, message); }) {}
 
 size_t DeckImport::warningTotal() const {
     size_t total = 0;
@@ -40,8 +43,13 @@ size_t DeckImport::warningTotal() const {
 }
 
 void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message) {
+    warnAt(kind, currentFile_, line, message);
+}
+
+void DeckImport::warnAt(WarningKind kind, size_t file, unsigned long long line,
+                        const std::string& message) {
     ++warningCounts_[static_cast<unsigned>(kind)];
-    if (observer_) observer_->warning({kind, files_[currentFile_].path, line, message});
+    if (observer_) observer_->warning({kind, files_[file].path, line, message});
 }
 
 size_t DeckImport::run(DataLine& reader, const std::string& path) {
@@ -56,22 +64,35 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
     const int fd = reader.file ? fileno(reader.file) : -1;
     const bool known = fd >= 0 && fstat(fd, &status) == 0;
     chain_.push_back({known ? status.st_dev : 0, known ? status.st_ino : 0, known});
+    if (known) noteOpened(status.st_dev, status.st_ino, currentFile_);
 
     ReadObserver* const savedObserver = reader.observer;
-    if (settings_.warnings || settings_.cardLines || settings_.emptyBeforeFilled) {
+    if (settings_.warnings || settings_.cardLines || settings_.emptyBeforeFilled ||
+        settings_.check) {
         reader.observer = &checks_;
     }
     // The reporting functions tell their listener the line of the card.
     auto* host = dynamic_cast<HostImportObject*>(&target_);
     const DataLine* const savedReader = host ? host->reader : nullptr;
     if (host) host->reader = &reader;
+    // The model check sees every reporting call first.
+    HostCallListener* const savedListener = host ? host->listener : nullptr;
+    if (host && settings_.check) {
+        check_.start(reader);
+        check_.forwardTo(savedListener);
+        host->listener = &check_;
+    }
     reader.lineNumber = 0;
     reader.lineEnded = true;
 
     const size_t before = imported_;
     readFile(currentFile_);
+    if (settings_.check) check_.finish();
 
-    if (host) host->reader = savedReader;
+    if (host) {
+        host->reader = savedReader;
+        host->listener = savedListener;
+    }
     reader.observer = savedObserver;
     chain_.pop_back();
     return imported_ - before;
@@ -112,6 +133,8 @@ void DeckImport::readFile(size_t index) {
         } else if (titleIs(title, "INCLUDE") ||
                    (title.size() > 8 && titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
             includeFile(title, line, lines, pending);
+        } else {
+            otherKeyword(title, lines, pending);
         }
     }
 }
@@ -140,6 +163,7 @@ void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long l
     const KeywordSource source{keyword, file, line};
     if (observer_) observer_->keywordStarts(source);
     checks_.keywordStarts(keyword.title, line, target_);
+    if (settings_.check) check_.keywordStarts(keyword.title, line, currentFile_);
     const size_t firstCard = target_.cards.size();
     reader_->flags &= ~DataLine::kKeywordReached;
     entry->second(reader_, &target_);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -19,6 +20,7 @@
 #include "includefiles.h"
 #include "keywordtitles.h"
 #include "linepieces.h"
+#include "modelcheck.h"
 #include "readchecks.h"
 #include "sourcefile.h"
 #include "warning.h"
@@ -28,6 +30,9 @@ struct ImportSettings {
     bool warnings = true;            // check the reading and report warnings
     bool cardLines = false;          // note the line of every card for keywordEnds
     bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
+    // Check the model: references to IDs that nothing defines, IDs defined
+    // twice, files included twice (modelcheck.h).
+    bool check = false;
 };
 
 // A keyword line of the model: its airbag keyword, its file and line.
@@ -93,6 +98,13 @@ public:
     // end removed; empty when there is none.
     const std::string& title() const { return title_; }
     const ImportSettings& settings() const { return settings_; }
+    // The airbag keyword lines that no function imports and that misspell
+    // none of the imported ones, by title in upper case, with their counts.
+    const std::map<std::string, size_t>& airbagKeywordsNotImported() const {
+        return notImported_;
+    }
+    // The model check when the settings ask for it, after run; null otherwise.
+    const ModelCheck* modelCheck() const { return settings_.check ? &check_ : nullptr; }
 
 private:
     // A keyword line that is read but not yet handled: its first piece.
@@ -118,6 +130,12 @@ private:
                      PendingKeyword& pending);
     void readIncludeFile(const std::string& keyword, const std::string& name, size_t parent,
                          unsigned long long line);
+    // Any other keyword line: its title checked, and under the model check
+    // the IDs its lines define collected (deckchecks.cpp).
+    void otherKeyword(std::string_view title, LinePieces& lines, PendingKeyword& pending);
+    // Under the model check: a file opened before in this model is named
+    // where it is included again (true then).
+    bool noteOpened(dev_t device, ino_t inode, size_t file);
     // *INCLUDE_PATH and *INCLUDE_PATH_RELATIVE: folders up to the next keyword.
     void includeFolders(LinePieces& lines, PendingKeyword& pending);
     // Reads the next name from the data lines: the first one, continued while a
@@ -129,6 +147,7 @@ private:
     // *TITLE: its first data line, unless a keyword line (left in pending) comes first.
     void readTitle(LinePieces& lines, PendingKeyword& pending);
     void warn(WarningKind kind, unsigned long long line, const std::string& message);
+    void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message);
     std::string chainTo(const std::string& path) const;
 
     const ABImport& registry_;
@@ -145,6 +164,10 @@ private:
     bool includeFailed_ = false;
     size_t imported_ = 0;
     std::string title_;
+    std::map<std::string, size_t> notImported_;
+    ModelCheck check_;
+    std::vector<std::pair<OpenFile, size_t>> opened_;  // every file opened, with its index
+    unsigned repeatedIncludes_ = 0;  // files included again that are being read
 };
 
 // The loop over one deck without a name: relative includes are looked up

@@ -133,7 +133,10 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
     reader_->lineEnded = true;
     chain_.push_back({opened.device, opened.inode, true});
     currentFile_ = index;
+    const bool repeated = noteOpened(opened.device, opened.inode, index);
+    repeatedIncludes_ += repeated;
     readFile(index);
+    repeatedIncludes_ -= repeated;
     const bool readFailed = std::ferror(opened.file) != 0;
     chain_.pop_back();
     std::fclose(opened.file);

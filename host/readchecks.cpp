@@ -103,6 +103,8 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     pendingLine_ = 0;
     pendingEmpty_.clear();
     countLine_ = 0;
+    pieceLine_ = line;
+    cardMissed_ = false;
     cardLines_.clear();
     emptyBeforeFilled_.clear();
 }
@@ -147,10 +149,12 @@ void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long
 }
 
 void ReadChecks::linePieceRead(const DataLine& reader) {
+    const unsigned long long line = reader.lineNumber;
+    pieceStartsLine_ = line != pieceLine_;
+    pieceLine_ = line;
     if (!settings_.warn && !settings_.emptyBeforeFilled) return;
     const char* piece = reader.lineBuffer;
     const size_t length = pieceLength(piece, DataLine::kLineBufferSize);
-    const unsigned long long line = reader.lineNumber;
     // The keyword line that ends an import: the host takes its title from this
     // first piece and skips the rest.
     if (piece[0] == '*') {
@@ -175,7 +179,8 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
         report(WarningKind::ControlCharacter, line, controlMessage(found));
     }
     // The reader cuts a line in comma form when a comma stands before its first NUL.
-    textLength_ = found.nul == ControlCharacters::npos ? length : found.nul;
+    nulInPiece_ = found.nul != ControlCharacters::npos;
+    textLength_ = nulInPiece_ ? found.nul : length;
     commaForm_ = std::memchr(piece, ',', textLength_) != nullptr;
     if (!settings_.warn || !commaForm_ || line == commaLine_) return;
     const size_t textLength = textLength_;
@@ -191,18 +196,19 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
 }
 
 void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
+    lastCard_ = card.layout;
     settleCards();
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
     if (reader.endOfFile) {
-        if (settings_.warn && (Card::contFlag & (Card::kBuildCards | Card::kReportIds))) {
-            report(WarningKind::EndOfFileCard, keywordLine_,
-                   std::string("the file ends inside *") + title_ +
-                       ": its end is read as one more " + card.layout.name +
-                       " card, without fields");
+        if (Card::contFlag & (Card::kBuildCards | Card::kReportIds)) {
+            reportMissingCard(reader, card.layout);
         }
         return;
     }
     if (!settings_.warn && !settings_.emptyBeforeFilled) return;
+    if (settings_.warn && pieceStartsLine_) {
+        checkBlankLine(card.line ? card.line : reader.lineBuffer, card.layout, pendingLine_);
+    }
     if (card.line) {
         checkLineCard(card, pendingLine_);
     } else {
@@ -245,6 +251,37 @@ void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardL
                    std::to_string(columnCount) + " columns");
         return;
     }
+}
+
+void ReadChecks::checkBlankLine(const char* line, const CardLayout& layout,
+                                unsigned long long lineNumber) {
+    for (size_t i = 0; i < textLength_; ++i) {
+        if (!isBlankOrLineEnd(line[i])) return;
+    }
+    // A line whose text a NUL ends is not blank: the NUL is warned.
+    if (nulInPiece_) return;
+    report(WarningKind::BlankLine, lineNumber,
+           std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
+}
+
+void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& layout) {
+    if (!settings_.warn || cardMissed_) return;
+    cardMissed_ = true;
+    const std::string keyword = std::string("*") + title_ + " (line " +
+                                std::to_string(keywordLine_) + ")";
+    if (reader.endOfFile) {
+        report(WarningKind::MissingCard, reader.lineNumber,
+               "the file ends inside " + keyword + " before its " + layout.name +
+                   " card: the end is read as cards without fields");
+    } else {
+        report(WarningKind::MissingCard, reader.lineNumber,
+               keyword + " ends at this keyword line before its " + layout.name +
+                   " card: that card and the ones after it are missing");
+    }
+}
+
+void ReadChecks::cardMissing(const DataLine& reader, const CardLayout& layout) {
+    reportMissingCard(reader, layout);
 }
 
 void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,

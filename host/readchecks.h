@@ -2,8 +2,9 @@
 // It notes the line of every card built, and reports as warnings whatever the
 // reading rules change in the lines of the airbag keywords: long lines read in
 // pieces, text past the columns a card reads, empty comma words, text that is
-// no number, stale words in ID reports, short counts, cards made from the end
-// of a file, and control characters.
+// no number, stale words in ID reports, short counts, cards of a keyword's
+// layout that the next keyword or the end of a file cut off, blank lines
+// read as cards, and control characters.
 #pragma once
 
 #include <array>
@@ -44,6 +45,9 @@ public:
         return emptyBeforeFilled_;
     }
 
+    // The layout of the card read last (its name and field names).
+    const CardLayout& lastCard() const { return lastCard_; }
+
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
     // The host starts or ends reading a file: a long line last read is
@@ -55,6 +59,7 @@ public:
     void numberTaken(const DataLine& reader, unsigned pos) override;
     void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
                          unsigned cardsRead) override;
+    void cardMissing(const DataLine& reader, const CardLayout& layout) override;
 
 private:
     // The text of one field as the card step cuts it: length bytes, or up to a NUL before.
@@ -75,6 +80,11 @@ private:
     // Text past the columns the card reads, in the data piece just read.
     void checkTextPast(const char* line, size_t column, const CardLayout& layout,
                        unsigned long long lineNumber);
+    // A card's line of nothing but blanks, in the data piece just read.
+    void checkBlankLine(const char* line, const CardLayout& layout, unsigned long long lineNumber);
+    // The first card of the import that the next keyword or the end of the
+    // file cut off; later ones follow from it and are not reported.
+    void reportMissingCard(const DataLine& reader, const CardLayout& layout);
     // The cards appended since the last read came from that read.
     void settleCards();
     // Reports the long line of the last pieces, if not yet done: its rest
@@ -100,13 +110,19 @@ private:
     // a comma stands in it, which makes the reader cut it in comma form.
     size_t textLength_ = 0;
     bool commaForm_ = false;
+    bool nulInPiece_ = false;
     // Lines already warned about, so that a line in pieces warns once.
     unsigned long long longLine_ = 0, controlLine_ = 0, commaLine_ = 0;
     bool longLineSettled_ = true;
     // The line each word buffer of the reader was last filled from in this
     // file (0: before it), for stale words.
     std::array<unsigned long long, DataLine::kWordBufferCount> wordLines_{};
+    // The line of the last piece read, and whether that piece begins its line.
+    unsigned long long pieceLine_ = 0;
+    bool pieceStartsLine_ = false;
+    bool cardMissed_ = false;  // the import's missing card was reported
 
+    CardLayout lastCard_{};
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;
 };

@@ -14,14 +14,22 @@ enum class WarningKind : unsigned {
     NotANumber,
     StaleWord,
     ShortCount,
-    EndOfFileCard,
+    MissingCard,
     ControlCharacter,
+    BlankLine,
+    UnknownKeyword,
+    EmptyTitle,
     IncludeNotFound,
     IncludeCycle,
     IncludeDepth,
     IncludeTransform,
     IncludeSkipped,
+    IncludeRepeated,
+    UndefinedReference,
+    DuplicateId,
     WriteBackInexact,
+    // The former name of missing-card's end-of-file case; goes in the next release.
+    EndOfFileCard [[deprecated("use WarningKind::MissingCard")]] = MissingCard,
 };
 constexpr unsigned kWarningKindCount = static_cast<unsigned>(WarningKind::WriteBackInexact) + 1;
 

@@ -33,7 +33,7 @@ void ABAdvancedALE::readALEMesh() {
     unsigned types[] = {kInt, kInt, kInt, kUnused, kInt, kInt, kInt};
     const char* names[] = {"NX", "NY", "NZ", "UNUSED", "ARSNID", "IDCENT", "EXSID"};
     const WordCard mesh{"ALEMesh", 7, types, names, IdStep::call(airbagAdvancedAle)};
-    if (!readWords(mesh.count)) return;
+    if (!readWords(mesh)) return;
     nx = numberAt(0);
     ny = numberAt(1);
     nz = numberAt(2);
@@ -57,7 +57,7 @@ void ABAdvancedALE::readCVCard2() {
     unsigned types[] = {kDouble, kUnused, kDouble, kInt};
     const char* names[] = {"SWTIME", "UNUSED", "HG", "NAIR"};
     const WordCard cv2{"CVCard2", 4, types, names, IdStep::none()};
-    if (!readWords(cv2.count)) return;
+    if (!readWords(cv2)) return;
     nAir = numberAt(3);
     reportAndBuild(cv2);
 }

@@ -52,7 +52,7 @@ void ABALE::readALEToCV() {
     const char* names[] = {"SWTIME", "UNUSED", "HG", "NAIR", "NGAS", "NORIF", "LCVEL", "LCT"};
     IdFields ids({{6, kLoadCurveId}, {7, kLoadCurveId}});
     const WordCard toCV{"ALEToCV", 8, types, names, IdStep::report(ids.table())};
-    if (!readWords(toCV.count)) return;
+    if (!readWords(toCV)) return;
     nAir = numberAt(3);
     nGas = numberAt(4);
     nOrif = numberAt(5);

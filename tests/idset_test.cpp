@@ -1,10 +1,10 @@
-// The summary's set of distinct IDs against std::set, through many growths.
+// The set of distinct IDs against std::set, through many growths.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
 
-#include "idset.h"
+#include "../host/idset.h"
 
 TEST(IdSet, CountsDistinctIdsAsASetDoes) {
     std::mt19937_64 random(7);
@@ -15,8 +15,9 @@ TEST(IdSet, CountsDistinctIdsAsASetDoes) {
         const long long id = i % 3 == 0 ? i / 3 + 1
                              : i % 3 == 1 ? -static_cast<long long>(random() % 5000) - 1
                                           : static_cast<long long>(random() | 1);
-        ids.insert(id);
-        reference.insert(id);
+        ASSERT_EQ(ids.insert(id), reference.insert(id).second) << id;
+        const long long probe = i % 2 ? id + 1 : id - 64;
+        ASSERT_EQ(ids.contains(probe), reference.count(probe) == 1) << probe;
         if (i % 9973 == 0) {
             ASSERT_EQ(ids.size(), reference.size()) << i;
         }

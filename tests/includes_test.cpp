@@ -82,7 +82,7 @@ std::vector<IncludeCase> includeCases() {
          {{"main.k", "*INCLUDE\na.k\n" + kInteraction},
           {"a.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode}},
          {"include main.k:1 a.k", "keyword a.k:1 AIRBAG_REFERENCE_GEOMETRY",
-          "warning a.k:1 end-of-file-card", "keyword main.k:3 AIRBAG_INTERACTION"}},
+          "warning a.k:2 missing-card", "keyword main.k:3 AIRBAG_INTERACTION"}},
     };
 }
 

@@ -58,19 +58,34 @@ std::vector<WarningCase> warningCases() {
         {"a count larger than the cards before the next keyword",
          aleWithAir("         3") + "*END\n", {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
-         aleWithAir("         3"), {"1 end-of-file-card", "7 short-count"}},
+         aleWithAir("         3"), {"8 missing-card", "7 short-count"}},
         {"a count of -1 reads up to the next keyword and never warns",
          aleWithAir("        -1") + "*END\n", {}},
         {"the end of the file inside a keyword gives a card without fields",
-         kInteraction + "$ only a comment\n", {"1 end-of-file-card"}},
+         kInteraction + "$ only a comment\n", {"2 missing-card"}},
         {"tabs, NUL bytes and lone carriage returns",
          kInteraction + "         1\t        2\n" + kInteraction + "         1\r         2\n" +
              kInteraction + string("         1\0002\n", 13) + string("*AIRBAG_INTER\0ACTION\n", 21) +
              kGeometry + kNode + "\n" + string("*AIRBAG_\0ALE\n", 13),
          {"2 control-character", "4 control-character", "6 control-character",
           "7 control-character", "10 control-character"}},
+        {"a keyword line cuts a keyword's fixed cards short; lists just end there",
+         kInteraction + kGeometry + "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ c\n*AIRBAG_ALE\n"
+             "       100         1\n     293.0\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n*END\n",
+         {"2 missing-card", "5 missing-card", "8 missing-card"}},
+        {"a line of blanks, or of nothing, read as a card; not the blank rest of a long line",
+         kInteraction + "   \n" + kGeometry + kNode + "\n\n" + kNode + string(71, ' ') +
+             "     \n*END\n",
+         {"2 blank-line", "5 blank-line", "6 long-line"}},
+        {"misspelled airbag keywords and empty titles; other keywords pass",
+         "*AIRBAG_INTERACTON\n" + kCard + "\n* AIRBAG_INTERACTION\n" + kCard +
+             "\n*airbag_ale_x\n*AIRBAG_REFERENCE_GEOMETRY_RTD\n*AIRBAG_SIMPLE_PRESSURE_VOLUME\n"
+             "*AIRBAG_INTERACTION_ID\n*NODE\n*\n*END\n",
+         {"1 unknown-keyword", "3 empty-title", "5 unknown-keyword", "6 unknown-keyword",
+          "10 empty-title"}},
         {"a clean deck warns nothing",
-         kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode + "\n1,1.0,2.0,3.0\n*END\n", {}},
+         kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode + "\n1,1.0,2.0,3.0\n"
+             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n       0.5\n" + kNode + "\n*END\n", {}},
     };
 }
 
@@ -119,6 +134,12 @@ TEST(Warnings, MessagesSayWhatWasRead) {
         {kInteraction + "$" + std::string(130, ' ') + "\n" + kCard + "\n",
          {"line longer than 126 characters: it is read in pieces of 127 characters, each taken "
           "as a line of its own"}},
+        {"*AIRBAG_INTERACTON\n*AIRBAG_ALE\n100,1\n293.0\n*NODE\n*AIRBAG_ALE\n100,1\n",
+         {"*AIRBAG_INTERACTON is no keyword and is skipped: did you mean *AIRBAG_INTERACTION?",
+          "*AIRBAG_ALE (line 2) ends at this keyword line before its Coupling card: that card "
+          "and the ones after it are missing",
+          "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: the end is "
+          "read as cards without fields"}},
     };
     for (const auto& [deck, messages] : cases) {
         ModelFolder folder;
@@ -169,6 +190,6 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
                      "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION",
                      "call addIDToRefFile 5", "card Interaction 5",
                      "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 7",
-                     "warning main.k:6 end-of-file-card", "call addIDToRefFile -",
+                     "warning main.k:7 missing-card", "call addIDToRefFile -",
                      "card NodeInfo 7", "card NodeInfo -"}));
 }

@@ -28,6 +28,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     ImportSettings settings;
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings;
+    settings.check = options.check;
     WarningPrinter printer(err);
     size_t jsonWarnings = 0;
 
@@ -60,7 +61,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         break;
     }
     case OutputMode::Summary: {
-        DeckSummary summary;
+        DeckSummary summary(&dataLine);
         ObserverPair both(summary, printer);
         HostImportObject target(&summary);
         run(both, target,

@@ -126,6 +126,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                 error = "option '--stdin-name' needs a path" + std::string(kSeeHelp);
                 return parsed;
             }
+        } else if (arg == "--check") {
+            options.check = true;
         } else if (isValueOption(arg, "--flags")) {
             if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
@@ -184,11 +186,14 @@ const char* usageText() {
            "  --no-includes  do not follow *INCLUDE and the other include keywords\n"
            "                 (for decks from untrusted sources); each is a warning\n"
            "  --no-warnings  do not run the reading checks (faster): only include\n"
-           "                 warnings are reported\n"
+           "                 warnings and those of --check are reported\n"
            "  --strict       a deck with warnings ends with exit status 3 (not with\n"
            "                 --no-warnings)\n"
            "  --stdin-name PATH  read deck '-' as if it were the file PATH: its folder\n"
            "                 for includes, its name in provenance and warnings\n"
+           "  --check        check the model: references to nodes, shells, parts,\n"
+           "                 curves, vectors and transformations that nothing in the\n"
+           "                 model defines, IDs defined twice, files included twice\n"
            "  -j, --jobs N   import N decks at once (default: one per core); the\n"
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"

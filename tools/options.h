@@ -14,6 +14,7 @@ struct Options {
     bool warnings = true;   // check the reading and report what it changes
     bool strict = false;    // a deck with warnings ends with exit status 3
     std::string stdinName;  // the path that standard input is read as; empty: none
+    bool check = false;     // check the model's references, duplicate IDs and includes
     unsigned jobs = 0;      // decks imported at once; 0: as many as there are cores
     bool help = false;
     bool version = false;

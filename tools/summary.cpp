@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "../host/idlabels.h"
+#include "../host/references.h"
 #include "../model/numbertext.h"
-#include "idlabels.h"
 #include "jsontext.h"
+#include "referencesummary.h"
 
 namespace {
-
-// The integer a reported word refers to, as a card field reads it (text that
-// is no number reads as 0), or false when it refers to nothing.
-bool referencedId(const char* word, long long& id) {
-    if (!word) return false;
-    id = abimport_detail::textToLong(word);
-    return id != 0;
-}
 
 template <class Counts>
 size_t total(const Counts& counts) {
@@ -91,7 +85,7 @@ void DeckSummary::idReport(char** words, unsigned idCount, const unsigned* idPos
     for (unsigned k = 0; k < idCount; ++k) {
         IdGroup& group = idGroups_[{idCode1[k], idCode2[k]}];
         long long id;
-        if (words && referencedId(words[idPos[k]], id)) {
+        if (referenceAt(reader_, words, idPos[k], id)) {
             ++group.references;
             group.ids.insert(id);
         }
@@ -107,6 +101,10 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
     if (!deck.title().empty()) std::fprintf(out, "title: %s\n", deck.title().c_str());
     std::fprintf(out, "keywords imported: %zu\n", total(keywords_));
     for (const auto& entry : keywords_) printCount(out, keywordTitle(entry.first), entry.second);
+    if (!deck.airbagKeywordsNotImported().empty()) {
+        std::fprintf(out, "airbag keywords not imported: %zu\n", total(deck.airbagKeywordsNotImported()));
+        for (const auto& entry : deck.airbagKeywordsNotImported()) printCount(out, entry.first, entry.second);
+    }
     std::fprintf(out, "cards built: %zu\n", total(cards_));
     for (const auto& entry : cards_) printCount(out, entry.first, entry.second);
     std::fprintf(out, "host lookups: %zu\n", total(lookups_));
@@ -126,6 +124,8 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
         std::fprintf(out, "  %-40s %10zu %10zu\n", label.c_str(), entry.second.references,
                      entry.second.ids.size());
     }
+
+    if (const ModelCheck* check = deck.modelCheck()) printReferences(out, *check);
 
     // Each file indented under the one that includes it, with its keywords,
     // in a name column as wide as the widest name.

@@ -11,7 +11,7 @@
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
-#include "idset.h"
+#include "../host/idset.h"
 
 // What the summaries of several decks add up to.
 struct SummaryTotals {
@@ -26,11 +26,12 @@ struct SummaryTotals {
 
 class DeckSummary : public HostCallListener, public DeckObserver {
 public:
+    // reader: the reader of the deck, which tells the words of the line just read.
+    explicit DeckSummary(const DataLine* reader = nullptr) : reader_(reader) {}
     void keywordStarts(const KeywordSource& keyword) override;
     void keywordEnds(const ImportedKeyword& keyword) override;
-    // A reported field refers to an ID when its word reads as a non-zero
-    // integer, as a card field would read it; blank, zero and non-numeric
-    // fields refer to nothing.
+    // A reported field refers to an ID when its word is a non-zero integer
+    // of the line just read (referenceAt).
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
                   const unsigned* idCode2, unsigned long long line) override;
     void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
@@ -47,6 +48,7 @@ private:
         IdSet ids;
     };
 
+    const DataLine* reader_;
     std::map<unsigned, size_t> keywords_;                          // by code
     std::vector<std::pair<std::string, size_t>> cards_;            // by name, first seen first
     std::map<std::string, size_t> cardIndex_;

@@ -79,24 +79,29 @@ def _checked(deck: Deck, strict: bool) -> Deck:
 
 
 def read(path: Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
-         flags: int = DEFAULT_FLAGS, includes: bool = True, strict: bool = False) -> Deck:
+         flags: int = DEFAULT_FLAGS, includes: bool = True, strict: bool = False,
+         check: bool = False) -> Deck:
     """Read the deck at path with the files it includes.
 
     flags is the host flag word (0x2 keep field names, 0x4 build cards, 0x10
     report IDs). includes=False leaves the include keywords unfollowed (each
     is then a warning). strict=True raises DeckError when the deck gave
-    warnings. "-" reads standard input, as the tool does.
+    warnings. check=True checks the model as ``abimport --check`` does: each
+    reference to a node, shell, part, curve, vector or transformation that
+    nothing in the model defines, each ID defined twice and each file
+    included twice is a warning. "-" reads standard input, as the tool does.
 
     Raises FileNotFoundError, IsADirectoryError, PermissionError or another
     OSError naming the file when the deck cannot be read, and ValueError for
     a flag word outside 32 bits. An include that cannot be read is a warning.
     The import runs without the GIL: other threads go on meanwhile.
     """
-    return _checked(_core.read_file(_path_bytes(path), _flag_word(flags), bool(includes)), strict)
+    return _checked(_core.read_file(_path_bytes(path), _flag_word(flags), bool(includes),
+                                    bool(check)), strict)
 
 
 def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str = "<text>",
-              includes: bool = True, strict: bool = False) -> Deck:
+              includes: bool = True, strict: bool = False, check: bool = False) -> Deck:
     """Read a deck held in memory.
 
     text is bytes, or str, which is read as its UTF-8 bytes (surrogates
@@ -112,7 +117,7 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
             raise ValueError("the deck text holds a surrogate that stands for no byte; "
                              "pass the deck as bytes") from error
     return _checked(_core.read_text(bytes(text), _path_bytes(name), _flag_word(flags),
-                                    bool(includes)), strict)
+                                    bool(includes), bool(check)), strict)
 
 
 def diff(old: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"],

@@ -25,6 +25,7 @@ DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& opt
     HostImportObject target(&recorder);
     ImportSettings settings;
     settings.followIncludes = options.includes;
+    settings.check = options.check;
     settings.warnings = true;
     settings.cardLines = true;
     DataLine reader(file);

@@ -48,9 +48,9 @@ struct ReleaseDeck {
 
 DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), ReleaseDeck())}; }
 
-DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
+DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check) {
     const std::string name = path;
-    const ReadOptions options{flags, includes};
+    const ReadOptions options{flags, includes, check};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -61,9 +61,10 @@ DeckView readFile(const py::bytes& path, unsigned flags, bool includes) {
     return viewOf(std::move(deck));
 }
 
-DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes) {
+DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes,
+                  bool check) {
     const std::string deckText = text, deckName = name;
-    const ReadOptions options{flags, includes};
+    const ReadOptions options{flags, includes, check};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -262,9 +263,10 @@ PYBIND11_MODULE(_core, module) {
     bindWarning(module);
     bindDeck(module);
     module.def("read_file", &readFile, py::arg("path"), py::arg("flags"), py::arg("includes"),
-               "Reads the deck at path (bytes); see abimport.read.");
+               py::arg("check") = false, "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
-               py::arg("includes"), "Reads a deck held in memory; see abimport.read_text.");
+               py::arg("includes"), py::arg("check") = false,
+               "Reads a deck held in memory; see abimport.read_text.");
     module.def(
         "diff_json",
         [](const DeckView& before, const DeckView& after, double tolerance, bool rows) {

@@ -3,10 +3,12 @@
 every deck of the repository, under several flag words, from a file and from
 the same bytes in memory."""
 
+import os
+
 import pytest
 
 import abimport
-from conftest import DECKS, deck_id
+from conftest import DECKS, ROOT, deck_id
 
 FLAG_WORDS = [0x16, 0x14, 0x12, 0x4, 0x2, 0]
 
@@ -38,3 +40,14 @@ def test_hostile_bytes_equal_the_tool(tool, write_deck):
     assert deck.warnings
     assert deck.json_lines().encode("utf-8", "surrogateescape") == tool("--json", path)
     assert deck.text().encode("utf-8", "surrogateescape") == tool(path)
+
+
+def test_model_check_equals_the_tool(tool):
+    path = os.path.join(ROOT, "examples", "check", "main.k")
+    deck = abimport.read(path, check=True)
+    assert deck.json_lines().encode("utf-8", "surrogateescape") == tool("--json", "--check", path)
+    assert {"undefined-reference", "duplicate-id", "include-repeated"} <= \
+           {w.kind for w in deck.warnings}
+    assert not {w.kind for w in abimport.read(path).warnings} & {"undefined-reference"}
+    text = abimport.read_text(b"*NODE\n1\n*AIRBAG_REFERENCE_GEOMETRY\n       2\n*END\n", check=True)
+    assert [(w.kind, w.line) for w in text.warnings] == [("undefined-reference", 4)]

@@ -11,18 +11,26 @@
 
 class IdSet {
 public:
-    // Adds a non-zero id.
-    void insert(long long id) {
+    // Adds a non-zero id; false when it was there already.
+    bool insert(long long id) {
         const uint64_t key = static_cast<uint64_t>(id) >> 6;
         const uint64_t bit = uint64_t{1} << (static_cast<uint64_t>(id) & 63);
         if (lastWord_ == kNone || words_[lastWord_].key != key) lastWord_ = wordOf(key);
         Word& word = words_[lastWord_];
-        if (!(word.bits & bit)) {
-            word.bits |= bit;
-            ++size_;
-        }
+        if (word.bits & bit) return false;
+        word.bits |= bit;
+        ++size_;
+        return true;
+    }
+    bool contains(long long id) const {
+        if (words_.empty()) return false;
+        const uint64_t key = static_cast<uint64_t>(id) >> 6;
+        const Word& word = words_[slotOf(words_, key)];
+        return word.bits != 0 && (word.bits >> (static_cast<uint64_t>(id) & 63) & 1);
     }
     size_t size() const { return size_; }
+    // The bytes the set holds.
+    size_t bytes() const { return words_.capacity() * sizeof(Word); }
 
 private:
     // A slot with no bit set is empty.

@@ -1,0 +1,258 @@
+#include "modelcheck.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "idlabels.h"
+#include "keywordtitles.h"
+#include "references.h"
+
+namespace {
+
+struct KindInfo {
+    unsigned code1, code2;
+    const char* keyword;  // the title of the keyword that defines it
+};
+
+const KindInfo kKinds[ModelCheck::kKindCount] = {
+    {7, 9999, "NODE"},         {6, 41, "ELEMENT_SHELL"},  {5, 9999, "PART"},
+    {1, 33, "DEFINE_CURVE"},   {1, 39, "DEFINE_VECTOR"},  {1, 40, "DEFINE_TRANSFORMATION"},
+};
+
+bool kindOf(unsigned code1, unsigned code2, ModelCheck::Kind& kind) {
+    for (unsigned k = 0; k < ModelCheck::kKindCount; ++k) {
+        if (kKinds[k].code1 == code1 && kKinds[k].code2 == code2) {
+            kind = static_cast<ModelCheck::Kind>(k);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool startsWith(std::string_view title, std::string_view prefix) {
+    return title.size() >= prefix.size() && titleIs(title.substr(0, prefix.size()), prefix);
+}
+
+// The ID in the first field of a data line: columns 1 to width, or the first
+// comma word; blanks around it. False for a field that is no non-zero
+// integer within 32 bits. One pass from the start: the character after the
+// number and its trailing blanks tells a comma word from a fixed field.
+bool firstFieldId(const char* piece, size_t length, unsigned width, int32_t& id) {
+    const char* at = piece;
+    const char* const end = piece + length;
+    while (at < end && (*at == ' ' || *at == '\t')) ++at;
+    bool negative = false;
+    if (at < end && (*at == '-' || *at == '+')) negative = *at++ == '-';
+    const char* const digits = at;
+    long long value = 0;
+    for (; at < end && static_cast<unsigned char>(*at - '0') <= 9; ++at) {
+        value = value * 10 + (*at - '0');
+        if (value > INT32_MAX) return false;
+    }
+    if (at == digits) return false;
+    const char* const numberEnd = at;
+    while (at < end && (*at == ' ' || *at == '\t' || *at == '\r')) ++at;
+    const bool comma = at < end && *at == ',';
+    const bool lineEnds = at == end || *at == '\n' || *at == '\0';
+    if (!comma && !(numberEnd <= piece + width && (lineEnds || at >= piece + width))) {
+        // A fixed field whose number runs on into the next field: only its
+        // own columns count.
+        if (numberEnd <= piece + width || length <= width) return false;
+        return firstFieldId(piece, width, width, id);
+    }
+    if (value == 0) return false;
+    id = static_cast<int32_t>(negative ? -value : value);
+    return true;
+}
+
+}  // namespace
+
+void ModelCheck::keywordStarts(const char* title, unsigned long long line, size_t file) {
+    keyword_ = title;
+    keywordLine_ = line;
+    file_ = file;
+    geometry_.clear();
+    geometryIndex_.clear();
+    geometryIds_ = IdSet();
+}
+
+bool ModelCheck::definitionsOf(std::string_view title, Definitions& how) {
+    struct Form {
+        const char* title;
+        Definitions how;
+    };
+    static const Form kForms[] = {
+        {"NODE", {Node, 8, false, false}},
+        {"ELEMENT_SHELL", {Shell, 8, false, false}},
+        {"PART", {Part, 10, true, false}},
+        {"DEFINE_CURVE", {Curve, 10, false, true}},
+        {"DEFINE_CURVE_TITLE", {Curve, 10, true, true}},
+        {"DEFINE_VECTOR", {Vector, 10, false, false}},
+        {"DEFINE_VECTOR_TITLE", {Vector, 10, true, false}},
+        {"DEFINE_TRANSFORMATION", {Transformation, 10, false, true}},
+        {"DEFINE_TRANSFORMATION_TITLE", {Transformation, 10, true, true}},
+    };
+    for (const Form& form : kForms) {
+        if (titleIs(title, form.title)) {
+            how = form.how;
+            return true;
+        }
+    }
+    for (unsigned k = 0; k < kKindCount; ++k) {
+        if (startsWith(title, std::string(kKinds[k].keyword) + "_")) defined_[k].otherForms = true;
+    }
+    return false;
+}
+
+void ModelCheck::definitionsStart(const Definitions& how) {
+    headingNext_ = how.headings;
+    given_ = false;
+}
+
+void ModelCheck::defineFrom(const Definitions& how, const char* piece, size_t length,
+                            size_t file, unsigned long long line) {
+    if (given_) return;
+    if (headingNext_) {
+        headingNext_ = false;
+        return;
+    }
+    headingNext_ = how.headings;
+    given_ = how.firstOnly;
+    int32_t id;
+    if (firstFieldId(piece, length, how.width, id)) define(how.kind, id, {static_cast<uint32_t>(file), line});
+}
+
+void ModelCheck::define(Kind kind, int32_t id, Place place) {
+    Defined& defined = defined_[kind];
+    if (!defined.ids.insert(id)) duplicates_.push_back({id, kind, place});
+    Run* last = defined.runs.empty() ? nullptr : &defined.runs.back();
+    if (last && last->place.file == place.file && defined.lastLine + 1 == place.line &&
+        static_cast<int64_t>(last->first) + last->count == id) {
+        ++last->count;
+    } else {
+        defined.runs.push_back({id, 1, place});
+    }
+    defined.lastLine = place.line;
+}
+
+void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line) {
+    if (geometryIds_.insert(id)) {
+        if (geometryIndex_.empty()) {
+            geometry_.emplace_back(id, line);
+        } else {
+            geometryIndex_.emplace(id, line);
+        }
+        return;
+    }
+    if (geometryIndex_.empty()) geometryIndex_.insert(geometry_.begin(), geometry_.end());
+    const auto at = geometryIndex_.find(id);
+    report_(WarningKind::DuplicateId, file_, line,
+            std::string(std::strcmp(card, "NodeInfo") == 0 ? "node " : "shell element ") +
+                std::to_string(id) + " is given twice in *" + keyword_ + " (line " +
+                std::to_string(keywordLine_) + "): first at line " + std::to_string(at->second));
+}
+
+void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
+                          const unsigned* idCode1, const unsigned* idCode2,
+                          unsigned long long line) {
+    for (unsigned k = 0; k < idCount; ++k) {
+        long long id;
+        if (!referenceAt(reader_, words, idPos[k], id)) continue;
+        const std::pair<unsigned, unsigned> codes{idCode1[k], idCode2[k]};
+        if (!lastCounted_ || codes != lastCodes_) {
+            lastCounted_ = &counted_[codes];
+            lastCodes_ = codes;
+        }
+        Counted& counted = *lastCounted_;
+        ++counted.references;
+        counted.ids.insert(id);
+        Kind kind;
+        if (!kindOf(idCode1[k], idCode2[k], kind)) continue;
+        const char* card = lastCard_.name ? lastCard_.name : "";
+        const char* field =
+            idPos[k] < lastCard_.count && lastCard_.names ? lastCard_.names[idPos[k]] : "";
+        // The first field of a node or shell line of a reference geometry
+        // gives that node or shell its reference place.
+        if (idPos[k] == 0 && ((kind == Node && std::strcmp(card, "NodeInfo") == 0) ||
+                              (kind == Shell && std::strcmp(card, "ShellInfo") == 0))) {
+            geometryDefinition(card, static_cast<int32_t>(id), line);
+        }
+        references_.push_back({static_cast<int32_t>(id), kind,
+                                {static_cast<uint32_t>(file_), line}, keyword_, card, field});
+    }
+    if (next_) next_->idReport(words, idCount, idPos, idCode1, idCode2, line);
+}
+
+void ModelCheck::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                            unsigned long long line) {
+    if (next_) next_->airbagCall(kind, words, wordCount, line);
+}
+
+void ModelCheck::finish() {
+    for (const Reference& reference : references_) {
+        const Defined& defined = defined_[reference.kind];
+        if (defined.ids.size() == 0 || defined.ids.contains(reference.id)) continue;
+        const KindInfo& info = kKinds[reference.kind];
+        ++counted_[{info.code1, info.code2}].undefined;
+        if (defined.otherForms) continue;
+        report_(WarningKind::UndefinedReference, reference.place.file, reference.place.line,
+                std::string(reference.keyword) + " " + reference.card + " " + reference.field +
+                    ": " + idKindLabel(info.code1, info.code2) + " " +
+                    std::to_string(reference.id) + " is not defined in the model");
+    }
+
+    // The first place of each ID defined twice: the first run that holds it.
+    std::vector<std::pair<int32_t, size_t>> order;  // (id, index in duplicates_), by kind
+    std::vector<Place> first(duplicates_.size(), Place{0, 0});
+    for (unsigned k = 0; k < kKindCount; ++k) {
+        order.clear();
+        for (size_t i = 0; i < duplicates_.size(); ++i) {
+            if (duplicates_[i].kind == k) order.emplace_back(duplicates_[i].id, i);
+        }
+        if (order.empty()) continue;
+        std::sort(order.begin(), order.end());
+        for (const Run& run : defined_[k].runs) {
+            auto at = std::lower_bound(order.begin(), order.end(), std::make_pair(run.first, size_t{0}));
+            for (; at != order.end() && static_cast<int64_t>(at->first) < int64_t{run.first} + run.count; ++at) {
+                Place& place = first[at->second];
+                if (place.line == 0) place = {run.place.file, run.place.line + static_cast<unsigned>(at->first - run.first)};
+            }
+        }
+    }
+    for (size_t i = 0; i < duplicates_.size(); ++i) {
+        const Duplicate& duplicate = duplicates_[i];
+        const KindInfo& info = kKinds[duplicate.kind];
+        report_(WarningKind::DuplicateId, duplicate.place.file, duplicate.place.line,
+                std::string(idKindLabel(info.code1, info.code2)) + " " +
+                    std::to_string(duplicate.id) + " is defined twice: first at " +
+                    *files_[first[i].file].path + ":" + std::to_string(first[i].line));
+    }
+}
+
+std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
+    std::vector<KindReport> out;
+    for (const auto& [codes, counted] : counted_) {
+        KindReport report{codes.first, codes.second};
+        report.references = counted.references;
+        report.distinct = counted.ids.size();
+        report.undefined = counted.undefined;
+        Kind kind;
+        if (kindOf(codes.first, codes.second, kind)) {
+            const Defined& defined = defined_[kind];
+            report.keyword = kKinds[kind].keyword;
+            report.coverage = defined.ids.size() == 0 ? Coverage::NothingDefined
+                              : defined.otherForms    ? Coverage::NotFully
+                                                      : Coverage::Checked;
+        }
+        out.push_back(report);
+    }
+    return out;
+}
+
+size_t ModelCheck::definitionBytes() const {
+    size_t bytes = 0;
+    for (const Defined& defined : defined_) {
+        bytes += defined.ids.bytes() + defined.runs.capacity() * sizeof(Run);
+    }
+    return bytes;
+}

@@ -1,0 +1,160 @@
+// The model check: while the deck loop skips the keywords it does not import,
+// it collects the IDs that nodes, shell elements, parts, load curves, vectors
+// and transformations define (from the first field of their lines only); it
+// takes every ID the airbag keywords report, and at the end of the model
+// tells each reference to an ID that nothing defines, and each ID defined
+// twice.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "../frame/readobserver.h"
+#include "hostcalls.h"
+#include "idset.h"
+#include "sourcefile.h"
+#include "warning.h"
+
+class ModelCheck : public HostCallListener {
+public:
+    // The kinds of ID that the model's keywords define, as the check knows them.
+    enum Kind : unsigned { Node, Shell, Part, Curve, Vector, Transformation, kKindCount };
+    // How a kind was checked.
+    enum class Coverage {
+        Checked,          // every reference was looked up
+        NotFully,         // other forms of its keywords may define what is not found
+        NothingDefined,   // the model defines none of its IDs: not checked
+        NotCheckable,     // no keyword the check reads defines it
+    };
+    // One kind of reference in the model.
+    struct KindReport {
+        unsigned code1, code2;
+        size_t references = 0;
+        size_t distinct = 0;
+        size_t undefined = 0;   // references to IDs that nothing defines (Checked, NotFully)
+        Coverage coverage = Coverage::NotCheckable;
+        const char* keyword = nullptr;  // the defining keyword ("NODE"), for the kinds above
+    };
+
+    // Receives each warning: its kind, the index of its file in the model, its
+    // line and its message.
+    using Report =
+        std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
+
+    // lastCard: the layout of the card last read (the reading checks keep it);
+    // files: the model's files, for the places that messages name.
+    ModelCheck(const CardLayout& lastCard, const std::deque<SourceFile>& files, Report report)
+        : lastCard_(lastCard), files_(files), report_(std::move(report)) {}
+    // The reader of the model, which tells the words of the line just read.
+    void start(const DataLine& reader) { reader_ = &reader; }
+
+    // The listener that receives the reporting calls after the check.
+    void forwardTo(HostCallListener* next) { next_ = next; }
+    HostCallListener* forwardedTo() const { return next_; }
+
+    // An airbag keyword's import begins in the file of that index.
+    void keywordStarts(const char* title, unsigned long long line, size_t file);
+
+    // The defining keyword a title names, and how its data lines define IDs;
+    // false for any other title. A title that begins like one of them in
+    // another form is noted: that kind is then not fully checked.
+    struct Definitions {
+        Kind kind;
+        unsigned width;  // columns of the ID field on a fixed-form line
+        bool headings;   // each ID line comes after a line of its own (a heading)
+        bool firstOnly;  // only the first ID line defines an ID
+    };
+    bool definitionsOf(std::string_view title, Definitions& how);
+    // The data lines of such a keyword, each by its first piece (length bytes).
+    void definitionsStart(const Definitions& how);
+    void defineFrom(const Definitions& how, const char* piece, size_t length, size_t file,
+                    unsigned long long line);
+
+    // At the end of the model: each reference to an ID that nothing defines,
+    // each ID defined twice, as warnings.
+    void finish();
+    // After finish: each kind referred to, by (idCode1, idCode2).
+    std::vector<KindReport> kinds() const;
+    // The bytes the sets of defined IDs and their places hold.
+    size_t definitionBytes() const;
+
+    void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
+                  const unsigned* idCode2, unsigned long long line) override;
+    void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
+                    unsigned long long line) override;
+
+private:
+    struct Place {
+        uint32_t file;
+        unsigned long long line;
+    };
+    // A run of consecutive IDs defined on consecutive lines of one file.
+    struct Run {
+        int32_t first;
+        uint32_t count;
+        Place place;
+    };
+    struct Reference {
+        int32_t id;
+        Kind kind;
+        Place place;
+        const char* keyword;
+        const char* card;
+        const char* field;
+    };
+    struct Duplicate {
+        int32_t id;
+        Kind kind;
+        Place place;
+    };
+    struct Defined {
+        IdSet ids;
+        std::vector<Run> runs;
+        unsigned long long lastLine = 0;  // of the last ID defined
+        bool otherForms = false;          // the model holds other forms of the keyword
+    };
+    struct Counted {
+        size_t references = 0;
+        size_t undefined = 0;
+        IdSet ids;
+    };
+
+    void define(Kind kind, int32_t id, Place place);
+    // A node or shell that one reference geometry keyword gives twice.
+    void geometryDefinition(const char* card, int32_t id, unsigned long long line);
+
+    const DataLine* reader_ = nullptr;
+    const CardLayout& lastCard_;
+    const std::deque<SourceFile>& files_;
+    Report report_;
+    HostCallListener* next_ = nullptr;
+    const char* keyword_ = "";
+    unsigned long long keywordLine_ = 0;
+    size_t file_ = 0;
+    std::array<Defined, kKindCount> defined_;
+    std::deque<Reference> references_;  // grows without moving what it holds
+    std::vector<Duplicate> duplicates_;
+    std::map<std::pair<unsigned, unsigned>, Counted> counted_;
+    // The entry of the codes counted last: a card's rows mostly share them.
+    Counted* lastCounted_ = nullptr;
+    std::pair<unsigned, unsigned> lastCodes_;
+    // The nodes or shells of the reference geometry keyword being imported,
+    // with their lines.
+    // A list until the first duplicate, then an index for looking them up.
+    IdSet geometryIds_;
+    std::vector<std::pair<int32_t, unsigned long long>> geometry_;
+    std::unordered_map<int32_t, unsigned long long> geometryIndex_;
+    // The state of the defining keyword being read: the next data line is a
+    // heading, or the keyword has given its one ID.
+    bool headingNext_ = false;
+    bool given_ = false;
+};
