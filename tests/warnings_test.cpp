@@ -127,7 +127,9 @@ TEST(Warnings, MessagesSayWhatWasRead) {
           "for it; write 0 for IDs that are not used"}},
         {"*AIRBAG_ADVANCED_ALE\n1,2,35,36,37,38,39,40\n1,2\n*END\n",
          {"HOLEID3-HOLEID8: the line gives 2 of 8 values; the host is handed '35', '36', ... "
-          "from line 2 for them; write 0 for IDs that are not used"}},
+          "from line 2 for them; write 0 for IDs that are not used",
+          "*AIRBAG_ADVANCED_ALE (line 1) ends at this keyword line before its InflIDs card: that "
+          "card and the ones after it are missing"}},
         {kInteraction + kCard + std::string(60, ' ') + "x\n",
          {"line longer than 126 characters: only its first 127 characters are read, the rest "
           "of the line is skipped"}},
