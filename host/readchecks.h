@@ -6,6 +6,7 @@
 // of a file, and control characters.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -15,6 +16,16 @@
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
 #include "warning.h"
+
+// The empty fields of a card that stand before a filled one, which the card's
+// values leave out: bit i of mask for field i of the card's layout, with the
+// columns of each of those fields.
+struct EmptyFields {
+    static constexpr unsigned kMostFields = 16;  // as EmptyFields
+    std::string firstName;  // the first of them
+    uint32_t mask = 0;
+    uint8_t widths[16] = {};
+};
 
 class ReadChecks : public ReadObserver {
 public:
@@ -38,8 +49,8 @@ public:
     // where no data line gave it), when card lines are noted.
     const std::vector<unsigned long long>& cardLines() const { return cardLines_; }
     // The cards (by their index among the import's cards) that hold an empty
-    // field before a filled one, with the empty field's name.
-    const std::vector<std::pair<size_t, std::string>>& emptyBeforeFilled() const {
+    // field before a filled one, with those fields.
+    const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled() const {
         return emptyBeforeFilled_;
     }
 
@@ -58,9 +69,14 @@ private:
         const char* text;
         size_t length;
     };
-    static constexpr unsigned kMostFields = 16;
+    static constexpr unsigned kMostFields = 16;  // as EmptyFields
 
     void dataPieceRead(const char* piece, size_t length, unsigned long long line);
+    // A tab in a fixed-form line is reported once the card's columns are
+    // known: a tab in the first column of a field that holds nothing else
+    // marks that field empty on purpose and is not reported. fieldEnds holds
+    // the end column of each field, or is null when no card takes the line.
+    void settleTabs(const unsigned* fieldEnds, unsigned count);
     // The field texts that become the card's values, as the card step cuts
     // them; a text that begins with a control character is an empty field
     // when controlMeansEmpty.
@@ -85,7 +101,12 @@ private:
     unsigned long long keywordLine_ = 0;
 
     unsigned long long pendingLine_ = 0;  // the line of the last card read
-    std::string pendingEmpty_;            // its empty field before a filled one
+    EmptyFields pendingEmpty_;            // its empty fields before a filled one
+    // The last fixed-form data piece with a tab as its only control character,
+    // until settleTabs.
+    std::string tabPiece_;
+    unsigned long long tabLine_ = 0;
+    bool tabPending_ = false;
     unsigned long long countLine_ = 0;    // the line of the last card a number came from
     // The last data piece: the length of its text (up to a NUL) and whether
     // a comma stands in it, which makes the reader cut it in comma form.
@@ -95,5 +116,5 @@ private:
     unsigned long long longLine_ = 0, controlLine_ = 0, commaLine_ = 0;
 
     std::vector<unsigned long long> cardLines_;
-    std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;
+    std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
 };
