@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Shows every card of one name in a deck as a pandas DataFrame: one row per
-card, one column per field, with the keyword, file and line it came from.
+card, with the file and line it came from and one column per field.
 
 Usage: cards_table.py DECK CARD_NAME     (e.g. NodeInfo, ShellInfo, ALEMesh)
 """
@@ -12,18 +12,13 @@ import pandas
 import abimport
 
 
-def cards_table(deck, name):
-    rows = []
-    for keyword in deck:
-        for card in keyword.cards:
-            if card.name == name:
-                rows.append({"keyword": keyword.title, "file": keyword.file, "line": card.line,
-                             **card.to_dict()})
-    return pandas.DataFrame(rows)
-
-
 if __name__ == "__main__":
     if len(sys.argv) != 3:
         sys.exit(__doc__.strip())
+    deck = abimport.read(sys.argv[1])
+    try:
+        table = deck.table(sys.argv[2])
+    except KeyError as error:
+        sys.exit("cards_table.py: %s" % error.args[0])
     with pandas.option_context("display.width", 200, "display.max_columns", 20):
-        print(cards_table(abimport.read(sys.argv[1]), sys.argv[2]).to_string())
+        print(table.to_string())
