@@ -93,11 +93,20 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     // The columns in layout order: each card's names in line order, a name
     // not seen before placed after the name before it.
     std::vector<std::string> columns;
-    std::vector<std::string> last;
+    const Card* previous = nullptr;
+    const EmptyFields* previousGaps = nullptr;
     for (size_t r = 0; r < rows.size(); ++r) {
         const Card& card = *deck.cards[rows[r].card];
-        std::vector<std::string> names = namesInLineOrder(card, gapsOf(*rows[r].keyword, rows[r].n));
-        if (r > 0 && names == last) continue;
+        const EmptyFields* gaps = gapsOf(*rows[r].keyword, rows[r].n);
+        // A run of cards of one layout has its names placed once.
+        const bool same = previous && !gaps && !previousGaps &&
+                          card.fieldNames == previous->fieldNames &&
+                          card.emptyFieldNames == previous->emptyFieldNames &&
+                          card.fields.size() == previous->fields.size();
+        previous = &card;
+        previousGaps = gaps;
+        if (same) continue;
+        const std::vector<std::string> names = namesInLineOrder(card, gaps);
         size_t after = 0;  // where the next new name goes
         for (const std::string& field : names) {
             if (field.empty()) continue;
@@ -105,7 +114,6 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
             if (at == columns.end()) at = columns.insert(columns.begin() + static_cast<long>(after), field);
             after = static_cast<size_t>(at - columns.begin()) + 1;
         }
-        last = std::move(names);
     }
     std::unordered_map<std::string, int> columnOf;
     for (size_t c = 0; c < columns.size(); ++c) columnOf.emplace(columns[c], static_cast<int>(c));
