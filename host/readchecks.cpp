@@ -71,7 +71,8 @@ void ReadChecks::keywordEnds() {
 void ReadChecks::settleCards() {
     if (!target_) return;
     const size_t built = target_->cards.size() - firstCard_;
-    if (settings_.emptyBeforeFilled && pendingEmpty_.mask != 0 && cardLines_.size() < built) {
+    if (settings_.emptyBeforeFilled && (pendingEmpty_.mask | pendingEmpty_.trailing) != 0 &&
+        cardLines_.size() < built) {
         emptyBeforeFilled_.emplace_back(cardLines_.size(), pendingEmpty_);
     }
     if (settings_.cardLines || settings_.emptyBeforeFilled) cardLines_.resize(built, pendingLine_);
@@ -218,6 +219,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
                        kindOfNumber(type) + "; read as " + readAs(text.c_str(), type));
         }
     }
+    pendingEmpty_.trailing = empty;
 }
 
 void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardLayout& layout,

@@ -17,14 +17,15 @@
 #include "../frame/readobserver.h"
 #include "warning.h"
 
-// The empty fields of a card that stand before a filled one, which the card's
-// values leave out: bit i of mask for field i of the card's layout, with the
-// columns of each of those fields.
+// The empty fields of a card, which the card's values leave out: bit i of
+// mask for field i of the card's layout when it stands before a filled one,
+// of trailing when it stands after the last, with the columns of each.
 struct EmptyFields {
-    static constexpr unsigned kMostFields = 16;  // as EmptyFields
-    std::string firstName;  // the first of them
+    static constexpr unsigned kMostFields = 16;
+    std::string firstName;  // the first before a filled one
     uint32_t mask = 0;
-    uint8_t widths[16] = {};
+    uint32_t trailing = 0;
+    uint8_t widths[kMostFields] = {};
 };
 
 class ReadChecks : public ReadObserver {
@@ -49,7 +50,7 @@ public:
     // where no data line gave it), when card lines are noted.
     const std::vector<unsigned long long>& cardLines() const { return cardLines_; }
     // The cards (by their index among the import's cards) that hold an empty
-    // field before a filled one, with those fields.
+    // field, with those fields.
     const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled() const {
         return emptyBeforeFilled_;
     }
@@ -69,7 +70,7 @@ private:
         const char* text;
         size_t length;
     };
-    static constexpr unsigned kMostFields = 16;  // as EmptyFields
+    static constexpr unsigned kMostFields = EmptyFields::kMostFields;
 
     void dataPieceRead(const char* piece, size_t length, unsigned long long line);
     // A tab in a fixed-form line is reported once the card's columns are

@@ -281,8 +281,9 @@ size_t valueText(const Data& value, char* out) {
 namespace {
 
 bool sameGaps(const Gaps* a, const Gaps* b) {
-    if (!a || !b) return a == b;
-    if (a->mask != b->mask) return false;
+    const uint32_t aMask = a ? a->mask : 0, bMask = b ? b->mask : 0;
+    if (aMask != bMask) return false;
+    if (aMask == 0) return true;
     for (unsigned i = 0; i < Gaps::kMostFields; ++i) {
         if ((a->mask >> i & 1) && a->widths[i] != b->widths[i]) return false;
     }

@@ -7,6 +7,7 @@
 #include "../frame/version.h"
 #include "../model/card.h"
 #include "deckqueue.h"
+#include "modeledit.h"
 #include "options.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     Card::contFlag = options.flags;
     ABImport registry;
     registry.initABALETypesAndFunctions();
+    if (!options.edits.empty()) return runModelEdits(options, registry, stdout, stderr);
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));
     const int status = totals.readFailed                     ? kDeckUnreadable
