@@ -152,7 +152,7 @@ Text exactDecimalText(const Decimal& d, double value, unsigned width, size_t lim
 }
 
 // Texts for what has no decimal digits: zeros, infinities, NaN.
-size_t specialText(double value, unsigned width, char* out) {
+size_t nonDecimalText(double value, unsigned width, char* out) {
     const char* candidates[4];
     size_t n = 0;
     if (std::isnan(value)) {
@@ -199,7 +199,7 @@ std::string readText(const char* text, size_t length, unsigned width) {
 size_t doubleText(double value, unsigned width, char* out) {
     if (width > kMostColumns) width = kMostColumns;
     if (width == 0) return 0;
-    if (value == 0 || !std::isfinite(value)) return specialText(value, width, out);
+    if (value == 0 || !std::isfinite(value)) return nonDecimalText(value, width, out);
     const bool negative = std::signbit(value);
     uint64_t digits;
     int exponent;
