@@ -250,7 +250,7 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
 bool ModelEdit::apply(const FieldEdit& edit, std::string& error) {
     Model& model = *model_;
     size_t fileIndex = model.files.size();
-    for (size_t k = 0; k < model.files.size(); ++k) {
+    for (size_t k = 0; k < model.files.size() && fileIndex == model.files.size(); ++k) {
         if (model.files[k].path == edit.file) fileIndex = k;
     }
     if (fileIndex == model.files.size()) {
@@ -454,6 +454,10 @@ bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
         places.push_back(fs::path(folder) / relative);
     }
     for (size_t k = 0; k < places.size(); ++k) {
+        // A file included twice is written once, with its edits.
+        bool seen = false;
+        for (size_t j = 0; j < k; ++j) seen = seen || model_->files[j].path == model_->files[k].path;
+        if (seen) continue;
         fs::create_directories(places[k].parent_path(), failed);
         if (failed) {
             error = "cannot make the folder '" + places[k].parent_path().string() + "': " + failed.message();
