@@ -213,10 +213,11 @@ size_t doubleText(double value, unsigned width, char* out) {
             // each precision.
             for (int precision = shortest.count; precision <= kMostDigits && t.length == 0;
                  ++precision) {
-                char text[40];
-                const char* end = std::to_chars(text, text + sizeof text, std::fabs(value),
-                                                std::chars_format::scientific, precision - 1)
-                                      .ptr;
+                char text[48];
+                char* end = std::to_chars(text, text + sizeof text - 1, std::fabs(value),
+                                          std::chars_format::scientific, precision - 1)
+                                .ptr;
+                *end = '\0';
                 uint64_t rounded = 0;
                 const char* p = text;
                 for (; p < end && *p != 'e'; ++p) {
