@@ -5,7 +5,9 @@
 // and the model checked, every host call, card and warning is written as JSON Lines (which
 // writes each card back as text), each card's own text is checked against the
 // card, each warning must name a kind and a line of its file, and everything
-// is freed before the next input.
+// is freed before the next input. Then one field, chosen by the input, is
+// edited in place: when the edit is made, every file but main.k and every line
+// of main.k but the edited one must keep its bytes.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,6 +22,7 @@
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../tools/jsonevents.h"
+#include "../tools/modeledit.h"
 
 namespace {
 
@@ -116,6 +119,55 @@ void writeModel(const std::string& text) {
     written = sizes.size();
 }
 
+std::string fileText(const std::string& path) {
+    std::string text;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+        std::fclose(file);
+    }
+    return text;
+}
+
+// The text without its line (1-based), and where that line was.
+std::string withoutLine(const std::string& text, unsigned long long line) {
+    size_t begin = 0;
+    for (unsigned long long n = 1; n < line && begin != std::string::npos; ++n) {
+        begin = text.find('\n', begin);
+        if (begin != std::string::npos) ++begin;
+    }
+    if (begin == std::string::npos) return text;
+    const size_t end = text.find('\n', begin);
+    return text.substr(0, begin) + (end == std::string::npos ? "" : text.substr(end));
+}
+
+// Edits one field of main.k chosen by the input and checks that nothing but
+// that line changes.
+void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
+    static const char* const kFields[] = {"AREA", "X", "Y", "Z", "NID", "SF", "AB2", "PID",
+                                          "N1", "BIRTH", "MWD", "NX"};
+    static const char* const kValues[] = {"1", "-7", "0.0025", "1.5-3", "-1523.123456", "1e5",
+                                          "123456789", ".5"};
+    if (size < 4) return;
+    const std::string main = scratchFolder() + "/main.k";
+    const std::vector<std::string> before = [] {
+        std::vector<std::string> texts;
+        for (size_t i = 0; i < written; ++i) texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
+        return texts;
+    }();
+    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % 12], kValues[data[3] % 8]};
+    ModelEdit model;
+    std::string error;
+    if (!model.load(main, registry, true, error) || !model.apply(edit, error)) return;
+    require(model.saveInPlace(error), "an edit that applied could not be saved");
+    for (size_t i = 0; i < written; ++i) {
+        const std::string after = fileText(scratchFolder() + "/" + fileName(i));
+        require(i == 0 ? withoutLine(after, edit.line) == withoutLine(before[i], edit.line)
+                       : after == before[i],
+                "an edit changed bytes outside its line");
+    }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -151,5 +203,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(target.cards.size() <= bytesRead + kMostCardsAtEndOfFile * imported,
             "more cards than the files read have lines");
     for (Card* card : target.cards) checkCard(*card);
+    if (Card::contFlag & Card::kKeepNames) editOneField(data, size, registry);
     return 0;
 }

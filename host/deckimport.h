@@ -51,8 +51,8 @@ struct ImportedKeyword {
     // settings ask for card lines; empty otherwise.
     const std::vector<unsigned long long>& cardLines;
     // Its cards (by index from firstCard) with an empty field before a filled
-    // one, and that field's name, when the settings ask for them.
-    const std::vector<std::pair<size_t, std::string>>& emptyBeforeFilled;
+    // one, and those fields, when the settings ask for them.
+    const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled;
 };
 
 // What a deck loop reports, in the order it happens.

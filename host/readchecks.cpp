@@ -101,7 +101,8 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     title_ = title;
     keywordLine_ = line;
     pendingLine_ = 0;
-    pendingEmpty_.clear();
+    pendingEmpty_ = {};
+    tabPending_ = false;
     countLine_ = 0;
     pieceLine_ = line;
     cardMissed_ = false;
@@ -109,16 +110,20 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     emptyBeforeFilled_.clear();
 }
 
-void ReadChecks::keywordEnds() { settleCards(); }
+void ReadChecks::keywordEnds() {
+    settleTabs(nullptr, 0);
+    settleCards();
+}
 
 void ReadChecks::settleCards() {
     if (!target_) return;
     const size_t built = target_->cards.size() - firstCard_;
-    if (settings_.emptyBeforeFilled && !pendingEmpty_.empty() && cardLines_.size() < built) {
+    if (settings_.emptyBeforeFilled && (pendingEmpty_.mask | pendingEmpty_.trailing) != 0 &&
+        cardLines_.size() < built) {
         emptyBeforeFilled_.emplace_back(cardLines_.size(), pendingEmpty_);
     }
     if (settings_.cardLines || settings_.emptyBeforeFilled) cardLines_.resize(built, pendingLine_);
-    pendingEmpty_.clear();
+    pendingEmpty_ = {};
 }
 
 void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
@@ -153,6 +158,7 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
     pieceStartsLine_ = line != pieceLine_;
     pieceLine_ = line;
     if (!settings_.warn && !settings_.emptyBeforeFilled) return;
+    settleTabs(nullptr, 0);  // no card took the piece before
     const char* piece = reader.lineBuffer;
     const size_t length = pieceLength(piece, DataLine::kLineBufferSize);
     // The keyword line that ends an import: the host takes its title from this
@@ -174,14 +180,21 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
 
 void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long long line) {
     const ControlCharacters found = findControlCharacters(piece, length);
-    if (settings_.warn && found.any() && line != controlLine_) {
-        controlLine_ = line;
-        report(WarningKind::ControlCharacter, line, controlMessage(found));
-    }
     // The reader cuts a line in comma form when a comma stands before its first NUL.
     nulInPiece_ = found.nul != ControlCharacters::npos;
     textLength_ = nulInPiece_ ? found.nul : length;
     commaForm_ = std::memchr(piece, ',', textLength_) != nullptr;
+    if (settings_.warn && found.any() && line != controlLine_) {
+        if (!commaForm_ && found.nul == ControlCharacters::npos &&
+            found.loneCr == ControlCharacters::npos) {
+            tabPiece_.assign(piece, length);
+            tabLine_ = line;
+            tabPending_ = true;
+        } else {
+            controlLine_ = line;
+            report(WarningKind::ControlCharacter, line, controlMessage(found));
+        }
+    }
     if (!settings_.warn || !commaForm_ || line == commaLine_) return;
     const size_t textLength = textLength_;
     size_t at = piece[0] == ',' ? 0 : ControlCharacters::npos;
@@ -195,8 +208,43 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
                ": the empty word drops out and later values move one field left");
 }
 
+void ReadChecks::settleTabs(const unsigned* fieldEnds, unsigned count) {
+    if (!tabPending_) return;
+    tabPending_ = false;
+    const size_t length = tabPiece_.size();
+    auto marksEmpty = [&](size_t at) {
+        if (!fieldEnds) return false;
+        for (unsigned i = 0; i < count; ++i) {
+            if ((i == 0 ? 0 : fieldEnds[i - 1]) != at) continue;
+            for (size_t k = at + 1; k < fieldEnds[i] && k < length; ++k) {
+                const char c = tabPiece_[k];
+                if (c != ' ' && c != '\r' && c != '\n') return false;
+            }
+            return true;
+        }
+        return false;
+    };
+    for (size_t at = 0; at < length; ++at) {
+        if (tabPiece_[at] != '\t' || marksEmpty(at)) continue;
+        ControlCharacters found;
+        found.tab = at;
+        controlLine_ = tabLine_;
+        report(WarningKind::ControlCharacter, tabLine_, controlMessage(found));
+        return;
+    }
+}
+
 void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     lastCard_ = card.layout;
+    if (tabPending_) {
+        unsigned ends[kMostFields];
+        const unsigned count = card.layout.count < kMostFields ? card.layout.count : kMostFields;
+        for (unsigned i = 0, end = 0; i < count; ++i) {
+            end += card.layout.widths ? card.layout.widths[i] : 10;
+            ends[i] = end;
+        }
+        settleTabs(reader.endOfFile ? nullptr : ends, count);
+    }
     settleCards();
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
     if (reader.endOfFile) {
@@ -219,16 +267,19 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
 void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsigned count,
                              bool controlMeansEmpty, unsigned long long line) {
     const CardLayout& layout = card.layout;
-    unsigned firstEmpty = kMostFields;
+    uint32_t empty = 0;  // empty fields since the last filled one
     for (unsigned i = 0; i < count; ++i) {
         const FieldText& field = texts[i];
         if (controlMeansEmpty &&
             (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
-            if (firstEmpty == kMostFields) firstEmpty = i;
+            empty |= uint32_t{1} << i;
+            pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.widths ? layout.widths[i] : 10);
             continue;
         }
-        if (firstEmpty != kMostFields && pendingEmpty_.empty()) {
-            pendingEmpty_ = layout.names[firstEmpty];
+        if (empty != 0) {
+            if (pendingEmpty_.mask == 0) pendingEmpty_.firstName = layout.names[__builtin_ctz(empty)];
+            pendingEmpty_.mask |= empty;
+            empty = 0;
         }
         const unsigned type = layout.types[i];
         if (settings_.warn && !readsAsWritten(field.text, field.length, type)) {
@@ -238,6 +289,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
                        kindOfNumber(type) + "; read as " + readAs(text.c_str(), type));
         }
     }
+    pendingEmpty_.trailing = empty;
 }
 
 void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardLayout& layout,

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
@@ -17,6 +18,17 @@
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
 #include "warning.h"
+
+// The empty fields of a card, which the card's values leave out: bit i of
+// mask for field i of the card's layout when it stands before a filled one,
+// of trailing when it stands after the last, with the columns of each.
+struct EmptyFields {
+    static constexpr unsigned kMostFields = 16;
+    std::string firstName;  // the first before a filled one
+    uint32_t mask = 0;
+    uint32_t trailing = 0;
+    uint8_t widths[kMostFields] = {};
+};
 
 class ReadChecks : public ReadObserver {
 public:
@@ -40,8 +52,8 @@ public:
     // where no data line gave it), when card lines are noted.
     const std::vector<unsigned long long>& cardLines() const { return cardLines_; }
     // The cards (by their index among the import's cards) that hold an empty
-    // field before a filled one, with the empty field's name.
-    const std::vector<std::pair<size_t, std::string>>& emptyBeforeFilled() const {
+    // field, with those fields.
+    const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled() const {
         return emptyBeforeFilled_;
     }
 
@@ -67,9 +79,14 @@ private:
         const char* text;
         size_t length;
     };
-    static constexpr unsigned kMostFields = 16;
+    static constexpr unsigned kMostFields = EmptyFields::kMostFields;
 
     void dataPieceRead(const char* piece, size_t length, unsigned long long line);
+    // A tab in a fixed-form line is reported once the card's columns are
+    // known: a tab in the first column of a field that holds nothing else
+    // marks that field empty on purpose and is not reported. fieldEnds holds
+    // the end column of each field, or is null when no card takes the line.
+    void settleTabs(const unsigned* fieldEnds, unsigned count);
     // The field texts that become the card's values, as the card step cuts
     // them; a text that begins with a control character is an empty field
     // when controlMeansEmpty.
@@ -104,7 +121,12 @@ private:
     unsigned long long keywordLine_ = 0;
 
     unsigned long long pendingLine_ = 0;  // the line of the last card read
-    std::string pendingEmpty_;            // its empty field before a filled one
+    EmptyFields pendingEmpty_;            // its empty fields before a filled one
+    // The last fixed-form data piece with a tab as its only control character,
+    // until settleTabs.
+    std::string tabPiece_;
+    unsigned long long tabLine_ = 0;
+    bool tabPending_ = false;
     unsigned long long countLine_ = 0;    // the line of the last card a number came from
     // The last data piece: the length of its text (up to a NUL) and whether
     // a comma stands in it, which makes the reader cut it in comma form.
@@ -124,5 +146,5 @@ private:
 
     CardLayout lastCard_{};
     std::vector<unsigned long long> cardLines_;
-    std::vector<std::pair<size_t, std::string>> emptyBeforeFilled_;
+    std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
 };

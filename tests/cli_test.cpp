@@ -348,30 +348,45 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
                                "off [include-skipped]\n");
 }
 
-// Write-back warns of a card whose text would import to other values, and
-// names the field.
-TEST_F(CliTest, WriteBackWarnsWhenItsTextWouldReadDifferently) {
+// Write-back keeps values in their columns (an empty field before a filled
+// one as a tab, which reads empty and draws no warning), writes the "$"
+// header once per run of cards of one layout, and warns of each field
+// without an exact text, naming it.
+TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
     std::ofstream(path("inexact.k"), std::ios::binary)
-        << "*AIRBAG_INTERACTION\n         1\t2        3.         4\n"
-           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1,5,6,7\n"
-           "*AIRBAG_REFERENCE_GEOMETRY\n123456789,1.5,2.5,3.5\n       2     -353.372890\n*END\n";
+        << "*AIRBAG_INTERACTION\n         1\t         3.         4\n"
+           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1.23456789012,5,6,7\n"
+           "*AIRBAG_REFERENCE_GEOMETRY\n123456789,1.5,2.5,3.5\n"
+           "       2    -1523.123456             0.0\n       3    -1523.123456             0.0\n"
+           "       4\t                          1.5\n*END\n";
     const ToolRun result = run(quoted(path("inexact.k")));
     EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":6:"),
-              Lines{path("inexact.k") + ":6: warning: NodeInfo card: NID: '123456789' is wider than "
-                                        "its 8 columns [write-back-inexact]"});
-    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":7:"),
-              Lines{path("inexact.k") + ":7: warning: NodeInfo card: X: -353.37288999999998 is "
-                                        "written as '-3.5337289000+02', which reads back as "
-                                        "-3.5337288999999998 [write-back-inexact]"});
-    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":4: warning: Interaction card: AREA"),
-              Lines{path("inexact.k") +
-                    ":4: warning: Interaction card: AREA: 0.123456789012 is written as "
-                    "'1.2346e-01', which reads back as 0.12346 [write-back-inexact]"});
-    EXPECT_EQ(linesFrom(result.err, path("inexact.k") + ":2: warning: Interaction card: AB2 is empty"
-                                                         " but a later field is filled")
-                  .size(),
-              1u);
+    EXPECT_EQ(result.out.substr(result.out.find("\n") + 1),
+              "*AIRBAG_INTERACTION\n"
+              "$      AB1       AB2      AREA        SF\n"
+              "         1\t                 3.        4.\n"
+              "$ " + path("inexact.k") + ":3\n*AIRBAG_INTERACTION\n"
+              "$      AB1       AB2      AREA        SF       PID      LCID     IFLOW\n"
+              "         1         21.2346e-011.2346e+00         5         6         7\n"
+              "$ " + path("inexact.k") + ":5\n*AIRBAG_REFERENCE_GEOMETRY\n"
+              "$    NID               X               Y               Z\n"
+              "12345678             1.5             2.5             3.5\n"
+              "$    NID               X               Y\n"
+              "       2    -1523.123456              0.\n"
+              "       3    -1523.123456              0.\n"
+              "$    NID               X               Y\n"
+              "       4\t" + std::string(15 + 13, ' ') + "1.5\n"
+              "*END\n");
+    EXPECT_EQ(result.err,
+              path("inexact.k") + ":4: warning: Interaction card: AREA: 0.123456789012 is written "
+                                  "as '1.2346e-01', which reads back as 0.12346 [write-back-inexact]\n" +
+              path("inexact.k") + ":4: warning: Interaction card: SF: 1.2345678901199999 is "
+                                  "written as '1.2346e+00', which reads back as 1.2345999999999999 "
+                                  "[write-back-inexact]\n" +
+              path("inexact.k") + ":6: warning: NodeInfo card: NID: 123456789 is written as "
+                                  "'12345678', which reads back as 12345678 [write-back-inexact]\n");
+    std::ofstream(path("again.k"), std::ios::binary) << result.out;
+    EXPECT_EQ(run(quoted(path("again.k"))).err, "");
 }
 
 // Memory does not grow with the length of a line: a line of 100 MB, in a
@@ -458,4 +473,102 @@ TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
     for (int node = 0; node < kNodes; ++node) expected[static_cast<size_t>(node)] = node + 1;
     EXPECT_EQ(fromJson, expected);
     EXPECT_EQ(fromText, expected);
+}
+
+// --set with --diff, --in-place and --output: only the edited columns or
+// comma word change, CRLF line ends and bytes that are not UTF-8 included;
+// files without edits are not written (in place) or copied byte for byte;
+// permissions stay.
+TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
+    ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
+    ASSERT_EQ(mkdir(path("m/inc").c_str(), 0755), 0);
+    const std::string main = "$ \xe9t\xe9\r\n*INCLUDE\r\ninc/b.k\r\n*AIRBAG_INTERACTION\r\n"
+                             "         1         2       1.5       1.0        10\r\n"
+                             "*AIRBAG_REFERENCE_GEOMETRY\r\n"
+                             "       7    -1523.123456             0.0\r\n*END\r\n";
+    const std::string include = "*AIRBAG_INTERACTION\n3,4,2.5,1.,10\n";
+    std::ofstream(path("m/main.k"), std::ios::binary) << main;
+    std::ofstream(path("m/inc/b.k"), std::ios::binary) << include;
+    ASSERT_EQ(chmod(path("m/main.k").c_str(), 0640), 0);
+    const std::string deck = quoted(path("m/main.k")), mainName = path("m/main.k");
+    const std::string sets = " --set " + quoted(mainName + ":5:AREA=0.0025") + " --set " +
+                             quoted(mainName + ":7:Z=-1.5e-300") + " --set " +
+                             quoted(mainName + ":5:SF=1e5") + " --set " +
+                             quoted(path("m/inc/b.k") + ":2:AREA=-7.25") + " ";
+
+    const ToolRun diff = run(sets + "--diff " + deck);
+    EXPECT_EQ(diff.status, 0) << diff.err;
+    EXPECT_EQ(diff.out, "--- " + mainName + "\n+++ " + mainName + "\n"
+                        "@@ -5 +5 @@\n-         1         2       1.5       1.0        10\r\n"
+                        "+         1         2    0.0025       1e5        10\r\n"
+                        "@@ -7 +7 @@\n-       7    -1523.123456             0.0\r\n"
+                        "+       7    -1523.123456             0.0       -1.5e-300\r\n"
+                        "--- " + path("m/inc/b.k") + "\n+++ " + path("m/inc/b.k") + "\n"
+                        "@@ -2 +2 @@\n-3,4,2.5,1.,10\n+3,4,-7.25,1.,10\n");
+    EXPECT_EQ(readFile(path("m/main.k")), main);
+
+    const ToolRun copy = run(sets + "--output " + quoted(path("copy")) + " " + deck);
+    EXPECT_EQ(copy.status, 0) << copy.err;
+    std::string edited = main;
+    edited.replace(edited.find("       1.5       1.0"), 20, "    0.0025       1e5");
+    edited.replace(edited.find("             0.0\r"), 16, "             0.0       -1.5e-300");
+    EXPECT_EQ(readFile(path("copy/main.k")), edited);
+    EXPECT_EQ(readFile(path("copy/inc/b.k")), "*AIRBAG_INTERACTION\n3,4,-7.25,1.,10\n");
+
+    const ToolRun one = run("--set " + quoted(mainName + ":5:PID=11") + " --in-place " + deck);
+    EXPECT_EQ(one.status, 0) << one.err;
+    std::string inPlace = main;
+    inPlace.replace(inPlace.find("        10\r"), 10, "        11");
+    EXPECT_EQ(readFile(path("m/main.k")), inPlace);
+    EXPECT_EQ(readFile(path("m/inc/b.k")), include);
+    struct stat status {};
+    ASSERT_EQ(stat(path("m/main.k").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+    EXPECT_EQ(run(deck).out.find("        11\n") != std::string::npos, true);
+}
+
+// Each edit that cannot be made exactly is an error naming FILE:LINE and the
+// field, with exit status 1 (2 for a malformed --set), and nothing written.
+TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
+    ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
+    const std::string deck = "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+                             "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0\n" +
+                             std::string(130, ' ') + "\n*AIRBAG_REFERENCE_GEOMETRY\n";
+    std::ofstream(path("m/main.k"), std::ios::binary) << deck;
+    std::ofstream(path("m/outside.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n1\n";
+    const std::string file = path("m/main.k");
+    struct Case {
+        std::string set;
+        std::string error;
+        int status;
+    };
+    const std::vector<Case> cases = {
+        {file + ":2:AREA=0.123456789012", file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns", 1},
+        {file + ":4:X=1.5+3", file + ":4: NodeInfo X: '1.5+3' says 1500 but reads back as 1.5 in this 16-column field", 1},
+        {file + ":2:ARE=1", file + ":2: Interaction has no field ARE on this line (its fields: AB1 AB2 AREA)", 1},
+        {file + ":2:AB1=1.5", file + ":2: Interaction AB1: '1.5' is not an integer within 32 bits", 1},
+        {file + ":6:NID=1", file + ":6: the last card of *AIRBAG_REFERENCE_GEOMETRY was built from the end of the file", 1},
+        {file + ":5:NID=1", file + ":5: the line is longer than 126 characters and was read in pieces", 1},
+        {file + ":1:AB1=1", file + ":1: no airbag card was read from this line", 1},
+        {path("m/none.k") + ":1:AB1=1", path("m/none.k") + ": no file of the model is called so", 1},
+        {file + ":x:AB1=1", "invalid --set", 2},
+    };
+    for (const Case& c : cases) {
+        const ToolRun result = run("--set " + quoted(c.set) + " --in-place " + quoted(file));
+        EXPECT_EQ(result.status, c.status) << c.set;
+        EXPECT_EQ(result.err.find("abimport: " + c.error), 0u) << result.err;
+        EXPECT_EQ(readFile(file), deck);
+    }
+    EXPECT_EQ(run("--set " + quoted(file + ":2:AB1=3") + " " + quoted(file)).status, 2);
+    EXPECT_EQ(run("--in-place " + quoted(file)).status, 2);
+
+    // An include outside the main deck's folder cannot be mirrored.
+    std::ofstream(path("m/main.k"), std::ios::binary) << "*INCLUDE\n../outside.k\n" << deck;
+    std::ofstream(path("outside.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n1\n";
+    const ToolRun outside = run("--set " + quoted(file + ":4:AREA=1") + " --output " +
+                                quoted(path("copy")) + " " + quoted(file));
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_NE(outside.err.find("outside.k: the include lies outside the main deck's folder"),
+              std::string::npos) << outside.err;
+    EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
 }

@@ -44,7 +44,8 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     };
     switch (options.mode) {
     case OutputMode::WriteBack: {
-        settings.cardLines = settings.emptyBeforeFilled = settings.warnings;
+        settings.cardLines = settings.warnings;
+        settings.emptyBeforeFilled = true;  // where the values stand in their lines
         DeckTextWriter writer(out, settings.warnings ? &printer : nullptr);
         ObserverPair both(writer, printer);
         HostImportObject target;

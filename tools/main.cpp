@@ -8,6 +8,7 @@
 #include "../model/card.h"
 #include "deckqueue.h"
 #include "diffmain.h"
+#include "modeledit.h"
 #include "options.h"
 
 namespace {
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     Card::contFlag = options.flags;
     ABImport registry;
     registry.initABALETypesAndFunctions();
+    if (!options.edits.empty()) return runModelEdits(options, registry, stdout, stderr);
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));
     if (options.mode == OutputMode::Summary && options.decks.size() > 1) {

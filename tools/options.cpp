@@ -128,6 +128,19 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
             }
         } else if (arg == "--check") {
             options.check = true;
+        } else if (isValueOption(arg, "--set")) {
+            if (!takeValue("--set", arg, argc, argv, i, value, error)) return parsed;
+            options.edits.push_back(value);
+        } else if (arg == "--diff") {
+            options.diff = true;
+        } else if (arg == "--in-place") {
+            options.inPlace = true;
+        } else if (isValueOption(arg, "--output")) {
+            if (!takeValue("--output", arg, argc, argv, i, options.outputFolder, error)) return parsed;
+            if (options.outputFolder.empty()) {
+                error = "option '--output' needs a folder" + std::string(kSeeHelp);
+                return parsed;
+            }
         } else if (isValueOption(arg, "--flags")) {
             if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
@@ -158,6 +171,17 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
         error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +
                 kSeeHelp;
+    }
+    const int saves = (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) +
+                      (options.outputFolder.empty() ? 0 : 1);
+    if (error.empty() && !options.help && !options.version && (saves || !options.edits.empty())) {
+        if (options.edits.empty()) {
+            error = std::string("--diff, --in-place and --output need --set") + kSeeHelp;
+        } else if (saves != 1) {
+            error = std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
+        } else if (options.decks.size() != 1 || modeChosen) {
+            error = std::string("--set edits one deck and prints no other output") + kSeeHelp;
+        }
     }
     return parsed;
 }
@@ -198,6 +222,14 @@ const char* usageText() {
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"
            "                 0x2 keep field names, 0x4 build cards, 0x10 report IDs\n"
+           "\n"
+           "Editing (one deck):\n"
+           "  --set FILE:LINE:FIELD=VALUE  change a field of the card read from FILE:LINE\n"
+           "                 (as the provenance prints them); only its columns or its\n"
+           "                 comma word change; may be given several times. With one of:\n"
+           "  --diff         print the unified diff of the changes, write nothing\n"
+           "  --in-place     rewrite the changed files (atomically)\n"
+           "  --output DIR   write the whole model under DIR, mirroring its folders\n"
            "\n"
            "Other options:\n"
            "  -h, --help     print this help and exit\n"

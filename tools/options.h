@@ -19,6 +19,11 @@ struct Options {
     bool help = false;
     bool version = false;
     std::vector<std::string> decks;  // "-" is standard input
+    // Editing: --set FILE:LINE:FIELD=VALUE, and what to do with the edits.
+    std::vector<std::string> edits;
+    bool diff = false;         // print the unified diff, write nothing
+    bool inPlace = false;      // rewrite the edited files
+    std::string outputFolder;  // write the whole model under this folder
 };
 
 // The outcome of parsing: the options, or one line naming what is wrong.

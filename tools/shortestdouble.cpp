@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "../model/digittext.h"
@@ -70,29 +71,60 @@ size_t writeForm(char* out, bool negative, uint64_t digits, int exponent) {
     return static_cast<size_t>(p - out);
 }
 
+// The fast path for short decimals: the fewest decimals k for which some
+// integer m has m / 10^k == magnitude; its text is the shortest that reads
+// back (the decimal m * 10^-k rounds to the same double as the division does).
+bool shortDecimalDigits(double magnitude, uint64_t& digits, int& exponent) {
+    // The test below divides, which rounds as the program's rounding mode
+    // says; the digits must not depend on it.
+    if (magnitude == 0 || magnitude >= kLargestDigits || std::fegetround() != FE_TONEAREST) {
+        return false;
+    }
+    for (int k = 0; k <= kMostDecimals; ++k) {
+        const double scaled = magnitude * kExactPowersOfTen[k];
+        if (scaled >= kLargestDigits) break;
+        const double integer = std::nearbyint(scaled);
+        if (integer == 0 || integer / kExactPowersOfTen[k] != magnitude) continue;
+        digits = static_cast<uint64_t>(integer);
+        exponent = -k;
+        while (digits % 10 == 0) {
+            digits /= 10;
+            ++exponent;
+        }
+        return true;
+    }
+    return false;
+}
+
 }  // namespace
 
+void shortestDigits(double magnitude, uint64_t& digits, int& exponent) {
+    if (shortDecimalDigits(magnitude, digits, exponent)) return;
+    // d.ddde[+-]x from the scientific form.
+    char text[48];
+    char* end = std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific).ptr;
+    *end = '\0';
+    digits = 0;
+    exponent = 0;
+    const char* p = text;
+    for (; p < end && *p != 'e'; ++p) {
+        if (*p == '.') continue;
+        digits = digits * 10 + static_cast<uint64_t>(*p - '0');
+        --exponent;
+    }
+    ++exponent;  // the first digit stands before the point
+    exponent += std::atoi(p + 1);
+    while (digits != 0 && digits % 10 == 0) {
+        digits /= 10;
+        ++exponent;
+    }
+}
+
 size_t writeShortestDouble(char* out, double value) {
-    const double magnitude = std::fabs(value);
-    // The test below divides, which rounds as the program's rounding mode
-    // says; the text must not depend on it.
-    if (magnitude != 0 && magnitude < kLargestDigits && std::fegetround() == FE_TONEAREST) {
-        // The fewest decimals k for which some integer m has m / 10^k == value:
-        // its text is the shortest that reads back (the decimal m * 10^-k
-        // rounds to the same double as the division does).
-        for (int k = 0; k <= kMostDecimals; ++k) {
-            const double scaled = magnitude * kExactPowersOfTen[k];
-            if (scaled >= kLargestDigits) break;
-            const double integer = std::nearbyint(scaled);
-            if (integer == 0 || integer / kExactPowersOfTen[k] != magnitude) continue;
-            uint64_t digits = static_cast<uint64_t>(integer);
-            int exponent = -k;
-            while (digits % 10 == 0) {
-                digits /= 10;
-                ++exponent;
-            }
-            return writeForm(out, std::signbit(value), digits, exponent);
-        }
+    uint64_t digits;
+    int exponent;
+    if (shortDecimalDigits(std::fabs(value), digits, exponent)) {
+        return writeForm(out, std::signbit(value), digits, exponent);
     }
     return static_cast<size_t>(std::to_chars(out, out + 32, value).ptr - out);
 }

@@ -1,16 +1,25 @@
 // The default output: each imported keyword written back as deck text: a
 // "$ FILE:LINE" comment naming where it came from, its title line, then the
-// text of each card it built, and an *END line at the end of the deck. The
-// *END line ends the last keyword where the next keyword line ended it in the
-// deck, so the text imports again to the same cards. A card whose written
-// text would not import to the same values is a write-back-inexact warning.
+// values line of each card it built with the field texts that read back
+// exactly (exacttext.h), a "$" line of field names before each run of cards
+// of one name and layout, and an *END line at the end of the deck. The *END
+// line ends the last keyword where the next keyword line ended it in the
+// deck, so the text imports again to the same cards. Each field without an
+// exact text is a write-back-inexact warning.
 #pragma once
 
 #include <cstdio>
 #include <string>
 
 #include "../host/deckimport.h"
+#include "exacttext.h"
 #include "warningprinter.h"
+
+// A field of card n (from a keyword's first card) without an exact text.
+struct InexactCardField {
+    size_t card;
+    exact_text::InexactField field;
+};
 
 class DeckTextWriter : public DeckObserver {
 public:
@@ -25,25 +34,20 @@ public:
 
 private:
     void flush();
-    // Warns of card n of the keyword: its field that would read back
-    // differently, or (for kAllExact) its empty field before a filled one.
-    void warnInexact(const ImportedKeyword& keyword, size_t n, size_t field,
-                     const std::string* shiftedField);
+    void warnInexact(const ImportedKeyword& keyword, const InexactCardField& field);
 
     FILE* out_;
     WarningPrinter* warnings_;
     std::string buffer_;
 };
 
-// The first field of a card whose written text (text, from Card::tostring)
-// would import to another value: a value wider than its column, or a double
-// whose text reads back as another number; kAllExact when there is none.
-// Ten-column values are read back as the fields of a word card (with the
-// exponent repair), others as line fields.
-constexpr size_t kAllExact = static_cast<size_t>(-1);
-size_t inexactField(Card& card, const std::string& text);
-// What is wrong with that field, for the warning.
-std::string inexactReason(Card& card, size_t field);
+// Appends cards[first + n] for n in [begin, end): each card's exact values
+// line, after a "$" header where a run of cards of one name and layout
+// starts; gaps are the empty fields before filled ones (by n). Fields without
+// an exact text are listed in inexact when it is given.
+void appendCards(std::string& out, const std::vector<Card*>& cards, size_t first, size_t begin,
+                 size_t end, const std::vector<std::pair<size_t, EmptyFields>>& gaps,
+                 std::vector<InexactCardField>* inexact);
 
 // Appends "$ FILE:LINE" and its newline, with bytes that would end the
 // comment line shown as '?', then the keyword's title line.

@@ -72,6 +72,33 @@ def _path_bytes(path) -> bytes:
     return encoded
 
 
+def _table(self: Deck, name: str) -> "pandas.DataFrame":
+    """The cards called name as a pandas DataFrame: one row per card, the
+    columns ``file`` and ``line`` (``<NA>`` for a card from the end of a file),
+    then one per field in layout order. A field a card does not hold is a
+    missing value: NaN in a float column, ``<NA>`` in an integer column,
+    which stays integer (pandas' Int64 where values are missing, int64
+    otherwise). Raises KeyError listing the card names when none is called
+    name, and ImportError when pandas is not installed.
+    """
+    try:
+        import pandas
+    except ImportError as error:
+        raise ImportError("Deck.table() needs pandas, which is not installed: "
+                          "pip install pandas, or apt-get install python3-pandas") from error
+    names, columns, lines, file_codes, files = self._table_columns(name)
+    data = {"file": pandas.Categorical.from_codes(file_codes, categories=files),
+            "line": pandas.arrays.IntegerArray(lines, lines == 0) if (lines == 0).any() else lines}
+    for field, (kind, values, missing) in zip(names, columns):
+        if kind == "int" and missing.any():
+            values = pandas.arrays.IntegerArray(values, missing)
+        data[field] = values
+    return pandas.DataFrame(data)
+
+
+Deck.table = _table
+
+
 def _checked(deck: Deck, strict: bool) -> Deck:
     if strict and deck.warnings:
         raise DeckError(deck.path, deck.warnings)

@@ -65,11 +65,15 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
         deck_.cardLines.reserve(std::max(cardsKept_ + built,
                                          deck_.cardLines.capacity() * 3 / 2));
     }
+    const auto& gaps = keyword.emptyBeforeFilled;
+    auto gap = gaps.begin();
     for (size_t n = 0; n < built; ++n) {
         if (!cards[keyword.firstCard + n]) {
             nullCards_ = true;
             continue;
         }
+        while (gap != gaps.end() && gap->first < n) ++gap;
+        if (gap != gaps.end() && gap->first == n) kept.gaps.emplace_back(kept.cardCount, gap->second);
         deck_.cardLines.push(n < keyword.cardLines.size() ? keyword.cardLines[n] : 0);
         ++kept.cardCount;
         ++cardsKept_;

@@ -24,6 +24,8 @@ struct DeckKeyword {
     size_t firstCard = 0, cardCount = 0;  // into DeckData::cards
     size_t firstCall = 0, callCount = 0;  // by number among all calls
     CallLog::Position calls;              // where its first call is logged
+    // Its cards (by index from firstCard) with empty fields before filled ones.
+    std::vector<std::pair<size_t, EmptyFields>> gaps;
 };
 
 // An include opened: the including file, the line of the include keyword and

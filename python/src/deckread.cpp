@@ -28,6 +28,7 @@ DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& opt
     settings.check = options.check;
     settings.warnings = true;
     settings.cardLines = true;
+    settings.emptyBeforeFilled = true;  // where the values stand, for the write-back
     DataLine reader(file);
     FlagGuard guard(options.flags);
     DeckImport import(registry, target, &recorder, settings);

@@ -65,9 +65,7 @@ std::string deckWriteBack(const DeckData& deck) {
     std::string out;
     for (const DeckKeyword& keyword : deck.keywords) {
         appendKeywordHeader(out, *keyword.file, keyword.line, keyword.keyword->title);
-        for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
-            deck.cards[i]->tostring(out);
-        }
+        appendCards(out, deck.cards, keyword.firstCard, 0, keyword.cardCount, keyword.gaps, nullptr);
     }
     out += kDeckEndText;
     return out;

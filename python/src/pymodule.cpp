@@ -21,6 +21,7 @@
 #include "frame/version.h"
 #include "geometry.h"
 #include "importheap.h"
+#include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
 #include "tools/memory/addressregion.h"
@@ -165,10 +166,11 @@ py::list cardsNamed(const DeckView& view, const std::optional<py::str>& name) {
     std::string wanted;
     const bool all = !name;
     py::list out;
-    if (!all && !deckBytes(*name, wanted)) return out;  // no card has such a name
+    if (!all && !deckBytes(*name, wanted)) raiseUnknownCard(deck, *name);
     for (size_t i = 0; i < deck.cards.size(); ++i) {
         if (all || deck.cards[i]->name == wanted) out.append(CardView{view.deck, i});
     }
+    if (!all && out.empty()) raiseUnknownCard(deck, *name);
     return out;
 }
 
@@ -228,7 +230,12 @@ void bindDeck(py::module_& module) {
                                },
                                "Every file read: the deck first, then each include as it was opened.")
         .def("cards", &cardsNamed, py::arg("name") = py::none(),
-             "Every card of the deck, or those called name, in order.")
+             "Every card of the deck, or those called name, in order (KeyError for a name no "
+             "card has).")
+        .def("card_names", [](const DeckView& d) { return cardNames(*d.deck); },
+             "The names of the deck's cards, in the order they first appear.")
+        .def("_table_columns",
+             [](const DeckView& d, const py::str& name) { return tableColumns(*d.deck, name); })
         .def("json_lines", [](const DeckView& d) { return outputText(&deckJsonLines, d); },
              "The JSON Lines that `abimport --json` prints for this deck.")
         .def("text", [](const DeckView& d) { return outputText(&deckWriteBack, d); },

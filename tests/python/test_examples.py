@@ -41,8 +41,9 @@ def test_examples_write_the_geometry(tmp_path):
                                                for quad in shells.nodes.tolist()]
 
     table = run_example("cards_table.py", MODEL, "ShellInfo").splitlines()
-    assert table[0].split() == ["keyword", "file", "line", "EID", "PID", "N1", "N2", "N3", "N4"]
+    assert table[0].split() == ["file", "line", "EID", "PID", "N1", "N2", "N3", "N4"]
     assert len(table) == 1 + len(shells.eid)
+    assert table[1].split()[3:] == [str(n) for n in (shells.eid[0], shells.pid[0], *shells.nodes[0])]
 
 
 def shell_line(eid, *nodes):
@@ -86,5 +87,5 @@ def test_examples_on_models_with_gaps(tmp_path, write_deck):
         assert result.stderr == "%s: %s holds no reference geometry nodes\n" % (script, bare)
     result = run_example("cards_table.py", deck, "Shellinfo", check=False)
     assert result.returncode == 1 and result.stdout == ""
-    assert result.stderr == "cards_table.py: %s has no card named 'Shellinfo'; its cards: NodeInfo, " \
-                            "ShellInfo\n" % deck
+    assert result.stderr == "cards_table.py: no card named 'Shellinfo' in %r; its cards are named " \
+                            "NodeInfo, ShellInfo\n" % str(deck)

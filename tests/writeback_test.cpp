@@ -1,0 +1,216 @@
+// The write-back: field texts that read back exactly, and whole decks that
+// import again to the same cards.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "deckfile.h"
+#include "host/deckimport.h"
+#include "host/hostcalls.h"
+#include "tools/exacttext.h"
+#include "tools/writeback.h"
+
+namespace {
+
+using exact_text::doubleText;
+using exact_text::readDouble;
+
+std::string textOf(double value, unsigned width) {
+    char out[exact_text::kMostColumns];
+    return std::string(out, doubleText(value, width, out));
+}
+
+bool sameBits(double a, double b) {
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Every field of a card, doubles by their bits.
+std::string exactCard(const Card& card) {
+    std::string out = card.name + " |";
+    for (const std::string& name : card.fieldNames) out += " " + name;
+    // Empty fields at the end of a line are not written, so their names are
+    // not compared.
+    for (const Data* value : card.fields) {
+        out += " " + std::to_string(value->typeCode) + ":" + std::to_string(value->width) + "=";
+        if (auto* real = dynamic_cast<const Double*>(value)) {
+            char bits[32];
+            std::snprintf(bits, sizeof bits, "%a", std::isnan(real->val) ? NAN : real->val);
+            out += bits;
+        } else if (auto* integer = dynamic_cast<const Integer*>(value)) {
+            out += std::to_string(integer->val);
+        }
+    }
+    return out;
+}
+
+struct Imported {
+    std::vector<std::string> cards;
+    std::string writeBack;
+    size_t warnings = 0;
+};
+
+// Imports a deck, writes it back, and notes its cards.
+Imported importAndWrite(const std::string& deck) {
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    DeckFile file(deck);
+    DataLine reader(file.get());
+    HostImportObject target;
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    Imported imported;
+    {
+        DeckTextWriter writer(out, nullptr);
+        ImportSettings settings;
+        settings.emptyBeforeFilled = true;
+        DeckImport import(registry, target, &writer, settings);
+        import.run(reader, "deck.k");
+        writer.deckEnds();
+        // What the text of the lines may give; counts and integers written
+        // unsigned (exact, but no integer within 32 bits) warn as before.
+        for (WarningKind kind : {WarningKind::LongLine, WarningKind::IgnoredText,
+                                 WarningKind::EmptyCommaWord, WarningKind::ControlCharacter}) {
+            imported.warnings += import.warningCounts()[static_cast<unsigned>(kind)];
+        }
+    }
+    std::fclose(out);
+    imported.writeBack.assign(text, size);
+    std::free(text);
+    for (const Card* card : target.cards) imported.cards.push_back(exactCard(*card));
+    return imported;
+}
+
+// A field text of width columns as decks hold them: numbers in many forms,
+// blanks, junk, and (not first) a tab that makes the field empty.
+std::string randomField(std::mt19937_64& rng, unsigned width, bool tabAllowed) {
+    auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    char text[128];
+    const double magnitude = std::ldexp(static_cast<double>(rng() % 100000000), pick(60) - 40);
+    const double value = pick(2) ? -magnitude : magnitude;
+    switch (pick(tabAllowed ? 11 : 10)) {
+    case 0: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(8)), value); break;
+    case 1: std::snprintf(text, sizeof text, "%.*e", static_cast<int>(pick(9)), value); break;
+    case 2: std::snprintf(text, sizeof text, "%.*g", static_cast<int>(pick(17) + 1), value); break;
+    case 3: std::snprintf(text, sizeof text, "%d", static_cast<int>(rng())); break;
+    case 4: std::snprintf(text, sizeof text, "%.3f%+d", value / 1e3, -static_cast<int>(pick(40))); break;
+    case 5: std::snprintf(text, sizeof text, "%a", value); break;
+    case 6: std::snprintf(text, sizeof text, "%s", pick(2) ? "-0." : "nan"); break;
+    case 7: std::snprintf(text, sizeof text, "%s", pick(2) ? "" : "1.5x"); break;
+    case 8: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(7)), value / 1e6); break;
+    case 9: std::snprintf(text, sizeof text, "%u", pick(1000)); break;
+    default: std::snprintf(text, sizeof text, "\t"); break;
+    }
+    std::string field = text;
+    if (field.size() > width) field.resize(width);
+    const size_t pad = width - field.size();
+    return field[0] == '\t' ? field + std::string(pad, ' ')
+           : pick(4)        ? std::string(pad, ' ') + field
+                            : field + std::string(pad, ' ');
+}
+
+std::string randomLine(std::mt19937_64& rng, const std::vector<unsigned>& widths) {
+    std::string line;
+    const size_t fields = 1 + rng() % widths.size();
+    for (size_t i = 0; i < fields; ++i) line += randomField(rng, widths[i], i > 0 && i + 1 < fields);
+    return line + (rng() % 8 ? "\n" : "\r\n");
+}
+
+}  // namespace
+
+// Whatever the value and the width, a text that is given fits the field and
+// reads back as the same bits with the field's reading (ten columns with the
+// exponent repair, others without), in every rounding mode. Values whose deck
+// text fits their field always get one.
+TEST(ExactText, ReadsBackAtEveryWidthInEveryRoundingMode) {
+    std::vector<double> values = {0.0, -0.0, 0.5, 1.0, 0.1, 1e22, 1e23, 4.9e-324, -1523.123456,
+                                  2.2250738585072014e-308, 1.7976931348623157e308, INFINITY,
+                                  -INFINITY, NAN, 123456789012.0, 9007199254740993.0};
+    std::mt19937_64 rng(11);
+    auto fromBits = [](uint64_t bits) { double d; std::memcpy(&d, &bits, sizeof d); return d; };
+    for (int k = -320; k <= 308; k += 7) values.push_back(std::nextafter(std::pow(10.0, k), 0.0));
+    for (int i = 0; i < 4000; ++i) {
+        values.insert(values.end(), {static_cast<double>(rng() % 2000000000) / 1e6 - 1000.0,
+                                     std::ldexp(rng() % (1ULL << 53), int(rng() % 140) - 120),
+                                     fromBits(rng())});
+    }
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        for (double value : values) {
+            for (unsigned width : {3u, 8u, 10u, 16u, 24u}) {
+                const std::string text = textOf(value, width);
+                if (text.empty()) continue;
+                ASSERT_LE(text.size(), width) << value;
+                ASSERT_TRUE(sameBits(readDouble(text.data(), text.size(), width), value))
+                    << "'" << text << "' for " << value << " width " << width << " mode " << mode;
+            }
+            // A %16.6f coordinate, and any double at 24 columns, always has one.
+            char deckText[64];
+            std::snprintf(deckText, sizeof deckText, "%.6f", value);
+            if (std::strlen(deckText) <= 16 && std::strtod(deckText, nullptr) == value) {
+                ASSERT_FALSE(textOf(value, 16).empty()) << deckText;
+            }
+            ASSERT_FALSE(textOf(value, 24).empty()) << value;
+        }
+    }
+    std::fesetround(FE_TONEAREST);
+}
+
+// The text chosen: the plain decimal where it fits with a blank before it,
+// then the shortest exponent form; a value touches its neighbour only when
+// no text one column narrower is exact.
+TEST(ExactText, ChoosesPlainThenShortTexts) {
+    struct Case {
+        double value;
+        unsigned width;
+        const char* text;
+    };
+    const Case cases[] = {
+        {-1523.123456, 16, "-1523.123456"}, {-1523.123456, 10, ""},
+        {-1523.1234, 10, "-1523.1234"},     {1523.12345, 10, "1523.12345"},
+        {0.12345679, 10, ".12345679"},      {0.5, 10, "0.5"},
+        {0.5, 3, ".5"},                     {1.0, 10, "1."},
+        {1500.0, 5, "1500"},                {-0.0, 8, "-0."},
+        {NAN, 8, "nan"},                    {-INFINITY, 8, "-inf"},
+        {1.5e-3, 16, "0.0015"},             {1e-10, 8, "1e-10"},
+        {1.2345e-30, 10, "1.2345-30"},      {1.2345e-30, 16, "1.2345e-30"},
+        {1.5e200, 8, "1.5e200"},            {1.5e-200, 10, "1.5e-200"},
+        {1.2345e-300, 10, "12345e-304"},    {1.6113262176513672, 10, "0x1.9c7fe"},
+        {std::ldexp(1.0, -40), 8, "0x1p-40"}, {293.0, 10, "293."},
+        {-12345678.9, 16, "-12345678.9"},   {123456789.0, 10, "123456789"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(textOf(c.value, c.width), c.text) << c.value;
+}
+
+// Fixed-form and comma-form decks of every keyword, with values of every
+// shape, tabs that leave fields empty in the middle and lines that end early:
+// the write-back imports again to the same cards, field for field, without
+// warnings of its lines' text, and writing that back
+// again gives the same text.
+TEST(WriteBack, DecksImportAgainToTheSameCards) {
+    std::mt19937_64 rng(5);
+    const std::vector<unsigned> words(8, 10), node = {8, 16, 16, 16}, shell(6, 8);
+    for (int round = 0; round < 60; ++round) {
+        std::string deck = "*AIRBAG_INTERACTION\n" + randomLine(rng, words);
+        deck += "*AIRBAG_REFERENCE_GEOMETRY\n";
+        for (int i = 0; i < 20; ++i) deck += randomLine(rng, node);
+        deck += "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n";
+        for (int i = 0; i < 5; ++i) deck += randomLine(rng, shell);
+        deck += "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n" + randomLine(rng, words);
+        deck += "       1,2.5,,-3.25e-3\n       2,1.5+2\n";
+        deck += "*AIRBAG_ALE\n";
+        for (int i = 0; i < 8; ++i) deck += randomLine(rng, words);
+        deck += "*AIRBAG_INTERACTION\n1,2,-1523.1234,1523.12345,0.12345679,7\n*END\n";
+        const Imported first = importAndWrite(deck);
+        const Imported again = importAndWrite(first.writeBack);
+        ASSERT_EQ(again.cards, first.cards) << deck << "\n---\n" << first.writeBack;
+        EXPECT_EQ(again.warnings, 0u) << first.writeBack;
+        EXPECT_EQ(importAndWrite(again.writeBack).writeBack, again.writeBack);
+    }
+}
