@@ -170,11 +170,11 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         for (size_t i = 0; i < now.size(); ++i) {
             std::vector<std::string> expected = before[i];
             if (i == edited) {
-                auto at = std::find_if(expected.begin(), expected.end(), [&](const std::string& f) {
+                auto held = std::find_if(expected.begin(), expected.end(), [&](const std::string& f) {
                     return f.rfind(field + "=", 0) == 0;
                 });
-                if (at == expected.end()) continue;  // a field that was empty: checked by the line
-                *at = field + "=" + says;
+                if (held == expected.end()) continue;  // a field that was empty: checked by the line
+                *held = field + "=" + says;
             }
             EXPECT_EQ(now[i], expected) << oldLine << " -> " << newLine;
         }
