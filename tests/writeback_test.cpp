@@ -92,7 +92,8 @@ Imported importAndWrite(const std::string& deck) {
 std::string randomField(std::mt19937_64& rng, unsigned width, bool tabAllowed) {
     auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
     char text[128];
-    const double magnitude = std::ldexp(static_cast<double>(rng() % 100000000), pick(60) - 40);
+    const int exponent = static_cast<int>(pick(60)) - 40;
+    const double magnitude = std::ldexp(static_cast<double>(rng() % 100000000), exponent);
     const double value = pick(2) ? -magnitude : magnitude;
     switch (pick(tabAllowed ? 11 : 10)) {
     case 0: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(8)), value); break;
