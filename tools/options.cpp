@@ -63,6 +63,16 @@ bool takeValue(const std::string& name, const std::string& arg, int argc,
     return false;
 }
 
+// The same for an option whose value names a file or folder (`what`), which
+// must not be empty.
+bool takePath(const std::string& name, const char* what, const std::string& arg, int argc,
+              const char* const* argv, int& i, std::string& value, std::string& error) {
+    if (!takeValue(name, arg, argc, argv, i, value, error)) return false;
+    if (!value.empty()) return true;
+    error = "option '" + name + "' needs " + what + kSeeHelp;
+    return false;
+}
+
 // "--name", "--name=value", and for a short name also "-jVALUE".
 bool isValueOption(const std::string& arg, const std::string& name) {
     if (arg.compare(0, name.size(), name) != 0) return false;
@@ -121,11 +131,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         } else if (arg == "--strict") {
             options.strict = true;
         } else if (isValueOption(arg, "--stdin-name")) {
-            if (!takeValue("--stdin-name", arg, argc, argv, i, options.stdinName, error)) return parsed;
-            if (options.stdinName.empty()) {
-                error = "option '--stdin-name' needs a path" + std::string(kSeeHelp);
+            if (!takePath("--stdin-name", "a path", arg, argc, argv, i, options.stdinName, error))
                 return parsed;
-            }
         } else if (arg == "--check") {
             options.check = true;
         } else if (isValueOption(arg, "--set")) {
@@ -136,11 +143,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         } else if (arg == "--in-place") {
             options.inPlace = true;
         } else if (isValueOption(arg, "--output")) {
-            if (!takeValue("--output", arg, argc, argv, i, options.outputFolder, error)) return parsed;
-            if (options.outputFolder.empty()) {
-                error = "option '--output' needs a folder" + std::string(kSeeHelp);
+            if (!takePath("--output", "a folder", arg, argc, argv, i, options.outputFolder, error))
                 return parsed;
-            }
         } else if (isValueOption(arg, "--flags")) {
             if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
             if (!parseFlagWord(value, options.flags)) {
