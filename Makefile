@@ -22,6 +22,7 @@ TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev $(PYTHON_PACKAGES)
 # -DABIMPORT_WERROR=ON makes the Python extension's warnings errors too.
 PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_PYTHON_BUILD=$(abspath $(BUILD))/python-build \
+	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
 .PHONY: all build test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows

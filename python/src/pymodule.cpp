@@ -86,7 +86,8 @@ py::object result(const char* type, Arrays&&... arrays) {
 // most rows the deck can give and cut to the rows filled afterwards.
 template <class T>
 py::array_t<T> rowsArray(size_t rows, size_t width = 1) {
-    return width == 1 ? py::array_t<T>(rows) : py::array_t<T>({rows, width});
+    return width == 1 ? py::array_t<T>(static_cast<py::ssize_t>(rows))
+                      : py::array_t<T>({rows, width});
 }
 
 // The bytes of an array, taken while the GIL is held.

@@ -120,6 +120,7 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
 
     // The value of each cell, typed by what the column holds.
     const size_t count = rows.size();
+    const auto length = static_cast<py::ssize_t>(count);  // numpy's size type
     std::vector<const Data*> cells(count * columns.size(), nullptr);
     std::vector<unsigned> kinds(columns.size(), 0);  // bit 0 integer, 1 double, 2 other
     std::vector<std::string> lastNames;
@@ -152,12 +153,12 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
 
     py::list columnList;
     for (size_t c = 0; c < columns.size(); ++c) {
-        py::array_t<bool> missing(count);
+        py::array_t<bool> missing(length);
         bool* absent = missing.mutable_data();
         for (size_t r = 0; r < count; ++r) absent[r] = cells[r * columns.size() + c] == nullptr;
         auto cell = [&](size_t r) { return cells[r * columns.size() + c]; };
         if (kinds[c] == 1) {
-            py::array_t<int64_t> values(count);
+            py::array_t<int64_t> values(length);
             int64_t* out = values.mutable_data();
             for (size_t r = 0; r < count; ++r) {
                 const Data* value = cell(r);
@@ -167,7 +168,7 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
             }
             columnList.append(py::make_tuple("int", values, missing));
         } else if (kinds[c] == 2) {
-            py::array_t<double> values(count);
+            py::array_t<double> values(length);
             double* out = values.mutable_data();
             for (size_t r = 0; r < count; ++r) {
                 out[r] = cell(r) ? static_cast<const Double*>(cell(r))->val : NAN;
@@ -180,8 +181,8 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
         }
     }
 
-    py::array_t<int64_t> lines(count);
-    py::array_t<int32_t> fileCodes(count);
+    py::array_t<int64_t> lines(length);
+    py::array_t<int32_t> fileCodes(length);
     py::list files;
     std::vector<const std::string*> fileNames;
     const DeckKeyword* lastKeyword = nullptr;
