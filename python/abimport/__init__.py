@@ -108,10 +108,11 @@ def _save(self: Deck, folder: Union[None, str, bytes, "os.PathLike[str]", "os.Pa
     columns (fixed form) or the word (comma form) of each field set change.
     Each file is written atomically (a temporary file, then renamed).
 
-    Raises OSError naming the file, writing nothing, when a file to rewrite
-    changed on disk since it was read for editing (at the first field set),
-    when an include lies outside the main deck's folder (with folder), or
-    when a file cannot be written; ValueError for a deck read with
+    Raises OSError naming the file: before anything is written when a file
+    to rewrite changed on disk since it was read for editing (at the first
+    field set) or an include lies outside the main deck's folder (with
+    folder); when a file cannot be written, leaving that file as it was.
+    ValueError for a deck read with
     read_text or from standard input. After a save in place the deck's
     cards still show the values set; diff() is empty until a field is set
     again.
