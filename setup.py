@@ -28,7 +28,7 @@ VERSION = project_version()
 SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob("keywords/*.cpp")
                  + glob.glob("host/*.cpp")) + [
     "tools/deckinput.cpp", "tools/diff.cpp", "tools/diffprint.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/shortestdouble.cpp",
-    "tools/warningprinter.cpp", "tools/writeback.cpp", "tools/exacttext.cpp",
+    "tools/warningprinter.cpp", "tools/writeback.cpp", "tools/exacttext.cpp", "tools/modeledit.cpp",
     "tools/memory/addressregion.cpp", "tools/memory/prefaulter.cpp",
     "tools/memory/processheap.cpp", "tools/memory/smallheap.cpp",
 ] + sorted(glob.glob("python/src/*.cpp"))

@@ -247,7 +247,7 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
     return true;
 }
 
-bool ModelEdit::apply(const FieldEdit& edit, std::string& error) {
+bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs) {
     Model& model = *model_;
     size_t fileIndex = model.files.size();
     for (size_t k = 0; k < model.files.size() && fileIndex == model.files.size(); ++k) {
@@ -397,6 +397,9 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error) {
         return false;
     }
     file.content.replace(begin, end - begin, lineText);
+    if (readsAs) {
+        *readsAs = integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says))) : says;
+    }
     return true;
 }
 

@@ -37,8 +37,9 @@ public:
               std::string& error);
 
     // Changes one field in the files held; nothing is written yet. The
-    // errors name FILE:LINE and the field.
-    bool apply(const FieldEdit& edit, std::string& error);
+    // errors name FILE:LINE and the field. When readsAs is given, it
+    // receives the value the field reads as after the edit.
+    bool apply(const FieldEdit& edit, std::string& error, double* readsAs = nullptr);
 
     // The unified diff of the changes, file by file.
     std::string diff() const;

@@ -99,6 +99,30 @@ def _table(self: Deck, name: str) -> "pandas.DataFrame":
 Deck.table = _table
 
 
+def _save(self: Deck, folder: Union[None, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"] = None) -> None:
+    """Write the fields set on the deck's cards.
+
+    Without folder, the files that changed are rewritten in place; with
+    folder, the whole model is written under it, its folders below the main
+    deck's mirrored, the files without edits copied byte for byte. Only the
+    columns (fixed form) or the word (comma form) of each field set change.
+    Each file is written atomically (a temporary file, then renamed).
+
+    Raises OSError naming the file: before anything is written when a file
+    to rewrite changed on disk since it was read for editing (at the first
+    field set) or an include lies outside the main deck's folder (with
+    folder); when a file cannot be written, leaving that file as it was.
+    ValueError for a deck read with
+    read_text or from standard input. After a save in place the deck's
+    cards still show the values set; diff() is empty until a field is set
+    again.
+    """
+    self._save(None if folder is None else _path_bytes(folder))
+
+
+Deck.save = _save
+
+
 def _checked(deck: Deck, strict: bool) -> Deck:
     if strict and deck.warnings:
         raise DeckError(deck.path, deck.warnings)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "deckedit.h"
 #include "importheap.h"
 
 void CardLines::push(unsigned long long line) {
@@ -20,6 +21,8 @@ unsigned long long CardLines::at(size_t card) const {
         [](const std::pair<size_t, unsigned long long>& entry, size_t index) { return entry.first < index; });
     return found->second;
 }
+
+DeckData::DeckData() = default;
 
 DeckData::~DeckData() {
     for (Card* card : cards) delete card;

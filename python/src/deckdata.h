@@ -60,14 +60,21 @@ private:
     std::vector<std::pair<size_t, unsigned long long>> far_;  // by ascending card
 };
 
+struct DeckEdits;  // deckedit.h
+
 struct DeckData {
-    DeckData() = default;
+    DeckData();
     ~DeckData();
     DeckData(const DeckData&) = delete;
     DeckData& operator=(const DeckData&) = delete;
 
     std::string path;  // as given
     unsigned flags = 0;
+    bool followIncludes = true;  // the include keywords were followed
+    bool fromText = false;       // read from memory, not from a file
+    // The edits from Python, made when the first is asked for. The one part
+    // of a deck that changes; only while the GIL is held.
+    mutable std::unique_ptr<DeckEdits> edits;
     std::vector<std::string> files;  // every file read, the deck first
     std::vector<DeckKeyword> keywords;
     std::vector<Card*> cards;  // owned; never null

@@ -19,6 +19,7 @@ DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& opt
     DeckOwner deck(new DeckData);
     deck->path = path;
     deck->flags = options.flags;
+    deck->followIncludes = options.includes;
     ABImport registry;
     registry.initABALETypesAndFunctions();
     DeckRecorder recorder(*deck);
@@ -54,6 +55,7 @@ DeckOwner readDeckText(const std::string& text, const std::string& name,
     if (!file) throw DeckReadError(errno, "cannot read '" + name + "': " + std::strerror(errno));
     try {
         auto deck = importDeck(file, name, options);
+        deck->fromText = true;
         std::fclose(file);
         return deck;
     } catch (...) {

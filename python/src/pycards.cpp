@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "deckedit.h"
 #include "pysequence.h"
 #include "pytext.h"
 #include "pyviews.h"
@@ -20,6 +21,10 @@ py::ssize_t fieldIndex(const Card& card, const py::str& key) {
 }
 
 py::object fieldByName(const CardView& view, const py::str& key) {
+    std::string name;
+    if (deckBytes(key, name)) {
+        if (auto edited = editedField(view, name)) return *edited;
+    }
     const Card& card = view.card();
     const py::ssize_t i = fieldIndex(card, key);
     if (i < 0) {
@@ -131,11 +136,21 @@ void bindCards(py::module_& module) {
         })
         .def("get",
              [](const CardView& v, const py::str& name, py::object fallback) {
+                 std::string key;
+                 if (deckBytes(name, key)) {
+                     if (auto edited = editedField(v, key)) return *edited;
+                 }
                  const py::ssize_t i = fieldIndex(v.card(), name);
                  return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
              },
              py::arg("name"), py::arg("default") = py::none(),
              "The value of the field called name, or default.")
+        .def("__setitem__", &setFieldNumber, py::arg("name"), py::arg("value"),
+             "Sets the field called name to a number, written with the shortest text that fits "
+             "its columns and reads back exactly; see Deck.save.")
+        .def("set_text", &setFieldText, py::arg("name"), py::arg("text"),
+             "Sets the field called name to text as given, which must fit the field and read "
+             "back as the number it says; see Deck.save.")
         .def("__len__", [](const CardView& v) { return v.card().fields.size(); })
         .def("to_dict", [](const CardView& v) { return cardDict(v.card()); },
              "Field name to value, without blank placeholders; without kept names the keys are "

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "deckdiff.h"
+#include "deckedit.h"
 #include "deckread.h"
 #include "deckreleaser.h"
 #include "deckreplay.h"
@@ -245,6 +246,13 @@ void bindDeck(py::module_& module) {
              "The reference-geometry nodes as arrays: Nodes(nid, xyz, keyword, birth).")
         .def("shells", &shellsOf,
              "The shell reference-geometry elements as arrays: Shells(eid, pid, nodes).")
+        .def("diff", [](const DeckView& d) { return editDiff(*d.deck); },
+             "The unified diff of the fields set and not yet saved, file by file.")
+        .def("_save",
+             [](const DeckView& d, const std::optional<py::bytes>& folder) {
+                 saveEdits(*d.deck, folder ? std::optional<std::string>(std::string(*folder)) : std::nullopt);
+             },
+             py::arg("folder") = py::none())
         .def("__len__", [](const DeckView& d) { return d.deck->keywords.size(); })
         .def("__iter__", [](const py::object& d) -> py::object {
             return py::iter(d.attr("keywords"));
