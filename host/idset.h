@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+
 class IdSet {
 public:
     // Adds a non-zero id; false when it was there already.

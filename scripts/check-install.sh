@@ -66,9 +66,11 @@ version=$(sed -n 's/^project(abimport VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 grep -q "set(PACKAGE_VERSION \"$version\")" "$prefix/lib/cmake/abimport/abimportConfigVersion.cmake" ||
   fail "the CMake package is not version $version"
 
-# The example host, built both ways, writes the deck back as the tool does,
-# apart from the tool's "$ FILE:LINE" comments.
-"$prefix/bin/abimport" "$deck" | grep -vE '^\$ .*:[0-9]+$' >"$work/expected.k"
+# The example host, built both ways, writes the same values as the tool's
+# write-back, apart from the comment lines: the tool names where each keyword
+# came from and writes a header of field names once per run of cards, the
+# example (printing each card's own text) once per card.
+"$prefix/bin/abimport" "$deck" | grep -v '^\$' >"$work/expected.k"
 cmake -S examples/host -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror"
 cmake --build "$work/example"
@@ -105,7 +107,7 @@ EOF
 g++ -O2 examples/host/main.cpp "$work/clash.cpp" -o "$work/host-example-clash" \
   $(pkg-config --cflags --libs abimport) -Wl,-rpath,"$(pkg-config --variable=libdir abimport)"
 for example in "$work/example/host-example" "$work/host-example-pc" "$work/host-example-clash"; do
-  "$example" "$deck" >"$work/out.k" || fail "$example failed on $deck"
+  "$example" "$deck" | grep -v '^\$' >"$work/out.k" || fail "$example failed on $deck"
   diff -u "$work/expected.k" "$work/out.k" || fail "$example writes $deck differently from abimport"
 done
 
