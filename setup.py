@@ -1,5 +1,5 @@
 """Builds abimport._core: the import library, the stand-in host and the
-tool's output functions compiled into one extension, so that the package
+folders above it compiled into one extension, so that the package
 needs no installed libabimport. The version is the project's, from
 CMakeLists.txt."""
 
@@ -22,25 +22,19 @@ def project_version():
 
 VERSION = project_version()
 
-# The library and the host as CMakeLists.txt builds them; of the tool, what
-# writes its outputs (the extension replays them) and its small-object heap
-# (without the tool's operator new: the extension has its own).
-SOURCES = sorted(glob.glob("model/*.cpp") + glob.glob("frame/*.cpp") + glob.glob("keywords/*.cpp")
-                 + glob.glob("host/*.cpp")) + [
-    "tools/deckinput.cpp", "tools/diff.cpp", "tools/diffprint.cpp", "tools/jsonevents.cpp", "tools/jsontext.cpp", "tools/shortestdouble.cpp",
-    "tools/warningprinter.cpp", "tools/writeback.cpp", "tools/exacttext.cpp", "tools/modeledit.cpp",
-    "tools/memory/addressregion.cpp", "tools/memory/prefaulter.cpp",
-    "tools/memory/processheap.cpp", "tools/memory/smallheap.cpp",
-] + sorted(glob.glob("python/src/*.cpp"))
+# Every folder the package stands on, as CMakeLists.txt builds them: the
+# library, the stand-in host, the output formats, editing, comparing and the
+# small-object heap (whose operator new the extension defines for itself,
+# python/src/importheap.cpp), then the binding.
+FOLDERS = ["model", "frame", "keywords", "host", "output", "edit", "compare", "memory", "python/src"]
+SOURCES = [path for folder in FOLDERS for path in sorted(glob.glob(folder + "/*.cpp"))]
 
 # The extension exports PyInit__core only, which keeps its operator new and
 # delete to itself (python/src/importheap.cpp).
 EXPORTS = "python/src/module-exports.map"
 
 # A changed header or export list rebuilds the extension too.
-HEADERS = sorted(glob.glob("model/*.h") + glob.glob("frame/*.h") + glob.glob("keywords/*.h")
-                 + glob.glob("host/*.h") + glob.glob("tools/*.h") + glob.glob("tools/memory/*.h")
-                 + glob.glob("python/src/*.h")) + [EXPORTS]
+HEADERS = [path for folder in FOLDERS for path in sorted(glob.glob(folder + "/*.h"))] + [EXPORTS]
 
 ParallelCompile("ABIMPORT_BUILD_JOBS").install()
 

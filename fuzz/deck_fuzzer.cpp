@@ -21,8 +21,8 @@
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
-#include "../tools/jsonevents.h"
-#include "../tools/modeledit.h"
+#include "../output/jsonevents.h"
+#include "../edit/modeledit.h"
 
 namespace {
 

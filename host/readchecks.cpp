@@ -10,7 +10,7 @@
 #include "../model/card.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
-#include "../tools/shortestdouble.h"
+#include "shortestdouble.h"
 #include "textchecks.h"
 
 namespace {

@@ -4,7 +4,7 @@
 // the target, which frees them.
 #include <gtest/gtest.h>
 
-#include "cardsatexit.h"
+#include "tools/cardsatexit.h"
 
 namespace {
 

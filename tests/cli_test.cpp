@@ -17,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "jsontext.h"
+#include "output/jsontext.h"
 
 using Lines = std::vector<std::string>;
 const std::string kSource = ABIMPORT_SOURCE_DIR;

@@ -14,7 +14,7 @@
 
 #include "../host/hostcalls.h"
 #include "deckfile.h"
-#include "diffprint.h"
+#include "compare/diffprint.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "jsontext.h"
-#include "orderedchunks.h"
-#include "shortestdouble.h"
+#include "output/jsontext.h"
+#include "output/orderedchunks.h"
+#include "host/shortestdouble.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
 #include "frame/exponentrepair.h"
-#include "tools/exacttext.h"
-#include "tools/modeledit.h"
+#include "output/exacttext.h"
+#include "edit/modeledit.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "smallheap.h"
+#include "memory/smallheap.h"
 
 using namespace abimport_memory;
 

@@ -13,8 +13,8 @@
 #include "deckfile.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
-#include "tools/exacttext.h"
-#include "tools/writeback.h"
+#include "output/exacttext.h"
+#include "output/writeback.h"
 
 namespace {
 

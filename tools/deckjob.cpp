@@ -4,11 +4,11 @@
 
 #include "../host/deckimport.h"
 #include "cardsatexit.h"
-#include "deckinput.h"
-#include "jsonevents.h"
-#include "summary.h"
-#include "warningprinter.h"
-#include "writeback.h"
+#include "../host/deckinput.h"
+#include "../output/jsonevents.h"
+#include "../output/summary.h"
+#include "../output/warningprinter.h"
+#include "../output/writeback.h"
 
 DeckOutcome importAndPrint(const std::string& path, const Options& options,
                            const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,

@@ -8,7 +8,7 @@
 #include "../frame/hostinterface.h"
 #include "options.h"
 
-#include "summary.h"
+#include "../output/summary.h"
 
 struct DeckOutcome {
     bool readFailed = false;  // the deck or one of its includes could not be read

@@ -8,10 +8,10 @@
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
-#include "deckinput.h"
-#include "diffprint.h"
+#include "../host/deckinput.h"
+#include "../compare/diffprint.h"
 #include "options.h"
-#include "warningprinter.h"
+#include "../output/warningprinter.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "../model/card.h"
 #include "deckqueue.h"
 #include "diffmain.h"
-#include "modeledit.h"
+#include "editmain.h"
 #include "options.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "deckdiff.h"
 
-#include "tools/diffprint.h"
+#include "compare/diffprint.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "deckdata.h"
 #include "pyviews.h"
-#include "tools/modeledit.h"
+#include "edit/modeledit.h"
 
 // The value a field reads as after an edit.
 struct EditedValue {

@@ -7,7 +7,7 @@
 #include "flagguard.h"
 #include "deckreleaser.h"
 #include "importheap.h"
-#include "tools/deckinput.h"
+#include "host/deckinput.h"
 
 namespace {
 

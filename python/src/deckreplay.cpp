@@ -1,7 +1,7 @@
 #include "deckreplay.h"
 
-#include "tools/jsonevents.h"
-#include "tools/writeback.h"
+#include "output/jsonevents.h"
+#include "output/writeback.h"
 
 void appendCallEvent(std::string& out, const LoggedCall& call) {
     const CallTable& table = *call.table;

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string_view>
 
-#include "tools/cardfields.h"
+#include "host/cardfields.h"
 
 namespace {
 

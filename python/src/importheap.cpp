@@ -34,7 +34,7 @@
 // that replaces malloc for a process.
 #include "importheap.h"
 
-#include "tools/memory/processheap.h"
+#include "memory/processheap.h"
 
 #if __cplusplus > 201703L
 #error "importheap.cpp relies on std::string's buffers being allocated in libstdc++.so (C++17)"
@@ -109,4 +109,4 @@ void deleteBlock(void* p) noexcept { HeapScopeOperators::release(p); }
 
 }  // namespace abimport_memory
 
-#include "tools/memory/operatorforms.h"
+#include "memory/operatorforms.h"

@@ -14,7 +14,7 @@
 
 #include <cstddef>
 
-#include "tools/memory/smallheap.h"
+#include "memory/smallheap.h"
 
 class HeapScope {
 public:

@@ -25,7 +25,7 @@
 #include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
-#include "tools/memory/addressregion.h"
+#include "memory/addressregion.h"
 
 namespace {
 

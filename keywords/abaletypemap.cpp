@@ -2,7 +2,7 @@
 #include <iterator>
 
 #include "../keywords/importfunctions.h"
-#include "hostinterface.h"
+#include "../frame/hostinterface.h"
 
 void ABImport::initABALETypesAndFunctions() {
     static const std::pair<unsigned, ImportFunction> kImporters[] = {

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "../frame/hostinterface.h"
-#include "options.h"
 
 // One --set FILE:LINE:FIELD=VALUE.
 struct FieldEdit {
@@ -65,8 +64,3 @@ private:
 bool writeFileAtomically(const std::string& path, const std::string& bytes,
                          const std::function<void(const std::string&)>& beforeRename,
                          std::string& error);
-
-// abimport --set ... with --diff, --in-place or --output: applies the edits
-// to the one deck of options and prints errors to err. Returns the exit
-// status: 0, or 1 when the model cannot be read or an edit or a write fails.
-int runModelEdits(const Options& options, const ABImport& registry, FILE* out, FILE* err);

@@ -6,7 +6,7 @@
 #include <type_traits>
 #include <unordered_map>
 
-#include "cardfields.h"
+#include "../host/cardfields.h"
 
 using namespace cardfields;
 

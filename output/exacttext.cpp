@@ -9,7 +9,7 @@
 #include "../frame/exponentrepair.h"
 #include "../model/digittext.h"
 #include "../model/numbertext.h"
-#include "shortestdouble.h"
+#include "../host/shortestdouble.h"
 
 namespace exact_text {
 

@@ -7,7 +7,7 @@
 // and so gets this heap inside the tool and the host's allocator elsewhere.
 #include <cstddef>
 
-#include "processheap.h"
+#include "../memory/processheap.h"
 
 namespace abimport_memory {
 
@@ -61,4 +61,4 @@ void deleteBlock(void* p) noexcept { releaseBlock(cache, p); }
 
 }  // namespace abimport_memory
 
-#include "operatorforms.h"
+#include "../memory/operatorforms.h"

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "jsontext.h"
-#include "shortestdouble.h"
+#include "../output/jsontext.h"
+#include "../host/shortestdouble.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "../model/digittext.h"
-#include "shortestdouble.h"
+#include "../host/shortestdouble.h"
 
 namespace {
 
