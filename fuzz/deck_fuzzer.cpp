@@ -23,6 +23,7 @@
 #include "../host/hostcalls.h"
 #include "../output/jsonevents.h"
 #include "../edit/modeledit.h"
+#include "../output/warningkinds.h"
 
 namespace {
 

@@ -90,7 +90,7 @@ public:
     // Every file read: the main deck first, then each include as it was opened.
     const std::deque<SourceFile>& files() const { return files_; }
     // Warnings reported, by kind, and in all.
-    const std::array<size_t, kWarningKindCount>& warningCounts() const { return warningCounts_; }
+    const std::array<size_t, kReadWarningKindCount>& warningCounts() const { return warningCounts_; }
     size_t warningTotal() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
@@ -160,7 +160,7 @@ private:
     std::vector<OpenFile> chain_;
     size_t currentFile_ = 0;
     IncludeSearch search_{""};
-    std::array<size_t, kWarningKindCount> warningCounts_{};
+    std::array<size_t, kReadWarningKindCount> warningCounts_{};
     bool includeFailed_ = false;
     size_t imported_ = 0;
     std::string title_;

@@ -27,14 +27,13 @@ enum class WarningKind : unsigned {
     IncludeRepeated,
     UndefinedReference,
     DuplicateId,
-    WriteBackInexact,
     // The former name of missing-card's end-of-file case; goes in the next release.
     EndOfFileCard [[deprecated("use WarningKind::MissingCard")]] = MissingCard,
 };
-constexpr unsigned kWarningKindCount = static_cast<unsigned>(WarningKind::WriteBackInexact) + 1;
-
-// The kind's name as users see it: "long-line", "not-a-number", ...
-const char* warningKindName(WarningKind kind);
+// The kinds that reading a deck reports. The layers above number their own
+// kinds from here on (output/warningkinds.h), so that one Warning carries any
+// kind; they also name them.
+constexpr unsigned kReadWarningKindCount = static_cast<unsigned>(WarningKind::DuplicateId) + 1;
 
 struct Warning {
     WarningKind kind;

@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "orderedchunks.h"
+#include "warningkinds.h"
 
 namespace {
 

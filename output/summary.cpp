@@ -8,6 +8,7 @@
 #include "../model/numbertext.h"
 #include "jsontext.h"
 #include "referencesummary.h"
+#include "warningkinds.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void printWarnings(FILE* out, size_t total, bool checked, const size_t* counts) 
     } else {
         std::fprintf(out, "warnings: not checked (--no-warnings)\n");
     }
-    for (unsigned kind = 0; counts && kind < kWarningKindCount; ++kind) {
+    for (unsigned kind = 0; counts && kind < kReadWarningKindCount; ++kind) {
         if (counts[kind]) printCount(out, warningKindName(static_cast<WarningKind>(kind)), counts[kind]);
     }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "../host/deckimport.h"
+#include "warningkinds.h"
 
 class WarningPrinter : public DeckObserver {
 public:

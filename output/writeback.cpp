@@ -75,14 +75,14 @@ void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
 }
 
 void DeckTextWriter::warnInexact(const ImportedKeyword& keyword, const InexactCardField& field) {
-    if (!warnings_->shows(WarningKind::WriteBackInexact)) {
-        warnings_->countHidden(WarningKind::WriteBackInexact);
+    if (!warnings_->shows(kWriteBackInexact)) {
+        warnings_->countHidden(kWriteBackInexact);
         return;
     }
     const Card& card = *keyword.target.cards[keyword.firstCard + field.card];
     const unsigned long long line =
         field.card < keyword.cardLines.size() ? keyword.cardLines[field.card] : 0;
-    warnings_->warning({WarningKind::WriteBackInexact, keyword.source.file.path,
+    warnings_->warning({kWriteBackInexact, keyword.source.file.path,
                         line ? line : keyword.source.line,
                         card.name + " card: " + field.field.message});
 }

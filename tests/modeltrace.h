@@ -19,6 +19,7 @@
 
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
+#include "output/warningkinds.h"
 
 using Lines = std::vector<std::string>;
 

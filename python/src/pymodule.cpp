@@ -26,6 +26,7 @@
 #include "pytext.h"
 #include "pyviews.h"
 #include "memory/addressregion.h"
+#include "output/warningkinds.h"
 
 namespace {
 

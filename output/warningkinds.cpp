@@ -1,4 +1,4 @@
-#include "warning.h"
+#include "warningkinds.h"
 
 const char* warningKindName(WarningKind kind) {
     static const char* const kNames[kWarningKindCount] = {
