@@ -19,6 +19,8 @@
 #include "model/card.h"
 #include "peakmemory.h"
 
+using namespace abimport;
+
 namespace {
 
 struct Deck {

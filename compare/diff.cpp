@@ -8,6 +8,8 @@
 
 #include "../host/cardfields.h"
 
+namespace abimport {
+
 using namespace cardfields;
 
 namespace {
@@ -486,3 +488,5 @@ bool compareModels(const DiffModel& before, const DiffModel& after, const DiffSe
                    DiffSink& sink) {
     return Comparison(before, after, settings, sink).run();
 }
+
+}  // namespace abimport

@@ -20,6 +20,8 @@
 #include "../host/deckimport.h"
 #include "../model/card.h"
 
+namespace abimport {
+
 // One node of a reference geometry keyword, or one shell of a shell
 // reference geometry: its NID or EID and the values after it.
 template <class Value, size_t N>
@@ -148,3 +150,5 @@ bool compareModels(const DiffModel& before, const DiffModel& after, const DiffSe
 // The ID field of a keyword's first card, as named in the output ("SID",
 // "AB1", "BAGID1"); null for keywords paired by order only.
 const char* keywordIdName(const KeywordTitle& keyword);
+
+}  // namespace abimport

@@ -5,6 +5,8 @@
 #include "../output/jsontext.h"
 #include "../host/shortestdouble.h"
 
+namespace abimport {
+
 namespace {
 
 void appendDouble(std::string& out, double value) {
@@ -239,3 +241,5 @@ void DiffSummary::print(FILE* out) const {
     for (const auto& entry : byTitle_) row(entry.first.c_str(), entry.second);
     row("total", total);
 }
+
+}  // namespace abimport

@@ -8,6 +8,8 @@
 
 #include "diff.h"
 
+namespace abimport {
+
 // Text lines in the model's terms with both places, e.g.
 //   AIRBAG_ALE VentHole AREA: 0.002 -> 0.0025   (bags/driver.k:14 -> bags/driver.k:16)
 // The nodes and shells of a keyword are one count line; with rows, each
@@ -58,3 +60,5 @@ private:
 
 // A count with a comma between each three digits: 20,000.
 std::string groupedCount(size_t count);
+
+}  // namespace abimport

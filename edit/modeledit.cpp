@@ -15,10 +15,13 @@
 #include <typeinfo>
 
 #include "../frame/exponentrepair.h"
+#include "../model/linefields.h"
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../model/numbertext.h"
 #include "../output/exacttext.h"
+
+namespace abimport {
 
 namespace fs = std::filesystem;
 
@@ -82,7 +85,7 @@ std::vector<LineField> fieldsInLineOrder(const Card& card, const EmptyFields* ga
         ++position;
         const Data* value = card.fields[i];
         fields.push_back({i < card.fieldNames.size() ? card.fieldNames[i] : std::string(),
-                          value ? value->width : 10, value, i});
+                          value ? value->width : abimport_detail::kStandardFieldWidth, value, i});
     }
     for (; gaps && position < EmptyFields::kMostFields; ++position) {
         if (gaps->trailing >> position & 1) addEmpty(position);
@@ -337,7 +340,7 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         }
         char word[72] = {};
         std::memcpy(word, value.data(), value.size());
-        if (width == 10) abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        if (width == abimport_detail::kStandardFieldWidth) abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
         const double back = integer ? abimport_detail::textToI32(word) : abimport_detail::textToDouble(word);
         if (!sameDouble(back, integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says))) : says)) {
             error = named + "'" + value + "' reads back as another value in this field";
@@ -524,3 +527,5 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes,
     }
     return true;
 }
+
+}  // namespace abimport

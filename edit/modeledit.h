@@ -13,6 +13,8 @@
 
 #include "../frame/hostinterface.h"
 
+namespace abimport {
+
 // One --set FILE:LINE:FIELD=VALUE.
 struct FieldEdit {
     std::string file;  // as the provenance prints it
@@ -64,3 +66,5 @@ private:
 bool writeFileAtomically(const std::string& path, const std::string& bytes,
                          const std::function<void(const std::string&)>& beforeRename,
                          std::string& error);
+
+}  // namespace abimport

@@ -7,11 +7,14 @@
 #include "exponentrepair.h"
 #include "readobserver.h"
 
+using abimport::CardLayout;
+using abimport::CardRead;
+using abimport::ReadObserver;
+
 using abimport_detail::repairExponent;
 
 namespace {
 
-constexpr unsigned kFixedFieldWidth = 10;
 constexpr unsigned kClearedWordBytes = 12;  // ten characters, a repair 'e' and a NUL
 
 }  // namespace
@@ -67,8 +70,8 @@ unsigned DataLine::cutFixedWords(unsigned requested) {
     for (unsigned i = 0; i < requested; ++i) {
         char* word = wordBuffers[i];
         std::memset(word, 0, kClearedWordBytes);
-        std::memcpy(word, lineBuffer + kFixedFieldWidth * i, kFixedFieldWidth);
-        repairExponent(word, kFixedFieldWidth);
+        std::memcpy(word, lineBuffer + abimport_detail::kStandardFieldWidth * i, abimport_detail::kStandardFieldWidth);
+        repairExponent(word, abimport_detail::kStandardFieldWidth);
         if (word[0] != '\0' && word[0] != '\n') ++filledCount;
     }
     wordIndex = requested;

@@ -6,7 +6,9 @@
 
 #include "../model/export.h"
 
+namespace abimport {
 class ReadObserver;
+}
 
 class ABIMPORT_API DataLine {
 public:
@@ -64,7 +66,7 @@ public:
     // starts the next line.
     bool lineEnded;
     // Told about every line piece and card read; null for none. Set by the host.
-    ReadObserver* observer;
+    abimport::ReadObserver* observer;
 
 private:
     enum class LineKind { Data, Keyword, End };

@@ -7,8 +7,12 @@
 #include "../model/numbertext.h"
 #include "readobserver.h"
 
-ReadObserver::~ReadObserver() = default;
-void ReadObserver::cardMissing(const DataLine&, const CardLayout&) {}
+using abimport::CardLayout;
+using abimport::CardRead;
+using abimport::ReadObserver;
+
+abimport::ReadObserver::~ReadObserver() = default;
+void abimport::ReadObserver::cardMissing(const DataLine&, const CardLayout&) {}
 
 namespace {
 

@@ -8,6 +8,8 @@
 
 class DataLine;
 
+namespace abimport {
+
 // The layout of one card as its importer declares it.
 struct CardLayout {
     enum IdStepForm { NoIds, IdReport, AirbagCall };
@@ -62,3 +64,5 @@ public:
     // counted repetition, which simply end there. Does nothing by default.
     virtual void cardMissing(const DataLine& reader, const CardLayout& layout);
 };
+
+}  // namespace abimport

@@ -25,6 +25,8 @@
 #include "../edit/modeledit.h"
 #include "../output/warningkinds.h"
 
+using namespace abimport;
+
 namespace {
 
 // A broken invariant is a finding: say which and stop like a crash.

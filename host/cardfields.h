@@ -11,6 +11,8 @@
 
 #include "../model/card.h"
 
+namespace abimport {
+
 namespace cardfields {
 
 // The keyword codes whose cards are nodes (NodeInfo) and shells (ShellInfo).
@@ -78,3 +80,5 @@ constexpr std::string_view kNodeCoordinates[3] = {"X", "Y", "Z"};
 constexpr std::string_view kShellFields[5] = {"PID", "N1", "N2", "N3", "N4"};
 
 }  // namespace cardfields
+
+}  // namespace abimport

@@ -6,6 +6,8 @@
 #include "keywordchecks.h"
 #include "textchecks.h"
 
+namespace abimport {
+
 void DeckImport::otherKeyword(std::string_view title, LinePieces& lines,
                               PendingKeyword& pending) {
     const unsigned long long line = pending.line;
@@ -64,3 +66,5 @@ bool DeckImport::noteOpened(dev_t device, ino_t inode, size_t file) {
     opened_.push_back({{device, inode, true}, file});
     return false;
 }
+
+}  // namespace abimport

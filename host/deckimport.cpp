@@ -7,6 +7,8 @@
 
 #include "hostcalls.h"
 
+namespace abimport {
+
 DeckObserver::~DeckObserver() = default;
 void DeckObserver::includeOpened(const SourceFile&, const SourceFile&) {}
 void DeckObserver::keywordStarts(const KeywordSource&) {}
@@ -186,3 +188,5 @@ size_t importDeck(DataLine& dataLine, const ABImport& registry, ImportObject& ta
     DeckImport deck(registry, target, observer, settings);
     return deck.run(dataLine, "-");
 }
+
+}  // namespace abimport

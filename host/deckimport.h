@@ -25,6 +25,8 @@
 #include "sourcefile.h"
 #include "warning.h"
 
+namespace abimport {
+
 struct ImportSettings {
     bool followIncludes = true;      // read the files that include keywords name
     bool warnings = true;            // check the reading and report warnings
@@ -174,3 +176,5 @@ private:
 // from the working folder, and no warnings are checked.
 size_t importDeck(DataLine& dataLine, const ABImport& registry, ImportObject& target,
                   DeckObserver* observer = nullptr);
+
+}  // namespace abimport

@@ -6,6 +6,8 @@
 
 #include "deckimport.h"
 
+namespace abimport {
+
 bool DeckImport::readName(LinePieces& lines, PendingKeyword& pending, std::string& name,
                           bool& tooLong) {
     name.clear();
@@ -149,3 +151,5 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
         warn(WarningKind::IncludeNotFound, line, "error while reading " + shown + " (" + path + ")");
     }
 }
+
+}  // namespace abimport

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sys/stat.h>
 
+namespace abimport {
+
 DeckInput::DeckInput(const std::string& path)
     : name_(path == "-" ? "standard input" : path) {
     if (path == "-") {
@@ -44,3 +46,5 @@ bool DeckInput::readFailed() {
     error_ = "error while reading '" + name_ + "': " + std::strerror(errorNumber);
     return true;
 }
+
+}  // namespace abimport

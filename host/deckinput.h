@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+namespace abimport {
+
 class DeckInput {
 public:
     explicit DeckInput(const std::string& path);
@@ -33,3 +35,5 @@ private:
     std::string error_;
     int errorNumber_ = 0;
 };
+
+}  // namespace abimport

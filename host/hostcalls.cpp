@@ -1,5 +1,7 @@
 #include "hostcalls.h"
 
+namespace abimport {
+
 namespace {
 
 HostImportObject* hostOf(ImportObject* importObject) {
@@ -54,6 +56,16 @@ void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned word
     for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) call.words.push_back(wordText(words, k));
     calls.push_back(std::move(call));
 }
+
+}  // namespace abimport
+
+// The host's reporting functions: each hands its call to the listener of the
+// import object, if it is one of ours.
+using abimport::HostCallKind;
+using abimport::HostImportObject;
+using abimport::cardLine;
+using abimport::hostOf;
+using abimport::passAirbagCall;
 
 int addIDToRefFile(char** words, unsigned& idCount, unsigned* idPos, unsigned* idCode1,
                    unsigned* idCode2, ImportObject* importObject) {

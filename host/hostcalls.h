@@ -8,6 +8,8 @@
 
 #include "../frame/hostinterface.h"
 
+namespace abimport {
+
 enum class HostCallKind { IdReport, AirbagFind, AirbagVentHoleFind, AirbagAdvancedAle };
 
 // Name of the reporting function: "addIDToRefFile", "airbagFind", ...
@@ -69,3 +71,5 @@ inline std::string wordText(char** words, unsigned pos) {
 inline unsigned airbagCallWords(unsigned wordCount) {
     return wordCount < DataLine::kWordBufferCount ? wordCount : DataLine::kWordBufferCount;
 }
+
+}  // namespace abimport

@@ -1,5 +1,7 @@
 #include "idlabels.h"
 
+namespace abimport {
+
 namespace {
 
 struct IdKind {
@@ -29,3 +31,5 @@ const char* idKindLabel(unsigned code1, unsigned code2) {
     }
     return "other";
 }
+
+}  // namespace abimport

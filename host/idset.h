@@ -11,6 +11,8 @@
 
 #include "../model/export.h"  // refuses a language level or ABI the library cannot share
 
+namespace abimport {
+
 class IdSet {
 public:
     // Adds a non-zero id; false when it was there already.
@@ -74,3 +76,5 @@ private:
     size_t size_ = 0;  // IDs
     size_t lastWord_ = kNone;
 };
+
+}  // namespace abimport

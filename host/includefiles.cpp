@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace abimport {
+
 std::string folderOf(const std::string& path) {
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos) return "";
@@ -93,3 +95,5 @@ OpenedInclude openInclude(const std::string& path) {
     opened.inode = status.st_ino;
     return opened;
 }
+
+}  // namespace abimport

@@ -9,6 +9,8 @@
 
 #include "../model/export.h"  // refuses a language level or ABI the library cannot share
 
+namespace abimport {
+
 // The folder part of a path ("" for a bare name, "/" for a file at the root).
 std::string folderOf(const std::string& path);
 // name under folder; name itself when folder is empty or name is absolute.
@@ -48,3 +50,5 @@ struct OpenedInclude {
     std::string error;
 };
 OpenedInclude openInclude(const std::string& path);
+
+}  // namespace abimport

@@ -6,6 +6,8 @@
 
 #include "keywordtitles.h"
 
+namespace abimport {
+
 namespace {
 
 constexpr size_t kMostEdits = 2;
@@ -57,3 +59,5 @@ const char* misspelledAirbagKeyword(std::string_view title) {
     }
     return nearest;
 }
+
+}  // namespace abimport

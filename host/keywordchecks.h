@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+namespace abimport {
+
 // The edit distance between a and b, compared without regard to case: the
 // fewest insertions, deletions, substitutions and swaps of two neighbouring
 // characters that turn one into the other; at most limit + 1 (any larger
@@ -18,3 +20,5 @@ bool isAirbagTitle(std::string_view title);
 // misspells: the nearest of the imported ones within two edits, or null when
 // none is that near (another airbag keyword).
 const char* misspelledAirbagKeyword(std::string_view title);
+
+}  // namespace abimport

@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+namespace abimport {
+
 namespace {
 
 const KeywordTitle kTitles[] = {
@@ -52,3 +54,5 @@ const char* keywordTitle(unsigned code) {
     }
     return nullptr;
 }
+
+}  // namespace abimport

@@ -7,6 +7,8 @@
 
 #include "../model/export.h"  // refuses a language level or ABI the library cannot share
 
+namespace abimport {
+
 struct KeywordTitle {
     unsigned code;
     const char* title;  // canonical, upper case, without the '*'
@@ -28,3 +30,5 @@ const KeywordTitle* findKeyword(const char* line, size_t length);
 
 // The title of a code, or null.
 const char* keywordTitle(unsigned code);
+
+}  // namespace abimport

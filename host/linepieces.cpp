@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace abimport {
+
 namespace {
 
 // fgets into buffer; false at the end of the file. ended tells whether the
@@ -59,3 +61,5 @@ bool LinePieces::takeRest(std::string& out, size_t limit) {
     reader_.lineEnded = true;
     return fits;
 }
+
+}  // namespace abimport

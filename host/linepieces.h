@@ -9,6 +9,8 @@
 
 #include "../frame/dataline.h"
 
+namespace abimport {
+
 class LinePieces {
 public:
     static constexpr size_t kPieceSize = DataLine::kLineBufferSize;
@@ -38,3 +40,5 @@ private:
     char piece_[kPieceSize];
     size_t length_ = 0;
 };
+
+}  // namespace abimport

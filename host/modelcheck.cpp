@@ -7,6 +7,8 @@
 #include "keywordtitles.h"
 #include "references.h"
 
+namespace abimport {
+
 namespace {
 
 struct KindInfo {
@@ -256,3 +258,5 @@ size_t ModelCheck::definitionBytes() const {
     }
     return bytes;
 }
+
+}  // namespace abimport

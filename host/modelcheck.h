@@ -24,6 +24,8 @@
 #include "sourcefile.h"
 #include "warning.h"
 
+namespace abimport {
+
 class ModelCheck : public HostCallListener {
 public:
     // The kinds of ID that the model's keywords define, as the check knows them.
@@ -158,3 +160,5 @@ private:
     bool headingNext_ = false;
     bool given_ = false;
 };
+
+}  // namespace abimport

@@ -13,6 +13,8 @@
 #include "shortestdouble.h"
 #include "textchecks.h"
 
+namespace abimport {
+
 namespace {
 
 std::string column(size_t index) { return "column " + std::to_string(index + 1); }
@@ -240,7 +242,7 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
         unsigned ends[kMostFields];
         const unsigned count = card.layout.count < kMostFields ? card.layout.count : kMostFields;
         for (unsigned i = 0, end = 0; i < count; ++i) {
-            end += card.layout.widths ? card.layout.widths[i] : 10;
+            end += card.layout.widths ? card.layout.widths[i] : abimport_detail::kStandardFieldWidth;
             ends[i] = end;
         }
         settleTabs(reader.endOfFile ? nullptr : ends, count);
@@ -273,7 +275,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
         if (controlMeansEmpty &&
             (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
             empty |= uint32_t{1} << i;
-            pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.widths ? layout.widths[i] : 10);
+            pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.widths ? layout.widths[i] : abimport_detail::kStandardFieldWidth);
             continue;
         }
         if (empty != 0) {
@@ -350,7 +352,7 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
     if (!settings_.warn) return;
     if (!commaForm_) {
         // A fixed-form line: the reader's line buffer still holds it whole.
-        checkTextPast(reader.lineBuffer, 10 * static_cast<size_t>(layout.count), layout, line);
+        checkTextPast(reader.lineBuffer, abimport_detail::kStandardFieldWidth * static_cast<size_t>(layout.count), layout, line);
         noteWordLines(card, line);
         return;
     }
@@ -431,3 +433,5 @@ void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layou
                std::to_string(cardsRead) + " came before " +
                (atKeyword ? "the next keyword line" : "the end of the file"));
 }
+
+}  // namespace abimport

@@ -19,6 +19,8 @@
 #include "../frame/readobserver.h"
 #include "warning.h"
 
+namespace abimport {
+
 // The empty fields of a card, which the card's values leave out: bit i of
 // mask for field i of the card's layout when it stands before a filled one,
 // of trailing when it stands after the last, with the columns of each.
@@ -148,3 +150,5 @@ private:
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
 };
+
+}  // namespace abimport

@@ -5,6 +5,8 @@
 #include "../model/numbertext.h"
 #include "textchecks.h"
 
+namespace abimport {
+
 bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id) {
     if (!words || !words[pos]) return false;
     // A card read at the end of the file came from no line: its words are
@@ -18,3 +20,5 @@ bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& 
     id = abimport_detail::textToI32(word);
     return id != 0;
 }
+
+}  // namespace abimport

@@ -3,6 +3,8 @@
 
 #include "../frame/dataline.h"
 
+namespace abimport {
+
 // Whether word pos of the word list that an ID report hands over refers to an
 // ID, and which: a non-zero integer within 32 bits (blanks around it aside)
 // of the line just read. Blank, zero and non-numeric words refer to nothing,
@@ -10,3 +12,5 @@
 // at the end of the file, which are left from an earlier line. reader is the reader of the import (null: every word of the
 // list counts as the line's).
 bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id);
+
+}  // namespace abimport

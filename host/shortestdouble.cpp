@@ -9,6 +9,8 @@
 
 #include "../model/digittext.h"
 
+namespace abimport {
+
 namespace {
 
 using abimport_detail::digitCount;
@@ -128,3 +130,5 @@ size_t writeShortestDouble(char* out, double value) {
     }
     return static_cast<size_t>(std::to_chars(out, out + 32, value).ptr - out);
 }
+
+}  // namespace abimport

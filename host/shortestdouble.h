@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace abimport {
+
 // Writes the text of a finite value to out (room for 32 characters, no
 // terminator); returns its length.
 size_t writeShortestDouble(char* out, double value);
@@ -14,3 +16,5 @@ size_t writeShortestDouble(char* out, double value);
 // when rounding to nearest: magnitude is digits * 10^exponent, rounded;
 // digits has no trailing zero.
 void shortestDigits(double magnitude, uint64_t& digits, int& exponent);
+
+}  // namespace abimport

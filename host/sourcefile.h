@@ -8,6 +8,8 @@
 
 #include "../model/export.h"  // refuses a language level or ABI the library cannot share
 
+namespace abimport {
+
 // One file of a model, as it was opened.
 struct SourceFile {
     static constexpr size_t kNoParent = static_cast<size_t>(-1);
@@ -25,3 +27,5 @@ struct SourceFile {
     // The airbag keywords imported from this file.
     size_t keywords = 0;
 };
+
+}  // namespace abimport

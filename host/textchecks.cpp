@@ -12,6 +12,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace abimport {
+
 namespace {
 
 // The white space that strtol and strtod skip before a number.
@@ -276,3 +278,5 @@ std::string quoted(const char* text, size_t length) {
 }
 
 std::string quoted(const char* text) { return quoted(text, text ? std::strlen(text) : 0); }
+
+}  // namespace abimport

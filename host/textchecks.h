@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+namespace abimport {
+
 // Whether a field's text, blanks and the line end aside, is empty or wholly a
 // number of the kind its type code asks for: an integer within 32 bits (code
 // 1 signed, code 0 unsigned) or a double (code 2). Other codes are not read as
@@ -36,3 +38,5 @@ inline bool isBlankOrLineEnd(char c) { return c == ' ' || c == '\t' || c == '\r'
 // other bytes that are not printable ASCII as \xNN, cut after 40 characters.
 std::string quoted(const char* text, size_t length);
 std::string quoted(const char* text);
+
+}  // namespace abimport

@@ -7,6 +7,8 @@
 
 #include "../model/export.h"  // refuses a language level or ABI the library cannot share
 
+namespace abimport {
+
 enum class WarningKind : unsigned {
     LongLine,
     IgnoredText,
@@ -41,3 +43,5 @@ struct Warning {
     unsigned long long line;                  // 1-based
     std::string message;
 };
+
+}  // namespace abimport

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "linefields.h"
 #include "numbertext.h"
 
 using abimport_detail::textToDouble;
@@ -24,8 +25,6 @@ const char* wordAt(char** words, unsigned i) { return words ? words[i] : nullptr
 bool makesValue(unsigned code) {
     return code <= kDoubleCode || code == kTextCode || code == kBlankRequestCode;
 }
-
-constexpr unsigned kWordFieldWidth = 10;
 
 void appendPadded(std::string& out, const std::string& text, unsigned columns) {
     if (columns > text.size()) out.append(columns - text.size(), ' ');
@@ -94,7 +93,7 @@ void Card::addFields(unsigned& count, unsigned* types, const char** names, char*
             emptyFieldNames.emplace_back(names[i]);
             continue;
         }
-        addConverted(types[i], kWordFieldWidth, names[i], word);
+        addConverted(types[i], abimport_detail::kStandardFieldWidth, names[i], word);
     }
 }
 

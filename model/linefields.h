@@ -6,6 +6,11 @@
 
 namespace abimport_detail {
 
+// The width of a field of a card that gives no widths of its own, which is
+// also the width of every word the reader cuts from a fixed-column line; in
+// these ten columns an exponent may stand without its letter (1.5-3).
+constexpr unsigned kStandardFieldWidth = 10;
+
 // The next comma-separated word at cursor, with strtok semantics on the
 // delimiter set ",": adjacent commas and a leading comma yield no word, and
 // the comma that ends a word becomes NUL. Null when no word is left; length

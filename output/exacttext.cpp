@@ -7,15 +7,17 @@
 #include <typeinfo>
 
 #include "../frame/exponentrepair.h"
+#include "../model/linefields.h"
 #include "../model/digittext.h"
 #include "../model/numbertext.h"
 #include "../host/shortestdouble.h"
+
+namespace abimport {
 
 namespace exact_text {
 
 namespace {
 
-constexpr unsigned kWordWidth = 10;
 constexpr int kMostDigits = 17;  // every double has an exact text of 17 digits
 
 // The field as the card step sees it: the text right-aligned in width
@@ -29,7 +31,7 @@ struct Field {
         std::memset(text, ' ', pad);
         std::memcpy(text + pad, value, length);
         text[width] = text[width + 1] = text[width + 2] = '\0';
-        if (width == kWordWidth) abimport_detail::repairExponent(text, kWordWidth);
+        if (width == abimport_detail::kStandardFieldWidth) abimport_detail::repairExponent(text, abimport_detail::kStandardFieldWidth);
     }
 };
 
@@ -136,7 +138,7 @@ Text bestText(const Decimal& d, unsigned width, size_t limit) {
         // The exponent repair puts the letter back before a sign at the
         // second- or third-last column of a word with a point.
         const int exponent = d.exponent + d.count - before;
-        if (width == kWordWidth && exponent != 0 && std::abs(exponent) < 100) {
+        if (width == abimport_detail::kStandardFieldWidth && exponent != 0 && std::abs(exponent) < 100) {
             consider(exponentText(d, before, true, true));
         }
     }
@@ -414,3 +416,5 @@ void appendValues(std::string& out, const Card& card, const Gaps* gaps,
 }
 
 }  // namespace exact_text
+
+}  // namespace abimport

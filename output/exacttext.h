@@ -17,6 +17,8 @@
 #include "../host/readchecks.h"
 #include "../model/card.h"
 
+namespace abimport {
+
 namespace exact_text {
 
 // The longest field handled; wider fields are cut to it.
@@ -69,3 +71,5 @@ void appendValues(std::string& out, const Card& card, const Gaps* gaps,
                   std::vector<InexactField>* inexact);
 
 }  // namespace exact_text
+
+}  // namespace abimport

@@ -6,6 +6,8 @@
 #include "orderedchunks.h"
 #include "warningkinds.h"
 
+namespace abimport {
+
 namespace {
 
 constexpr size_t kWriteSize = size_t{1} << 16;
@@ -212,3 +214,5 @@ void JsonEventWriter::airbagCall(HostCallKind kind, char** words, unsigned wordC
         buffer_, kind, wordCount, [&](unsigned k) { return wordView(words, k); }, line);
     endEvent();
 }
+
+}  // namespace abimport

@@ -13,6 +13,8 @@
 #include "../host/hostcalls.h"
 #include "jsontext.h"
 
+namespace abimport {
+
 void appendDeckEvent(std::string& out, const std::string& path);
 void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
                         unsigned long long line);
@@ -104,3 +106,5 @@ private:
     FILE* out_;
     std::string buffer_;
 };
+
+}  // namespace abimport

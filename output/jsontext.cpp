@@ -8,6 +8,8 @@
 #include "../model/digittext.h"
 #include "../host/shortestdouble.h"
 
+namespace abimport {
+
 namespace {
 
 // The bytes that stand in a JSON string as they are: printable ASCII but the
@@ -133,3 +135,5 @@ void appendJsonString(std::string& out, const std::string& text) {
 }
 
 void appendJsonDouble(std::string& out, double value) { JsonText(out).real(value); }
+
+}  // namespace abimport

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+namespace abimport {
+
 class JsonText {
 public:
     explicit JsonText(std::string& out) : out_(out) {}
@@ -91,3 +93,5 @@ void appendJsonStringArray(JsonText& out, const Strings& texts) {
     }
     out.raw(']');
 }
+
+}  // namespace abimport

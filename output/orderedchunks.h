@@ -14,6 +14,8 @@
 
 class Card;
 
+namespace abimport {
+
 constexpr size_t kTwoThreadsFrom = 16384;
 constexpr size_t kChunkItems = 4096;
 
@@ -92,3 +94,5 @@ void forCardsInOrder(const std::vector<Card*>& cards, size_t first, PrepareCard 
         },
         use);
 }
+
+}  // namespace abimport

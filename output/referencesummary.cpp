@@ -4,6 +4,8 @@
 
 #include "../host/idlabels.h"
 
+namespace abimport {
+
 void printReferences(FILE* out, const ModelCheck& check) {
     const std::vector<ModelCheck::KindReport> kinds = check.kinds();
     size_t undefined = 0;
@@ -38,3 +40,5 @@ void printReferences(FILE* out, const ModelCheck& check) {
                      kind.distinct, count.c_str(), note.empty() ? "" : "  ", note.c_str());
     }
 }
+
+}  // namespace abimport

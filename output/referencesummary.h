@@ -6,4 +6,8 @@
 
 #include "../host/modelcheck.h"
 
+namespace abimport {
+
 void printReferences(FILE* out, const ModelCheck& check);
+
+}  // namespace abimport

@@ -10,6 +10,8 @@
 #include "referencesummary.h"
 #include "warningkinds.h"
 
+namespace abimport {
+
 namespace {
 
 template <class Counts>
@@ -175,3 +177,5 @@ void SummaryTotals::print(FILE* out) const {
     std::fprintf(out, "ID references: %zu\nfiles read: %zu\n", references, files);
     printWarnings(out, warnings, checked, nullptr);
 }
+
+}  // namespace abimport

@@ -13,6 +13,8 @@
 #include "../host/hostcalls.h"
 #include "../host/idset.h"
 
+namespace abimport {
+
 // What the summaries of several decks add up to.
 struct SummaryTotals {
     size_t decks = 0;
@@ -55,3 +57,5 @@ private:
     std::map<HostCallKind, size_t> lookups_;
     std::map<std::pair<unsigned, unsigned>, IdGroup> idGroups_;
 };
+
+}  // namespace abimport

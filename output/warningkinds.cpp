@@ -1,5 +1,7 @@
 #include "warningkinds.h"
 
+namespace abimport {
+
 const char* warningKindName(WarningKind kind) {
     static const char* const kNames[kWarningKindCount] = {
         "long-line",          "ignored-text",        "empty-comma-word", "not-a-number",
@@ -11,3 +13,5 @@ const char* warningKindName(WarningKind kind) {
     const unsigned index = static_cast<unsigned>(kind);
     return index < kWarningKindCount ? kNames[index] : "";
 }
+
+}  // namespace abimport

@@ -4,6 +4,8 @@
 
 #include "../host/warning.h"
 
+namespace abimport {
+
 // A value that no text fitting its field reads back as exactly: the
 // write-back gives the card's own text.
 constexpr WarningKind kWriteBackInexact = static_cast<WarningKind>(kReadWarningKindCount);
@@ -13,3 +15,5 @@ constexpr unsigned kWarningKindCount = kReadWarningKindCount + 1;
 // The kind's name as users see it: "long-line", "not-a-number", ...; "" for
 // a number that is no kind.
 const char* warningKindName(WarningKind kind);
+
+}  // namespace abimport

@@ -1,5 +1,7 @@
 #include "warningprinter.h"
 
+namespace abimport {
+
 namespace {
 
 // Bytes that would garble a terminal line are shown as '?'.
@@ -54,3 +56,5 @@ void ObserverPair::warning(const Warning& warning) {
     first_.warning(warning);
     second_.warning(warning);
 }
+
+}  // namespace abimport

@@ -11,6 +11,8 @@
 #include "../host/deckimport.h"
 #include "warningkinds.h"
 
+namespace abimport {
+
 class WarningPrinter : public DeckObserver {
 public:
     static constexpr size_t kShownPerKind = 20;
@@ -46,3 +48,5 @@ private:
     DeckObserver& first_;
     DeckObserver& second_;
 };
+
+}  // namespace abimport

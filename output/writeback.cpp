@@ -5,6 +5,8 @@
 #include "exacttext.h"
 #include "orderedchunks.h"
 
+namespace abimport {
+
 void appendKeywordHeader(std::string& out, const std::string& file, unsigned long long line,
                          const char* title) {
     out += "$ ";
@@ -91,3 +93,5 @@ void DeckTextWriter::deckEnds() {
     buffer_ += kDeckEndText;
     flush();
 }
+
+}  // namespace abimport

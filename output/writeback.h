@@ -15,6 +15,8 @@
 #include "exacttext.h"
 #include "warningprinter.h"
 
+namespace abimport {
+
 // A field of card n (from a keyword's first card) without an exact text.
 struct InexactCardField {
     size_t card;
@@ -55,3 +57,5 @@ void appendKeywordHeader(std::string& out, const std::string& file, unsigned lon
                          const char* title);
 // The text that ends each deck written back.
 constexpr const char* kDeckEndText = "*END\n";
+
+}  // namespace abimport

@@ -120,7 +120,7 @@ int main(int, char** argv) {
     ABImport registry;
     registry.initABALETypesAndFunctions();
     ImportObject target;
-    std::printf("%zu\n", dataLine.isOpen() ? importDeck(dataLine, registry, target) : 0);
+    std::printf("%zu\n", dataLine.isOpen() ? abimport::importDeck(dataLine, registry, target) : 0);
 }
 EOF
 g++ -std=c++17 "$work/standin.cpp" -o "$work/standin" $(pkg-config --cflags --libs abimport-host) \

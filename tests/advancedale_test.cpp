@@ -3,6 +3,8 @@
 // check every card's fields.
 #include "importharness.h"
 
+using namespace abimport;
+
 using AdvancedAleTest = ImporterTest;
 
 const std::string kIds = "1 2 3 4 5 6 7 8\n11 12 13 14 15 16 17 18\n21 22 23 24 25 26 27 28\n";

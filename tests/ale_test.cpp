@@ -3,6 +3,8 @@
 // fields but the air card's.
 #include "importharness.h"
 
+using namespace abimport;
+
 using AleTest = ImporterTest;
 
 const std::string kHead =

@@ -9,6 +9,7 @@
 
 #include "model/card.h"
 
+
 namespace {
 
 // Restores the host's flag word after each test.

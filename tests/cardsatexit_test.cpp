@@ -6,6 +6,8 @@
 
 #include "tools/cardsatexit.h"
 
+using namespace abimport;
+
 namespace {
 
 int liveCards = 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+
 namespace {
 
 using Lines = std::vector<std::string>;

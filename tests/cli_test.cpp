@@ -19,6 +19,8 @@
 
 #include "output/jsontext.h"
 
+using namespace abimport;
+
 using Lines = std::vector<std::string>;
 const std::string kSource = ABIMPORT_SOURCE_DIR;
 const std::string kExample = kSource + "/examples/airbags.k";

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+namespace abimport {
+
 class DeckFile {
 public:
     explicit DeckFile(std::string text) : text_(std::move(text)) {
@@ -34,3 +36,5 @@ private:
     std::string text_;
     FILE* file_;
 };
+
+}  // namespace abimport

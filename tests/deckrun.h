@@ -8,6 +8,8 @@
 #include "host/deckimport.h"
 #include "importharness.h"
 
+namespace abimport {
+
 struct DeckRun {
     size_t keywords;
     Lines cards, calls;
@@ -29,3 +31,5 @@ inline DeckRun runDeck(const std::string& deck) {
     for (const HostCall& call : host.calls) run.calls.push_back(callLine(call));
     return run;
 }
+
+}  // namespace abimport

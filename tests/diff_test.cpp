@@ -16,6 +16,8 @@
 #include "deckfile.h"
 #include "compare/diffprint.h"
 
+using namespace abimport;
+
 namespace {
 
 void importInto(const std::string& text, const std::string& name, DiffModel& model) {

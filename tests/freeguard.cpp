@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+
 extern "C" void __libc_free(void* p);
 extern "C" void* __libc_realloc(void* p, size_t bytes);
 

@@ -2,6 +2,8 @@
 // and element lines of 8 and 16 columns read whole until the next keyword.
 #include "importharness.h"
 
+using namespace abimport;
+
 using GeometryTest = ImporterTest;
 
 // The birth card comes first in the birth variants and is never reported.

@@ -9,6 +9,8 @@
 
 #include "deckrun.h"
 
+using namespace abimport;
+
 namespace {
 
 using Cards = std::vector<std::string>;

@@ -7,6 +7,7 @@
 
 #include "frame/hostinterface.h"
 
+
 TEST(HostItems, ASecondDefinitionIsNamedWithBothModules) {
     EXPECT_EQ(abimportHostItemsDefinedTwice(), "");
     void* second = dlopen(ABIMPORT_SECOND_HOST, RTLD_NOW | RTLD_LOCAL);

@@ -6,6 +6,8 @@
 
 #include "../host/idset.h"
 
+using namespace abimport;
+
 TEST(IdSet, CountsDistinctIdsAsASetDoes) {
     std::mt19937_64 random(7);
     IdSet ids;

@@ -25,6 +25,8 @@
 #include "host/hostcalls.h"
 #include "keywords/importfunctions.h"
 
+namespace abimport {
+
 using Lines = std::vector<std::string>;
 
 // Restores the host's Card::contFlag after every test.
@@ -182,3 +184,5 @@ inline void expectImports(ImportFunction import, const std::vector<ImportCase>& 
         }
     }
 }
+
+}  // namespace abimport

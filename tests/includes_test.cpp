@@ -7,6 +7,8 @@
 
 #include "modeltrace.h"
 
+using namespace abimport;
+
 namespace {
 
 const std::string kCard = "         1         2       1.5       1.0        10        20         0\n";

@@ -2,6 +2,8 @@
 // flags, short cards and the end of the deck.
 #include "importharness.h"
 
+using namespace abimport;
+
 using InteractionTest = ImporterTest;
 
 const std::string kCard = "1 2 1.5 1.0 10 20 0\n";

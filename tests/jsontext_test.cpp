@@ -15,6 +15,8 @@
 #include "output/orderedchunks.h"
 #include "host/shortestdouble.h"
 
+using namespace abimport;
+
 namespace {
 
 std::string shortest(double value) {

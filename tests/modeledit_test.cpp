@@ -23,6 +23,8 @@
 #include "output/exacttext.h"
 #include "edit/modeledit.h"
 
+using namespace abimport;
+
 namespace {
 
 std::string readAll(const std::string& path) {

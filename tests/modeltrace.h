@@ -21,6 +21,8 @@
 #include "host/hostcalls.h"
 #include "output/warningkinds.h"
 
+namespace abimport {
+
 using Lines = std::vector<std::string>;
 
 class ModelFolder {
@@ -100,3 +102,5 @@ inline ModelRun importModel(const ModelFolder& folder, ModelTrace& trace, Import
     for (const SourceFile& file : model.files()) run.files.push_back(folder.relative(*file.path));
     return run;
 }
+
+}  // namespace abimport

@@ -16,6 +16,8 @@
 #include "model/numbertext.h"
 #include "valuetext.h"
 
+using namespace abimport;
+
 namespace {
 
 // Random text that looks like a number more or less: spaces, sign, digits with

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+
 namespace {
 
 bool alignedTo(const void* p, size_t alignment) {

@@ -11,6 +11,8 @@
 #include "deckfile.h"
 #include "frame/dataline.h"
 
+using namespace abimport;
+
 namespace {
 
 using Words = std::vector<std::string>;

@@ -3,6 +3,7 @@
 // definitions the library keeps using.
 #include "frame/hostinterface.h"
 
+
 unsigned Card::contFlag = 0;
 int addIDToRefFile(char**, unsigned&, unsigned*, unsigned*, unsigned*, ImportObject*) { return 1; }
 int airbagFind(char**, unsigned&, unsigned, ImportObject*) { return 1; }

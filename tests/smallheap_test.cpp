@@ -14,6 +14,7 @@
 
 #include "memory/smallheap.h"
 
+
 using namespace abimport_memory;
 
 namespace {

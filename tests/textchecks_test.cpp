@@ -11,6 +11,8 @@
 
 #include "host/textchecks.h"
 
+using namespace abimport;
+
 namespace {
 
 bool readByTheCLibrary(const std::string& field, unsigned typeCode) {

@@ -12,6 +12,8 @@
 
 #include "deckrun.h"
 
+using namespace abimport;
+
 namespace {
 
 // Every deck of examples/ and the tests' golden folder, plus a comma-form deck

@@ -10,6 +10,8 @@
 #include "model/data.h"
 #include "valuetext.h"
 
+using namespace abimport;
+
 TEST(DoubleText, WorkedTableAtWidths10And16) {
     struct Row { double value; const char *at10, *at16; } rows[] = {
         {1.5, "       1.5", "             1.5"}, {3.0, "        3.", "              3."},

@@ -6,9 +6,13 @@
 
 #include "model/data.h"
 
+namespace abimport {
+
 template <typename Value>
 std::string textOf(Value&& value) {
     std::string out(Object::kTextBufferSize, 'X');
     value.tostring(out.data());
     return out.c_str();
 }
+
+}  // namespace abimport

@@ -2,6 +2,8 @@
 // kind; and every card and host call knows the line it came from.
 #include "modeltrace.h"
 
+using namespace abimport;
+
 namespace {
 
 const std::string kCard = "         1         2       1.5       1.0        10        20         0";

@@ -16,6 +16,8 @@
 #include "output/exacttext.h"
 #include "output/writeback.h"
 
+using namespace abimport;
+
 namespace {
 
 using exact_text::doubleText;

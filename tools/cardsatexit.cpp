@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+namespace abimport {
+
 #ifndef ABIMPORT_SKIP_TEARDOWN
 #define ABIMPORT_SKIP_TEARDOWN 0
 #endif
@@ -61,3 +63,5 @@ size_t cardsLeftToExit() {
     std::lock_guard<std::mutex> lock(h.mutex);
     return h.cards.size();
 }
+
+}  // namespace abimport

@@ -12,6 +12,8 @@
 
 #include "../frame/hostinterface.h"
 
+namespace abimport {
+
 // Whether leaveCardsToExit takes cards over in this build.
 bool cardsLeftToExitSkipTeardown();
 
@@ -26,3 +28,5 @@ void freeCardsLeftToExit();
 
 // How many cards are held now.
 size_t cardsLeftToExit();
+
+}  // namespace abimport

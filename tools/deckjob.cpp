@@ -10,6 +10,8 @@
 #include "../output/warningprinter.h"
 #include "../output/writeback.h"
 
+namespace abimport {
+
 DeckOutcome importAndPrint(const std::string& path, const Options& options,
                            const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,
                            FILE* err) {
@@ -86,3 +88,5 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     }
     return outcome;
 }
+
+}  // namespace abimport

@@ -10,6 +10,8 @@
 
 #include "../output/summary.h"
 
+namespace abimport {
+
 struct DeckOutcome {
     bool readFailed = false;  // the deck or one of its includes could not be read
     size_t warnings = 0;      // warnings found, shown or not
@@ -21,3 +23,5 @@ struct DeckOutcome {
 DeckOutcome importAndPrint(const std::string& path, const Options& options,
                            const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,
                            FILE* err);
+
+}  // namespace abimport

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+namespace abimport {
+
 namespace {
 
 // Where one deck writes while decks before it are still to be printed: its
@@ -126,3 +128,5 @@ DeckTotals importDecks(const Options& options, const ABImport& registry, unsigne
     for (std::thread& worker : workers) worker.join();
     return totals;
 }
+
+}  // namespace abimport

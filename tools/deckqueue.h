@@ -7,6 +7,8 @@
 #include "deckjob.h"
 #include "options.h"
 
+namespace abimport {
+
 struct DeckTotals {
     bool readFailed = false;  // a deck or an include could not be read
     size_t warnings = 0;
@@ -19,3 +21,5 @@ DeckTotals importDecks(const Options& options, const ABImport& registry, unsigne
 // The decks to import at once: --jobs, or one per core when several decks
 // are given.
 unsigned jobsFor(const Options& options);
+
+}  // namespace abimport

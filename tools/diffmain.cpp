@@ -13,6 +13,8 @@
 #include "options.h"
 #include "../output/warningprinter.h"
 
+namespace abimport {
+
 namespace {
 
 constexpr int kChanges = 1;
@@ -218,3 +220,5 @@ int diffMain(int argc, const char* const* argv) {
     if (options.strict && a.warnings + b.warnings) return kStrictWarnings;
     return changes ? kChanges : 0;
 }
+
+}  // namespace abimport

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace abimport {
+
 struct DiffOptions {
     enum class Output { Lines, Json, Summary } output = Output::Lines;
     bool all = false;        // each node and shell, not only their counts
@@ -29,3 +31,5 @@ ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv);
 // 2 trouble (a bad command line, a model or include that cannot be read),
 // 3 with --strict when a model gave warnings.
 int diffMain(int argc, const char* const* argv);
+
+}  // namespace abimport

@@ -5,6 +5,8 @@
 
 #include "../edit/modeledit.h"
 
+namespace abimport {
+
 int runModelEdits(const Options& options, const ABImport& registry, FILE* out, FILE* err) {
     std::string error;
     std::vector<FieldEdit> edits(options.edits.size());
@@ -31,3 +33,5 @@ int runModelEdits(const Options& options, const ABImport& registry, FILE* out, F
     std::fprintf(err, "abimport: %s\n", error.c_str());
     return 1;
 }
+
+}  // namespace abimport

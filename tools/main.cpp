@@ -11,6 +11,8 @@
 #include "editmain.h"
 #include "options.h"
 
+using namespace abimport;
+
 namespace {
 
 constexpr int kDeckUnreadable = 1;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace abimport {
+
 namespace {
 
 constexpr const char* kSeeHelp = " (see abimport --help)";
@@ -247,3 +249,5 @@ const char* usageText() {
            "includes could not be read (the other decks are still handled), 2 for a\n"
            "bad command line, 3 with --strict when a deck gave warnings.\n";
 }
+
+}  // namespace abimport

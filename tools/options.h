@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace abimport {
+
 enum class OutputMode { WriteBack, Json, Summary, Quiet };
 
 struct Options {
@@ -42,3 +44,5 @@ extern const char* const kStrictWithoutWarnings;
 
 // The --help text.
 const char* usageText();
+
+}  // namespace abimport

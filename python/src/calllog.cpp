@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace abimport {
+
 namespace {
 
 // Unsigned LEB128: seven bits a byte, the high bit set on all but the last.
@@ -146,3 +148,5 @@ void CallLog::read(Position& position, LoggedCall& call) const {
     position.offset = static_cast<size_t>(in - block.bytes.get());
     position.lineBefore = call.line;
 }
+
+}  // namespace abimport

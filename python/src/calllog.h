@@ -17,6 +17,8 @@
 
 #include "host/hostcalls.h"
 
+namespace abimport {
+
 // The constant part of a call: its kind and count, and for addIDToRefFile
 // the rows of the ID table.
 struct CallTable {
@@ -81,3 +83,5 @@ private:
     unsigned long long lastLine_ = 0;
     size_t count_ = 0;
 };
+
+}  // namespace abimport

@@ -5,6 +5,8 @@
 #include "deckedit.h"
 #include "importheap.h"
 
+namespace abimport {
+
 void CardLines::push(unsigned long long line) {
     if (line >= kFar) {
         far_.emplace_back(lines_.size(), line);
@@ -84,7 +86,7 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
     event(DeckEvent::KeywordEnds, deck_.keywords.size() - 1);
 }
 
-void DeckRecorder::warning(const ::Warning& warning) {
+void DeckRecorder::warning(const abimport::Warning& warning) {
     deck_.warnings.push_back(warning);
     event(DeckEvent::Warning, deck_.warnings.size() - 1);
 }
@@ -110,3 +112,5 @@ void DeckRecorder::take(ImportObject& target, const DeckImport& import) {
     }
     for (const SourceFile& file : import.files()) deck_.files.push_back(*file.path);
 }
+
+}  // namespace abimport

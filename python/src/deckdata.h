@@ -16,6 +16,8 @@
 #include "host/hostcalls.h"
 #include "model/card.h"
 
+namespace abimport {
+
 // One imported keyword.
 struct DeckKeyword {
     const KeywordTitle* keyword = nullptr;
@@ -80,7 +82,7 @@ struct DeckData {
     std::vector<Card*> cards;  // owned; never null
     CardLines cardLines;
     CallLog calls;
-    std::vector<::Warning> warnings;
+    std::vector<abimport::Warning> warnings;
     std::vector<DeckInclude> includes;
     std::vector<DeckEvent> events;
 
@@ -104,7 +106,7 @@ public:
     void includeOpened(const SourceFile& include, const SourceFile& includingFile) override;
     void keywordStarts(const KeywordSource& keyword) override;
     void keywordEnds(const ImportedKeyword& keyword) override;
-    void warning(const ::Warning& warning) override;
+    void warning(const abimport::Warning& warning) override;
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
                   const unsigned* idCode2, unsigned long long line) override;
     void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
@@ -122,3 +124,5 @@ private:
     size_t cardsKept_ = 0;  // cards that are not null
     bool nullCards_ = false;
 };
+
+}  // namespace abimport

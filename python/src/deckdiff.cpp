@@ -2,6 +2,8 @@
 
 #include "compare/diffprint.h"
 
+namespace abimport {
+
 namespace {
 
 // The deck's keywords as a model that refers to the deck's cards.
@@ -29,3 +31,5 @@ std::string diffJsonLines(const DeckData& before, const DeckData& after, double 
     compareModels(a, b, DiffSettings{tolerance}, writer);
     return out;
 }
+
+}  // namespace abimport

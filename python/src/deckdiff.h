@@ -6,5 +6,9 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 std::string diffJsonLines(const DeckData& before, const DeckData& after, double tolerance,
                           bool rows);
+
+}  // namespace abimport

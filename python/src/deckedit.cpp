@@ -6,6 +6,8 @@
 #include "flagguard.h"
 #include "pytext.h"
 
+namespace abimport {
+
 namespace {
 
 [[noreturn]] void raise(PyObject* type, const std::string& message) {
@@ -120,3 +122,5 @@ void saveEdits(const DeckData& deck, const std::optional<std::string>& folder) {
     // The files now hold the edits: a later edit starts from them.
     if (!folder) edits.model.reset();
 }
+
+}  // namespace abimport

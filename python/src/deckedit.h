@@ -15,6 +15,8 @@
 #include "pyviews.h"
 #include "edit/modeledit.h"
 
+namespace abimport {
+
 // The value a field reads as after an edit.
 struct EditedValue {
     double value;
@@ -45,3 +47,5 @@ py::str editDiff(const DeckData& deck);
 // folder. Raises ValueError for a deck read from text or standard input and
 // OSError naming the file when it cannot be written; nothing is written then.
 void saveEdits(const DeckData& deck, const std::optional<std::string>& folder);
+
+}  // namespace abimport

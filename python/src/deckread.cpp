@@ -9,6 +9,8 @@
 #include "importheap.h"
 #include "host/deckinput.h"
 
+namespace abimport {
+
 namespace {
 
 DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& options) {
@@ -63,3 +65,5 @@ DeckOwner readDeckText(const std::string& text, const std::string& name,
         throw;
     }
 }
+
+}  // namespace abimport

@@ -9,6 +9,8 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 struct ReadOptions {
     unsigned flags = 0x16;  // Card::contFlag during the import
     bool includes = true;   // follow the include keywords
@@ -32,3 +34,5 @@ DeckOwner readDeckFile(const std::string& path, const ReadOptions& options);
 // includes are looked up from name's folder.
 DeckOwner readDeckText(const std::string& text, const std::string& name,
                        const ReadOptions& options);
+
+}  // namespace abimport

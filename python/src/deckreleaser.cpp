@@ -7,6 +7,8 @@
 #include <new>
 #include <vector>
 
+namespace abimport {
+
 namespace {
 
 struct Releaser {
@@ -90,3 +92,5 @@ void waitForReleases() {
     std::unique_lock<std::mutex> lock(r.mutex);
     r.allFreed.wait(lock, [&] { return r.pending == 0; });
 }
+
+}  // namespace abimport

@@ -16,9 +16,13 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 // Frees deck on the releasing thread; here and now when that thread cannot
 // be started.
 void releaseLater(const DeckData* deck);
 
 // Blocks until every deck handed over so far is freed.
 void waitForReleases();
+
+}  // namespace abimport

@@ -3,6 +3,8 @@
 #include "output/jsonevents.h"
 #include "output/writeback.h"
 
+namespace abimport {
+
 void appendCallEvent(std::string& out, const LoggedCall& call) {
     const CallTable& table = *call.table;
     auto wordOf = [&](unsigned k) { return call.words[k]; };
@@ -70,3 +72,5 @@ std::string deckWriteBack(const DeckData& deck) {
     out += kDeckEndText;
     return out;
 }
+
+}  // namespace abimport

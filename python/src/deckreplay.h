@@ -7,6 +7,8 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 // What `abimport --json DECK` prints for the deck alone.
 std::string deckJsonLines(const DeckData& deck);
 
@@ -15,3 +17,5 @@ std::string deckWriteBack(const DeckData& deck);
 
 // One host call as the JSON event the tool prints for it, without the newline.
 void appendCallEvent(std::string& out, const LoggedCall& call);
+
+}  // namespace abimport

@@ -6,6 +6,8 @@
 
 #include "model/card.h"
 
+namespace abimport {
+
 FlagGuard::State& FlagGuard::state() {
     // Never destroyed: a read may still be waiting on it while the process
     // exits.
@@ -57,3 +59,5 @@ FlagGuard::~FlagGuard() {
     std::lock_guard<std::mutex> lock(s.mutex);
     if (--s.running == 0) s.changed.notify_all();
 }
+
+}  // namespace abimport

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <mutex>
 
+namespace abimport {
+
 class FlagGuard {
 public:
     // Blocks until an import with flags may run, and sets Card::contFlag.
@@ -32,3 +34,5 @@ private:
     static void unlockInParent();
     static void resetInChild();
 };
+
+}  // namespace abimport

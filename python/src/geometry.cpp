@@ -6,6 +6,8 @@
 
 #include "host/cardfields.h"
 
+namespace abimport {
+
 namespace {
 
 using cardfields::fieldOf;
@@ -98,3 +100,5 @@ size_t fillShells(const DeckData& deck, const ShellArrays& out) {
     });
     return row;
 }
+
+}  // namespace abimport

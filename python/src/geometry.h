@@ -21,6 +21,8 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 struct NodeArrays {
     int32_t* nid;      // n
     double* xyz;       // n x 3
@@ -46,3 +48,5 @@ size_t fillNodes(const DeckData& deck, const NodeArrays& out);
 
 size_t shellRowsAtMost(const DeckData& deck);
 size_t fillShells(const DeckData& deck, const ShellArrays& out);
+
+}  // namespace abimport

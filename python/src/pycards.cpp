@@ -8,6 +8,8 @@
 #include "pytext.h"
 #include "pyviews.h"
 
+namespace abimport {
+
 namespace {
 
 // The index of the field named name, or -1; names exist under flag 0x2.
@@ -160,3 +162,5 @@ void bindCards(py::module_& module) {
     bindSequence<CardRange>(module, "CardList", "_CardIterator",
                             "The cards of a keyword, in the order they were built.");
 }
+
+}  // namespace abimport

@@ -7,6 +7,8 @@
 #include "pytext.h"
 #include "pyviews.h"
 
+namespace abimport {
+
 namespace {
 
 py::dict callArguments(const CallView& call) {
@@ -93,3 +95,5 @@ void bindKeywords(py::module_& module) {
     bindSequence<KeywordRange>(module, "KeywordList", "_KeywordIterator",
                                "The keywords of a deck, in the order they were imported.");
 }
+
+}  // namespace abimport

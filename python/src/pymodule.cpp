@@ -28,6 +28,8 @@
 #include "memory/addressregion.h"
 #include "output/warningkinds.h"
 
+using namespace abimport;
+
 namespace {
 
 struct DeckView {

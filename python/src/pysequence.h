@@ -7,6 +7,8 @@
 
 #include <string>
 
+namespace abimport {
+
 namespace py = pybind11;
 
 // An iterator over a range that makes each element's view as it goes.
@@ -53,3 +55,5 @@ void bindSequence(py::module_& module, const char* name, const char* iteratorNam
             return "<" + std::string(name) + " of " + std::to_string(range.count) + ">";
         });
 }
+
+}  // namespace abimport

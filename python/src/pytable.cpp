@@ -11,6 +11,8 @@
 #include "pytext.h"
 #include "pyviews.h"
 
+namespace abimport {
+
 namespace {
 
 // The card's field names in line order: its values' names with the empty
@@ -207,3 +209,5 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     for (const std::string& column : columns) names.append(deckText(column));
     return py::make_tuple(names, columnList, lines, fileCodes, files);
 }
+
+}  // namespace abimport

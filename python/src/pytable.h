@@ -8,6 +8,8 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 namespace py = pybind11;
 
 // The distinct card names of the deck, in the order they first appear.
@@ -24,3 +26,5 @@ py::list cardNames(const DeckData& deck);
 // bool array; the line of each card (0 for none); the index of each card's
 // file in files.
 py::tuple tableColumns(const DeckData& deck, const py::str& name);
+
+}  // namespace abimport

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+namespace abimport {
+
 namespace py = pybind11;
 
 inline py::str deckText(const char* text, size_t length) {
@@ -38,3 +40,5 @@ inline bool deckBytes(const py::str& text, std::string& out) {
 inline py::object lineObject(unsigned long long line) {
     return line ? py::object(py::int_(line)) : py::object(py::none());
 }
+
+}  // namespace abimport

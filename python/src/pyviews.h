@@ -9,6 +9,8 @@
 
 #include "deckdata.h"
 
+namespace abimport {
+
 namespace py = pybind11;
 
 using DeckRef = std::shared_ptr<const DeckData>;
@@ -50,3 +52,5 @@ py::object fieldValue(const Data* value);
 
 void bindCards(py::module_& module);
 void bindKeywords(py::module_& module);
+
+}  // namespace abimport
