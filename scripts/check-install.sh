@@ -29,7 +29,7 @@ fi
 objdump -p "$lib" | grep -q 'SONAME *libabimport\.so\.1$' || fail "libabimport.so lacks its SONAME"
 
 # Exported: only the classes and functions the installed headers declare.
-public='^((typeinfo|typeinfo name|vtable) for )?(Object|Data|UInteger|Integer|Double|CharArray|BlankObject|Card|DataLine|ReadObserver|ABImport)(::|$)|^(import[A-Za-z]+|abimportLibraryVersion|abimportHostItemsDefinedTwice)(\[abi:cxx11\])?\('
+public='^((typeinfo|typeinfo name|vtable) for )?(Object|Data|UInteger|Integer|Double|CharArray|BlankObject|Card|DataLine|abimport::ReadObserver|ABImport)(::|$)|^(import[A-Za-z]+|abimportLibraryVersion|abimportHostItemsDefinedTwice)(\[abi:cxx11\])?\('
 if nm -D -C --defined-only "$lib" | cut -c20- | grep -vE "$public"; then
   fail "libabimport.so exports the symbols above, which no installed header declares"
 fi
