@@ -1,7 +1,6 @@
 // Model checks through the tool: what counts as a reference, and --check's
 // undefined references, duplicate IDs and repeated includes with their places.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,20 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "toolrun.h"
+
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-struct ToolResult {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using ToolResult = tooltest::ToolRun;
 
 // A scratch folder of model files, and the tool run in it.
 class Model {
@@ -38,12 +31,7 @@ public:
         std::ofstream(std::string(dir_) + "/" + name, std::ios::binary) << text;
     }
     ToolResult run(const std::string& args) const {
-        const std::string d = dir_;
-        const int raw = std::system(("cd '" + d + "' && '" ABIMPORT_CLI_PATH "' " + args +
-                                     " >out.txt 2>err.txt </dev/null")
-                                        .c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(d + "/out.txt"),
-                slurp(d + "/err.txt")};
+        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
     }
 
 private:

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "output/jsontext.h"
+#include "toolrun.h"
 
 using namespace abimport;
 
@@ -27,12 +28,9 @@ const std::string kExample = kSource + "/examples/airbags.k";
 const std::string kEvent = "{\"event\":\"";
 
 const auto golden = [](const std::string& name) { return kSource + "/tests/golden/" + name; };
-const auto quoted = [](const std::string& path) { return "'" + path + "'"; };
-
-static std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using tooltest::quoted;
+using tooltest::ToolRun;
+const auto readFile = tooltest::fileText;
 
 // The lines of text that start with prefix.
 static Lines linesFrom(const std::string& text, const std::string& prefix = "") {
@@ -56,11 +54,6 @@ static std::string withoutSources(const std::string& text) {
     return out;
 }
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
 // Runs the tool with args (shell words) and standard input from input; the
 // output goes through a scratch directory removed at the end.
 class CliTest : public ::testing::Test {
@@ -69,11 +62,7 @@ protected:
     void TearDown() override { std::system(("rm -rf " + quoted(dir_)).c_str()); }
     std::string path(const char* name) const { return std::string(dir_) + "/" + name; }
     ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
-        const int raw = std::system((quoted(ABIMPORT_CLI_PATH) + " " + args + " <" + quoted(input) +
-                                     " >" + quoted(path("out")) + " 2>" + quoted(path("err")))
-                                        .c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(path("out")),
-                readFile(path("err"))};
+        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
     }
     char dir_[32] = "/tmp/abimport-cli-XXXXXX";
 };

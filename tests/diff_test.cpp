@@ -2,7 +2,6 @@
 // line, and abimport diff end to end (statuses, options, the example model
 // and its variant).
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include "../host/hostcalls.h"
 #include "deckfile.h"
 #include "compare/diffprint.h"
+#include "toolrun.h"
 
 using namespace abimport;
 
@@ -115,23 +115,13 @@ TEST(Diff, ChangesBetweenTwoDecks) {
     }
 }
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+using tooltest::ToolRun;
+const auto readFile = tooltest::fileText;
 
 // Runs abimport diff with args (shell words) from the source folder.
 ToolRun diff(const std::string& args) {
-    const std::string out = testing::TempDir() + "diff-out", err = testing::TempDir() + "diff-err";
-    const int raw = std::system(("cd '" ABIMPORT_SOURCE_DIR "' && '" ABIMPORT_CLI_PATH "' diff " + args +
-                                 " >'" + out + "' 2>'" + err + "'")
-                                    .c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(out), readFile(err)};
+    return tooltest::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
+                             ABIMPORT_SOURCE_DIR);
 }
 
 TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {

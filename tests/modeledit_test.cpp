@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "deckfile.h"
+#include "toolrun.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
 #include "frame/exponentrepair.h"
@@ -27,10 +28,7 @@ using namespace abimport;
 
 namespace {
 
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
+const auto readAll = tooltest::fileText;
 
 class ModelEditTest : public ::testing::Test {
 protected:
