@@ -1,5 +1,5 @@
 // The comparison of two decks read by the package, through the tool's own
-// comparison (tools/diff.h): its changes as the JSON Lines of abimport diff --json.
+// comparison (compare/diff.h): its changes as the JSON Lines of abimport diff --json.
 #pragma once
 
 #include <string>

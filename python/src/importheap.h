@@ -5,7 +5,7 @@
 //
 // While a HeapScope for an import lives on a thread, that thread's requests
 // of up to 1 KiB (the cards and their values, seven objects a node card) come
-// from the small-object heap of tools/memory, through a cache of the scope's
+// from the small-object heap of memory/, through a cache of the scope's
 // own, with pages populated ahead of use by the heap's helper thread; larger
 // ones come from malloc, their pages populated at once. Everywhere else the
 // extension's requests go to malloc. A delete anywhere frees a block of the
