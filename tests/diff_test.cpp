@@ -116,7 +116,6 @@ TEST(Diff, ChangesBetweenTwoDecks) {
 }
 
 using tooltest::ToolRun;
-const auto readFile = tooltest::fileText;
 
 // Runs abimport diff with args (shell words) from the source folder.
 ToolRun diff(const std::string& args) {
