@@ -110,6 +110,17 @@ size_t Prefaulter::readyBytes() {
     return ready_;
 }
 
+bool Prefaulter::takeBackReady(char*& start, char*& end) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (chunkCount_ == 0) return false;
+    --chunkCount_;
+    const Chunk& chunk = chunks_[(first_ + chunkCount_) % kMaxChunks];
+    start = chunk.next;
+    end = chunk.end;
+    ready_ -= static_cast<size_t>(end - start);
+    return true;
+}
+
 void* Prefaulter::run(void* self) {
     Prefaulter& prefaulter = *static_cast<Prefaulter*>(self);
     std::unique_lock<std::mutex> lock(prefaulter.mutex_);

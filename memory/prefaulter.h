@@ -45,6 +45,11 @@ public:
     // Bytes prepared and not yet handed out.
     size_t readyBytes();
 
+    // Takes back the last prepared range [start, end) (whole spans), which
+    // will not be handed out; false when none is prepared. For a heap that
+    // gives memory back to the system.
+    bool takeBackReady(char*& start, char*& end);
+
     // Around fork(): the lock is held across it, so that the child finds the
     // prepared spans consistent. The child has no helper thread (fork copies
     // only the calling thread); afterForkInChild forgets the parent's, and
