@@ -31,8 +31,12 @@ size_t prefaultWindow(size_t used, double bytesPerSecond);
 
 class Prefaulter {
 public:
+    // How pages are made present: populatePages, or for a test a stand-in
+    // (a kernel that cannot populate answers false).
+    using Populate = bool (*)(char* start, size_t bytes);
+
     // The helper starts once startAfter bytes were handed out.
-    Prefaulter(AddressRegion& region, size_t startAfter);
+    Prefaulter(AddressRegion& region, size_t startAfter, Populate populate = &populatePages);
     // Stops the helper and waits for it. Prepared spans stay with the region.
     ~Prefaulter();
     Prefaulter(const Prefaulter&) = delete;
@@ -78,6 +82,7 @@ private:
 
     AddressRegion& region_;
     const size_t startAfter_;
+    const Populate populate_;
 
     std::mutex mutex_;  // guards everything below
     std::condition_variable wakeup_;

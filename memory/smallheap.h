@@ -122,11 +122,13 @@ public:
     // block on the shared lists. Returns the bytes given back.
     size_t trim(ThreadCache& cache, size_t keepBytes);
     // Spans given back and not yet used again.
-    size_t freeSpanBytes() const { return freeSpanCount_.load(std::memory_order_relaxed) * kSpanSize; }
+    size_t freeSpanBytes() const {
+        return freeSpanCount_.load(std::memory_order_relaxed) * kSpanSize;
+    }
 
     const AddressRegion& region() const { return region_; }
 
-    // Around fork() (pthread_atfork): every lock of the heap is taken before
+    // Around fork() (ForkHandlers, forkhandlers.h): every lock of the heap is taken before
     // and released after in both processes, so that the child finds the
     // shared lists and the region consistent whatever other threads were
     // doing. The child has no helper thread until it needs one again. Blocks

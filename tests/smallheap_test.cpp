@@ -4,13 +4,18 @@
 // Run under ThreadSanitizer by make tsan.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <set>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -258,7 +263,10 @@ TEST(SmallHeap, TrimWhileOtherThreadsAllocate) {
     std::atomic<bool> stop{false};
     std::thread trimmer([&] {
         ThreadCache cache{};
-        while (!stop.load()) heap.trim(cache, 0);
+        while (!stop.load()) {
+            heap.trim(cache, 0);
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
     });
     onThreads([&](unsigned t) {
         ThreadCache cache{};
@@ -326,4 +334,91 @@ TEST(Prefaulter, EverySpanHandedOutOnceAndKeptIntact) {
         }
     }
     EXPECT_LE(prefaulter.readyBytes(), 64 * kMiB + kMiB);
+}
+
+// Where the kernel cannot populate pages, the helper stops trying after the
+// first refusal (and so does a thread that finds no span ready), and spans
+// are handed out all the same, once each, their pages faulting in on use.
+TEST(Prefaulter, KernelThatCannotPopulateFallsBackToFaulting) {
+    static std::atomic<unsigned> attempts;
+    attempts = 0;
+    AddressRegion region(512 * kMiB, 512 * kMiB);
+    ASSERT_NE(region.size(), 0u);
+    Prefaulter prefaulter(region, kSpanSize, [](char*, size_t) {
+        ++attempts;
+        return false;
+    });
+    constexpr size_t kSpans = 700;  // per thread
+    std::vector<std::vector<char*>> spans(kThreads);
+    onThreads([&](unsigned t) {
+        for (size_t i = 0; i < kSpans; ++i) {
+            spans[t].push_back(prefaulter.takeSpan());
+            if (!spans[t].back()) return;
+            fill(spans[t].back(), kSpanSize, t);
+        }
+    });
+    std::set<char*> all;
+    for (unsigned t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(spans[t].size(), kSpans);
+        for (char* span : spans[t]) {
+            ASSERT_NE(span, nullptr);
+            EXPECT_TRUE(all.insert(span).second) << "span handed out twice";
+            EXPECT_TRUE(intact(span, kSpanSize, t));
+        }
+    }
+    // The helper's one try, and one by each thread that found nothing ready
+    // before the first refusal.
+    EXPECT_LE(attempts.load(), kThreads + 1);
+}
+
+namespace {
+
+// Runs check() in a child process with its address space limited to what it
+// uses now plus extraBytes; whether it returned true there.
+template <class Check>
+bool inChildWithAddressSpace(size_t extraBytes, Check check) {
+    size_t used = 0;
+    std::ifstream proc("/proc/self/status");
+    for (std::string line; std::getline(proc, line);) {
+        if (line.rfind("VmSize:", 0) == 0) used = std::stoull(line.substr(7)) * 1024;
+    }
+    if (used == 0) return false;
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit limit{used + extraBytes, used + extraBytes};
+        _exit(setrlimit(RLIMIT_AS, &limit) == 0 && check() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+// Under a limit on address space, the reserve halves until the system
+// grants it, down to the minimum, and the heap works in what it got.
+TEST(SmallHeap, ReserveShrinksUnderAnAddressSpaceLimit) {
+    EXPECT_TRUE(inChildWithAddressSpace(1024 * kMiB, [] {
+        SmallHeap heap({size_t{64} << 30, 128 * kMiB, false, 0, nullptr});
+        const size_t reserved = heap.region().size();
+        if (!heap.usable() || reserved < 128 * kMiB || reserved > 1024 * kMiB) return false;
+        ThreadCache cache{};
+        std::vector<void*> blocks;
+        for (size_t i = 0; i < 100000; ++i) {
+            blocks.push_back(heap.allocate(cache, 200));
+            if (!blocks.back()) return false;
+            fill(blocks.back(), 200, static_cast<unsigned>(i));
+        }
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            if (!intact(blocks[i], 200, static_cast<unsigned>(i))) return false;
+            heap.deallocate(cache, blocks[i]);
+        }
+        return true;
+    }));
+    // Less than the minimum: nothing reserved, a heap that serves nothing.
+    EXPECT_TRUE(inChildWithAddressSpace(64 * kMiB, [] {
+        SmallHeap heap({size_t{64} << 30, 128 * kMiB, false, 0, nullptr});
+        ThreadCache cache{};
+        return !heap.usable() && heap.region().size() == 0 && !heap.allocate(cache, 8);
+    }));
 }
