@@ -1,6 +1,9 @@
 // The tool's small-object heap, used as an instance: size classes, blocks
 // that never overlap and keep their contents, freed blocks served again on
-// any thread, a region that runs out, and the helper that prepares spans.
+// any thread, a region that runs out, free spans given back to the system,
+// a reserve cut down by a limit on address space, the helper that prepares
+// spans (and what it does where the kernel cannot populate), and the order
+// in which fork handlers run.
 // Run under ThreadSanitizer by make tsan.
 #include <gtest/gtest.h>
 #include <sys/mman.h>
@@ -20,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "memory/forkhandlers.h"
 #include "memory/smallheap.h"
 
 
@@ -421,4 +425,42 @@ TEST(SmallHeap, ReserveShrinksUnderAnAddressSpaceLimit) {
         ThreadCache cache{};
         return !heap.usable() && heap.region().size() == 0 && !heap.allocate(cache, 8);
     }));
+}
+
+namespace {
+
+// What the handlers below ran, in order: a letter each, upper case before a
+// fork, lower case after it.
+char forkEvents[64];
+size_t forkEventCount = 0;
+
+class RecordedForks final : public ForkHandlers {
+public:
+    explicit constexpr RecordedForks(char name) : name_(name) {}
+    void prepare() override { record(static_cast<char>(name_ - 'a' + 'A')); }
+    void inParent() override { record(name_); }
+    void inChild() override { record(name_); }
+
+private:
+    static void record(char event) {
+        if (forkEventCount < sizeof forkEvents) forkEvents[forkEventCount++] = event;
+    }
+    char name_;
+};
+
+}  // namespace
+
+// Handlers registered in turn prepare in the reverse order and run after the
+// fork in the order of registration, in the parent and in the child.
+TEST(ForkHandlers, RunInTheOrderOfRegistration) {
+    static RecordedForks first('a'), second('b'), third('c');
+    for (RecordedForks* handlers : {&first, &second, &third}) ASSERT_TRUE(handleForks(*handlers));
+    forkEventCount = 0;
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) _exit(std::string(forkEvents, forkEventCount) == "CBAabc" ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(std::string(forkEvents, forkEventCount), "CBAabc");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
