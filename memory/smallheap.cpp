@@ -88,8 +88,11 @@ char* SmallHeap::takeSpan(unsigned sizeClass) {
     char* span = reuseFreeSpan();
     if (span) {
         // Its pages were dropped: one call brings them back rather than a
-        // fault each, where pages are populated ahead at all.
-        if (prefaulter_) populatePages(span, kSpanSize);
+        // fault each, where pages are populated ahead at all and the kernel
+        // can.
+        if (prefaulter_ && populateReused_.load(std::memory_order_relaxed) &&
+            !populatePages(span, kSpanSize))
+            populateReused_.store(false, std::memory_order_relaxed);
     } else {
         span = prefaulter_ ? prefaulter_->takeSpan() : region_.claim(kSpanSize);
     }

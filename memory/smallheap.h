@@ -174,6 +174,7 @@ private:
     std::mutex freeSpansMutex_;  // guards freeSpans_; taken after the shared lists' locks
     std::atomic<size_t> freeSpanCount_{0};
     std::mutex trimMutex_;  // one trim at a time
+    std::atomic<bool> populateReused_{true};  // false once the kernel refused
     void (*cacheStarted_)();
     SharedList shared_[kClassCount];
     std::optional<Prefaulter> prefaulter_;
