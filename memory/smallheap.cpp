@@ -238,8 +238,10 @@ size_t SmallHeap::trim(ThreadCache& cache, size_t keepBytes) {
     size_t kept = 0;
     bool anyGivenBack = false;
     for (size_t i = 0; i < spans; ++i) {
+        // A span without a block on the lists is skipped before its class
+        // is read: it may be one another thread is taking just now.
+        if (spanCounts_[i] == 0) continue;
         const uint8_t sizeClass = spanClasses_[i];
-        if (spanCounts_[i] == 0 || sizeClass == kFreeSpan) continue;
         const size_t size = classSize(sizeClass);
         SharedList& shared = shared_[sizeClass];
         char* start = region_.spanStart(i);
