@@ -29,6 +29,8 @@ public:
     bool owns(const void* p) const { return offsetOf(p) < size_; }
     // The index of the span that holds p, which the region owns.
     size_t spanIndex(const void* p) const { return offsetOf(p) >> kSpanShift; }
+    // The start of the span of that index.
+    char* spanStart(size_t index) const { return base_ + (index << kSpanShift); }
 
     // The next `bytes` (a multiple of the span size) of the region, committed
     // and aligned to the span size; null when the region is used up or the

@@ -29,8 +29,8 @@ size_t prefaultWindow(size_t used, double bytesPerSecond) {
     return std::clamp(window, kMinWindow, kMaxWindow);
 }
 
-Prefaulter::Prefaulter(AddressRegion& region, size_t startAfter)
-    : region_(region), startAfter_(startAfter), window_(kMinWindow) {}
+Prefaulter::Prefaulter(AddressRegion& region, size_t startAfter, Populate populate)
+    : region_(region), startAfter_(startAfter), populate_(populate), window_(kMinWindow) {}
 
 Prefaulter::~Prefaulter() {
     bool started;
@@ -80,7 +80,7 @@ char* Prefaulter::takeSpan() {
 char* Prefaulter::claimPopulated() {
     char* chunk = region_.claim(kChunkBytes);
     if (!chunk) return region_.claim(kSpanSize);
-    const bool populated = populatePages(chunk, kChunkBytes);
+    const bool populated = populate_(chunk, kChunkBytes);
     std::lock_guard<std::mutex> lock(mutex_);
     if (!populated) failed_ = true;
     // The rest goes to the front: it is nearer than anything the helper has.
@@ -110,6 +110,17 @@ size_t Prefaulter::readyBytes() {
     return ready_;
 }
 
+bool Prefaulter::takeBackReady(char*& start, char*& end) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (chunkCount_ == 0) return false;
+    --chunkCount_;
+    const Chunk& chunk = chunks_[(first_ + chunkCount_) % kMaxChunks];
+    start = chunk.next;
+    end = chunk.end;
+    ready_ -= static_cast<size_t>(end - start);
+    return true;
+}
+
 void* Prefaulter::run(void* self) {
     Prefaulter& prefaulter = *static_cast<Prefaulter*>(self);
     std::unique_lock<std::mutex> lock(prefaulter.mutex_);
@@ -137,7 +148,7 @@ bool Prefaulter::prepare(std::unique_lock<std::mutex>& lock) {
     while (!stopping_ && ready_ < window_ && chunkCount_ < kHelperChunks) {
         lock.unlock();
         char* chunk = region_.claim(kChunkBytes);
-        const bool prefaulted = chunk && populatePages(chunk, kChunkBytes);
+        const bool prefaulted = chunk && populate_(chunk, kChunkBytes);
         if (prefaulted) touchPages(chunk, kChunkBytes);
         lock.lock();
         if (!chunk) return false;

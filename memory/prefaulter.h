@@ -31,8 +31,12 @@ size_t prefaultWindow(size_t used, double bytesPerSecond);
 
 class Prefaulter {
 public:
+    // How pages are made present: populatePages, or for a test a stand-in
+    // (a kernel that cannot populate answers false).
+    using Populate = bool (*)(char* start, size_t bytes);
+
     // The helper starts once startAfter bytes were handed out.
-    Prefaulter(AddressRegion& region, size_t startAfter);
+    Prefaulter(AddressRegion& region, size_t startAfter, Populate populate = &populatePages);
     // Stops the helper and waits for it. Prepared spans stay with the region.
     ~Prefaulter();
     Prefaulter(const Prefaulter&) = delete;
@@ -44,6 +48,11 @@ public:
 
     // Bytes prepared and not yet handed out.
     size_t readyBytes();
+
+    // Takes back the last prepared range [start, end) (whole spans), which
+    // will not be handed out; false when none is prepared. For a heap that
+    // gives memory back to the system.
+    bool takeBackReady(char*& start, char*& end);
 
     // Around fork(): the lock is held across it, so that the child finds the
     // prepared spans consistent. The child has no helper thread (fork copies
@@ -73,6 +82,7 @@ private:
 
     AddressRegion& region_;
     const size_t startAfter_;
+    const Populate populate_;
 
     std::mutex mutex_;  // guards everything below
     std::condition_variable wakeup_;

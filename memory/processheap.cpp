@@ -1,11 +1,12 @@
 #include "processheap.h"
 
-#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
 #include <mutex>
+
+#include "forkhandlers.h"
 
 namespace abimport_memory {
 
@@ -26,18 +27,27 @@ alignas(SmallHeap) unsigned char heapStorage[sizeof(SmallHeap)];
 std::atomic<bool> heapUnavailable{false};
 std::mutex heapSetup;
 
-void lockHeapForFork() {
-    heapSetup.lock();
-    detail::processHeap.load(std::memory_order_acquire)->lockForFork();
-}
-void unlockHeapInParent() {
-    detail::processHeap.load(std::memory_order_acquire)->afterForkInParent();
-    heapSetup.unlock();
-}
-void unlockHeapInChild() {
-    detail::processHeap.load(std::memory_order_acquire)->afterForkInChild();
-    heapSetup.unlock();
-}
+// Registered once the heap is set up, so the heap is there.
+class HeapForks final : public ForkHandlers {
+public:
+    constexpr HeapForks() = default;
+    void prepare() override {
+        heapSetup.lock();
+        heap()->lockForFork();
+    }
+    void inParent() override {
+        heap()->afterForkInParent();
+        heapSetup.unlock();
+    }
+    void inChild() override {
+        heap()->afterForkInChild();
+        heapSetup.unlock();
+    }
+
+private:
+    static SmallHeap* heap() { return detail::processHeap.load(std::memory_order_acquire); }
+};
+HeapForks heapForks;
 
 }  // namespace
 
@@ -51,8 +61,7 @@ SmallHeap* detail::setUpProcessHeap(void (*cacheStarted)()) {
     const SmallHeap::Settings settings{kReserveBytes, kMinimumReserveBytes, true, kPrefaultAfter,
                                        cacheStarted};
     SmallHeap* h = new (heapStorage) SmallHeap(settings);  // never destroyed
-    if (!h->usable() ||
-        pthread_atfork(&lockHeapForFork, &unlockHeapInParent, &unlockHeapInChild) != 0) {
+    if (!h->usable() || !handleForks(heapForks)) {
         // Without fork handlers a child could find a lock taken for good;
         // malloc serves everything instead.
         heapUnavailable.store(true, std::memory_order_relaxed);

@@ -14,23 +14,58 @@ uint32_t batchBlocks(unsigned sizeClass) {
     return static_cast<uint32_t>(std::clamp<size_t>(8192 / classSize(sizeClass), 8, 128));
 }
 
+// trim()'s mark for a span it gives back, beyond any count of blocks (a span
+// holds at most kSpanSize / 8).
+constexpr uint16_t kGivenBack = 0xffff;
+static_assert(kSpanSize / kFineStep < kGivenBack);
+
+// Address space for a table of `bytes`, pages taken only as it is written;
+// null when refused.
+void* mapTable(size_t bytes) {
+    void* table = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return table == MAP_FAILED ? nullptr : table;
+}
+
+// Drops the pages of [start, start + bytes): resident memory falls now, and
+// the next touch finds a zeroed page. (MADV_FREE would leave them resident
+// until the system runs short, and a reader of resident sizes sees nothing
+// given back.)
+void dropPages(void* start, size_t bytes) { madvise(start, bytes, MADV_DONTNEED); }
+
 }  // namespace
 
 SmallHeap::SmallHeap(const Settings& settings)
     : region_(settings.reserveBytes, settings.minimumReserveBytes),
       cacheStarted_(settings.cacheStarted) {
     if (region_.size() == 0) return;
-    spanClassesBytes_ = region_.size() / kSpanSize;
-    void* table = mmap(nullptr, spanClassesBytes_, PROT_READ | PROT_WRITE,
-                       MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (table == MAP_FAILED) return;
-    spanClasses_ = static_cast<uint8_t*>(table);
+    const size_t spans = region_.size() / kSpanSize;
+    if (spans > UINT32_MAX) return;
+    spanCount_ = spans;
+    spanClasses_ = static_cast<uint8_t*>(mapTable(spans * sizeof(uint8_t)));
+    spanCounts_ = static_cast<uint16_t*>(mapTable(spans * sizeof(uint16_t)));
+    freeSpans_ = static_cast<uint32_t*>(mapTable(spans * sizeof(uint32_t)));
+    if (!spanCounts_ || !freeSpans_) {
+        // Not usable: tables of a heap that serves nothing are not needed.
+        unmapTables();
+        return;
+    }
     if (settings.prefault) prefaulter_.emplace(region_, settings.prefaultAfter);
+}
+
+void SmallHeap::unmapTables() {
+    const size_t spans = spanCount_;
+    if (spanClasses_) munmap(spanClasses_, spans * sizeof(uint8_t));
+    if (spanCounts_) munmap(spanCounts_, spans * sizeof(uint16_t));
+    if (freeSpans_) munmap(freeSpans_, spans * sizeof(uint32_t));
+    spanClasses_ = nullptr;
+    spanCounts_ = nullptr;
+    freeSpans_ = nullptr;
 }
 
 SmallHeap::~SmallHeap() {
     prefaulter_.reset();
-    if (spanClasses_) munmap(spanClasses_, spanClassesBytes_);
+    unmapTables();
 }
 
 void SmallHeap::start(ThreadCache& cache) {
@@ -39,9 +74,28 @@ void SmallHeap::start(ThreadCache& cache) {
     if (cacheStarted_) cacheStarted_();
 }
 
+char* SmallHeap::reuseFreeSpan() {
+    if (freeSpanCount_.load(std::memory_order_relaxed) == 0) return nullptr;
+    std::lock_guard<std::mutex> lock(freeSpansMutex_);
+    const size_t count = freeSpanCount_.load(std::memory_order_relaxed);
+    if (count == 0) return nullptr;
+    freeSpanCount_.store(count - 1, std::memory_order_relaxed);
+    return region_.spanStart(freeSpans_[count - 1]);
+}
+
 char* SmallHeap::takeSpan(unsigned sizeClass) {
     if (!usable()) return nullptr;
-    char* span = prefaulter_ ? prefaulter_->takeSpan() : region_.claim(kSpanSize);
+    char* span = reuseFreeSpan();
+    if (span) {
+        // Its pages were dropped: one call brings them back rather than a
+        // fault each, where pages are populated ahead at all and the kernel
+        // can.
+        if (prefaulter_ && populateReused_.load(std::memory_order_relaxed) &&
+            !populatePages(span, kSpanSize))
+            populateReused_.store(false, std::memory_order_relaxed);
+    } else {
+        span = prefaulter_ ? prefaulter_->takeSpan() : region_.claim(kSpanSize);
+    }
     if (!span) return nullptr;
     // Recorded before any block of the span is handed out, so whichever
     // thread frees one later reads the class through the same hand-over.
@@ -166,8 +220,101 @@ void SmallHeap::retire(ThreadCache& cache) {
     cache.state = ThreadCache::kRetired;
 }
 
-void SmallHeap::lockForFork() {
+size_t SmallHeap::trim(ThreadCache& cache, size_t keepBytes) {
+    if (!usable()) return 0;
+    retire(cache);
+    std::lock_guard<std::mutex> trimLock(trimMutex_);
     for (SharedList& shared : shared_) shared.mutex.lock();
+    // Every block on the lists lies in a span claimed by now.
+    const size_t spans = region_.claimedBytes() / kSpanSize;
+    for (SharedList& shared : shared_) {
+        for (FreeBlock* block = shared.head; block; block = block->next)
+            ++spanCounts_[region_.spanIndex(block)];
+    }
+    // A span is free when the lists hold every block carved from it: all
+    // that fit, or for the span the shared list is carving, those before its
+    // bump. A span a cache is carving, or one with a block in some cache or
+    // in use, has fewer on the lists.
+    size_t kept = 0;
+    bool anyGivenBack = false;
+    for (size_t i = 0; i < spans; ++i) {
+        // A span without a block on the lists is skipped before its class
+        // is read: it may be one another thread is taking just now.
+        if (spanCounts_[i] == 0) continue;
+        const uint8_t sizeClass = spanClasses_[i];
+        const size_t size = classSize(sizeClass);
+        SharedList& shared = shared_[sizeClass];
+        char* start = region_.spanStart(i);
+        const bool carving = static_cast<size_t>(shared.end - shared.bump) >= size &&
+                             region_.spanIndex(shared.bump) == i;
+        const size_t carved =
+            carving ? static_cast<size_t>(shared.bump - start) / size : kSpanSize / size;
+        if (spanCounts_[i] != carved) continue;
+        if (kept + kSpanSize <= keepBytes) {
+            kept += kSpanSize;
+            continue;
+        }
+        if (carving) shared.bump = shared.end = nullptr;
+        spanCounts_[i] = kGivenBack;
+        anyGivenBack = true;
+    }
+    if (anyGivenBack) {
+        for (SharedList& shared : shared_) {
+            FreeBlock** link = &shared.head;
+            while (FreeBlock* block = *link) {
+                if (spanCounts_[region_.spanIndex(block)] == kGivenBack) {
+                    *link = block->next;
+                } else {
+                    link = &block->next;
+                }
+            }
+        }
+    }
+    for (SharedList& shared : shared_) shared.mutex.unlock();
+
+    // The marked spans are nobody's now: their pages go, in one call per run
+    // of neighbours.
+    size_t givenBack = 0;
+    for (size_t i = 0; i < spans;) {
+        if (spanCounts_[i] != kGivenBack) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < spans && spanCounts_[end] == kGivenBack) ++end;
+        giveBackSpans(i, end - i);
+        givenBack += (end - i) * kSpanSize;
+        i = end;
+    }
+    // The counts read as zeros again, and their pages go too.
+    dropPages(spanCounts_, spans * sizeof(uint16_t));
+    // Prepared spans are resident and unused: they go as well.
+    char* start;
+    char* end;
+    while (prefaulter_ && prefaulter_->takeBackReady(start, end)) {
+        giveBackSpans(region_.spanIndex(start), static_cast<size_t>(end - start) / kSpanSize);
+        givenBack += static_cast<size_t>(end - start);
+    }
+    return givenBack;
+}
+
+void SmallHeap::giveBackSpans(size_t first, size_t count) {
+    if (count == 0) return;
+    dropPages(region_.spanStart(first), count * kSpanSize);
+    std::lock_guard<std::mutex> lock(freeSpansMutex_);
+    size_t top = freeSpanCount_.load(std::memory_order_relaxed);
+    // Pushed last first, so that they are used again from the lowest address.
+    for (size_t i = first + count; i-- > first;) {
+        spanClasses_[i] = kFreeSpan;
+        freeSpans_[top++] = static_cast<uint32_t>(i);
+    }
+    freeSpanCount_.store(top, std::memory_order_relaxed);
+}
+
+void SmallHeap::lockForFork() {
+    trimMutex_.lock();
+    for (SharedList& shared : shared_) shared.mutex.lock();
+    freeSpansMutex_.lock();
     if (prefaulter_) prefaulter_->lockForFork();
     region_.lockForFork();
 }
@@ -175,13 +322,17 @@ void SmallHeap::lockForFork() {
 void SmallHeap::afterForkInParent() {
     region_.unlockAfterFork();
     if (prefaulter_) prefaulter_->afterForkInParent();
+    freeSpansMutex_.unlock();
     for (SharedList& shared : shared_) shared.mutex.unlock();
+    trimMutex_.unlock();
 }
 
 void SmallHeap::afterForkInChild() {
     region_.unlockAfterFork();
     if (prefaulter_) prefaulter_->afterForkInChild();
+    freeSpansMutex_.unlock();
     for (SharedList& shared : shared_) shared.mutex.unlock();
+    trimMutex_.unlock();
 }
 
 }  // namespace abimport_memory

@@ -5,11 +5,14 @@
 // Each thread works on its own ThreadCache (blocks at hand and the rest of the
 // span it is carving, per class) without locks; caches trade blocks with the
 // heap's shared lists in batches. A block may be freed on any thread, and a
-// freed block serves the next request of its class on any thread. Spans stay
-// with the class that first took them.
+// freed block serves the next request of its class on any thread. A span
+// stays with the class that took it until trim() finds every block of it
+// free: its pages then go back to the system and the span waits on a list of
+// free spans for the next class that needs one.
 #pragma once
 
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -107,9 +110,25 @@ public:
     // ends. The cache keeps working, through the heap's shared lists.
     void retire(ThreadCache& cache);
 
+    // Gives memory that nothing uses back to the system: retires cache, then
+    // every span whose blocks all lie on the shared lists, beyond the first
+    // keepBytes of them, and the spans the helper has prepared and not
+    // handed out. Their pages are dropped (MADV_DONTNEED: resident memory
+    // falls at once, and a reused page reads as zeros) and the spans serve
+    // later requests of any class before fresh address space does. Blocks
+    // in other threads' caches, and spans that caches are carving, stay
+    // where they are, so other threads may allocate and free meanwhile; they
+    // wait only when they need the shared lists. Costs a walk over every
+    // block on the shared lists. Returns the bytes given back.
+    size_t trim(ThreadCache& cache, size_t keepBytes);
+    // Spans given back and not yet used again.
+    size_t freeSpanBytes() const {
+        return freeSpanCount_.load(std::memory_order_relaxed) * kSpanSize;
+    }
+
     const AddressRegion& region() const { return region_; }
 
-    // Around fork() (pthread_atfork): every lock of the heap is taken before
+    // Around fork() (ForkHandlers, forkhandlers.h): every lock of the heap is taken before
     // and released after in both processes, so that the child finds the
     // shared lists and the region consistent whatever other threads were
     // doing. The child has no helper thread until it needs one again. Blocks
@@ -134,10 +153,28 @@ private:
     void freeShared(unsigned sizeClass, FreeBlock* first, FreeBlock* last);
     // Gives the uncarved rest [bump, end) of a cache's span to the shared list.
     void handOverRest(unsigned sizeClass, char* bump, char* end);
+    // A span given back by trim(), or null when there is none.
+    char* reuseFreeSpan();
+    // Drops the pages of the spans [first, first + count) and lists them as free.
+    void giveBackSpans(size_t first, size_t count);
+
+    // The class byte of a span on the free list.
+    static constexpr uint8_t kFreeSpan = 0xff;
 
     AddressRegion region_;
+    void unmapTables();
+
     uint8_t* spanClasses_ = nullptr;  // one byte per span of the region
-    size_t spanClassesBytes_ = 0;
+    size_t spanCount_ = 0;  // of the region
+    // For trim(): free blocks counted per span (zero outside it), and the
+    // spans given back, as a stack of span indices. Address space only until
+    // used, like the class bytes.
+    uint16_t* spanCounts_ = nullptr;
+    uint32_t* freeSpans_ = nullptr;
+    std::mutex freeSpansMutex_;  // guards freeSpans_; taken after the shared lists' locks
+    std::atomic<size_t> freeSpanCount_{0};
+    std::mutex trimMutex_;  // one trim at a time
+    std::atomic<bool> populateReused_{true};  // false once the kernel refused
     void (*cacheStarted_)();
     SharedList shared_[kClassCount];
     std::optional<Prefaulter> prefaulter_;

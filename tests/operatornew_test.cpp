@@ -1,15 +1,17 @@
 // The tool's operator new and delete, linked into this program as its own:
 // every form aligns and keeps what is written, blocks of any size survive
 // many threads allocating and freeing at once while the helper prepares
-// pages, a child of fork() allocates, and running out of memory behaves as
-// the language requires.
+// pages, a child of fork() allocates, running out of memory behaves as the
+// language requires, and a process without room for the heap uses malloc.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -18,6 +20,7 @@
 #include <thread>
 #include <vector>
 
+#include "memory/processheap.h"
 
 namespace {
 
@@ -202,4 +205,42 @@ TEST(OperatorNew, ChildOfForkAllocatesWhileParentThreadsDid) {
     for (std::thread& thread : busy) thread.join();
     for (std::string* s : warmUp) delete s;
     EXPECT_EQ(exitCodes, std::vector<int>(20, 0));
+}
+
+// A process whose address space is too small for the heap's least reserve:
+// the heap is not set up and malloc serves every request, small, large and
+// aligned. Checked in a fresh process (this test again), started under the
+// limit so that its very first operator new finds no room.
+TEST(OperatorNew, WithoutRoomForTheHeapMallocServes) {
+    constexpr const char* kChildMark = "ABIMPORT_TEST_NO_HEAP_ROOM";
+    if (std::getenv(kChildMark)) {
+        EXPECT_EQ(abimport_memory::processHeapIfSetUp(), nullptr);
+        for (size_t n : {size_t{1}, size_t{24}, size_t{1000}, size_t{4000}, size_t{300001}}) {
+            std::vector<std::string*> blocks;
+            for (unsigned i = 0; i < (n > 10000 ? 50 : 1000); ++i)
+                blocks.push_back(new std::string(n, 'm'));
+            void* aligned = ::operator new(n, std::align_val_t{64});
+            EXPECT_TRUE(alignedTo(aligned, 64));
+            std::memset(aligned, 1, n);
+            ::operator delete(aligned, std::align_val_t{64});
+            for (std::string* s : blocks) {
+                EXPECT_EQ(s->find_first_not_of('m'), std::string::npos);
+                delete s;
+            }
+        }
+        return;
+    }
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        const rlimit limit{size_t{160} << 20, size_t{160} << 20};
+        if (setrlimit(RLIMIT_AS, &limit) == 0 && setenv(kChildMark, "1", 1) == 0) {
+            execl("/proc/self/exe", "operatornew_tests",
+                  "--gtest_filter=OperatorNew.WithoutRoomForTheHeapMallocServes", nullptr);
+        }
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }

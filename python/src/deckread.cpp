@@ -14,10 +14,12 @@ namespace abimport {
 namespace {
 
 DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& options) {
-    // The memory of decks let go of serves this one.
-    waitForReleases();
     // The deck's cards, and everything else made here, come from the heap.
+    // Made first, so that the memory of decks let go of, which the import
+    // then waits for, serves this import rather than going back to the
+    // system.
     HeapScope heap(HeapScope::Use::kImport);
+    waitForReleases();
     DeckOwner deck(new DeckData);
     deck->path = path;
     deck->flags = options.flags;

@@ -3,7 +3,9 @@
 // therefore freed on a thread of its own, one deck after the other, while
 // the caller goes on. An import first waits until every deck handed over is
 // freed, so that it reuses their memory instead of taking more: memory stays
-// what synchronous freeing would keep.
+// what synchronous freeing would keep. Once the last deck handed over is
+// freed, the thread gives that memory back to the system (trimImportHeap),
+// so that a session that read one large model does not keep its peak.
 //
 // The thread is a plain pthread started on the first hand-over (the
 // extension starts no std::thread, see importheap.cpp); it never calls
@@ -24,5 +26,10 @@ void releaseLater(const DeckData* deck);
 
 // Blocks until every deck handed over so far is freed.
 void waitForReleases();
+
+// Has the thread give the import heap's free memory back (trimImportHeap),
+// as it does once the last deck handed over is freed; nothing when no deck
+// was ever handed over.
+void requestTrim();
 
 }  // namespace abimport

@@ -1,12 +1,26 @@
 #include "flagguard.h"
 
-#include <pthread.h>
-
 #include <new>
 
+#include "memory/forkhandlers.h"
 #include "model/card.h"
 
 namespace abimport {
+
+struct FlagGuard::Forks final : abimport_memory::ForkHandlers {
+    constexpr Forks() = default;
+    void prepare() override { state().mutex.lock(); }
+    void inParent() override { state().mutex.unlock(); }
+    void inChild() override {
+        // The imports running or waiting in the parent are not in the child;
+        // the word they set stays until the child's next read sets its own.
+        State& s = state();
+        s.running = 0;
+        s.waiting = 0;
+        new (&s.changed) std::condition_variable;
+        s.mutex.unlock();
+    }
+};
 
 FlagGuard::State& FlagGuard::state() {
     // Never destroyed: a read may still be waiting on it while the process
@@ -14,24 +28,11 @@ FlagGuard::State& FlagGuard::state() {
     alignas(State) static unsigned char storage[sizeof(State)];
     static State* shared = [] {
         State* s = new (storage) State;
-        pthread_atfork(&lockForFork, &unlockInParent, &resetInChild);
+        static Forks forks;
+        abimport_memory::handleForks(forks);
         return s;
     }();
     return *shared;
-}
-
-void FlagGuard::lockForFork() { state().mutex.lock(); }
-
-void FlagGuard::unlockInParent() { state().mutex.unlock(); }
-
-void FlagGuard::resetInChild() {
-    // The imports running or waiting in the parent are not in the child; the
-    // word they set stays until the child's next read sets its own.
-    State& s = state();
-    s.running = 0;
-    s.waiting = 0;
-    new (&s.changed) std::condition_variable;
-    s.mutex.unlock();
 }
 
 FlagGuard::FlagGuard(unsigned flags) {

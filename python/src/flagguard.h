@@ -30,9 +30,9 @@ private:
         size_t round = 0;    // counts the rounds started on an idle guard
     };
     static State& state();
-    static void lockForFork();
-    static void unlockInParent();
-    static void resetInChild();
+    // Around fork(): the lock is held across it; the child starts with no
+    // import running or waiting.
+    struct Forks;
 };
 
 }  // namespace abimport

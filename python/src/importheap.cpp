@@ -34,6 +34,11 @@
 // that replaces malloc for a process.
 #include "importheap.h"
 
+#include <malloc.h>
+
+#include <atomic>
+
+#include "deckreleaser.h"
 #include "memory/processheap.h"
 
 #if __cplusplus > 201703L
@@ -54,6 +59,13 @@ __attribute__((tls_model("initial-exec"))) thread_local HeapScope* activeScope =
 // nothing and works through the heap's locked shared lists, so every thread
 // may use it at once.
 ThreadCache outsideScopes{{}, ThreadCache::kRetired};
+
+// Import scopes alive, and whether a trim was left to the end of the last.
+std::atomic<unsigned> importsRunning{0};
+std::atomic<bool> trimLeftToImports{false};
+
+// What a trim keeps for the next import: a few MiB of free blocks, no faults.
+constexpr size_t kKeepBytes = size_t{4} << 20;
 
 }  // namespace
 }  // namespace abimport_memory
@@ -81,13 +93,38 @@ HeapScope::HeapScope(Use use) {
     // A deck can hold heap blocks only once the heap is set up.
     heap_ = allocates_ ? processHeap(nullptr) : processHeapIfSetUp();
     if (!heap_) allocates_ = false;
+    if (allocates_) importsRunning.fetch_add(1);
     activeScope = this;
 }
 
 HeapScope::~HeapScope() {
+    using namespace abimport_memory;
     if (!active_) return;
-    abimport_memory::activeScope = nullptr;
+    activeScope = nullptr;
     if (heap_) heap_->retire(cache_);
+    if (allocates_ && importsRunning.fetch_sub(1) == 1 && trimLeftToImports.exchange(false))
+        abimport::requestTrim();
+}
+
+size_t trimImportHeap() {
+    using namespace abimport_memory;
+    if (importsRunning.load() > 0) {
+        trimLeftToImports.store(true);
+        // The last import may have ended meanwhile, without seeing the mark.
+        if (importsRunning.load() > 0 || !trimLeftToImports.exchange(false)) return 0;
+    }
+    size_t givenBack = 0;
+    if (SmallHeap* heap = processHeapIfSetUp()) {
+        ThreadCache unused{};
+        givenBack = heap->trim(unused, kKeepBytes);
+    }
+    // A deck's larger blocks come from malloc. Those it maps on their own go
+    // back when freed, but it maps only blocks above a threshold that rises
+    // to the size of the largest such block freed (up to 32 MiB), so the
+    // vectors and tables of a large deck mostly lie in its arenas, whose free
+    // pages it keeps until asked (about 30 MB after a 1,000,000-node deck).
+    malloc_trim(0);
+    return givenBack;
 }
 
 size_t heapClaimedBytes() {

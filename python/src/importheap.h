@@ -40,6 +40,13 @@ private:
     abimport_memory::ThreadCache cache_{};
 };
 
+// Gives the memory of freed decks back to the system, but for a few MiB kept
+// for the next import (SmallHeap::trim), unless an import is under way: it
+// would take that memory again, and the trim is then left to the end of the
+// last running import, which asks for one through requestTrim (deckreleaser.h).
+// Returns the bytes given back.
+size_t trimImportHeap();
+
 // Bytes of address space the heap has taken so far: 0 before the first
 // import. Memory freed by decks serves later imports, so this stops growing
 // when decks of the same size are read again and again.
