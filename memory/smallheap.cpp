@@ -319,17 +319,19 @@ void SmallHeap::lockForFork() {
     region_.lockForFork();
 }
 
-void SmallHeap::afterForkInParent() {
-    region_.unlockAfterFork();
-    if (prefaulter_) prefaulter_->afterForkInParent();
-    freeSpansMutex_.unlock();
-    for (SharedList& shared : shared_) shared.mutex.unlock();
-    trimMutex_.unlock();
-}
+void SmallHeap::afterForkInParent() { unlockAfterFork(false); }
 
-void SmallHeap::afterForkInChild() {
+void SmallHeap::afterForkInChild() { unlockAfterFork(true); }
+
+void SmallHeap::unlockAfterFork(bool inChild) {
     region_.unlockAfterFork();
-    if (prefaulter_) prefaulter_->afterForkInChild();
+    if (prefaulter_) {
+        if (inChild) {
+            prefaulter_->afterForkInChild();
+        } else {
+            prefaulter_->afterForkInParent();
+        }
+    }
     freeSpansMutex_.unlock();
     for (SharedList& shared : shared_) shared.mutex.unlock();
     trimMutex_.unlock();

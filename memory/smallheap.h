@@ -153,6 +153,9 @@ private:
     void freeShared(unsigned sizeClass, FreeBlock* first, FreeBlock* last);
     // Gives the uncarved rest [bump, end) of a cache's span to the shared list.
     void handOverRest(unsigned sizeClass, char* bump, char* end);
+    // Releases what lockForFork took, in the reverse order; the prefaulter
+    // forgets its helper thread in the child.
+    void unlockAfterFork(bool inChild);
     // A span given back by trim(), or null when there is none.
     char* reuseFreeSpan();
     // Drops the pages of the spans [first, first + count) and lists them as free.
