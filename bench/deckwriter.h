@@ -5,14 +5,14 @@
 #include <cstdio>
 
 struct DeckShape {
-    unsigned long modelNodes = 0;   // *NODE lines of the model the airbags belong to
-    unsigned long modelShells = 0;  // *ELEMENT_SHELL lines of that model
-    unsigned long parts = 0;        // *PART keywords
-    unsigned long nodes = 0;        // reference geometry node lines
-    bool commaNodes = false;        // node lines as comma-separated words
-    unsigned long shells = 0;       // shell reference geometry element lines
-    unsigned long airbags = 0;      // ALE and advanced ALE airbags, each
-    unsigned long interactions = 0; // airbag interaction keywords
+    unsigned long modelNodes = 0;    // *NODE lines of the model the airbags belong to
+    unsigned long modelShells = 0;   // *ELEMENT_SHELL lines of that model
+    unsigned long parts = 0;         // *PART keywords
+    unsigned long nodes = 0;         // reference geometry node lines
+    bool commaNodes = false;         // node lines as comma-separated words
+    unsigned long shells = 0;        // shell reference geometry element lines
+    unsigned long airbags = 0;       // ALE and advanced ALE airbags, each
+    unsigned long interactions = 0;  // airbag interaction keywords
 };
 
 // Writes the deck: the model's nodes, shells and parts, the airbag node

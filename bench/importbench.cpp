@@ -4,13 +4,13 @@
 //
 //   abimport_bench [--nodes=N] [--airbags=M] [benchmark options]
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "deckwriter.h"
@@ -107,7 +107,8 @@ void importAt(benchmark::State& state, const Deck* deck, unsigned flags) {
             return;
         }
         if (canMeasure && cards) {
-            peakPerCard = static_cast<double>(peakResidentBytes() - before) / static_cast<double>(cards);
+            peakPerCard =
+                static_cast<double>(peakResidentBytes() - before) / static_cast<double>(cards);
         }
     }
     for (auto _ : state) {

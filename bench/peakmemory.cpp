@@ -1,8 +1,9 @@
 #include "peakmemory.h"
 
+#include <malloc.h>
+
 #include <cstdio>
 #include <cstring>
-#include <malloc.h>
 
 namespace {
 
@@ -33,5 +34,9 @@ bool resetPeakMemory() {
     return std::fclose(clear) == 0 && written;
 }
 
-size_t residentBytes() { return statusBytes("VmRSS"); }
-size_t peakResidentBytes() { return statusBytes("VmHWM"); }
+size_t residentBytes() {
+    return statusBytes("VmRSS");
+}
+size_t peakResidentBytes() {
+    return statusBytes("VmHWM");
+}

@@ -47,7 +47,8 @@ bool takeNode(const Card& card, unsigned long long line, std::vector<NodeRow>& r
     int32_t nid;
     if (!sameText(card.name, "NodeInfo") || !integerOf(fieldOf(card, "NID", 0), nid)) return false;
     NodeRow row{nid, {}, line};
-    for (size_t i = 0; i < 3; ++i) row.values[i] = numberOf(fieldOf(card, kNodeCoordinates[i], 1 + i), 0.0);
+    for (size_t i = 0; i < 3; ++i)
+        row.values[i] = numberOf(fieldOf(card, kNodeCoordinates[i], 1 + i), 0.0);
     rows.push_back(row);
     return true;
 }
@@ -56,7 +57,8 @@ bool takeShell(const Card& card, unsigned long long line, std::vector<ShellRow>&
     int32_t eid;
     if (!sameText(card.name, "ShellInfo") || !integerOf(fieldOf(card, "EID", 0), eid)) return false;
     ShellRow row{eid, {}, line};
-    for (size_t i = 0; i < 5; ++i) row.values[i] = integerOr0(fieldOf(card, kShellFields[i], 1 + i));
+    for (size_t i = 0; i < 5; ++i)
+        row.values[i] = integerOr0(fieldOf(card, kShellFields[i], 1 + i));
     rows.push_back(row);
     return true;
 }
@@ -137,25 +139,25 @@ namespace {
 DiffValue valueOf(const Data* data) {
     DiffValue value;
     switch (data ? data->typeCode : kBlankCode) {
-    case kIntegerCode:
-        value.kind = DiffValue::Integer;
-        value.integer = static_cast<const Integer*>(data)->val;
-        break;
-    case kUnsignedCode:
-        value.kind = DiffValue::Integer;
-        value.integer = static_cast<const UInteger*>(data)->val;
-        break;
-    case kDoubleCode:
-        value.kind = DiffValue::Real;
-        value.real = static_cast<const Double*>(data)->val;
-        break;
-    case kTextCode: {
-        const char* text = static_cast<const CharArray*>(data)->val;
-        value.kind = DiffValue::Text;
-        value.text = text ? std::string_view(text) : std::string_view();
-        break;
-    }
-    default: break;
+        case kIntegerCode:
+            value.kind = DiffValue::Integer;
+            value.integer = static_cast<const Integer*>(data)->val;
+            break;
+        case kUnsignedCode:
+            value.kind = DiffValue::Integer;
+            value.integer = static_cast<const UInteger*>(data)->val;
+            break;
+        case kDoubleCode:
+            value.kind = DiffValue::Real;
+            value.real = static_cast<const Double*>(data)->val;
+            break;
+        case kTextCode: {
+            const char* text = static_cast<const CharArray*>(data)->val;
+            value.kind = DiffValue::Text;
+            value.text = text ? std::string_view(text) : std::string_view();
+            break;
+        }
+        default: break;
     }
     return value;
 }
@@ -164,7 +166,10 @@ class Comparison {
 public:
     Comparison(const DiffModel& before, const DiffModel& after, const DiffSettings& settings,
                DiffSink& sink)
-        : before_(before), after_(after), tolerance_(settings.tolerance), sink_(sink),
+        : before_(before),
+          after_(after),
+          tolerance_(settings.tolerance),
+          sink_(sink),
           rows_(sink.wantsRows()) {}
 
     bool run();
@@ -172,7 +177,8 @@ public:
 private:
     bool sameReal(double a, double b) const {
         if (a == b || (std::isnan(a) && std::isnan(b))) return true;
-        return tolerance_ > 0 && std::fabs(a - b) <= tolerance_ * std::max(std::fabs(a), std::fabs(b));
+        return tolerance_ > 0 &&
+               std::fabs(a - b) <= tolerance_ * std::max(std::fabs(a), std::fabs(b));
     }
     bool sameValue(const DiffValue& a, const DiffValue& b) const;
     void emit(DiffChange& change) {
@@ -201,10 +207,10 @@ bool Comparison::sameValue(const DiffValue& a, const DiffValue& b) const {
     if (a.kind == DiffValue::None || b.kind == DiffValue::None) {
         const DiffValue& other = a.kind == DiffValue::None ? b : a;
         switch (other.kind) {
-        case DiffValue::None: return true;
-        case DiffValue::Integer: return other.integer == 0;
-        case DiffValue::Real: return other.real == 0;
-        case DiffValue::Text: return other.text.empty();
+            case DiffValue::None: return true;
+            case DiffValue::Integer: return other.integer == 0;
+            case DiffValue::Real: return other.real == 0;
+            case DiffValue::Text: return other.text.empty();
         }
     }
     if (a.kind == DiffValue::Real || b.kind == DiffValue::Real) {
@@ -240,7 +246,9 @@ bool Comparison::run() {
     const auto& b = after_.keywords;
     const std::vector<size_t> orderA = pairingOrder(before_), orderB = pairingOrder(after_);
     std::vector<size_t> partnerOfA(a.size(), kNone), partnerOfB(b.size(), kNone);
-    const auto key = [](const DiffKeyword& k) { return std::make_tuple(k.keyword->code, k.hasId, k.id); };
+    const auto key = [](const DiffKeyword& k) {
+        return std::make_tuple(k.keyword->code, k.hasId, k.id);
+    };
     for (size_t i = 0, j = 0; i < orderA.size() && j < orderB.size();) {
         const auto x = key(a[orderA[i]]), y = key(b[orderB[j]]);
         if (x < y) {
@@ -361,14 +369,19 @@ void Comparison::compareFields(const DiffChange& where, const Card& a, const Car
     const auto nameOf = [](const Card& card, size_t i) -> const std::string& {
         return card.fieldNames.size() == card.fields.size() ? card.fieldNames[i] : kUnnamed;
     };
-    const auto filled = [](const Card& card, size_t i) { return card.fields[i]->typeCode != kBlankCode; };
-    const auto named = [&](const Card& card) { return !card.fields.empty() && !nameOf(card, 0).empty(); };
+    const auto filled = [](const Card& card, size_t i) {
+        return card.fields[i]->typeCode != kBlankCode;
+    };
+    const auto named = [&](const Card& card) {
+        return !card.fields.empty() && !nameOf(card, 0).empty();
+    };
     const bool byName = named(a) || named(b);
     std::vector<bool> paired(b.fields.size(), false);
     DiffChange change = where;
     change.kind = DiffChange::Value;
     std::string positionName;
-    const auto report = [&](const std::string& name, size_t position, const Data* x, const Data* y) {
+    const auto report = [&](const std::string& name, size_t position, const Data* x,
+                            const Data* y) {
         change.before = valueOf(x);
         change.after = valueOf(y);
         if (sameValue(change.before, change.after)) return;
@@ -433,7 +446,8 @@ void Comparison::compareRows(const DiffKeyword& a, const DiffKeyword& b,
             change.kind = kind;
             change.rowId = r.id;
             (kind == DiffChange::Removed ? change.to : change.from) = {};
-            (kind == DiffChange::Removed ? change.from : change.to) = DiffPlace{k.file.get(), r.line};
+            (kind == DiffChange::Removed ? change.from : change.to) =
+                DiffPlace{k.file.get(), r.line};
             emit(change);
         };
         const Row* x = before.data() + a.firstRow;

@@ -30,7 +30,7 @@ struct DiffRow {
     Value values[N];
     unsigned long long line;  // 0 where no data line gave it
 };
-using NodeRow = DiffRow<double, 3>;   // X, Y, Z
+using NodeRow = DiffRow<double, 3>;    // X, Y, Z
 using ShellRow = DiffRow<int32_t, 5>;  // PID, N1 to N4
 
 struct DiffKeyword {
@@ -111,8 +111,8 @@ struct DiffChange {
     Kind kind;
     const DiffKeyword* keyword;  // the old model's keyword, or the new one's when added
     std::string_view card;       // empty: the whole keyword
-    size_t number = 0;           // among its keyword's cards of that name, from 1; 0 when it is the only one
-    bool hasRowId = false;       // a node or shell: its NID or EID
+    size_t number = 0;  // among its keyword's cards of that name, from 1; 0 when it is the only one
+    bool hasRowId = false;  // a node or shell: its NID or EID
     std::string_view rowIdName;
     long long rowId = 0;
     std::string_view field;

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "../output/jsontext.h"
 #include "../host/shortestdouble.h"
+#include "../output/jsontext.h"
 
 namespace abimport {
 
@@ -14,20 +14,22 @@ void appendDouble(std::string& out, double value) {
         char text[32];
         out.append(text, writeShortestDouble(text, value));
     } else {
-        out += std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : value < 0 ? "-inf" : "inf";
+        out += std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan")
+               : value < 0       ? "-inf"
+                                 : "inf";
     }
 }
 
 void appendValue(std::string& out, const DiffValue& value) {
     switch (value.kind) {
-    case DiffValue::None: out += "(blank)"; break;
-    case DiffValue::Integer: out += std::to_string(value.integer); break;
-    case DiffValue::Real: appendDouble(out, value.real); break;
-    case DiffValue::Text:
-        out += '\'';
-        out.append(value.text.data(), value.text.size());
-        out += '\'';
-        break;
+        case DiffValue::None: out += "(blank)"; break;
+        case DiffValue::Integer: out += std::to_string(value.integer); break;
+        case DiffValue::Real: appendDouble(out, value.real); break;
+        case DiffValue::Text:
+            out += '\'';
+            out.append(value.text.data(), value.text.size());
+            out += '\'';
+            break;
     }
 }
 
@@ -74,37 +76,38 @@ void DiffTextWriter::change(const DiffChange& change) {
     std::string& out = line_;
     out.clear();
     switch (change.kind) {
-    case DiffChange::Value:
-        appendWhat(out, change);
-        out += ' ';
-        out.append(change.field.data(), change.field.size());
-        out += ": ";
-        appendValue(out, change.before);
-        out += " -> ";
-        appendValue(out, change.after);
-        break;
-    case DiffChange::Added:
-    case DiffChange::Removed:
-        appendWhat(out, change);
-        out += change.kind == DiffChange::Added ? " added" : " removed";
-        break;
-    case DiffChange::Geometry: {
-        const bool nodes = change.rowNoun == "nodes";
-        out += change.keyword->keyword->title;
-        out += ": " + groupedCount(change.changed) + " of " + groupedCount(change.rows) + ' ';
-        out.append(change.rowNoun.data(), change.rowNoun.size());
-        out += nodes ? " moved" : " changed";
-        if (nodes && change.changed) {
-            // Six digits: a distance is a sum of squares, whose last digits
-            // are noise ("0.0050000000000000044").
-            char largest[32];
-            std::snprintf(largest, sizeof largest, "%.6g", change.largest);
-            out += std::string(" (largest ") + largest + " at node " + std::to_string(change.largestId) + ')';
+        case DiffChange::Value:
+            appendWhat(out, change);
+            out += ' ';
+            out.append(change.field.data(), change.field.size());
+            out += ": ";
+            appendValue(out, change.before);
+            out += " -> ";
+            appendValue(out, change.after);
+            break;
+        case DiffChange::Added:
+        case DiffChange::Removed:
+            appendWhat(out, change);
+            out += change.kind == DiffChange::Added ? " added" : " removed";
+            break;
+        case DiffChange::Geometry: {
+            const bool nodes = change.rowNoun == "nodes";
+            out += change.keyword->keyword->title;
+            out += ": " + groupedCount(change.changed) + " of " + groupedCount(change.rows) + ' ';
+            out.append(change.rowNoun.data(), change.rowNoun.size());
+            out += nodes ? " moved" : " changed";
+            if (nodes && change.changed) {
+                // Six digits: a distance is a sum of squares, whose last digits
+                // are noise ("0.0050000000000000044").
+                char largest[32];
+                std::snprintf(largest, sizeof largest, "%.6g", change.largest);
+                out += std::string(" (largest ") + largest + " at node " +
+                       std::to_string(change.largestId) + ')';
+            }
+            out += ", " + groupedCount(change.added) + " added, " + groupedCount(change.removed) +
+                   " removed";
+            break;
         }
-        out += ", " + groupedCount(change.added) + " added, " + groupedCount(change.removed) +
-               " removed";
-        break;
-    }
     }
     out += "   (";
     appendPlace(out, change.from);
@@ -118,10 +121,10 @@ namespace {
 
 void jsonValue(JsonText& json, const DiffValue& value) {
     switch (value.kind) {
-    case DiffValue::None: json.raw("null"); break;
-    case DiffValue::Integer: json.number(value.integer); break;
-    case DiffValue::Real: json.real(value.real); break;
-    case DiffValue::Text: json.string(value.text.data(), value.text.size()); break;
+        case DiffValue::None: json.raw("null"); break;
+        case DiffValue::Integer: json.number(value.integer); break;
+        case DiffValue::Real: json.real(value.real); break;
+        case DiffValue::Text: json.string(value.text.data(), value.text.size()); break;
     }
 }
 
@@ -134,8 +137,10 @@ void jsonPlace(JsonText& json, const char* key, const DiffPlace& place) {
     json.raw("{\"file\":");
     json.string(*place.file);
     json.raw(",\"line\":");
-    if (place.line) json.number(place.line);
-    else json.raw("null");
+    if (place.line)
+        json.number(place.line);
+    else
+        json.raw("null");
     json.raw('}');
 }
 
@@ -146,10 +151,10 @@ void jsonCount(JsonText& json, const char* key, size_t count) {
 
 const char* kindName(DiffChange::Kind kind) {
     switch (kind) {
-    case DiffChange::Value: return "value";
-    case DiffChange::Added: return "added";
-    case DiffChange::Removed: return "removed";
-    case DiffChange::Geometry: return "geometry";
+        case DiffChange::Value: return "value";
+        case DiffChange::Added: return "added";
+        case DiffChange::Removed: return "removed";
+        case DiffChange::Geometry: return "geometry";
     }
     return "";
 }
@@ -162,7 +167,8 @@ void DiffJsonWriter::change(const DiffChange& change) {
         json.raw("{\"change\":\"");
         json.raw(kindName(change.kind), std::char_traits<char>::length(kindName(change.kind)));
         json.raw("\",\"keyword\":");
-        json.string(change.keyword->keyword->title, std::char_traits<char>::length(change.keyword->keyword->title));
+        json.string(change.keyword->keyword->title,
+                    std::char_traits<char>::length(change.keyword->keyword->title));
         if (change.keyword->hasId) {
             json.raw(",\"keywordId\":");
             json.number(change.keyword->id);
@@ -215,10 +221,10 @@ void DiffSummary::change(const DiffChange& change) {
     Counts& counts = byTitle_[change.keyword->keyword->title];
     const bool card = !change.card.empty();
     switch (change.kind) {
-    case DiffChange::Value: ++counts.values; break;
-    case DiffChange::Added: ++(card ? counts.cardsAdded : counts.keywordsAdded); break;
-    case DiffChange::Removed: ++(card ? counts.cardsRemoved : counts.keywordsRemoved); break;
-    case DiffChange::Geometry: break;  // its rows come one by one
+        case DiffChange::Value: ++counts.values; break;
+        case DiffChange::Added: ++(card ? counts.cardsAdded : counts.keywordsAdded); break;
+        case DiffChange::Removed: ++(card ? counts.cardsRemoved : counts.keywordsRemoved); break;
+        case DiffChange::Geometry: break;  // its rows come one by one
     }
 }
 
@@ -236,8 +242,8 @@ void DiffSummary::print(FILE* out) const {
         std::fprintf(out, "  %-36s %9zu %9zu %9zu %9zu %9zu\n", title, c.values, c.cardsAdded,
                      c.cardsRemoved, c.keywordsAdded, c.keywordsRemoved);
     };
-    std::fprintf(out, "%-38s %9s %9s %9s %9s %9s\n", "changes by keyword", "values",
-                 "+cards", "-cards", "+keywords", "-keywords");
+    std::fprintf(out, "%-38s %9s %9s %9s %9s %9s\n", "changes by keyword", "values", "+cards",
+                 "-cards", "+keywords", "-keywords");
     for (const auto& entry : byTitle_) row(entry.first.c_str(), entry.second);
     row("total", total);
 }

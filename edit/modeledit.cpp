@@ -15,9 +15,9 @@
 #include <typeinfo>
 
 #include "../frame/exponentrepair.h"
-#include "../model/linefields.h"
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "../model/linefields.h"
 #include "../model/numbertext.h"
 #include "../output/exacttext.h"
 
@@ -79,7 +79,8 @@ std::vector<LineField> fieldsInLineOrder(const Card& card, const EmptyFields* ga
         fields.push_back({name, gaps->widths[at], nullptr, 0});
     };
     for (size_t i = 0; i < card.fields.size(); ++i) {
-        for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1); ++position) {
+        for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1);
+             ++position) {
             addEmpty(position);
         }
         ++position;
@@ -107,7 +108,8 @@ bool textSays(const std::string& text, bool integer, double& says) {
         says = static_cast<double>(value);
         return true;
     }
-    const unsigned length = abimport_detail::repairExponent(word, static_cast<unsigned>(text.size()));
+    const unsigned length =
+        abimport_detail::repairExponent(word, static_cast<unsigned>(text.size()));
     says = std::strtod(word, &end);
     return end == word + length;
 }
@@ -116,13 +118,16 @@ bool textSays(const std::string& text, bool integer, double& says) {
 
 bool parseFieldEdit(const std::string& text, FieldEdit& edit, std::string& error) {
     error = "invalid --set '" + text + "': expected FILE:LINE:FIELD=VALUE";
-    const size_t equals = text.find('=', text.rfind(':') == std::string::npos ? 0 : text.rfind(':'));
+    const size_t equals =
+        text.find('=', text.rfind(':') == std::string::npos ? 0 : text.rfind(':'));
     const size_t fieldColon = text.rfind(':', equals);
-    if (equals == std::string::npos || fieldColon == std::string::npos || fieldColon == 0) return false;
+    if (equals == std::string::npos || fieldColon == std::string::npos || fieldColon == 0)
+        return false;
     const size_t lineColon = text.rfind(':', fieldColon - 1);
     if (lineColon == std::string::npos || lineColon == 0) return false;
     const std::string line = text.substr(lineColon + 1, fieldColon - lineColon - 1);
-    if (line.empty() || line.size() > 18 || line.find_first_not_of("0123456789") != std::string::npos) {
+    if (line.empty() || line.size() > 18 ||
+        line.find_first_not_of("0123456789") != std::string::npos) {
         return false;
     }
     edit.file = text.substr(0, lineColon);
@@ -178,8 +183,8 @@ public:
             cards.push_back({&keyword.source.file, line, keyword.firstCard + n, hasGaps,
                              hasGaps ? gap->second : EmptyFields{}});
         }
-        keywords.push_back({&keyword.source.file, keyword.source.line, keyword.source.keyword.title,
-                            endOfFile});
+        keywords.push_back(
+            {&keyword.source.file, keyword.source.line, keyword.source.keyword.title, endOfFile});
     }
     struct NotedCard {
         const SourceFile* file;
@@ -241,10 +246,12 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
         return size_t{0};
     };
     for (const auto& card : sources.cards) {
-        model_->cards.push_back({indexOf(card.file), card.line, card.card, card.hasGaps, card.gaps});
+        model_->cards.push_back(
+            {indexOf(card.file), card.line, card.card, card.hasGaps, card.gaps});
     }
     for (const auto& keyword : sources.keywords) {
-        model_->keywords.push_back({indexOf(keyword.file), keyword.line, keyword.title, keyword.endOfFile});
+        model_->keywords.push_back(
+            {indexOf(keyword.file), keyword.line, keyword.title, keyword.endOfFile});
     }
     model_->sources.clear();  // the loop's files end with it
     return true;
@@ -281,8 +288,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         for (const Model::KeywordAt& keyword : model.keywords) {
             if (keyword.file == fileIndex && keyword.line == edit.line && keyword.endOfFileCard) {
                 error = where(edit) + "the last card of *" + keyword.title +
-                        " was built from the end of the file, not from a data line: " +
-                        edit.field + " has no columns to edit";
+                        " was built from the end of the file, not from a data line: " + edit.field +
+                        " has no columns to edit";
                 return false;
             }
         }
@@ -294,7 +301,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         error = where(edit) + card.name + " kept no field names (read with flag 0x2)";
         return false;
     }
-    const std::vector<LineField> fields = fieldsInLineOrder(card, found->hasGaps ? &found->gaps : nullptr);
+    const std::vector<LineField> fields =
+        fieldsInLineOrder(card, found->hasGaps ? &found->gaps : nullptr);
     size_t position = fields.size(), column = 0;
     for (size_t p = 0, at = 0; p < fields.size(); at += fields[p].width, ++p) {
         if (fields[p].name == edit.field && position == fields.size()) {
@@ -303,7 +311,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         }
     }
     if (position == fields.size()) {
-        error = where(edit) + card.name + " has no field " + edit.field + " on this line (its fields:";
+        error =
+            where(edit) + card.name + " has no field " + edit.field + " on this line (its fields:";
         for (const LineField& field : fields) {
             if (!field.name.empty() && field.name != " ") error += " " + field.name;
         }
@@ -316,7 +325,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
     // The text: as given where it fits and reads back as what it says, or
     // the exact text of its value.
     const std::string& value = edit.value;
-    if (value.find_first_of(",$*\t\r\n") != std::string::npos || value.find(' ') != std::string::npos) {
+    if (value.find_first_of(",$*\t\r\n") != std::string::npos ||
+        value.find(' ') != std::string::npos) {
         error = named + "'" + value + "' holds a character that a field cannot hold";
         return false;
     }
@@ -324,13 +334,16 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
                                          typeid(*field.value) == typeid(UInteger));
     double says = 0;
     if (!textSays(value, integer, says)) {
-        error = named + "'" + value + "' is not " + (integer ? "an integer within 32 bits" : "a number");
+        error = named + "'" + value + "' is not " +
+                (integer ? "an integer within 32 bits" : "a number");
         return false;
     }
     std::string lineText = file.content.substr(begin, end - begin);
-    const size_t textEnd = !lineText.empty() && lineText.back() == '\r' ? lineText.size() - 1 : lineText.size();
+    const size_t textEnd =
+        !lineText.empty() && lineText.back() == '\r' ? lineText.size() - 1 : lineText.size();
     const size_t nul = lineText.find('\0');
-    const bool commaForm = lineText.substr(0, nul == std::string::npos ? textEnd : nul).find(',') != std::string::npos;
+    const bool commaForm =
+        lineText.substr(0, nul == std::string::npos ? textEnd : nul).find(',') != std::string::npos;
     const unsigned width = field.width;
     std::string text = value;
     if (commaForm) {
@@ -340,9 +353,13 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         }
         char word[72] = {};
         std::memcpy(word, value.data(), value.size());
-        if (width == abimport_detail::kStandardFieldWidth) abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
-        const double back = integer ? abimport_detail::textToI32(word) : abimport_detail::textToDouble(word);
-        if (!sameDouble(back, integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says))) : says)) {
+        if (width == abimport_detail::kStandardFieldWidth)
+            abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        const double back =
+            integer ? abimport_detail::textToI32(word) : abimport_detail::textToDouble(word);
+        if (!sameDouble(back, integer ? static_cast<double>(
+                                            static_cast<int32_t>(static_cast<long long>(says)))
+                                      : says)) {
             error = named + "'" + value + "' reads back as another value in this field";
             return false;
         }
@@ -366,9 +383,11 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
     } else {
         if (text.size() <= width) {
             const bool exact =
-                integer ? static_cast<double>(exact_text::readInteger(text.data(), text.size(), width)) ==
-                              static_cast<double>(static_cast<int32_t>(static_cast<long long>(says)))
-                        : sameDouble(exact_text::readDouble(text.data(), text.size(), width), says);
+                integer
+                    ? static_cast<double>(
+                          exact_text::readInteger(text.data(), text.size(), width)) ==
+                          static_cast<double>(static_cast<int32_t>(static_cast<long long>(says)))
+                    : sameDouble(exact_text::readDouble(text.data(), text.size(), width), says);
             if (!exact) {
                 char shown[64], back[64];
                 std::snprintf(shown, sizeof shown, "%.17g", says);
@@ -382,8 +401,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
             char out[exact_text::kMostColumns];
             const size_t length = integer ? 0 : exact_text::doubleText(says, width, out);
             if (length == 0) {
-                error = named + "'" + value + "' has no text that fits its " + std::to_string(width) +
-                        " columns and reads back exactly";
+                error = named + "'" + value + "' has no text that fits its " +
+                        std::to_string(width) + " columns and reads back exactly";
                 return false;
             }
             text.assign(out, length);
@@ -401,7 +420,8 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
     }
     file.content.replace(begin, end - begin, lineText);
     if (readsAs) {
-        *readsAs = integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says))) : says;
+        *readsAs = integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says)))
+                           : says;
     }
     return true;
 }
@@ -412,15 +432,16 @@ std::string ModelEdit::diff() const {
         if (file.content == file.original) continue;
         out += "--- " + file.path + "\n+++ " + file.path + "\n";
         size_t a = 0, b = 0;
-        for (unsigned long long line = 1; a <= file.original.size() && b <= file.content.size(); ++line) {
+        for (unsigned long long line = 1; a <= file.original.size() && b <= file.content.size();
+             ++line) {
             size_t aEnd = file.original.find('\n', a), bEnd = file.content.find('\n', b);
             if (aEnd == std::string::npos) aEnd = file.original.size();
             if (bEnd == std::string::npos) bEnd = file.content.size();
             const std::string before = file.original.substr(a, aEnd - a);
             const std::string after = file.content.substr(b, bEnd - b);
             if (before != after) {
-                out += "@@ -" + std::to_string(line) + " +" + std::to_string(line) + " @@\n-" + before +
-                       "\n+" + after + "\n";
+                out += "@@ -" + std::to_string(line) + " +" + std::to_string(line) + " @@\n-" +
+                       before + "\n+" + after + "\n";
             }
             a = aEnd + 1;
             b = bEnd + 1;
@@ -448,13 +469,14 @@ bool ModelEdit::saveInPlace(std::string& error) {
 bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
     const fs::path deckFolder = fs::path(model_->files.front().path).parent_path();
     std::error_code failed;
-    const fs::path base = fs::weakly_canonical(deckFolder.empty() ? fs::path(".") : deckFolder, failed);
+    const fs::path base =
+        fs::weakly_canonical(deckFolder.empty() ? fs::path(".") : deckFolder, failed);
     std::vector<fs::path> places;
     for (const Model::File& file : model_->files) {
         const fs::path relative = fs::weakly_canonical(file.path, failed).lexically_relative(base);
         if (relative.empty() || *relative.begin() == "..") {
-            error = file.path + ": the include lies outside the main deck's folder (" + base.string() +
-                    "), so --output cannot mirror it; nothing written";
+            error = file.path + ": the include lies outside the main deck's folder (" +
+                    base.string() + "), so --output cannot mirror it; nothing written";
             return false;
         }
         places.push_back(fs::path(folder) / relative);
@@ -462,14 +484,17 @@ bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
     for (size_t k = 0; k < places.size(); ++k) {
         // A file included twice is written once, with its edits.
         bool seen = false;
-        for (size_t j = 0; j < k; ++j) seen = seen || model_->files[j].path == model_->files[k].path;
+        for (size_t j = 0; j < k; ++j)
+            seen = seen || model_->files[j].path == model_->files[k].path;
         if (seen) continue;
         fs::create_directories(places[k].parent_path(), failed);
         if (failed) {
-            error = "cannot make the folder '" + places[k].parent_path().string() + "': " + failed.message();
+            error = "cannot make the folder '" + places[k].parent_path().string() +
+                    "': " + failed.message();
             return false;
         }
-        if (!writeFileAtomically(places[k].string(), model_->files[k].content, beforeRename, error)) {
+        if (!writeFileAtomically(places[k].string(), model_->files[k].content, beforeRename,
+                                 error)) {
             return false;
         }
     }

@@ -34,8 +34,7 @@ public:
     ModelEdit& operator=(const ModelEdit&) = delete;
 
     // Imports the model of deck (with its includes) and reads its files.
-    bool load(const std::string& deck, const ABImport& registry, bool includes,
-              std::string& error);
+    bool load(const std::string& deck, const ABImport& registry, bool includes, std::string& error);
 
     // Changes one field in the files held; nothing is written yet. The
     // errors name FILE:LINE and the field. When readsAs is given, it

@@ -55,7 +55,8 @@ unsigned DataLine::cutCommaWords() {
         if (!token) break;
         char* word = wordBuffers[wordIndex];
         std::memset(word, 0, kClearedWordBytes);
-        const unsigned kept = static_cast<unsigned>(n < kWordBufferSize - 2 ? n : kWordBufferSize - 2);
+        const unsigned kept =
+            static_cast<unsigned>(n < kWordBufferSize - 2 ? n : kWordBufferSize - 2);
         std::memcpy(word, token, kept);
         word[repairExponent(word, kept)] = '\0';
         ++wordIndex;
@@ -70,7 +71,8 @@ unsigned DataLine::cutFixedWords(unsigned requested) {
     for (unsigned i = 0; i < requested; ++i) {
         char* word = wordBuffers[i];
         std::memset(word, 0, kClearedWordBytes);
-        std::memcpy(word, lineBuffer + abimport_detail::kStandardFieldWidth * i, abimport_detail::kStandardFieldWidth);
+        std::memcpy(word, lineBuffer + abimport_detail::kStandardFieldWidth * i,
+                    abimport_detail::kStandardFieldWidth);
         repairExponent(word, abimport_detail::kStandardFieldWidth);
         if (word[0] != '\0' && word[0] != '\n') ++filledCount;
     }

@@ -12,10 +12,10 @@ class ReadObserver;
 
 class ABIMPORT_API DataLine {
 public:
-    static constexpr unsigned kLineBufferSize = 128;   // fgets size: 127 characters and a NUL
-    static constexpr unsigned kWordBufferCount = 64;   // most words a 127-character line yields
-    static constexpr unsigned kWordBufferSize = 128;   // longest word, its repair 'e' and a NUL
-    static constexpr unsigned kMaxFixedFields = 12;    // ten-column fields that fit the line buffer
+    static constexpr unsigned kLineBufferSize = 128;  // fgets size: 127 characters and a NUL
+    static constexpr unsigned kWordBufferCount = 64;  // most words a 127-character line yields
+    static constexpr unsigned kWordBufferSize = 128;  // longest word, its repair 'e' and a NUL
+    static constexpr unsigned kMaxFixedFields = 12;   // ten-column fields that fit the line buffer
 
     static constexpr unsigned kCardRead = 0x1;
     static constexpr unsigned kKeywordReached = 0x8;
@@ -49,7 +49,7 @@ public:
     unsigned filledCount;
     char* lineBuffer;
     char** wordBuffers;
-    bool ownsFile;        // host: whether the destructor closes file
+    bool ownsFile;  // host: whether the destructor closes file
     FILE* file;
     // Copy of the keyword line that ended the last import; later reads do not
     // clear it, so the host can take the line after the import returns.

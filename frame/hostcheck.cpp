@@ -87,6 +87,8 @@ std::string abimportHostItemsDefinedTwice() {
 
 // A program links the static library together with its one host: a second
 // definition of an item fails at link time.
-std::string abimportHostItemsDefinedTwice() { return ""; }
+std::string abimportHostItemsDefinedTwice() {
+    return "";
+}
 
 #endif

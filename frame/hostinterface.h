@@ -37,10 +37,11 @@ public:
 
 // Reports the ID-bearing fields of one card: row k names the field at word
 // position idPos[k] with its codes idCode1[k] and idCode2[k] (9999: none).
-ABIMPORT_API int addIDToRefFile(char** words, unsigned& idCount, unsigned* idPos,
-                                unsigned* idCode1, unsigned* idCode2, ImportObject* importObject);
+ABIMPORT_API int addIDToRefFile(char** words, unsigned& idCount, unsigned* idPos, unsigned* idCode1,
+                                unsigned* idCode2, ImportObject* importObject);
 // Host lookups that take a whole card in place of an ID report.
-ABIMPORT_API int airbagFind(char** words, unsigned& wordCount, unsigned, ImportObject* importObject);
+ABIMPORT_API int airbagFind(char** words, unsigned& wordCount, unsigned,
+                            ImportObject* importObject);
 ABIMPORT_API int airbagVentHoleFind(char** words, unsigned& wordCount, unsigned,
                                     ImportObject* importObject);
 ABIMPORT_API int airbagAdvancedAle(char** words, unsigned& wordCount, unsigned,

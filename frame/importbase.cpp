@@ -20,13 +20,13 @@ CardLayout layoutOf(const WordCard& card) {
     const CardLayout::IdStepForm form = card.ids.kind == IdStep::Report   ? CardLayout::IdReport
                                         : card.ids.kind == IdStep::Airbag ? CardLayout::AirbagCall
                                                                           : CardLayout::NoIds;
-    return {card.name, card.count, card.types, card.names, nullptr,
-            form,      card.ids.table.count, card.ids.table.pos};
+    return {card.name, card.count, card.types,           card.names,
+            nullptr,   form,       card.ids.table.count, card.ids.table.pos};
 }
 
 CardLayout layoutOf(const LineCard& card) {
-    return {card.name, card.count, card.types, card.names, card.widths,
-            CardLayout::IdReport, card.ids.count, card.ids.pos};
+    return {card.name,   card.count,           card.types,     card.names,
+            card.widths, CardLayout::IdReport, card.ids.count, card.ids.pos};
 }
 
 }  // namespace

@@ -14,15 +14,15 @@ namespace abimport {
 struct CardLayout {
     enum IdStepForm { NoIds, IdReport, AirbagCall };
 
-    const char* name;           // the card name
-    unsigned count;             // N, the number of fields
-    const unsigned* types;      // N type codes
-    const char* const* names;   // N field names
-    const unsigned* widths;     // N column widths of a fixed-width line card; null for
-                                // a word card (ten columns, or comma-separated words)
+    const char* name;          // the card name
+    unsigned count;            // N, the number of fields
+    const unsigned* types;     // N type codes
+    const char* const* names;  // N field names
+    const unsigned* widths;    // N column widths of a fixed-width line card; null for
+                               // a word card (ten columns, or comma-separated words)
     IdStepForm idStep;
-    unsigned idCount;           // rows of the ID report (IdReport only)
-    const unsigned* idPos;      // their word positions
+    unsigned idCount;       // rows of the ID report (IdReport only)
+    const unsigned* idPos;  // their word positions
 };
 
 // One card as the reader delivered it, just after its end test: the ID step
@@ -56,8 +56,8 @@ public:
     // A counted repetition of a card ended: count passes were asked for, and
     // cardsRead cards came from data lines before the keyword or the file
     // ended (or all of them).
-    virtual void repetitionEnded(const DataLine& reader, const CardLayout& layout,
-                                 unsigned count, unsigned cardsRead) = 0;
+    virtual void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+                                 unsigned cardsRead) = 0;
 
     // A card of the keyword's fixed sequence was not read: the read met the
     // next keyword line. Not told for a list of node or element lines or a

@@ -1,3 +1,5 @@
 #include "version.h"
 
-const char* abimportLibraryVersion() { return ABIMPORT_VERSION_STRING; }
+const char* abimportLibraryVersion() {
+    return ABIMPORT_VERSION_STRING;
+}

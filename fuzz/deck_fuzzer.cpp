@@ -19,10 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "../edit/modeledit.h"
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../output/jsonevents.h"
-#include "../edit/modeledit.h"
 #include "../output/warningkinds.h"
 
 using namespace abimport;
@@ -93,7 +93,8 @@ void removeScratch() {
 const std::string& scratchFolder() {
     static const std::string folder = [] {
         // In memory where the system has a tmpfs: the files are written for every input.
-        if (access("/dev/shm", W_OK) != 0) std::snprintf(scratch, sizeof scratch, "/tmp/abimport-fuzz-XXXXXX");
+        if (access("/dev/shm", W_OK) != 0)
+            std::snprintf(scratch, sizeof scratch, "/tmp/abimport-fuzz-XXXXXX");
         require(mkdtemp(scratch) != nullptr, "cannot make a scratch folder");
         std::atexit(removeScratch);
         return std::string(scratch);
@@ -108,7 +109,8 @@ void writeModel(const std::string& text) {
     size_t start = 0;
     for (;;) {
         const size_t end = text.find(kSeparator, start);
-        const std::string part = text.substr(start, end == std::string::npos ? end : end - start + 1);
+        const std::string part =
+            text.substr(start, end == std::string::npos ? end : end - start + 1);
         FILE* file = std::fopen((scratchFolder() + "/" + fileName(sizes.size())).c_str(), "wb");
         require(file && std::fwrite(part.data(), 1, part.size(), file) == part.size() &&
                     std::fclose(file) == 0,
@@ -126,7 +128,8 @@ std::string fileText(const std::string& path) {
     std::string text;
     if (FILE* file = std::fopen(path.c_str(), "rb")) {
         char buffer[4096];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+            text.append(buffer, n);
         std::fclose(file);
     }
     return text;
@@ -147,15 +150,16 @@ std::string withoutLine(const std::string& text, unsigned long long line) {
 // Edits one field of main.k chosen by the input and checks that nothing but
 // that line changes.
 void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
-    static const char* const kFields[] = {"AREA", "X", "Y", "Z", "NID", "SF", "AB2", "PID",
-                                          "N1", "BIRTH", "MWD", "NX"};
-    static const char* const kValues[] = {"1", "-7", "0.0025", "1.5-3", "-1523.123456", "1e5",
-                                          "123456789", ".5"};
+    static const char* const kFields[] = {"AREA", "X",   "Y",  "Z",     "NID", "SF",
+                                          "AB2",  "PID", "N1", "BIRTH", "MWD", "NX"};
+    static const char* const kValues[] = {"1",   "-7",        "0.0025", "1.5-3", "-1523.123456",
+                                          "1e5", "123456789", ".5"};
     if (size < 4) return;
     const std::string main = scratchFolder() + "/main.k";
     const std::vector<std::string> before = [] {
         std::vector<std::string> texts;
-        for (size_t i = 0; i < written; ++i) texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
+        for (size_t i = 0; i < written; ++i)
+            texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
         return texts;
     }();
     const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % 12], kValues[data[3] % 8]};
@@ -201,7 +205,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t bytesRead = 0;
     for (const SourceFile& file : model.files()) {
         struct stat status;
-        if (stat(file.path->c_str(), &status) == 0) bytesRead += static_cast<size_t>(status.st_size);
+        if (stat(file.path->c_str(), &status) == 0)
+            bytesRead += static_cast<size_t>(status.st_size);
     }
     require(target.cards.size() <= bytesRead + kMostCardsAtEndOfFile * imported,
             "more cards than the files read have lines");

@@ -34,7 +34,8 @@ inline bool sameText(const std::string& text, std::string_view wanted) {
 inline const Data* fieldOf(const Card& card, std::string_view name, size_t position) {
     const auto& names = card.fieldNames;
     if (!names.empty() && names.size() == card.fields.size()) {
-        if (position < names.size() && sameText(names[position], name)) return card.fields[position];
+        if (position < names.size() && sameText(names[position], name))
+            return card.fields[position];
         for (size_t i = 0; i < names.size(); ++i) {
             if (sameText(names[i], name)) return card.fields[i];
         }
@@ -63,10 +64,10 @@ inline bool integerOf(const Data* value, int32_t& out) {
 inline double numberOf(const Data* value, double missing) {
     if (!value) return missing;
     switch (value->typeCode) {
-    case kDoubleCode: return static_cast<const Double*>(value)->val;
-    case kIntegerCode: return static_cast<const Integer*>(value)->val;
-    case kUnsignedCode: return static_cast<const UInteger*>(value)->val;
-    default: return missing;
+        case kDoubleCode: return static_cast<const Double*>(value)->val;
+        case kIntegerCode: return static_cast<const Integer*>(value)->val;
+        case kUnsignedCode: return static_cast<const UInteger*>(value)->val;
+        default: return missing;
     }
 }
 

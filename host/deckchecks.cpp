@@ -8,8 +8,7 @@
 
 namespace abimport {
 
-void DeckImport::otherKeyword(std::string_view title, LinePieces& lines,
-                              PendingKeyword& pending) {
+void DeckImport::otherKeyword(std::string_view title, LinePieces& lines, PendingKeyword& pending) {
     const unsigned long long line = pending.line;
     if (title.empty()) {
         if (settings_.warnings) {
@@ -31,7 +30,8 @@ void DeckImport::otherKeyword(std::string_view title, LinePieces& lines,
                 holdKeywordLine(lines, pending);
                 return;
             }
-            if (first != '$') check_.defineFrom(how, lines.text(), lines.length(), currentFile_, lines.line());
+            if (first != '$')
+                check_.defineFrom(how, lines.text(), lines.length(), currentFile_, lines.line());
             lines.skipRest();
         }
         return;
@@ -58,9 +58,8 @@ bool DeckImport::noteOpened(dev_t device, ino_t inode, size_t file) {
         const SourceFile& again = files_[file];
         const SourceFile& before = files_[index];
         warnAt(WarningKind::IncludeRepeated, again.parent, again.includeLine,
-               *again.path + " is included again (first at " + *files_[before.parent].path +
-                   ":" + std::to_string(before.includeLine) +
-                   "): everything in it is defined twice");
+               *again.path + " is included again (first at " + *files_[before.parent].path + ":" +
+                   std::to_string(before.includeLine) + "): everything in it is defined twice");
         return true;
     }
     opened_.push_back({{device, inode, true}, file});

@@ -1,9 +1,10 @@
 #include "deckimport.h"
 
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
 
 #include "hostcalls.h"
 
@@ -133,7 +134,8 @@ void DeckImport::readFile(size_t index) {
         } else if (titleIs(title, "INCLUDE_PATH") || titleIs(title, "INCLUDE_PATH_RELATIVE")) {
             includeFolders(lines, pending);
         } else if (titleIs(title, "INCLUDE") ||
-                   (title.size() > 8 && titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
+                   (title.size() > 8 &&
+                    titleIs(std::string_view(title).substr(0, 8), "INCLUDE_"))) {
             includeFile(title, line, lines, pending);
         } else {
             otherKeyword(title, lines, pending);
@@ -147,7 +149,8 @@ void DeckImport::readTitle(LinePieces& lines, PendingKeyword& pending) {
         if (text[0] == '*') return holdKeywordLine(lines, pending);
         if (text[0] != '$') {
             size_t length = strnlen(text, lines.length());
-            while (length > 0 && std::isspace(static_cast<unsigned char>(text[length - 1]))) --length;
+            while (length > 0 && std::isspace(static_cast<unsigned char>(text[length - 1])))
+                --length;
             title_.assign(text, length);
         }
         lines.skipRest();

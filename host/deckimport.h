@@ -5,13 +5,14 @@
 // change and every include it cannot follow.
 #pragma once
 
+#include <sys/types.h>
+
 #include <array>
 #include <cstddef>
 #include <deque>
 #include <map>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 
@@ -92,7 +93,9 @@ public:
     // Every file read: the main deck first, then each include as it was opened.
     const std::deque<SourceFile>& files() const { return files_; }
     // Warnings reported, by kind, and in all.
-    const std::array<size_t, kReadWarningKindCount>& warningCounts() const { return warningCounts_; }
+    const std::array<size_t, kReadWarningKindCount>& warningCounts() const {
+        return warningCounts_;
+    }
     size_t warningTotal() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
@@ -102,9 +105,7 @@ public:
     const ImportSettings& settings() const { return settings_; }
     // The airbag keyword lines that no function imports and that misspell
     // none of the imported ones, by title in upper case, with their counts.
-    const std::map<std::string, size_t>& airbagKeywordsNotImported() const {
-        return notImported_;
-    }
+    const std::map<std::string, size_t>& airbagKeywordsNotImported() const { return notImported_; }
     // The model check when the settings ask for it, after run; null otherwise.
     const ModelCheck* modelCheck() const { return settings_.check ? &check_ : nullptr; }
 
@@ -169,7 +170,7 @@ private:
     std::map<std::string, size_t> notImported_;
     ModelCheck check_;
     std::vector<std::pair<OpenFile, size_t>> opened_;  // every file opened, with its index
-    unsigned repeatedIncludes_ = 0;  // files included again that are being read
+    unsigned repeatedIncludes_ = 0;                    // files included again that are being read
 };
 
 // The loop over one deck without a name: relative includes are looked up

@@ -66,9 +66,9 @@ void DeckImport::includeFile(std::string_view title, unsigned long long line, Li
         return;
     }
     if (files_[currentFile_].depth >= kMaxIncludeDepth) {
-        warn(WarningKind::IncludeDepth, line,
-             shown + " not followed: includes nest deeper than " +
-                 std::to_string(kMaxIncludeDepth));
+        warn(
+            WarningKind::IncludeDepth, line,
+            shown + " not followed: includes nest deeper than " + std::to_string(kMaxIncludeDepth));
         return;
     }
     readIncludeFile(keyword, name, currentFile_, line);
@@ -82,8 +82,8 @@ std::string DeckImport::chainTo(const std::string& path) const {
     return chain + path;
 }
 
-void DeckImport::readIncludeFile(const std::string& keyword, const std::string& name,
-                                 size_t parent, unsigned long long line) {
+void DeckImport::readIncludeFile(const std::string& keyword, const std::string& name, size_t parent,
+                                 unsigned long long line) {
     const std::string shown = keyword + " '" + name + "'";
     const std::string& parentPath = *files_[parent].path;
     std::vector<std::string> tried;
@@ -91,15 +91,18 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
         search_.find(name, parentPath == "-" && parent == 0 ? "" : folderOf(parentPath), tried);
     if (path.empty()) {
         std::string places;
-        for (const std::string& candidate : tried) places += (places.empty() ? "" : ", ") + candidate;
+        for (const std::string& candidate : tried)
+            places += (places.empty() ? "" : ", ") + candidate;
         includeFailed_ = true;
-        warn(WarningKind::IncludeNotFound, line, "cannot find " + shown + " (looked for " + places + ")");
+        warn(WarningKind::IncludeNotFound, line,
+             "cannot find " + shown + " (looked for " + places + ")");
         return;
     }
     OpenedInclude opened = openInclude(path);
     if (!opened.file) {
         includeFailed_ = true;
-        warn(WarningKind::IncludeNotFound, line, "cannot read " + shown + " (" + path + "): " + opened.error);
+        warn(WarningKind::IncludeNotFound, line,
+             "cannot read " + shown + " (" + path + "): " + opened.error);
         return;
     }
     for (const OpenFile& open : chain_) {
@@ -148,7 +151,8 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
     currentFile_ = parent;
     if (readFailed) {
         includeFailed_ = true;
-        warn(WarningKind::IncludeNotFound, line, "error while reading " + shown + " (" + path + ")");
+        warn(WarningKind::IncludeNotFound, line,
+             "error while reading " + shown + " (" + path + ")");
     }
 }
 

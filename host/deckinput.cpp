@@ -1,13 +1,13 @@
 #include "deckinput.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace abimport {
 
-DeckInput::DeckInput(const std::string& path)
-    : name_(path == "-" ? "standard input" : path) {
+DeckInput::DeckInput(const std::string& path) : name_(path == "-" ? "standard input" : path) {
     if (path == "-") {
         file_ = stdin;
     } else {

@@ -27,10 +27,10 @@ int passAirbagCall(HostCallKind kind, char** words, unsigned wordCount,
 
 const char* hostCallName(HostCallKind kind) {
     switch (kind) {
-    case HostCallKind::IdReport: return "addIDToRefFile";
-    case HostCallKind::AirbagFind: return "airbagFind";
-    case HostCallKind::AirbagVentHoleFind: return "airbagVentHoleFind";
-    case HostCallKind::AirbagAdvancedAle: return "airbagAdvancedAle";
+        case HostCallKind::IdReport: return "addIDToRefFile";
+        case HostCallKind::AirbagFind: return "airbagFind";
+        case HostCallKind::AirbagVentHoleFind: return "airbagVentHoleFind";
+        case HostCallKind::AirbagAdvancedAle: return "airbagAdvancedAle";
     }
     return "";
 }
@@ -53,7 +53,8 @@ void HostCallRecorder::idReport(char** words, unsigned idCount, const unsigned* 
 void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
                                   unsigned long long line) {
     HostCall call{kind, wordCount, {}, {}, {}, {}, line};
-    for (unsigned k = 0; k < airbagCallWords(wordCount); ++k) call.words.push_back(wordText(words, k));
+    for (unsigned k = 0; k < airbagCallWords(wordCount); ++k)
+        call.words.push_back(wordText(words, k));
     calls.push_back(std::move(call));
 }
 
@@ -61,9 +62,9 @@ void HostCallRecorder::airbagCall(HostCallKind kind, char** words, unsigned word
 
 // The host's reporting functions: each hands its call to the listener of the
 // import object, if it is one of ours.
+using abimport::cardLine;
 using abimport::HostCallKind;
 using abimport::HostImportObject;
-using abimport::cardLine;
 using abimport::hostOf;
 using abimport::passAirbagCall;
 

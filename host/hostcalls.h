@@ -33,8 +33,7 @@ public:
 // the reporting functions.
 class HostImportObject : public ImportObject {
 public:
-    explicit HostImportObject(HostCallListener* callListener = nullptr)
-        : listener(callListener) {}
+    explicit HostImportObject(HostCallListener* callListener = nullptr) : listener(callListener) {}
     HostCallListener* listener;
     // The reader of the deck being imported, which knows the card's line;
     // set by the deck loop while it runs.

@@ -11,16 +11,11 @@ struct IdKind {
 };
 
 const IdKind kKinds[] = {
-    {1, 33, "load curve"},
-    {1, 36, "bag"},
-    {1, 37, "vent hole"},
-    {1, 38, "inflator"},
-    {1, 39, "orifice vector"},
-    {1, 40, "mesh transformation"},
-    {5, 9999, "part"},
-    {6, 41, "shell element"},
-    {7, 9999, "node"},
-    {19, 9999, "airbag"},
+    {1, 33, "load curve"},     {1, 36, "bag"},
+    {1, 37, "vent hole"},      {1, 38, "inflator"},
+    {1, 39, "orifice vector"}, {1, 40, "mesh transformation"},
+    {5, 9999, "part"},         {6, 41, "shell element"},
+    {7, 9999, "node"},         {19, 9999, "airbag"},
 };
 
 }  // namespace

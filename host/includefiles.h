@@ -1,9 +1,10 @@
 // Finding and opening the files that include keywords name.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdio>
 #include <string>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
 

@@ -12,7 +12,9 @@ namespace {
 
 constexpr size_t kMostEdits = 2;
 
-char upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+char upper(char c) {
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
 
 }  // namespace
 

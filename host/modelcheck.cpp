@@ -17,8 +17,8 @@ struct KindInfo {
 };
 
 const KindInfo kKinds[ModelCheck::kKindCount] = {
-    {7, 9999, "NODE"},         {6, 41, "ELEMENT_SHELL"},  {5, 9999, "PART"},
-    {1, 33, "DEFINE_CURVE"},   {1, 39, "DEFINE_VECTOR"},  {1, 40, "DEFINE_TRANSFORMATION"},
+    {7, 9999, "NODE"},       {6, 41, "ELEMENT_SHELL"}, {5, 9999, "PART"},
+    {1, 33, "DEFINE_CURVE"}, {1, 39, "DEFINE_VECTOR"}, {1, 40, "DEFINE_TRANSFORMATION"},
 };
 
 bool kindOf(unsigned code1, unsigned code2, ModelCheck::Kind& kind) {
@@ -111,8 +111,8 @@ void ModelCheck::definitionsStart(const Definitions& how) {
     given_ = false;
 }
 
-void ModelCheck::defineFrom(const Definitions& how, const char* piece, size_t length,
-                            size_t file, unsigned long long line) {
+void ModelCheck::defineFrom(const Definitions& how, const char* piece, size_t length, size_t file,
+                            unsigned long long line) {
     if (given_) return;
     if (headingNext_) {
         headingNext_ = false;
@@ -121,7 +121,8 @@ void ModelCheck::defineFrom(const Definitions& how, const char* piece, size_t le
     headingNext_ = how.headings;
     given_ = how.firstOnly;
     int32_t id;
-    if (firstFieldId(piece, length, how.width, id)) define(how.kind, id, {static_cast<uint32_t>(file), line});
+    if (firstFieldId(piece, length, how.width, id))
+        define(how.kind, id, {static_cast<uint32_t>(file), line});
 }
 
 void ModelCheck::define(Kind kind, int32_t id, Place place) {
@@ -179,8 +180,12 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
                               (kind == Shell && std::strcmp(card, "ShellInfo") == 0))) {
             geometryDefinition(card, static_cast<int32_t>(id), line);
         }
-        references_.push_back({static_cast<int32_t>(id), kind,
-                                {static_cast<uint32_t>(file_), line}, keyword_, card, field});
+        references_.push_back({static_cast<int32_t>(id),
+                               kind,
+                               {static_cast<uint32_t>(file_), line},
+                               keyword_,
+                               card,
+                               field});
     }
     if (next_) next_->idReport(words, idCount, idPos, idCode1, idCode2, line);
 }
@@ -214,10 +219,15 @@ void ModelCheck::finish() {
         if (order.empty()) continue;
         std::sort(order.begin(), order.end());
         for (const Run& run : defined_[k].runs) {
-            auto at = std::lower_bound(order.begin(), order.end(), std::make_pair(run.first, size_t{0}));
-            for (; at != order.end() && static_cast<int64_t>(at->first) < int64_t{run.first} + run.count; ++at) {
+            auto at =
+                std::lower_bound(order.begin(), order.end(), std::make_pair(run.first, size_t{0}));
+            for (; at != order.end() &&
+                   static_cast<int64_t>(at->first) < int64_t{run.first} + run.count;
+                 ++at) {
                 Place& place = first[at->second];
-                if (place.line == 0) place = {run.place.file, run.place.line + static_cast<unsigned>(at->first - run.first)};
+                if (place.line == 0)
+                    place = {run.place.file,
+                             run.place.line + static_cast<unsigned>(at->first - run.first)};
             }
         }
     }

@@ -32,25 +32,24 @@ public:
     enum Kind : unsigned { Node, Shell, Part, Curve, Vector, Transformation, kKindCount };
     // How a kind was checked.
     enum class Coverage {
-        Checked,          // every reference was looked up
-        NotFully,         // other forms of its keywords may define what is not found
-        NothingDefined,   // the model defines none of its IDs: not checked
-        NotCheckable,     // no keyword the check reads defines it
+        Checked,         // every reference was looked up
+        NotFully,        // other forms of its keywords may define what is not found
+        NothingDefined,  // the model defines none of its IDs: not checked
+        NotCheckable,    // no keyword the check reads defines it
     };
     // One kind of reference in the model.
     struct KindReport {
         unsigned code1, code2;
         size_t references = 0;
         size_t distinct = 0;
-        size_t undefined = 0;   // references to IDs that nothing defines (Checked, NotFully)
+        size_t undefined = 0;  // references to IDs that nothing defines (Checked, NotFully)
         Coverage coverage = Coverage::NotCheckable;
         const char* keyword = nullptr;  // the defining keyword ("NODE"), for the kinds above
     };
 
     // Receives each warning: its kind, the index of its file in the model, its
     // line and its message.
-    using Report =
-        std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
+    using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
 
     // lastCard: the layout of the card last read (the reading checks keep it);
     // files: the model's files, for the places that messages name.

@@ -17,20 +17,22 @@ namespace abimport {
 
 namespace {
 
-std::string column(size_t index) { return "column " + std::to_string(index + 1); }
+std::string column(size_t index) {
+    return "column " + std::to_string(index + 1);
+}
 
 // What the card step makes of a text that is no number of its kind.
 std::string readAs(const char* text, unsigned typeCode) {
     using namespace abimport_detail;
     switch (typeCode) {
-    case 0: return std::to_string(textToU32(text));
-    case 1: return std::to_string(textToI32(text));
-    default: {
-        const double value = textToDouble(text);
-        char shown[32];
-        if (!std::isfinite(value)) return std::to_string(value);
-        return std::string(shown, writeShortestDouble(shown, value));
-    }
+        case 0: return std::to_string(textToU32(text));
+        case 1: return std::to_string(textToI32(text));
+        default: {
+            const double value = textToDouble(text);
+            char shown[32];
+            if (!std::isfinite(value)) return std::to_string(value);
+            return std::string(shown, writeShortestDouble(shown, value));
+        }
     }
 }
 
@@ -57,8 +59,10 @@ std::string staleWordMessage(const CardLayout& layout, const CardRead& card,
         }
         if (i < 2) words += (i ? ", " : "") + quoted(card.words[stale[i]]);
         const unsigned long long from = wordLines[stale[i]];
-        if (from == 0) beforeFile = true;
-        else if (std::find(lines.begin(), lines.end(), from) == lines.end()) lines.push_back(from);
+        if (from == 0)
+            beforeFile = true;
+        else if (std::find(lines.begin(), lines.end(), from) == lines.end())
+            lines.push_back(from);
     }
     if (stale.size() > 2) words += ", ...";
     std::sort(lines.begin(), lines.end());
@@ -242,7 +246,8 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
         unsigned ends[kMostFields];
         const unsigned count = card.layout.count < kMostFields ? card.layout.count : kMostFields;
         for (unsigned i = 0, end = 0; i < count; ++i) {
-            end += card.layout.widths ? card.layout.widths[i] : abimport_detail::kStandardFieldWidth;
+            end +=
+                card.layout.widths ? card.layout.widths[i] : abimport_detail::kStandardFieldWidth;
             ends[i] = end;
         }
         settleTabs(reader.endOfFile ? nullptr : ends, count);
@@ -275,11 +280,13 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
         if (controlMeansEmpty &&
             (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
             empty |= uint32_t{1} << i;
-            pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.widths ? layout.widths[i] : abimport_detail::kStandardFieldWidth);
+            pendingEmpty_.widths[i] = static_cast<uint8_t>(
+                layout.widths ? layout.widths[i] : abimport_detail::kStandardFieldWidth);
             continue;
         }
         if (empty != 0) {
-            if (pendingEmpty_.mask == 0) pendingEmpty_.firstName = layout.names[__builtin_ctz(empty)];
+            if (pendingEmpty_.mask == 0)
+                pendingEmpty_.firstName = layout.names[__builtin_ctz(empty)];
             pendingEmpty_.mask |= empty;
             empty = 0;
         }
@@ -314,15 +321,16 @@ void ReadChecks::checkBlankLine(const char* line, const CardLayout& layout,
     }
     // A line whose text a NUL ends is not blank: the NUL is warned.
     if (nulInPiece_) return;
-    report(WarningKind::BlankLine, lineNumber,
-           std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
+    report(
+        WarningKind::BlankLine, lineNumber,
+        std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
 }
 
 void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& layout) {
     if (!settings_.warn || cardMissed_) return;
     cardMissed_ = true;
-    const std::string keyword = std::string("*") + title_ + " (line " +
-                                std::to_string(keywordLine_) + ")";
+    const std::string keyword =
+        std::string("*") + title_ + " (line " + std::to_string(keywordLine_) + ")";
     if (reader.endOfFile) {
         report(WarningKind::MissingCard, reader.lineNumber,
                "the file ends inside " + keyword + " before its " + layout.name +
@@ -352,7 +360,9 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
     if (!settings_.warn) return;
     if (!commaForm_) {
         // A fixed-form line: the reader's line buffer still holds it whole.
-        checkTextPast(reader.lineBuffer, abimport_detail::kStandardFieldWidth * static_cast<size_t>(layout.count), layout, line);
+        checkTextPast(reader.lineBuffer,
+                      abimport_detail::kStandardFieldWidth * static_cast<size_t>(layout.count),
+                      layout, line);
         noteWordLines(card, line);
         return;
     }
@@ -422,8 +432,8 @@ void ReadChecks::numberTaken(const DataLine& reader, unsigned) {
     countLine_ = reader.endOfFile ? 0 : reader.lineNumber;
 }
 
-void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layout,
-                                 unsigned count, unsigned cardsRead) {
+void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+                                 unsigned cardsRead) {
     // A count of -1 reads up to the next keyword; a count from the end of the
     // file is that card's affair.
     if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;

@@ -129,7 +129,7 @@ private:
     std::string tabPiece_;
     unsigned long long tabLine_ = 0;
     bool tabPending_ = false;
-    unsigned long long countLine_ = 0;    // the line of the last card a number came from
+    unsigned long long countLine_ = 0;  // the line of the last card a number came from
     // The last data piece: the length of its text (up to a NUL) and whether
     // a comma stands in it, which makes the reader cut it in comma form.
     size_t textLength_ = 0;

@@ -9,8 +9,8 @@ namespace abimport {
 // ID, and which: a non-zero integer within 32 bits (blanks around it aside)
 // of the line just read. Blank, zero and non-numeric words refer to nothing,
 // and so do the words past the end of a comma line and those of a card read
-// at the end of the file, which are left from an earlier line. reader is the reader of the import (null: every word of the
-// list counts as the line's).
+// at the end of the file, which are left from an earlier line. reader is the reader of the import
+// (null: every word of the list counts as the line's).
 bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id);
 
 }  // namespace abimport

@@ -104,7 +104,8 @@ void shortestDigits(double magnitude, uint64_t& digits, int& exponent) {
     if (shortDecimalDigits(magnitude, digits, exponent)) return;
     // d.ddde[+-]x from the scientific form.
     char text[48];
-    char* end = std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific).ptr;
+    char* end =
+        std::to_chars(text, text + sizeof text - 1, magnitude, std::chars_format::scientific).ptr;
     *end = '\0';
     digits = 0;
     exponent = 0;

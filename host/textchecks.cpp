@@ -17,7 +17,9 @@ namespace abimport {
 namespace {
 
 // The white space that strtol and strtod skip before a number.
-bool isLeadingSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool isLeadingSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 // Whether everything from p to end, or to a NUL before, is blank or a line end.
 bool restIsBlank(const char* p, const char* end) {
@@ -42,8 +44,18 @@ bool integerFits(const char* text, unsigned typeCode) {
 // text. The automaton stops in Accept or AcceptNegative when the text is
 // wholly such a number or blank, and in Other otherwise: the caller then asks
 // the C library, which also reads inf, nan and hex forms.
-enum CharClass : uint8_t { kOther, kDigit, kPlus, kMinus, kDot, kExponent, kBlank, kLeadOnly, kNul,
-                           kClassCount };
+enum CharClass : uint8_t {
+    kOther,
+    kDigit,
+    kPlus,
+    kMinus,
+    kDot,
+    kExponent,
+    kBlank,
+    kLeadOnly,
+    kNul,
+    kClassCount
+};
 
 constexpr std::array<uint8_t, 256> makeCharClasses() {
     std::array<uint8_t, 256> classes{};
@@ -60,9 +72,21 @@ constexpr std::array<uint8_t, 256> makeCharClasses() {
 constexpr std::array<uint8_t, 256> kCharClasses = makeCharClasses();
 
 enum State : uint8_t {
-    kLead, kSign, kMinusSign, kInteger, kNegativeInteger, kBareDot, kFraction, kExponentMark,
-    kExponentSign, kExponentDigits, kTrail, kNegativeTrail,
-    kOtherText, kAccept, kAcceptNegative,  // absorbing
+    kLead,
+    kSign,
+    kMinusSign,
+    kInteger,
+    kNegativeInteger,
+    kBareDot,
+    kFraction,
+    kExponentMark,
+    kExponentSign,
+    kExponentDigits,
+    kTrail,
+    kNegativeTrail,
+    kOtherText,
+    kAccept,
+    kAcceptNegative,  // absorbing
     kStateCount
 };
 using Automaton = std::array<std::array<uint8_t, kClassCount>, kStateCount>;
@@ -70,11 +94,16 @@ using Automaton = std::array<std::array<uint8_t, kClassCount>, kStateCount>;
 // The end of the text (or a NUL) in state s: accepted or not.
 constexpr State endIn(State s, bool decimal) {
     switch (s) {
-    case kLead: case kInteger: case kTrail: return kAccept;
-    case kNegativeInteger: case kNegativeTrail: return kAcceptNegative;
-    case kFraction: case kExponentDigits: return decimal ? kAccept : kOtherText;
-    case kAccept: case kAcceptNegative: return s;
-    default: return kOtherText;
+        case kLead:
+        case kInteger:
+        case kTrail: return kAccept;
+        case kNegativeInteger:
+        case kNegativeTrail: return kAcceptNegative;
+        case kFraction:
+        case kExponentDigits: return decimal ? kAccept : kOtherText;
+        case kAccept:
+        case kAcceptNegative: return s;
+        default: return kOtherText;
     }
 }
 
@@ -156,8 +185,8 @@ FieldMasks classify(const char* text, size_t length) {
     auto equal = [&v](char c) { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); };
     const __m128i fromZero = _mm_sub_epi8(v, _mm_set1_epi8('0'));
     const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(fromZero, _mm_set1_epi8(9)), fromZero);
-    const __m128i blank = _mm_or_si128(_mm_or_si128(equal(' '), equal('\t')),
-                                       _mm_or_si128(equal('\r'), equal('\n')));
+    const __m128i blank =
+        _mm_or_si128(_mm_or_si128(equal(' '), equal('\t')), _mm_or_si128(equal('\r'), equal('\n')));
     const __m128i minus = equal('-');
     const unsigned tailShift = static_cast<unsigned>(length - 8);
     auto bits = [tailShift](__m128i lanes) {
@@ -189,7 +218,9 @@ bool plainlyReadsAsWritten(const char* text, size_t length, unsigned typeCode) {
     return m.dot == 0 && digits <= 9 && (typeCode == 1 || m.minus == 0);
 }
 #else
-bool plainlyReadsAsWritten(const char*, size_t, unsigned) { return false; }
+bool plainlyReadsAsWritten(const char*, size_t, unsigned) {
+    return false;
+}
 #endif
 
 // The text from start to end or to a NUL before, terminated, for the C library.
@@ -245,7 +276,8 @@ ControlCharacters findControlCharacters(const char* text, size_t length) {
         found.tab = static_cast<size_t>(static_cast<const char*>(tab) - text);
     }
     const char* p = text;
-    while ((p = static_cast<const char*>(std::memchr(p, '\r', length - static_cast<size_t>(p - text))))) {
+    while ((p = static_cast<const char*>(
+                std::memchr(p, '\r', length - static_cast<size_t>(p - text))))) {
         const size_t at = static_cast<size_t>(p - text);
         if (at + 1 >= length || p[1] != '\n') {
             found.loneCr = at;
@@ -277,6 +309,8 @@ std::string quoted(const char* text, size_t length) {
     return out + "'";
 }
 
-std::string quoted(const char* text) { return quoted(text, text ? std::strlen(text) : 0); }
+std::string quoted(const char* text) {
+    return quoted(text, text ? std::strlen(text) : 0);
+}
 
 }  // namespace abimport

@@ -32,7 +32,9 @@ ControlCharacters findControlCharacters(const char* text, size_t length);
 
 // Whether the character counts as blank when looking for text that is not
 // read: space, tab, carriage return, newline.
-inline bool isBlankOrLineEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+inline bool isBlankOrLineEnd(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 // text in single quotes without its leading and trailing blanks and line end,
 // other bytes that are not printable ASCII as \xNN, cut after 40 characters.

@@ -1,8 +1,8 @@
 // Registration of the library's import functions in the host's map.
 #include <iterator>
 
-#include "../keywords/importfunctions.h"
 #include "../frame/hostinterface.h"
+#include "../keywords/importfunctions.h"
 
 void ABImport::initABALETypesAndFunctions() {
     static const std::pair<unsigned, ImportFunction> kImporters[] = {

@@ -4,7 +4,9 @@
 
 ABRefGeoBirthRDT::~ABRefGeoBirthRDT() = default;
 
-void ABRefGeoBirthRDT::readNodeInfo() { readReferenceNode(*this); }
+void ABRefGeoBirthRDT::readNodeInfo() {
+    readReferenceNode(*this);
+}
 
 unsigned importABRefGeoBirthRDT(DataLine* dataLine, ImportObject* importObject) {
     return importReferenceNodes<ABRefGeoBirthRDT>(dataLine, importObject, true);

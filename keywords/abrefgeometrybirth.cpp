@@ -4,7 +4,9 @@
 
 ABRefGeometryBirth::~ABRefGeometryBirth() = default;
 
-void ABRefGeometryBirth::readNodeInfo() { readReferenceNode(*this); }
+void ABRefGeometryBirth::readNodeInfo() {
+    readReferenceNode(*this);
+}
 
 unsigned importABRefGeometryBirth(DataLine* dataLine, ImportObject* importObject) {
     return importReferenceNodes<ABRefGeometryBirth>(dataLine, importObject, true);

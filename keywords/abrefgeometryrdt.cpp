@@ -4,7 +4,9 @@
 
 ABRefGeometryRDT::~ABRefGeometryRDT() = default;
 
-void ABRefGeometryRDT::readNodeInfo() { readReferenceNode(*this); }
+void ABRefGeometryRDT::readNodeInfo() {
+    readReferenceNode(*this);
+}
 
 unsigned importABRefGeometryRDT(DataLine* dataLine, ImportObject* importObject) {
     return importReferenceNodes<ABRefGeometryRDT>(dataLine, importObject, false);

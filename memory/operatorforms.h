@@ -49,21 +49,39 @@ void* operator new[](size_t bytes, std::align_val_t alignment, const std::nothro
     return abimport_memory::newBlockNoThrow(bytes, static_cast<size_t>(alignment));
 }
 
-void operator delete(void* p) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete[](void* p) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete(void* p, size_t) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete[](void* p, size_t) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete(void* p, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete[](void* p) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete(void* p, size_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete[](void* p, size_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete(void* p, std::align_val_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
+void operator delete[](void* p, std::align_val_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
 void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept {
     abimport_memory::deleteBlock(p);
 }
 void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept {
     abimport_memory::deleteBlock(p);
 }
-void operator delete(void* p, size_t, std::align_val_t) noexcept { abimport_memory::deleteBlock(p); }
+void operator delete(void* p, size_t, std::align_val_t) noexcept {
+    abimport_memory::deleteBlock(p);
+}
 void operator delete[](void* p, size_t, std::align_val_t) noexcept {
     abimport_memory::deleteBlock(p);
 }

@@ -100,11 +100,10 @@ void* mallocOrNull(size_t bytes, size_t alignment, bool populateLarge) {
 void* allocateBlockSlowly(SmallHeap* heap, ThreadCache& cache, size_t bytes, size_t alignment,
                           bool populateLarge) {
     size_t rounded = bytes;
-    if (alignment > kPlainAlignment)
-        rounded = (bytes + alignment - 1) / alignment * alignment;
+    if (alignment > kPlainAlignment) rounded = (bytes + alignment - 1) / alignment * alignment;
     if (heap && rounded <= kMaxSmallSize && rounded >= bytes) {
-        const bool aligned = alignment <= kPlainAlignment ||
-                             classSize(sizeClassOf(rounded)) % alignment == 0;
+        const bool aligned =
+            alignment <= kPlainAlignment || classSize(sizeClassOf(rounded)) % alignment == 0;
         if (aligned) {
             if (void* p = heap->allocate(cache, rounded)) return p;
         }

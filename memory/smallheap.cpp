@@ -31,7 +31,9 @@ void* mapTable(size_t bytes) {
 // the next touch finds a zeroed page. (MADV_FREE would leave them resident
 // until the system runs short, and a reader of resident sizes sees nothing
 // given back.)
-void dropPages(void* start, size_t bytes) { madvise(start, bytes, MADV_DONTNEED); }
+void dropPages(void* start, size_t bytes) {
+    madvise(start, bytes, MADV_DONTNEED);
+}
 
 }  // namespace
 
@@ -319,9 +321,13 @@ void SmallHeap::lockForFork() {
     region_.lockForFork();
 }
 
-void SmallHeap::afterForkInParent() { unlockAfterFork(false); }
+void SmallHeap::afterForkInParent() {
+    unlockAfterFork(false);
+}
 
-void SmallHeap::afterForkInChild() { unlockAfterFork(true); }
+void SmallHeap::afterForkInChild() {
+    unlockAfterFork(true);
+}
 
 void SmallHeap::unlockAfterFork(bool inChild) {
     region_.unlockAfterFork();

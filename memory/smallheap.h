@@ -11,8 +11,8 @@
 // free spans for the next class that needs one.
 #pragma once
 
-#include <cstddef>
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -168,7 +168,7 @@ private:
     void unmapTables();
 
     uint8_t* spanClasses_ = nullptr;  // one byte per span of the region
-    size_t spanCount_ = 0;  // of the region
+    size_t spanCount_ = 0;            // of the region
     // For trim(): free blocks counted per span (zero outside it), and the
     // spans given back, as a stack of span indices. Address space only until
     // used, like the class bytes.
@@ -176,7 +176,7 @@ private:
     uint32_t* freeSpans_ = nullptr;
     std::mutex freeSpansMutex_;  // guards freeSpans_; taken after the shared lists' locks
     std::atomic<size_t> freeSpanCount_{0};
-    std::mutex trimMutex_;  // one trim at a time
+    std::mutex trimMutex_;                    // one trim at a time
     std::atomic<bool> populateReused_{true};  // false once the kernel refused
     void (*cacheStarted_)();
     SharedList shared_[kClassCount];

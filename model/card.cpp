@@ -19,7 +19,9 @@ bool isEmptyText(const char* text) {
     return text == nullptr || std::iscntrl(static_cast<unsigned char>(text[0]));
 }
 
-const char* wordAt(char** words, unsigned i) { return words ? words[i] : nullptr; }
+const char* wordAt(char** words, unsigned i) {
+    return words ? words[i] : nullptr;
+}
 
 // Whether a type code makes a value (a placeholder included).
 bool makesValue(unsigned code) {
@@ -58,26 +60,14 @@ void Card::addEmptyField(int, unsigned width) {
     addValue(new BlankObject(width), unused);
 }
 
-void Card::addConverted(unsigned code, unsigned width, const char* fieldName,
-                        const char* text) {
+void Card::addConverted(unsigned code, unsigned width, const char* fieldName, const char* text) {
     switch (code) {
-    case kUnsignedCode:
-        addValue(new UInteger(width, textToU32(text)), fieldName);
-        break;
-    case kIntegerCode:
-        addValue(new Integer(width, textToI32(text)), fieldName);
-        break;
-    case kDoubleCode:
-        addValue(new Double(width, textToDouble(text)), fieldName);
-        break;
-    case kTextCode:
-        addValue(new CharArray(width, text), fieldName);
-        break;
-    case kBlankRequestCode:
-        addEmptyField(0, width);
-        break;
-    default:
-        break;  // no value class for this code
+        case kUnsignedCode: addValue(new UInteger(width, textToU32(text)), fieldName); break;
+        case kIntegerCode: addValue(new Integer(width, textToI32(text)), fieldName); break;
+        case kDoubleCode: addValue(new Double(width, textToDouble(text)), fieldName); break;
+        case kTextCode: addValue(new CharArray(width, text), fieldName); break;
+        case kBlankRequestCode: addEmptyField(0, width); break;
+        default: break;  // no value class for this code
     }
 }
 

@@ -22,10 +22,18 @@ char emptyText[1] = "";
 
 }  // namespace
 
-void Data::value(unsigned int* out) { *out = 0; }
-void Data::value(int* out) { *out = 0; }
-void Data::value(double* out) { *out = 0.0; }
-void Data::value(char** out) { *out = emptyText; }
+void Data::value(unsigned int* out) {
+    *out = 0;
+}
+void Data::value(int* out) {
+    *out = 0;
+}
+void Data::value(double* out) {
+    *out = 0.0;
+}
+void Data::value(char** out) {
+    *out = emptyText;
+}
 
 void UInteger::tostring(char* out) {
     char text[16];
@@ -44,7 +52,8 @@ void UInteger::value(unsigned int* out) {
 void Integer::tostring(char* out) {
     char text[16];
     // The magnitude as unsigned, so that the most negative value has one too.
-    const uint32_t magnitude = val < 0 ? 0u - static_cast<uint32_t>(val) : static_cast<uint32_t>(val);
+    const uint32_t magnitude =
+        val < 0 ? 0u - static_cast<uint32_t>(val) : static_cast<uint32_t>(val);
     text[0] = '-';
     const size_t sign = val < 0 ? 1 : 0;
     writeAligned(out, text, sign + writeDigits(text + sign, magnitude), width);

@@ -51,13 +51,34 @@ bool splitFinite(double value, BinaryParts& parts) {
 
 // 5^n for n up to 27, the largest below 2^63.
 Wide powerOfFive(int n) {
-    static constexpr uint64_t kPowers[28] = {
-        1ULL, 5ULL, 25ULL, 125ULL, 625ULL, 3125ULL, 15625ULL, 78125ULL, 390625ULL,
-        1953125ULL, 9765625ULL, 48828125ULL, 244140625ULL, 1220703125ULL, 6103515625ULL,
-        30517578125ULL, 152587890625ULL, 762939453125ULL, 3814697265625ULL,
-        19073486328125ULL, 95367431640625ULL, 476837158203125ULL, 2384185791015625ULL,
-        11920928955078125ULL, 59604644775390625ULL, 298023223876953125ULL,
-        1490116119384765625ULL, 7450580596923828125ULL};
+    static constexpr uint64_t kPowers[28] = {1ULL,
+                                             5ULL,
+                                             25ULL,
+                                             125ULL,
+                                             625ULL,
+                                             3125ULL,
+                                             15625ULL,
+                                             78125ULL,
+                                             390625ULL,
+                                             1953125ULL,
+                                             9765625ULL,
+                                             48828125ULL,
+                                             244140625ULL,
+                                             1220703125ULL,
+                                             6103515625ULL,
+                                             30517578125ULL,
+                                             152587890625ULL,
+                                             762939453125ULL,
+                                             3814697265625ULL,
+                                             19073486328125ULL,
+                                             95367431640625ULL,
+                                             476837158203125ULL,
+                                             2384185791015625ULL,
+                                             11920928955078125ULL,
+                                             59604644775390625ULL,
+                                             298023223876953125ULL,
+                                             1490116119384765625ULL,
+                                             7450580596923828125ULL};
     return kPowers[n];
 }
 
@@ -68,8 +89,10 @@ bool scaledRounded(const BinaryParts& parts, int t, Wide& out) {
     const int shift = parts.e + t;  // binary exponent left after taking out 5^t
     Wide num = parts.m;
     Wide den = 1;
-    if (t >= 0) num *= powerOfFive(t);  // below 2^53 * 2^63
-    else den = powerOfFive(-t);         // below 2^63
+    if (t >= 0)
+        num *= powerOfFive(t);  // below 2^53 * 2^63
+    else
+        den = powerOfFive(-t);  // below 2^63
     if (shift >= 0) {
         if (shift > 126 || (num >> (127 - shift)) != 0) return false;
         num <<= shift;
@@ -110,10 +133,10 @@ size_t fixedText(double value, size_t width, char* out) {
     constexpr uint64_t kUnit = 100000000000000ULL;  // 10^14
     // 64-bit division where it fits: it is much cheaper than 128-bit.
     const bool narrow = (scaled >> 64) == 0;
-    const uint64_t whole = narrow ? static_cast<uint64_t>(scaled) / kUnit
-                                  : static_cast<uint64_t>(scaled / kUnit);
-    uint64_t fraction = narrow ? static_cast<uint64_t>(scaled) % kUnit
-                               : static_cast<uint64_t>(scaled % kUnit);
+    const uint64_t whole =
+        narrow ? static_cast<uint64_t>(scaled) / kUnit : static_cast<uint64_t>(scaled / kUnit);
+    uint64_t fraction =
+        narrow ? static_cast<uint64_t>(scaled) % kUnit : static_cast<uint64_t>(scaled % kUnit);
     size_t decimals = fraction == 0 ? 0 : kFixedDecimals;
     if (fraction != 0) {
         while (fraction % 10 == 0) {
@@ -187,8 +210,12 @@ size_t exponentText(double value, int precision, char* out) {
     return n + writeDigits(out + n, magnitude);
 }
 #else
-size_t fixedText(double, size_t, char*) { return 0; }
-size_t exponentText(double, int, char*) { return 0; }
+size_t fixedText(double, size_t, char*) {
+    return 0;
+}
+size_t exponentText(double, int, char*) {
+    return 0;
+}
 #endif
 
 }  // namespace

@@ -19,8 +19,12 @@
 namespace abimport_detail {
 
 // The white space that strtol and strtod skip in every locale.
-inline bool isPlainSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool isPlainSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+inline bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Skips plain white space and a sign; returns where the digits should start.
 inline const char* skipSpaceAndSign(const char* p, bool& negative) {
@@ -112,7 +116,8 @@ inline double textToDouble(const char* text) {
     if (significand > (uint64_t{1} << 53) || exponent < -22 || exponent > 22) {
         return std::strtod(text, nullptr);
     }
-    const double exact = negative ? -static_cast<double>(significand) : static_cast<double>(significand);
+    const double exact =
+        negative ? -static_cast<double>(significand) : static_cast<double>(significand);
     return exponent < 0 ? exact / kExactPowersOfTen[-exponent]
                         : exact * kExactPowersOfTen[exponent];
 #else
@@ -124,6 +129,8 @@ inline double textToDouble(const char* text) {
 inline uint32_t textToU32(const char* text) {
     return static_cast<uint32_t>(static_cast<unsigned long long>(textToLong(text)));
 }
-inline int32_t textToI32(const char* text) { return static_cast<int32_t>(textToU32(text)); }
+inline int32_t textToI32(const char* text) {
+    return static_cast<int32_t>(textToU32(text));
+}
 
 }  // namespace abimport_detail

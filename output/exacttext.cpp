@@ -7,10 +7,10 @@
 #include <typeinfo>
 
 #include "../frame/exponentrepair.h"
-#include "../model/linefields.h"
-#include "../model/digittext.h"
-#include "../model/numbertext.h"
 #include "../host/shortestdouble.h"
+#include "../model/digittext.h"
+#include "../model/linefields.h"
+#include "../model/numbertext.h"
 
 namespace abimport {
 
@@ -31,7 +31,8 @@ struct Field {
         std::memset(text, ' ', pad);
         std::memcpy(text + pad, value, length);
         text[width] = text[width + 1] = text[width + 2] = '\0';
-        if (width == abimport_detail::kStandardFieldWidth) abimport_detail::repairExponent(text, abimport_detail::kStandardFieldWidth);
+        if (width == abimport_detail::kStandardFieldWidth)
+            abimport_detail::repairExponent(text, abimport_detail::kStandardFieldWidth);
     }
 };
 
@@ -70,9 +71,12 @@ struct Text {
         for (int i = 0; i < n; ++i) put('0');
     }
     void number(int value, bool plusSign) {
-        if (value < 0) put('-');
-        else if (plusSign) put('+');
-        length += abimport_detail::writeDigits(buffer + length, static_cast<uint64_t>(std::abs(value)));
+        if (value < 0)
+            put('-');
+        else if (plusSign)
+            put('+');
+        length +=
+            abimport_detail::writeDigits(buffer + length, static_cast<uint64_t>(std::abs(value)));
     }
 };
 
@@ -81,7 +85,9 @@ Text plainText(const Decimal& d, bool full) {
     Text t;
     const int point = d.count + d.exponent;  // digits before the point
     const int length = (d.negative ? 1 : 0) + 1 +
-                       (d.exponent >= 0 ? point : point > 0 ? d.count : d.count + 1 - point);
+                       (d.exponent >= 0 ? point
+                        : point > 0     ? d.count
+                                        : d.count + 1 - point);
     if (length > static_cast<int>(kMostColumns)) {
         t.length = kMostColumns + 1;  // longer than any field: never chosen
         return t;
@@ -138,7 +144,8 @@ Text bestText(const Decimal& d, unsigned width, size_t limit) {
         // The exponent repair puts the letter back before a sign at the
         // second- or third-last column of a word with a point.
         const int exponent = d.exponent + d.count - before;
-        if (width == abimport_detail::kStandardFieldWidth && exponent != 0 && std::abs(exponent) < 100) {
+        if (width == abimport_detail::kStandardFieldWidth && exponent != 0 &&
+            std::abs(exponent) < 100) {
             consider(exponentText(d, before, true, true));
         }
     }
@@ -228,7 +235,8 @@ size_t doubleText(double value, unsigned width, char* out) {
                 const int scale = std::atoi(p + 1) - (precision - 1);
                 for (uint64_t candidate : {rounded, rounded - 1, rounded + 1}) {
                     if (candidate == 0 || t.length != 0) continue;
-                    t = exactDecimalText(decimalOf(negative, candidate, scale), value, width, limit);
+                    t = exactDecimalText(decimalOf(negative, candidate, scale), value, width,
+                                         limit);
                 }
             }
         }
@@ -251,7 +259,8 @@ size_t doubleText(double value, unsigned width, char* out) {
 size_t valueText(const Data& value, char* out) {
     const unsigned width = value.width < kMostColumns ? value.width : kMostColumns;
     const std::type_info& type = typeid(value);
-    if (type == typeid(Double)) return doubleText(static_cast<const Double&>(value).val, width, out);
+    if (type == typeid(Double))
+        return doubleText(static_cast<const Double&>(value).val, width, out);
     if (type == typeid(Integer) || type == typeid(UInteger)) {
         const long long v = type == typeid(Integer)
                                 ? static_cast<long long>(static_cast<const Integer&>(value).val)
@@ -321,8 +330,7 @@ std::string shown(double value) {
 }
 
 // What a value without an exact text is written as, and why it is inexact.
-std::string inexactMessage(const std::string& name, Data& value, const char* text,
-                           size_t length) {
+std::string inexactMessage(const std::string& name, Data& value, const char* text, size_t length) {
     const unsigned width = value.width;
     size_t start = 0;
     while (start < length && text[start] == ' ') ++start;
@@ -379,8 +387,10 @@ void appendHeader(std::string& out, const Card& card, const Gaps* gaps) {
             columns = columns > 0 ? columns - 1 : 0;
             first = false;
         }
-        if (name) appendAligned(out, name->data(), name->size(), columns);
-        else out.append(columns, ' ');
+        if (name)
+            appendAligned(out, name->data(), name->size(), columns);
+        else
+            out.append(columns, ' ');
     });
     out += '\n';
 }

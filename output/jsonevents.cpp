@@ -15,29 +15,29 @@ constexpr size_t kWriteSize = size_t{1} << 16;
 // The value as its class T when it is one.
 template <class T>
 const T* valueAs(const Data& value) {
-    return typeid(value) == typeid(T) ? static_cast<const T*>(&value) : dynamic_cast<const T*>(&value);
+    return typeid(value) == typeid(T) ? static_cast<const T*>(&value)
+                                      : dynamic_cast<const T*>(&value);
 }
 
 // The value of a field by its class: integers, a double, a string, or null
 // for a blank placeholder. The type code names the class to try first.
 void appendFieldValue(JsonText& out, const Data& value) {
     switch (value.typeCode) {
-    case kUnsignedCode:
-        if (auto* u = valueAs<UInteger>(value)) return out.number(u->val);
-        break;
-    case kIntegerCode:
-        if (auto* i = valueAs<Integer>(value)) return out.number(i->val);
-        break;
-    case kDoubleCode:
-        if (auto* d = valueAs<Double>(value)) return out.real(d->val);
-        break;
-    case kTextCode:
-        if (auto* t = valueAs<CharArray>(value); t && t->val) {
-            return out.string(t->val, std::strlen(t->val));
-        }
-        break;
-    default:
-        break;
+        case kUnsignedCode:
+            if (auto* u = valueAs<UInteger>(value)) return out.number(u->val);
+            break;
+        case kIntegerCode:
+            if (auto* i = valueAs<Integer>(value)) return out.number(i->val);
+            break;
+        case kDoubleCode:
+            if (auto* d = valueAs<Double>(value)) return out.real(d->val);
+            break;
+        case kTextCode:
+            if (auto* t = valueAs<CharArray>(value); t && t->val) {
+                return out.string(t->val, std::strlen(t->val));
+            }
+            break;
+        default: break;
     }
     out.raw("null");
 }
@@ -146,7 +146,9 @@ void appendCardEvent(std::string& text, Card& card, unsigned long long line,
     out.raw('}');
 }
 
-JsonEventWriter::~JsonEventWriter() { flush(); }
+JsonEventWriter::~JsonEventWriter() {
+    flush();
+}
 
 void JsonEventWriter::flush() {
     if (buffer_.empty()) return;

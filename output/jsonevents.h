@@ -22,8 +22,7 @@ void appendIncludeEvent(std::string& out, const std::string& file, unsigned long
                         const std::string& path);
 void appendWarningEvent(std::string& out, const Warning& warning);
 // cardText is scratch space for the card's text.
-void appendCardEvent(std::string& out, Card& card, unsigned long long line,
-                     std::string& cardText);
+void appendCardEvent(std::string& out, Card& card, unsigned long long line, std::string& cardText);
 
 // A line number, or null for 0 (no line).
 void appendJsonLine(JsonText& out, unsigned long long line);
@@ -64,8 +63,8 @@ void appendIdReportEvent(std::string& text, unsigned idCount, const unsigned* id
 // airbagFind, airbagVentHoleFind, airbagAdvancedAle: the count as passed and
 // the first airbagCallWords(wordCount) words.
 template <class WordOf>
-void appendAirbagCallEvent(std::string& text, HostCallKind kind, unsigned wordCount,
-                           WordOf wordOf, unsigned long long line) {
+void appendAirbagCallEvent(std::string& text, HostCallKind kind, unsigned wordCount, WordOf wordOf,
+                           unsigned long long line) {
     JsonText out(text);
     out.raw("{\"event\":\"");
     const char* name = hostCallName(kind);

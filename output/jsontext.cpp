@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../model/digittext.h"
 #include "../host/shortestdouble.h"
+#include "../model/digittext.h"
 
 namespace abimport {
 
@@ -53,8 +53,12 @@ size_t utf8Sequence(const char* text, size_t length, unsigned& codePoint) {
 
 void JsonText::escape(unsigned codeUnit) {
     static const char kHex[] = "0123456789ABCDEF";
-    const char escaped[6] = {'\\', 'u', kHex[codeUnit >> 12 & 0xF], kHex[codeUnit >> 8 & 0xF],
-                             kHex[codeUnit >> 4 & 0xF], kHex[codeUnit & 0xF]};
+    const char escaped[6] = {'\\',
+                             'u',
+                             kHex[codeUnit >> 12 & 0xF],
+                             kHex[codeUnit >> 8 & 0xF],
+                             kHex[codeUnit >> 4 & 0xF],
+                             kHex[codeUnit & 0xF]};
     raw(escaped, sizeof escaped);
 }
 
@@ -68,26 +72,26 @@ void JsonText::string(const char* text, size_t length) {
         if (run == length) break;
         const unsigned char c = static_cast<unsigned char>(text[run]);
         switch (c) {
-        case '"': raw("\\\""); break;
-        case '\\': raw("\\\\"); break;
-        case '\n': raw("\\n"); break;
-        case '\r': raw("\\r"); break;
-        case '\t': raw("\\t"); break;
-        default: {
-            unsigned codePoint = c;
-            size_t size = c < 0x80 ? 1 : utf8Sequence(text + run, length - run, codePoint);
-            if (size == 0) {
-                codePoint = 0xDC00 | c;
-                size = 1;
+            case '"': raw("\\\""); break;
+            case '\\': raw("\\\\"); break;
+            case '\n': raw("\\n"); break;
+            case '\r': raw("\\r"); break;
+            case '\t': raw("\\t"); break;
+            default: {
+                unsigned codePoint = c;
+                size_t size = c < 0x80 ? 1 : utf8Sequence(text + run, length - run, codePoint);
+                if (size == 0) {
+                    codePoint = 0xDC00 | c;
+                    size = 1;
+                }
+                if (codePoint > 0xFFFF) {
+                    escape(0xD800 | ((codePoint - 0x10000) >> 10));
+                    codePoint = 0xDC00 | (codePoint & 0x3FF);
+                }
+                escape(codePoint);
+                i = run + size;
+                continue;
             }
-            if (codePoint > 0xFFFF) {
-                escape(0xD800 | ((codePoint - 0x10000) >> 10));
-                codePoint = 0xDC00 | (codePoint & 0x3FF);
-            }
-            escape(codePoint);
-            i = run + size;
-            continue;
-        }
         }
         i = run + 1;
     }
@@ -98,7 +102,8 @@ void JsonText::number(unsigned long long value) {
     // Most numbers of the events are codes, widths and counts of one or two digits.
     if (value < 10) return raw(static_cast<char>('0' + value));
     if (value < 100) {
-        const char digits[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+        const char digits[2] = {static_cast<char>('0' + value / 10),
+                                static_cast<char>('0' + value % 10)};
         return raw(digits, 2);
     }
     char digits[20];
@@ -134,6 +139,8 @@ void appendJsonString(std::string& out, const std::string& text) {
     JsonText(out).string(text);
 }
 
-void appendJsonDouble(std::string& out, double value) { JsonText(out).real(value); }
+void appendJsonDouble(std::string& out, double value) {
+    JsonText(out).real(value);
+}
 
 }  // namespace abimport

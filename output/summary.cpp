@@ -58,7 +58,8 @@ void printWarnings(FILE* out, size_t total, bool checked, const size_t* counts) 
         std::fprintf(out, "warnings: not checked (--no-warnings)\n");
     }
     for (unsigned kind = 0; counts && kind < kReadWarningKindCount; ++kind) {
-        if (counts[kind]) printCount(out, warningKindName(static_cast<WarningKind>(kind)), counts[kind]);
+        if (counts[kind])
+            printCount(out, warningKindName(static_cast<WarningKind>(kind)), counts[kind]);
     }
 }
 
@@ -83,8 +84,7 @@ void DeckSummary::keywordEnds(const ImportedKeyword& keyword) {
 }
 
 void DeckSummary::idReport(char** words, unsigned idCount, const unsigned* idPos,
-                           const unsigned* idCode1, const unsigned* idCode2,
-                           unsigned long long) {
+                           const unsigned* idCode1, const unsigned* idCode2, unsigned long long) {
     for (unsigned k = 0; k < idCount; ++k) {
         IdGroup& group = idGroups_[{idCode1[k], idCode2[k]}];
         long long id;
@@ -105,8 +105,10 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
     std::fprintf(out, "keywords imported: %zu\n", total(keywords_));
     for (const auto& entry : keywords_) printCount(out, keywordTitle(entry.first), entry.second);
     if (!deck.airbagKeywordsNotImported().empty()) {
-        std::fprintf(out, "airbag keywords not imported: %zu\n", total(deck.airbagKeywordsNotImported()));
-        for (const auto& entry : deck.airbagKeywordsNotImported()) printCount(out, entry.first, entry.second);
+        std::fprintf(out, "airbag keywords not imported: %zu\n",
+                     total(deck.airbagKeywordsNotImported()));
+        for (const auto& entry : deck.airbagKeywordsNotImported())
+            printCount(out, entry.first, entry.second);
     }
     std::fprintf(out, "cards built: %zu\n", total(cards_));
     for (const auto& entry : cards_) printCount(out, entry.first, entry.second);
@@ -141,7 +143,8 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
     std::fprintf(out, "files read: %zu\n", deck.files().size());
     std::fprintf(out, "  %s %10s\n", padded("file", width).c_str(), "keywords");
     for (size_t i = 0; i < names.size(); ++i) {
-        std::fprintf(out, "  %s %10zu\n", padded(names[i], width).c_str(), deck.files()[i].keywords);
+        std::fprintf(out, "  %s %10zu\n", padded(names[i], width).c_str(),
+                     deck.files()[i].keywords);
     }
     printWarnings(out, deck.warningTotal(), deck.settings().warnings, deck.warningCounts().data());
 }

@@ -51,8 +51,8 @@ private:
     };
 
     const DataLine* reader_;
-    std::map<unsigned, size_t> keywords_;                          // by code
-    std::vector<std::pair<std::string, size_t>> cards_;            // by name, first seen first
+    std::map<unsigned, size_t> keywords_;                // by code
+    std::vector<std::pair<std::string, size_t>> cards_;  // by name, first seen first
     std::map<std::string, size_t> cardIndex_;
     std::map<HostCallKind, size_t> lookups_;
     std::map<std::pair<unsigned, unsigned>, IdGroup> idGroups_;

@@ -18,7 +18,9 @@ void appendKeywordHeader(std::string& out, const std::string& file, unsigned lon
     out += '\n';
 }
 
-DeckTextWriter::~DeckTextWriter() { flush(); }
+DeckTextWriter::~DeckTextWriter() {
+    flush();
+}
 
 void DeckTextWriter::flush() {
     if (buffer_.empty()) return;
@@ -65,8 +67,8 @@ void DeckTextWriter::keywordEnds(const ImportedKeyword& keyword) {
     forChunksInOrder<Chunk>(
         count,
         [&](size_t begin, size_t end, Chunk& chunk) {
-            appendCards(chunk.text, cards, keyword.firstCard, begin, end,
-                        keyword.emptyBeforeFilled, warnings_ ? &chunk.inexact : nullptr);
+            appendCards(chunk.text, cards, keyword.firstCard, begin, end, keyword.emptyBeforeFilled,
+                        warnings_ ? &chunk.inexact : nullptr);
         },
         [&](Chunk& chunk) {
             std::fwrite(chunk.text.data(), 1, chunk.text.size(), out_);

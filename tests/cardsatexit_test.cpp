@@ -2,9 +2,9 @@
 // cards move out of the import target and are freed when asked, or when the
 // next deck's cards come; in a build that checks for leaks they stay with
 // the target, which frees them.
-#include <gtest/gtest.h>
-
 #include "tools/cardsatexit.h"
+
+#include <gtest/gtest.h>
 
 using namespace abimport;
 

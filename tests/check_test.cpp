@@ -13,7 +13,6 @@
 
 #include "toolrun.h"
 
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -39,11 +38,14 @@ private:
 };
 
 // The summary's lines with their runs of blanks made one.
-std::string squeezed(const std::string& text) { return std::regex_replace(text, std::regex(" +"), " "); }
+std::string squeezed(const std::string& text) {
+    return std::regex_replace(text, std::regex(" +"), " ");
+}
 
 void expectLines(const std::string& text, const Lines& lines) {
     const std::string all = "\n" + squeezed(text);
-    for (const std::string& line : lines) EXPECT_NE(all.find("\n" + line + "\n"), std::string::npos) << line << "\nin:\n" << text;
+    for (const std::string& line : lines)
+        EXPECT_NE(all.find("\n" + line + "\n"), std::string::npos) << line << "\nin:\n" << text;
 }
 
 }  // namespace
@@ -53,13 +55,14 @@ void expectLines(const std::string& text, const Lines& lines) {
 // leaves from the line before.
 TEST(Check, ReferencesAreIntegerWordsOfTheirLine) {
     Model model;
-    model.write("m.k", "*AIRBAG_INTERACTION\n1,2,1.5,1.0,10,20,0\n*AIRBAG_INTERACTION\n"
-                       "5.5,6.0,1.5,1.0,7\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
-                       "       5       0       1       2     1.5     abc\n*AIRBAG_INTERACTION\n");
+    model.write("m.k",
+                "*AIRBAG_INTERACTION\n1,2,1.5,1.0,10,20,0\n*AIRBAG_INTERACTION\n"
+                "5.5,6.0,1.5,1.0,7\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
+                "       5       0       1       2     1.5     abc\n*AIRBAG_INTERACTION\n");
     const ToolResult run = model.run("--summary --no-warnings m.k");
-    expectLines(run.out, {"ID references: 8", " airbag (19/9999) 2 2", " part (5/9999) 2 2",
-                          " load curve (1/33) 1 1", " node (7/9999) 2 2",
-                          " shell element (6/41) 1 1"});
+    expectLines(run.out,
+                {"ID references: 8", " airbag (19/9999) 2 2", " part (5/9999) 2 2",
+                 " load curve (1/33) 1 1", " node (7/9999) 2 2", " shell element (6/41) 1 1"});
 }
 
 namespace {
@@ -67,19 +70,23 @@ namespace {
 struct CheckCase {
     const char* label;
     std::vector<std::pair<std::string, std::string>> files;  // main.k first
-    Lines warnings;  // "FILE:LINE KIND", in the order given
+    Lines warnings;                                          // "FILE:LINE KIND", in the order given
 };
 
-const std::string kNodes = "*NODE\n$ nid x y z\n       1             0.0             0.0             0.0\n"
-                           "2,1.0,0.0,0.0\n       3             1.0             1.0             0.0\n"
-                           "       4             0.0             1.0             0.0\n";
+const std::string kNodes =
+    "*NODE\n$ nid x y z\n       1             0.0             0.0             0.0\n"
+    "2,1.0,0.0,0.0\n       3             1.0             1.0             0.0\n"
+    "       4             0.0             1.0             0.0\n";
 const std::string kShells = "*ELEMENT_SHELL\n     100      10       1       2       3       4\n";
-const std::string kParts = "*PART\nbag fabric\n        10         1         1\n*PART\n"
-                           "        20\n        11         1         1\n";
-const std::string kCurves = "*DEFINE_CURVE_TITLE\ninflow\n        20\n         0.0       1.0\n"
-                            "        21\n*DEFINE_CURVE\n        33\n";
-const std::string kBag = "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n     100      10       1       2       3       4\n"
-                         "*AIRBAG_INTERACTION\n         1         2       1.5       1.0        11        20\n";
+const std::string kParts =
+    "*PART\nbag fabric\n        10         1         1\n*PART\n"
+    "        20\n        11         1         1\n";
+const std::string kCurves =
+    "*DEFINE_CURVE_TITLE\ninflow\n        20\n         0.0       1.0\n"
+    "        21\n*DEFINE_CURVE\n        33\n";
+const std::string kBag =
+    "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n     100      10       1       2       3       4\n"
+    "*AIRBAG_INTERACTION\n         1         2       1.5       1.0        11        20\n";
 
 std::vector<CheckCase> checkCases() {
     return {
@@ -89,13 +96,17 @@ std::vector<CheckCase> checkCases() {
          {}},
         {"each reference to nothing, at its line; a curve's second line and a part's heading "
          "define nothing",
-         {{"main.k", kBag + "*AIRBAG_REFERENCE_GEOMETRY\n       5\n       1\n" + kNodes + kShells +
-                         kParts + kCurves + "*AIRBAG_INTERACTION\n         1         2       1.5       1.0        10        21\n"
-                         "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n     100      20       3       4       0\n*END\n"}},
+         {{"main.k",
+           kBag + "*AIRBAG_REFERENCE_GEOMETRY\n       5\n       1\n" + kNodes + kShells + kParts +
+               kCurves +
+               "*AIRBAG_INTERACTION\n         1         2       1.5       1.0        10        21\n"
+               "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n     100      20       3       4       "
+               "0\n*END\n"}},
          {"main.k:6 undefined-reference", "main.k:30 undefined-reference",
           "main.k:32 undefined-reference"}},
         {"IDs defined twice, with both places; a geometry keyword that gives a node twice",
-         {{"main.k", kNodes + "*INCLUDE\nmore.k\n" + kBag + "*AIRBAG_REFERENCE_GEOMETRY\n"
+         {{"main.k", kNodes + "*INCLUDE\nmore.k\n" + kBag +
+                         "*AIRBAG_REFERENCE_GEOMETRY\n"
                          "       1\n       2\n       1\n*AIRBAG_REFERENCE_GEOMETRY\n       1\n" +
                          kShells + kParts + kCurves + "*END\n"},
           {"more.k", "*NODE\n       9\n       3\n"}},
@@ -109,11 +120,11 @@ std::vector<CheckCase> checkCases() {
                          "*NODE\n       1\n"}},
          {}},
         {"a node number that runs into the next field; a comma word longer than the field",
-         {{"main.k", "*NODE\n       71.0             0.0\n123456789 ,1.0\n 1.5\n"
-                     "*AIRBAG_REFERENCE_GEOMETRY\n       7\n123456789,0,0,0\n       1\n*END\n"}},
+         {{"main.k",
+           "*NODE\n       71.0             0.0\n123456789 ,1.0\n 1.5\n"
+           "*AIRBAG_REFERENCE_GEOMETRY\n       7\n123456789,0,0,0\n       1\n*END\n"}},
          {"main.k:8 undefined-reference"}},
-        {"kinds that nothing in the model defines are not checked",
-         {{"main.k", kBag}}, {}},
+        {"kinds that nothing in the model defines are not checked", {{"main.k", kBag}}, {}},
     };
 }
 
@@ -123,7 +134,8 @@ Lines warningsOf(const std::string& err) {
     static const std::regex line(R"(^([^:]+):(\d+): warning: .* \[([a-z-]+)\]$)");
     for (std::string text; std::getline(in, text);) {
         std::smatch m;
-        if (std::regex_match(text, m, line)) out.push_back(m[1].str() + ":" + m[2].str() + " " + m[3].str());
+        if (std::regex_match(text, m, line))
+            out.push_back(m[1].str() + ":" + m[2].str() + " " + m[3].str());
     }
     return out;
 }
@@ -149,18 +161,21 @@ TEST(Check, MessagesAndSummarySayWhatWasChecked) {
     Model model;
     model.write("main.k", kBag + "*PART_COMPOSITE\n*PART\n\n        10\n" + kShells + kCurves +
                               "*DEFINE_CURVE\n        33\n*INCLUDE\nbag.k\n*INCLUDE\nbag.k\n");
-    model.write("bag.k", "*AIRBAG_INTERACTION\n         1         2       1.5       1.0         0        99\n");
+    model.write(
+        "bag.k",
+        "*AIRBAG_INTERACTION\n         1         2       1.5       1.0         0        99\n");
     const ToolResult run = model.run("--check --summary main.k");
     for (const std::string& line :
-         Lines{"main.k:19: warning: load curve 33 is defined twice: first at main.k:17 [duplicate-id]",
+         Lines{"main.k:19: warning: load curve 33 is defined twice: first at main.k:17 "
+               "[duplicate-id]",
                "main.k:22: warning: bag.k is included again (first at main.k:20): everything in it "
                "is defined twice [include-repeated]",
                "bag.k:2: warning: AIRBAG_INTERACTION Interaction LCID: load curve 99 is not "
                "defined in the model [undefined-reference]"}) {
-        EXPECT_NE(("\n" + run.err).find("\n" + line + "\n"), std::string::npos) << line << "\n" << run.err;
+        EXPECT_NE(("\n" + run.err).find("\n" + line + "\n"), std::string::npos) << line << "\n"
+                                                                                << run.err;
     }
-    expectLines(run.out, {"references checked: 2 undefined",
-                          " load curve (1/33) 3 2 2",
+    expectLines(run.out, {"references checked: 2 undefined", " load curve (1/33) 3 2 2",
                           " part (5/9999) 2 2 1 unresolved, not fully checked (the model has "
                           "*PART_... keywords)",
                           " shell element (6/41) 1 1 0",

@@ -117,8 +117,9 @@ TEST_F(CliTest, SummaryCountsTheExampleDeck) {
 TEST_F(CliTest, StatusAndOutputOfEveryCommandLine) {
     const std::string deck = " --no-warnings " + quoted(golden("interaction.k"));
     const std::string source = "$ " + golden("interaction.k") + ":3\n";
-    const std::string keyword = kEvent + "keyword\",\"code\":3,\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" +
-                                golden("interaction.k") + "\",\"line\":3}\n";
+    const std::string keyword =
+        kEvent + "keyword\",\"code\":3,\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" +
+        golden("interaction.k") + "\",\"line\":3}\n";
     const std::tuple<std::string, int, std::string> cases[] = {
         {"", 2, "abimport: no deck given"},
         {"--bogus" + deck, 2, "abimport: unknown option '--bogus'"},
@@ -160,10 +161,9 @@ TEST_F(CliTest, SeveralDecksAndStandardInput) {
     EXPECT_EQ(json.status, 1);
     EXPECT_EQ(json.err,
               "abimport: cannot read '" + path("none.k") + "': No such file or directory\n");
-    EXPECT_EQ(withoutSources(json.out), kEvent + "deck\",\"path\":\"" + a + "\"}\n" +
-                                            readFile(golden("interaction.jsonl")) + kEvent +
-                                            "deck\",\"path\":\"-\"}\n" +
-                                            readFile(golden("ale.jsonl")));
+    EXPECT_EQ(withoutSources(json.out),
+              kEvent + "deck\",\"path\":\"" + a + "\"}\n" + readFile(golden("interaction.jsonl")) +
+                  kEvent + "deck\",\"path\":\"-\"}\n" + readFile(golden("ale.jsonl")));
     EXPECT_EQ(withoutSources(run(decks, b).out),
               withoutSources(run(quoted(a)).out + run(quoted(b)).out));
     const std::string summary = run("--summary" + decks, b).out;
@@ -181,13 +181,16 @@ TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
     for (int i = 0; i < 25; ++i) deck += "       1\t            1.5\n";
     std::ofstream(path("tabs.k"), std::ios::binary) << deck << "*END\n";
     const std::string file = path("tabs.k");
-    const std::string message = ": warning: tab in column 9: a field or word that begins with one "
-                                "reads as empty [control-character]";
+    const std::string message =
+        ": warning: tab in column 9: a field or word that begins with one "
+        "reads as empty [control-character]";
 
     const ToolRun quiet = run("-q " + quoted(file));
     Lines expected;
-    for (int line = 2; line <= 21; ++line) expected.push_back(file + ":" + std::to_string(line) + message);
-    expected.push_back(file + ": warning: 5 more control-character warnings not shown [control-character]");
+    for (int line = 2; line <= 21; ++line)
+        expected.push_back(file + ":" + std::to_string(line) + message);
+    expected.push_back(
+        file + ": warning: 5 more control-character warnings not shown [control-character]");
     EXPECT_EQ(quiet.status, 0);
     EXPECT_EQ(linesFrom(quiet.err), expected);
 
@@ -200,8 +203,10 @@ TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
                               "column 9: a field or word that begins with one reads as empty\"}");
 
     const std::tuple<std::string, int, bool> modes[] = {
-        {"-q --no-warnings", 0, false},   {"-q --strict", 3, true},
-        {"--json --strict", 3, false}, {"--summary --strict", 3, true},
+        {"-q --no-warnings", 0, false},
+        {"-q --strict", 3, true},
+        {"--json --strict", 3, false},
+        {"--summary --strict", 3, true},
     };
     for (const auto& [options, status, stderrLines] : modes) {
         const ToolRun result = run(options + " " + quoted(file));
@@ -220,7 +225,8 @@ TEST_F(CliTest, NoWarningsMeansNotChecked) {
         << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
     const std::string deck = " --no-includes " + quoted(path("main.k"));
     const std::string skipped = "*INCLUDE 'part.k' not followed: includes are turned off";
-    EXPECT_NE(run("-q" + deck).err.find(path("main.k") + ":4: warning: tab in column 9"), std::string::npos);
+    EXPECT_NE(run("-q" + deck).err.find(path("main.k") + ":4: warning: tab in column 9"),
+              std::string::npos);
 
     const ToolRun quiet = run("-q --no-warnings" + deck);
     EXPECT_EQ(quiet.err, path("main.k") + ":1: warning: " + skipped + " [include-skipped]\n");
@@ -229,13 +235,15 @@ TEST_F(CliTest, NoWarningsMeansNotChecked) {
     EXPECT_NE(events[0].find(skipped), std::string::npos);
     const std::string summary = run("--summary --no-warnings" + deck).out;
     EXPECT_NE(summary.find("\nwarnings: not checked (--no-warnings)\n  include-skipped "),
-              std::string::npos) << summary;
+              std::string::npos)
+        << summary;
 
     const ToolRun strict = run("-q --strict --no-warnings" + deck);
     EXPECT_EQ(strict.status, 2);
-    EXPECT_EQ(strict.err, "abimport: '--strict' and '--no-warnings' do not go together: --strict "
-                          "fails on the warnings of the reading checks, which --no-warnings turns "
-                          "off\n");
+    EXPECT_EQ(strict.err,
+              "abimport: '--strict' and '--no-warnings' do not go together: --strict "
+              "fails on the warnings of the reading checks, which --no-warnings turns "
+              "off\n");
 }
 
 // --stdin-name reads standard input as the named file: includes from its
@@ -243,20 +251,27 @@ TEST_F(CliTest, NoWarningsMeansNotChecked) {
 TEST_F(CliTest, StandardInputReadAsANamedFile) {
     ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
     std::ofstream(path("sub/part.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n         7\n";
-    std::ofstream(path("sub/main.k"), std::ios::binary) << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n1,2\n";
+    std::ofstream(path("sub/main.k"), std::ios::binary)
+        << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n1,2\n";
     const std::string name = path("sub/main.k");
     const ToolRun json = run("--json --stdin-name " + quoted(name) + " -", name);
     EXPECT_EQ(json.status, 0);
     EXPECT_NE(json.out.find(kEvent + "include\",\"file\":\"" + name + "\",\"line\":1,\"path\":\"" +
                             path("sub/part.k") + "\"}"),
-              std::string::npos) << json.out;
-    EXPECT_NE(json.out.find("\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" + name + "\",\"line\":3}"),
-              std::string::npos);
-    EXPECT_EQ(run("-q --stdin-name=" + quoted(name) + " -", name).err.find(name + ":4: warning: "), 0u);
-    EXPECT_EQ(run("--summary --stdin-name " + quoted(name) + " -", name).out.find("deck " + name + "\n"), 0u);
+              std::string::npos)
+        << json.out;
+    EXPECT_NE(
+        json.out.find("\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" + name + "\",\"line\":3}"),
+        std::string::npos);
+    EXPECT_EQ(run("-q --stdin-name=" + quoted(name) + " -", name).err.find(name + ":4: warning: "),
+              0u);
+    EXPECT_EQ(
+        run("--summary --stdin-name " + quoted(name) + " -", name).out.find("deck " + name + "\n"),
+        0u);
 
     EXPECT_EQ(run("-q -", name).status, 1);  // part.k is not in the working folder
-    for (const std::string& args : Lines{"--stdin-name " + quoted(name) + " " + quoted(name), "--stdin-name= -"}) {
+    for (const std::string& args :
+         Lines{"--stdin-name " + quoted(name) + " " + quoted(name), "--stdin-name= -"}) {
         const ToolRun bad = run(args, name);
         EXPECT_EQ(bad.status, 2) << args;
         EXPECT_EQ(bad.err.find("abimport: option '--stdin-name' "), 0u) << bad.err;
@@ -272,11 +287,16 @@ TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
     std::ofstream(path((folder + "/si\xc3\xa8ge_passager.k").c_str()), std::ios::binary)
         << "*AIRBAG_INTERACTION\n         7\n";
     std::ofstream(path("main.k"), std::ios::binary)
-        << "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\n" << folder
-        << "/si\xc3\xa8ge_passager.k\n*INCLUDE\n\xc3\xa9t\xc3\xa9.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+        << "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\n"
+        << folder
+        << "/si\xc3\xa8ge_passager.k\n*INCLUDE\n\xc3\xa9t\xc3\xa9.k\n*AIRBAG_INTERACTION\n       "
+           "1\t  2\n";
     std::ofstream(path("\xc3\xa9t\xc3\xa9.k"), std::ios::binary) << "$ empty\n";
-    const std::string text = run("--summary " + quoted(path("main.k")) + " " + quoted(kExample)).out;
-    EXPECT_EQ(text.find("deck " + path("main.k") + "\ntitle: Model \xc3\xa9t\xc3\xa9 2026\nkeywords"), 0u);
+    const std::string text =
+        run("--summary " + quoted(path("main.k")) + " " + quoted(kExample)).out;
+    EXPECT_EQ(
+        text.find("deck " + path("main.k") + "\ntitle: Model \xc3\xa9t\xc3\xa9 2026\nkeywords"),
+        0u);
 
     // Display columns up to the end of each line of the files block: all alike.
     const size_t block = text.find("files read: 3\n");
@@ -315,13 +335,16 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
     EXPECT_NE(json.find("\"name\":\"BirthCard\""), std::string::npos);
     EXPECT_NE(json.find("\"text\":\"$    BIRTH\\n     0.002\\n\",\"line\":23}"), std::string::npos);
 
-    const std::string summary = std::regex_replace(run("--summary " + main).out, std::regex(" +"), " ");
-    EXPECT_NE(summary.find("files read: 4\n file keywords\n " + model + "main.k 0\n " + model +
-                           "bags/driver-bag-with-interaction.k 2\n " + model +
-                           "bags/advanced-ale.k 2\n " + model + "common/geometry.k 2\nwarnings: 0\n"),
-              std::string::npos)
+    const std::string summary =
+        std::regex_replace(run("--summary " + main).out, std::regex(" +"), " ");
+    EXPECT_NE(
+        summary.find("files read: 4\n file keywords\n " + model + "main.k 0\n " + model +
+                     "bags/driver-bag-with-interaction.k 2\n " + model +
+                     "bags/advanced-ale.k 2\n " + model + "common/geometry.k 2\nwarnings: 0\n"),
+        std::string::npos)
         << summary;
-    EXPECT_NE(run(main).out.find("$ " + model + "bags/advanced-ale.k:21\n*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n"),
+    EXPECT_NE(run(main).out.find("$ " + model +
+                                 "bags/advanced-ale.k:21\n*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n"),
               std::string::npos);
 
     std::ofstream(path("main.k")) << "*INCLUDE\nnone.k\n*AIRBAG_INTERACTION\n         7\n";
@@ -329,7 +352,8 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
         const ToolRun missing = run(options + " " + quoted(path("main.k")));
         EXPECT_EQ(missing.status, 1);
         EXPECT_NE(missing.out.find("keywords imported: 1\n"), std::string::npos);
-        EXPECT_EQ(missing.err.find(path("main.k") + ":1: warning: cannot find *INCLUDE 'none.k'"), 0u)
+        EXPECT_EQ(missing.err.find(path("main.k") + ":1: warning: cannot find *INCLUDE 'none.k'"),
+                  0u)
             << missing.err;
     }
     const ToolRun skipped = run("-q --no-includes " + quoted(path("main.k")));
@@ -356,26 +380,35 @@ TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
               "*AIRBAG_INTERACTION\n"
               "$      AB1       AB2      AREA        SF\n"
               "         1\t                 3.        4.\n"
-              "$ " + path("inexact.k") + ":3\n*AIRBAG_INTERACTION\n"
-              "$      AB1       AB2      AREA        SF       PID      LCID     IFLOW\n"
-              "         1         21.2346e-011.2346e+00         5         6         7\n"
-              "$ " + path("inexact.k") + ":5\n*AIRBAG_REFERENCE_GEOMETRY\n"
-              "$    NID               X               Y               Z\n"
-              "12345678             1.5             2.5             3.5\n"
-              "$    NID               X               Y\n"
-              "       2    -1523.123456              0.\n"
-              "       3    -1523.123456              0.\n"
-              "$    NID               X               Y\n"
-              "       4\t" + std::string(15 + 13, ' ') + "1.5\n"
-              "*END\n");
+              "$ " +
+                  path("inexact.k") +
+                  ":3\n*AIRBAG_INTERACTION\n"
+                  "$      AB1       AB2      AREA        SF       PID      LCID     IFLOW\n"
+                  "         1         21.2346e-011.2346e+00         5         6         7\n"
+                  "$ " +
+                  path("inexact.k") +
+                  ":5\n*AIRBAG_REFERENCE_GEOMETRY\n"
+                  "$    NID               X               Y               Z\n"
+                  "12345678             1.5             2.5             3.5\n"
+                  "$    NID               X               Y\n"
+                  "       2    -1523.123456              0.\n"
+                  "       3    -1523.123456              0.\n"
+                  "$    NID               X               Y\n"
+                  "       4\t" +
+                  std::string(15 + 13, ' ') +
+                  "1.5\n"
+                  "*END\n");
     EXPECT_EQ(result.err,
-              path("inexact.k") + ":4: warning: Interaction card: AREA: 0.123456789012 is written "
-                                  "as '1.2346e-01', which reads back as 0.12346 [write-back-inexact]\n" +
-              path("inexact.k") + ":4: warning: Interaction card: SF: 1.2345678901199999 is "
-                                  "written as '1.2346e+00', which reads back as 1.2345999999999999 "
-                                  "[write-back-inexact]\n" +
-              path("inexact.k") + ":6: warning: NodeInfo card: NID: 123456789 is written as "
-                                  "'12345678', which reads back as 12345678 [write-back-inexact]\n");
+              path("inexact.k") +
+                  ":4: warning: Interaction card: AREA: 0.123456789012 is written "
+                  "as '1.2346e-01', which reads back as 0.12346 [write-back-inexact]\n" +
+                  path("inexact.k") +
+                  ":4: warning: Interaction card: SF: 1.2345678901199999 is "
+                  "written as '1.2346e+00', which reads back as 1.2345999999999999 "
+                  "[write-back-inexact]\n" +
+                  path("inexact.k") +
+                  ":6: warning: NodeInfo card: NID: 123456789 is written as "
+                  "'12345678', which reads back as 12345678 [write-back-inexact]\n");
     std::ofstream(path("again.k"), std::ios::binary) << result.out;
     EXPECT_EQ(run(quoted(path("again.k"))).err, "");
 }
@@ -473,10 +506,11 @@ TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
 TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
     ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
     ASSERT_EQ(mkdir(path("m/inc").c_str(), 0755), 0);
-    const std::string main = "$ \xe9t\xe9\r\n*INCLUDE\r\ninc/b.k\r\n*AIRBAG_INTERACTION\r\n"
-                             "         1         2       1.5       1.0        10\r\n"
-                             "*AIRBAG_REFERENCE_GEOMETRY\r\n"
-                             "       7    -1523.123456             0.0\r\n*END\r\n";
+    const std::string main =
+        "$ \xe9t\xe9\r\n*INCLUDE\r\ninc/b.k\r\n*AIRBAG_INTERACTION\r\n"
+        "         1         2       1.5       1.0        10\r\n"
+        "*AIRBAG_REFERENCE_GEOMETRY\r\n"
+        "       7    -1523.123456             0.0\r\n*END\r\n";
     const std::string include = "*AIRBAG_INTERACTION\n3,4,2.5,1.,10\n";
     std::ofstream(path("m/main.k"), std::ios::binary) << main;
     std::ofstream(path("m/inc/b.k"), std::ios::binary) << include;
@@ -489,13 +523,16 @@ TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
 
     const ToolRun diff = run(sets + "--diff " + deck);
     EXPECT_EQ(diff.status, 0) << diff.err;
-    EXPECT_EQ(diff.out, "--- " + mainName + "\n+++ " + mainName + "\n"
-                        "@@ -5 +5 @@\n-         1         2       1.5       1.0        10\r\n"
-                        "+         1         2    0.0025       1e5        10\r\n"
-                        "@@ -7 +7 @@\n-       7    -1523.123456             0.0\r\n"
-                        "+       7    -1523.123456             0.0       -1.5e-300\r\n"
-                        "--- " + path("m/inc/b.k") + "\n+++ " + path("m/inc/b.k") + "\n"
-                        "@@ -2 +2 @@\n-3,4,2.5,1.,10\n+3,4,-7.25,1.,10\n");
+    EXPECT_EQ(diff.out, "--- " + mainName + "\n+++ " + mainName +
+                            "\n"
+                            "@@ -5 +5 @@\n-         1         2       1.5       1.0        10\r\n"
+                            "+         1         2    0.0025       1e5        10\r\n"
+                            "@@ -7 +7 @@\n-       7    -1523.123456             0.0\r\n"
+                            "+       7    -1523.123456             0.0       -1.5e-300\r\n"
+                            "--- " +
+                            path("m/inc/b.k") + "\n+++ " + path("m/inc/b.k") +
+                            "\n"
+                            "@@ -2 +2 @@\n-3,4,2.5,1.,10\n+3,4,-7.25,1.,10\n");
     EXPECT_EQ(readFile(path("m/main.k")), main);
 
     const ToolRun copy = run(sets + "--output " + quoted(path("copy")) + " " + deck);
@@ -522,9 +559,10 @@ TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
 // field, with exit status 1 (2 for a malformed --set), and nothing written.
 TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
     ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
-    const std::string deck = "*AIRBAG_INTERACTION\n         1         2       1.5\n"
-                             "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0\n" +
-                             std::string(130, ' ') + "\n*AIRBAG_REFERENCE_GEOMETRY\n";
+    const std::string deck =
+        "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+        "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0\n" +
+        std::string(130, ' ') + "\n*AIRBAG_REFERENCE_GEOMETRY\n";
     std::ofstream(path("m/main.k"), std::ios::binary) << deck;
     std::ofstream(path("m/outside.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n1\n";
     const std::string file = path("m/main.k");
@@ -534,14 +572,24 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
         int status;
     };
     const std::vector<Case> cases = {
-        {file + ":2:AREA=0.123456789012", file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns", 1},
-        {file + ":4:X=1.5+3", file + ":4: NodeInfo X: '1.5+3' says 1500 but reads back as 1.5 in this 16-column field", 1},
-        {file + ":2:ARE=1", file + ":2: Interaction has no field ARE on this line (its fields: AB1 AB2 AREA)", 1},
-        {file + ":2:AB1=1.5", file + ":2: Interaction AB1: '1.5' is not an integer within 32 bits", 1},
-        {file + ":6:NID=1", file + ":6: the last card of *AIRBAG_REFERENCE_GEOMETRY was built from the end of the file", 1},
-        {file + ":5:NID=1", file + ":5: the line is longer than 126 characters and was read in pieces", 1},
+        {file + ":2:AREA=0.123456789012",
+         file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns", 1},
+        {file + ":4:X=1.5+3",
+         file + ":4: NodeInfo X: '1.5+3' says 1500 but reads back as 1.5 in this 16-column field",
+         1},
+        {file + ":2:ARE=1",
+         file + ":2: Interaction has no field ARE on this line (its fields: AB1 AB2 AREA)", 1},
+        {file + ":2:AB1=1.5", file + ":2: Interaction AB1: '1.5' is not an integer within 32 bits",
+         1},
+        {file + ":6:NID=1",
+         file +
+             ":6: the last card of *AIRBAG_REFERENCE_GEOMETRY was built from the end of the file",
+         1},
+        {file + ":5:NID=1",
+         file + ":5: the line is longer than 126 characters and was read in pieces", 1},
         {file + ":1:AB1=1", file + ":1: no airbag card was read from this line", 1},
-        {path("m/none.k") + ":1:AB1=1", path("m/none.k") + ": no file of the model is called so", 1},
+        {path("m/none.k") + ":1:AB1=1", path("m/none.k") + ": no file of the model is called so",
+         1},
         {file + ":x:AB1=1", "invalid --set", 2},
     };
     for (const Case& c : cases) {
@@ -560,6 +608,7 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
                                 quoted(path("copy")) + " " + quoted(file));
     EXPECT_EQ(outside.status, 1);
     EXPECT_NE(outside.err.find("outside.k: the include lies outside the main deck's folder"),
-              std::string::npos) << outside.err;
+              std::string::npos)
+        << outside.err;
     EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
 }

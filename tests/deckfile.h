@@ -30,7 +30,9 @@ public:
     DeckFile(const DeckFile&) = delete;
     DeckFile& operator=(const DeckFile&) = delete;
 
-    FILE* get() const { return file_; }
+    FILE* get() const {
+        return file_;
+    }
 
 private:
     std::string text_;

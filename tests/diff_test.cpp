@@ -12,8 +12,8 @@
 #include <tuple>
 
 #include "../host/hostcalls.h"
-#include "deckfile.h"
 #include "compare/diffprint.h"
+#include "deckfile.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -74,20 +74,21 @@ TEST(Diff, ChangesBetweenTwoDecks) {
         {"blank columns read as 0, and so do fields a line ends before",
          kInteraction + "         1         2                 1.0         7\n",
          kInteraction + "1,2,0,1.0,7,0,0\n", 0, false, ""},
-        {"a field a line ends before is blank", kInteraction + "1,2,1.5\n", kInteraction + "1,2,1.5,1.0\n",
-         0, false, "AIRBAG_INTERACTION Interaction SF: (blank) -> 1   (old.k:2 -> new.k:2)\n"},
-        {"a node moved by one ulp", kNodes + "1,0.1,0,0\n", kNodes + "1,0.10000000000000002,0,0\n", 0,
-         false,
+        {"a field a line ends before is blank", kInteraction + "1,2,1.5\n",
+         kInteraction + "1,2,1.5,1.0\n", 0, false,
+         "AIRBAG_INTERACTION Interaction SF: (blank) -> 1   (old.k:2 -> new.k:2)\n"},
+        {"a node moved by one ulp", kNodes + "1,0.1,0,0\n", kNodes + "1,0.10000000000000002,0,0\n",
+         0, false,
          "AIRBAG_REFERENCE_GEOMETRY: 1 of 1 nodes moved (largest 1.38778e-17 at node 1), 0 added, "
          "0 removed   (old.k:1 -> new.k:1)\n"},
-        {"one ulp within the tolerance", kNodes + "1,0.1,0,0\n", kNodes + "1,0.10000000000000002,0,0\n",
-         1e-15, false, ""},
+        {"one ulp within the tolerance", kNodes + "1,0.1,0,0\n",
+         kNodes + "1,0.10000000000000002,0,0\n", 1e-15, false, ""},
         {"one ulp beyond a tighter tolerance", kNodes + "1,0.1,0,0\n",
          kNodes + "1,0.10000000000000002,0,0\n", 1e-17, false,
          "AIRBAG_REFERENCE_GEOMETRY: 1 of 1 nodes moved (largest 1.38778e-17 at node 1), 0 added, "
          "0 removed   (old.k:1 -> new.k:1)\n"},
-        {"nodes pair by NID; each listed with rows",
-         kNodes + "1,0,0,0\n2,0,0,0\n3,0,0,0\n", kNodes + "3,3,4,0\n1,0,0,0\n4,0,0,0\n", 0, true,
+        {"nodes pair by NID; each listed with rows", kNodes + "1,0,0,0\n2,0,0,0\n3,0,0,0\n",
+         kNodes + "3,3,4,0\n1,0,0,0\n4,0,0,0\n", 0, true,
          "AIRBAG_REFERENCE_GEOMETRY: 1 of 3 nodes moved (largest 5 at node 3), 1 added, 1 removed"
          "   (old.k:1 -> new.k:1)\n"
          "AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=2 removed   (old.k:3 -> -)\n"
@@ -96,12 +97,12 @@ TEST(Diff, ChangesBetweenTwoDecks) {
          "AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=4 added   (- -> new.k:4)\n"},
         {"shells pair by EID", kShells + "100,7,1,2,3,4\n101,7,2,5,4,3\n",
          kShells + "101,7,2,5,4,3\n100,8,1,2,3,4\n", 0, true,
-         "AIRBAG_SHELL_REFERENCE_GEOMETRY: 1 of 2 shells changed, 0 added, 0 removed   (old.k:1 -> new.k:1)\n"
+         "AIRBAG_SHELL_REFERENCE_GEOMETRY: 1 of 2 shells changed, 0 added, 0 removed   (old.k:1 -> "
+         "new.k:1)\n"
          "AIRBAG_SHELL_REFERENCE_GEOMETRY ShellInfo EID=100 PID: 7 -> 8   (old.k:2 -> new.k:3)\n"},
         {"a removed card, named by its number among cards of its name",
          kAdvancedAle + "         2\n0,0,0.0289,1.0,29.0\n0,0,0.0320,1.0,32.0\n",
-         kAdvancedAle + "         1\n0,0,0.0289,1.0,29.0\n",
-         0, false,
+         kAdvancedAle + "         1\n0,0,0.0289,1.0,29.0\n", 0, false,
          "AIRBAG_ADVANCED_ALE CVCard2 NAIR: 2 -> 1   (old.k:8 -> new.k:8)\n"
          "AIRBAG_ADVANCED_ALE AirCard #2 removed   (old.k:10 -> -)\n"},
         {"added and removed keywords where they stand in the new model",
@@ -126,7 +127,8 @@ ToolRun diff(const std::string& args) {
 TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
     const std::string model = " examples/model/main.k", variant = " examples/model-variant/main.k";
     const std::string vent =
-        "AIRBAG_ALE VentHole VNTCOF: 0.6 -> 0.65   (examples/model/bags/driver-bag-with-interaction.k:12 "
+        "AIRBAG_ALE VentHole VNTCOF: 0.6 -> 0.65   "
+        "(examples/model/bags/driver-bag-with-interaction.k:12 "
         "-> examples/model-variant/bags/driver-bag-with-interaction.k:13)\n";
     const std::tuple<std::string, int, std::string, std::string> cases[] = {
         {model + model, 0, "", ""},
@@ -137,23 +139,31 @@ TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
          "\"examples/model/bags/driver-bag-with-interaction.k\",\"line\":12},\"to\":{\"file\":"
          "\"examples/model-variant/bags/driver-bag-with-interaction.k\",\"line\":13}}\n",
          ""},
-        {"--all --json" + model + variant, 1, "{\"change\":\"value\",\"keyword\":\"AIRBAG_ALE\"", ""},
-        {"--summary" + model + variant, 1,
-         "changes by keyword                        values    +cards    -cards +keywords -keywords\n"
-         "  AIRBAG_ALE                                   1         0         0         0         0\n",
+        {"--all --json" + model + variant, 1, "{\"change\":\"value\",\"keyword\":\"AIRBAG_ALE\"",
          ""},
-        {"--tolerance 0.1" + model + variant, 1, "AIRBAG_INTERACTION Interaction AREA: 1.5 -> 1.8", ""},
-        {"--strict examples/odd-lines.k examples/odd-lines.k", 3, "", "examples/odd-lines.k:6: warning:"},
+        {"--summary" + model + variant, 1,
+         "changes by keyword                        values    +cards    -cards +keywords "
+         "-keywords\n"
+         "  AIRBAG_ALE                                   1         0         0         0         "
+         "0\n",
+         ""},
+        {"--tolerance 0.1" + model + variant, 1, "AIRBAG_INTERACTION Interaction AREA: 1.5 -> 1.8",
+         ""},
+        {"--strict examples/odd-lines.k examples/odd-lines.k", 3, "",
+         "examples/odd-lines.k:6: warning:"},
         {"--no-warnings --strict examples/odd-lines.k examples/odd-lines.k", 2, "",
          "abimport: '--strict' and '--no-warnings' do not go together"},
-        {model + " examples/none.k", 2, "", "abimport: cannot read 'examples/none.k': No such file"},
+        {model + " examples/none.k", 2, "",
+         "abimport: cannot read 'examples/none.k': No such file"},
         {model, 2, "", "abimport: diff compares two models, OLD and NEW; 1 given"},
-        {"--tolerance -1" + model + variant, 2, "", "abimport: invalid value '-1' for '--tolerance'"},
-        {"--tolerance=1x" + model + variant, 2, "", "abimport: invalid value '1x' for '--tolerance'"},
+        {"--tolerance -1" + model + variant, 2, "",
+         "abimport: invalid value '-1' for '--tolerance'"},
+        {"--tolerance=1x" + model + variant, 2, "",
+         "abimport: invalid value '1x' for '--tolerance'"},
         {"--flags 0x12" + model + variant, 2, "", "abimport: '--flags 0x12' builds no cards"},
         {"--json --summary" + model + variant, 2, "", "abimport: option '--summary' conflicts"},
         {"--bogus" + model + variant, 2, "", "abimport: unknown option '--bogus'"},
-        {"- -" , 2, "", "abimport: standard input can be only one of the models"},
+        {"- -", 2, "", "abimport: standard input can be only one of the models"},
         {"--help", 0, "Usage: abimport diff [OPTION]... OLD NEW\n", ""},
     };
     for (const auto& [args, status, out, err] : cases) {
@@ -166,8 +176,8 @@ TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
     // The example and its variant differ in three values and nothing else.
     const ToolRun lines = diff(model + variant);
     EXPECT_EQ(std::count(lines.out.begin(), lines.out.end(), '\n'), 3) << lines.out;
-    EXPECT_NE(diff("--all" + model + variant).out.find(
-                  "AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=9 Z: 0.12 -> 0.125   "),
+    EXPECT_NE(diff("--all" + model + variant)
+                  .out.find("AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=9 Z: 0.12 -> 0.125   "),
               std::string::npos);
 }
 

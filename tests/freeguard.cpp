@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-
 extern "C" void __libc_free(void* p);
 extern "C" void* __libc_realloc(void* p, size_t bytes);
 
@@ -59,7 +58,8 @@ void* mmap(void* address, size_t length, int protection, int flags, int fd, off_
     if (protection == PROT_NONE && length >= kLeastReservation) {
         const int slot = reservationCount.load(std::memory_order_relaxed);
         if (slot < kMostReservations) {
-            reservations[slot].start.store(static_cast<uintptr_t>(mapped), std::memory_order_relaxed);
+            reservations[slot].start.store(static_cast<uintptr_t>(mapped),
+                                           std::memory_order_relaxed);
             reservations[slot].end.store(static_cast<uintptr_t>(mapped) + length,
                                          std::memory_order_relaxed);
             reservationCount.store(slot + 1, std::memory_order_release);

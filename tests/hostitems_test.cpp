@@ -7,15 +7,14 @@
 
 #include "frame/hostinterface.h"
 
-
 TEST(HostItems, ASecondDefinitionIsNamedWithBothModules) {
     EXPECT_EQ(abimportHostItemsDefinedTwice(), "");
     void* second = dlopen(ABIMPORT_SECOND_HOST, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(second, nullptr) << dlerror();
     const std::string report = abimportHostItemsDefinedTwice();
     dlclose(second);
-    for (const char* item :
-         {"Card::contFlag", "addIDToRefFile", "airbagFind", "airbagVentHoleFind", "airbagAdvancedAle"}) {
+    for (const char* item : {"Card::contFlag", "addIDToRefFile", "airbagFind", "airbagVentHoleFind",
+                             "airbagAdvancedAle"}) {
         // The stand-in host's definition is the one in use, the module's the other.
         const std::string line = std::string(item) + ": used from ";
         const size_t at = report.find(line);

@@ -1,10 +1,10 @@
 // The set of distinct IDs against std::set, through many growths.
+#include "../host/idset.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
-
-#include "../host/idset.h"
 
 using namespace abimport;
 
@@ -14,7 +14,7 @@ TEST(IdSet, CountsDistinctIdsAsASetDoes) {
     std::set<long long> reference;
     for (int i = 0; i < 200000; ++i) {
         // Dense runs, repeats, negatives and far-apart IDs.
-        const long long id = i % 3 == 0 ? i / 3 + 1
+        const long long id = i % 3 == 0   ? i / 3 + 1
                              : i % 3 == 1 ? -static_cast<long long>(random() % 5000) - 1
                                           : static_cast<long long>(random() | 1);
         ASSERT_EQ(ids.insert(id), reference.insert(id).second) << id;

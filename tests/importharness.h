@@ -92,8 +92,8 @@ struct Transcript : HostCallRecorder {
             lines.push_back(cardLine(*target.cards[i]));
     }
     void showCall() { lines.push_back(callLine(calls.back())), onCall(); }
-    void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1,
-                  const unsigned* c2, unsigned long long line) override {
+    void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1, const unsigned* c2,
+                  unsigned long long line) override {
         showCards(), HostCallRecorder::idReport(w, n, p, c1, c2, line), showCall();
     }
     void airbagCall(HostCallKind kind, char** w, unsigned n, unsigned long long line) override {

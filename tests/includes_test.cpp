@@ -11,7 +11,8 @@ using namespace abimport;
 
 namespace {
 
-const std::string kCard = "         1         2       1.5       1.0        10        20         0\n";
+const std::string kCard =
+    "         1         2       1.5       1.0        10        20         0\n";
 const std::string kInteraction = "*AIRBAG_INTERACTION\n" + kCard;
 const std::string kNode = "       1             1.5             2.5             3.5\n";
 
@@ -37,16 +38,22 @@ std::vector<IncludeCase> includeCases() {
          {{"main.k",
            "*INCLUDE_PATH\nfirst\n$ a comment\nsecond\n*INCLUDE_PATH_RELATIVE\nthird\n"
            "*INCLUDE\nx.k\n*INCLUDE\ny.k\n*INCLUDE\nz.k\n*INCLUDE\nparts/p.k\n"},
-          {"first/y.k", kInteraction}, {"second/x.k", kInteraction}, {"second/y.k", "*X\n"},
-          {"third/z.k", kInteraction}, {"parts/p.k", "*INCLUDE\ntop.k\n"}, {"top.k", kInteraction}},
+          {"first/y.k", kInteraction},
+          {"second/x.k", kInteraction},
+          {"second/y.k", "*X\n"},
+          {"third/z.k", kInteraction},
+          {"parts/p.k", "*INCLUDE\ntop.k\n"},
+          {"top.k", kInteraction}},
          {"include main.k:7 second/x.k", "keyword second/x.k:1 AIRBAG_INTERACTION",
           "include main.k:9 first/y.k", "keyword first/y.k:1 AIRBAG_INTERACTION",
           "include main.k:11 third/z.k", "keyword third/z.k:1 AIRBAG_INTERACTION",
           "include main.k:13 parts/p.k", "include parts/p.k:1 top.k",
           "keyword top.k:1 AIRBAG_INTERACTION"}},
         {"names continued after ' +', blanks around them, comments first, absolute names, any case",
-         {{"main.k", "*include\n$ the name follows\n  sub/lo +\nng.k  \n*Include  part two\n{dir}/abs.k\n"},
-          {"sub/long.k", kInteraction}, {"abs.k", kInteraction}},
+         {{"main.k",
+           "*include\n$ the name follows\n  sub/lo +\nng.k  \n*Include  part two\n{dir}/abs.k\n"},
+          {"sub/long.k", kInteraction},
+          {"abs.k", kInteraction}},
          {"include main.k:1 sub/long.k", "keyword sub/long.k:1 AIRBAG_INTERACTION",
           "include main.k:5 abs.k", "keyword abs.k:1 AIRBAG_INTERACTION"}},
         {"*INCLUDE_TRANSFORM is read as a plain include, with a warning",
@@ -55,8 +62,8 @@ std::vector<IncludeCase> includeCases() {
          {"warning main.k:1 include-transform", "include main.k:1 t.k",
           "keyword t.k:1 AIRBAG_INTERACTION", "keyword main.k:4 AIRBAG_INTERACTION"}},
         {"includes missing, not regular or without a name: warned, the rest is read",
-         {{"main.k", "*INCLUDE\nmissing.k\n*INCLUDE\nsub\n*INCLUDE\n/dev/null\n*INCLUDE\n" +
-                         kInteraction},
+         {{"main.k",
+           "*INCLUDE\nmissing.k\n*INCLUDE\nsub\n*INCLUDE\n/dev/null\n*INCLUDE\n" + kInteraction},
           {"sub/x.k", ""}},
          {"warning main.k:1 include-not-found", "warning main.k:3 include-not-found",
           "warning main.k:5 include-not-found", "warning main.k:7 include-not-found",
@@ -74,7 +81,8 @@ std::vector<IncludeCase> includeCases() {
           {"a.k", kInteraction}},
          {"warning main.k:1 include-skipped", "warning main.k:3 include-skipped",
           "keyword main.k:5 AIRBAG_INTERACTION"},
-         false, false},
+         false,
+         false},
         {"*END ends the file it stands in, also when an import meets it; *END_X does not",
          {{"main.k", "*INCLUDE\na.k\n" + kInteraction + "*END_X\n*end\n" + kInteraction},
           {"a.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode + "*END\n" + kInteraction}},
@@ -95,7 +103,9 @@ TEST(Includes, FollowedAsTheRulesSay) {
         SCOPED_TRACE(c.label);
         ModelFolder folder;
         for (const auto& [name, text] : c.files)
-            folder.write(name, std::regex_replace(text, std::regex("\\{dir\\}"), folder.path("").substr(0, folder.path("").size() - 1)));
+            folder.write(name,
+                         std::regex_replace(text, std::regex("\\{dir\\}"),
+                                            folder.path("").substr(0, folder.path("").size() - 1)));
         ModelTrace trace(folder);
         ImportSettings settings;
         settings.followIncludes = c.followIncludes;
@@ -114,7 +124,8 @@ TEST(Includes, FilesAreListedAsOpened) {
     folder.write("b.k", kInteraction + kInteraction);
     ModelTrace trace(folder);
     const ModelRun run = importModel(folder, trace, {});
-    EXPECT_EQ(run.files, (Lines{"main.k", "parts/a.k", "parts/c.k", "b.k", "parts/a.k", "parts/c.k"}));
+    EXPECT_EQ(run.files,
+              (Lines{"main.k", "parts/a.k", "parts/c.k", "b.k", "parts/a.k", "parts/c.k"}));
     EXPECT_EQ(run.keywords, 4u);
 }
 
@@ -124,14 +135,16 @@ TEST(Includes, DepthPipesAndCyclesCannotHang) {
     ModelFolder folder;
     folder.write("main.k", "*INCLUDE\nd1.k\n*INCLUDE\npipe\n*INCLUDE\nself.k\n");
     for (int i = 1; i <= 70; ++i)
-        folder.write("d" + std::to_string(i) + ".k", "*INCLUDE\nd" + std::to_string(i + 1) + ".k\n");
+        folder.write("d" + std::to_string(i) + ".k",
+                     "*INCLUDE\nd" + std::to_string(i + 1) + ".k\n");
     folder.write("self.k", "*INCLUDE\nself.k\n");
     ASSERT_EQ(mkfifo(folder.path("pipe").c_str(), 0600), 0);
     ModelTrace trace(folder);
     const ModelRun run = importModel(folder, trace, {});
     Lines expected;
     for (int i = 1; i <= 64; ++i)
-        expected.push_back("include " + (i == 1 ? std::string("main.k") : "d" + std::to_string(i - 1) + ".k") +
+        expected.push_back("include " +
+                           (i == 1 ? std::string("main.k") : "d" + std::to_string(i - 1) + ".k") +
                            ":1 d" + std::to_string(i) + ".k");
     expected.push_back("warning d64.k:1 include-depth");
     expected.push_back("warning main.k:3 include-not-found");

@@ -1,8 +1,9 @@
 // Editing a model in process: saves that fail between writing and renaming,
 // files changed on disk, and random edits on random models, which never
 // change a byte outside the edited fields.
-#include <gtest/gtest.h>
+#include "edit/modeledit.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,12 +18,11 @@
 #include <vector>
 
 #include "deckfile.h"
-#include "toolrun.h"
+#include "frame/exponentrepair.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
-#include "frame/exponentrepair.h"
 #include "output/exacttext.h"
-#include "edit/modeledit.h"
+#include "toolrun.h"
 
 using namespace abimport;
 
@@ -63,8 +63,10 @@ std::vector<std::vector<std::string>> cardsOf(const std::string& path, const ABI
         for (size_t i = 0; i < card->fields.size(); ++i) {
             char shown[40] = "";
             const Data* value = card->fields[i];
-            if (auto* real = dynamic_cast<const Double*>(value)) std::snprintf(shown, sizeof shown, "%a", real->val);
-            if (auto* integer = dynamic_cast<const Integer*>(value)) std::snprintf(shown, sizeof shown, "%d", integer->val);
+            if (auto* real = dynamic_cast<const Double*>(value))
+                std::snprintf(shown, sizeof shown, "%a", real->val);
+            if (auto* integer = dynamic_cast<const Integer*>(value))
+                std::snprintf(shown, sizeof shown, "%d", integer->val);
             fields.push_back(card->fieldNames[i] + "=" + shown);
         }
         cards.push_back(fields);
@@ -97,7 +99,8 @@ TEST_F(ModelEditTest, SavesAreAtomicAndRefuseChangedFiles) {
     model.beforeRename = nullptr;
     write("main.k", deck + "$ changed\n");
     EXPECT_FALSE(model.saveInPlace(error));
-    EXPECT_EQ(error, path("main.k") + ": the file changed on disk since it was read; nothing written");
+    EXPECT_EQ(error,
+              path("main.k") + ": the file changed on disk since it was read; nothing written");
     EXPECT_EQ(readAll(path("main.k")), deck + "$ changed\n");
 }
 
@@ -108,15 +111,16 @@ TEST_F(ModelEditTest, SavesAreAtomicAndRefuseChangedFiles) {
 TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
     std::mt19937_64 rng(3);
     auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
-    const char* const kTexts[] = {"1", "-7", "0.5", "1.5e-3", "1.5-3", "-1523.123456", "2.25", "1e5",
-                                  "123456789", "0.0025", ".5", "-0."};
+    const char* const kTexts[] = {"1",    "-7",  "0.5",       "1.5e-3", "1.5-3", "-1523.123456",
+                                  "2.25", "1e5", "123456789", "0.0025", ".5",    "-0."};
     int applied = 0;
     for (int round = 0; round < 200; ++round) {
         std::string deck = "$ model\n*AIRBAG_INTERACTION\n";
         deck += pick(2) ? "         1\t                 3.        4.\n" : "1,2,3.,4.,5\n";
         deck += "*AIRBAG_REFERENCE_GEOMETRY\n";
         for (int i = 0; i < 4; ++i) {
-            deck += pick(3) ? "       " + std::to_string(i) + "             1.5" + (pick(2) ? "             2.5\r\n" : "\n")
+            deck += pick(3) ? "       " + std::to_string(i) + "             1.5" +
+                                  (pick(2) ? "             2.5\r\n" : "\n")
                             : std::to_string(i) + ",1.5,2.5\n";
         }
         write("main.k", deck);
@@ -131,7 +135,8 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         const char* const interactionFields[] = {"AB1", "AB2", "AREA", "SF", "PID"};
         const std::string field = node ? nodeFields[pick(4)] : interactionFields[pick(5)];
         const std::string value = kTexts[pick(12)];
-        if (!model.apply({path("main.k"), line, field, value}, error)) continue;  // an error is fine
+        if (!model.apply({path("main.k"), line, field, value}, error))
+            continue;  // an error is fine
         ASSERT_TRUE(model.saveInPlace(error)) << error;
         ++applied;
         const std::string after = readAll(path("main.k"));
@@ -143,12 +148,15 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         ASSERT_EQ(after.substr(0, at), deck.substr(0, at));
         const size_t oldEnd = deck.find('\n', at), newEnd = after.find('\n', at);
         ASSERT_EQ(after.substr(newEnd), deck.substr(oldEnd));
-        const std::string oldLine = deck.substr(at, oldEnd - at), newLine = after.substr(at, newEnd - at);
+        const std::string oldLine = deck.substr(at, oldEnd - at),
+                          newLine = after.substr(at, newEnd - at);
         size_t same = 0;
-        while (same < oldLine.size() && same < newLine.size() && oldLine[same] == newLine[same]) ++same;
+        while (same < oldLine.size() && same < newLine.size() && oldLine[same] == newLine[same])
+            ++same;
         size_t tail = 0;
         while (tail < oldLine.size() - same && tail < newLine.size() - same &&
-               oldLine[oldLine.size() - 1 - tail] == newLine[newLine.size() - 1 - tail]) ++tail;
+               oldLine[oldLine.size() - 1 - tail] == newLine[newLine.size() - 1 - tail])
+            ++tail;
         const std::string changed = newLine.substr(same, newLine.size() - same - tail);
         ASSERT_EQ(changed.find_first_not_of(" " + value + "0123456789.e+-"), std::string::npos)
             << oldLine << " -> " << newLine;
@@ -163,17 +171,19 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         value.copy(word, sizeof word - 2);
         abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
         if (field == "NID" || field == "AB1" || field == "AB2" || field == "PID") {
-            std::snprintf(says, sizeof says, "%d", static_cast<int>(std::strtol(word, nullptr, 10)));
+            std::snprintf(says, sizeof says, "%d",
+                          static_cast<int>(std::strtol(word, nullptr, 10)));
         } else {
             std::snprintf(says, sizeof says, "%a", std::strtod(word, nullptr));
         }
         for (size_t i = 0; i < now.size(); ++i) {
             std::vector<std::string> expected = before[i];
             if (i == edited) {
-                auto held = std::find_if(expected.begin(), expected.end(), [&](const std::string& f) {
-                    return f.rfind(field + "=", 0) == 0;
-                });
-                if (held == expected.end()) continue;  // a field that was empty: checked by the line
+                auto held = std::find_if(
+                    expected.begin(), expected.end(),
+                    [&](const std::string& f) { return f.rfind(field + "=", 0) == 0; });
+                if (held == expected.end())
+                    continue;  // a field that was empty: checked by the line
                 *held = field + "=" + says;
             }
             EXPECT_EQ(now[i], expected) << oldLine << " -> " << newLine;

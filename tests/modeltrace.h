@@ -35,7 +35,8 @@ public:
     std::string path(const std::string& name) const { return std::string(dir_) + "/" + name; }
     // Writes a file, making its folders.
     void write(const std::string& name, const std::string& text) const {
-        for (size_t slash = name.find('/'); slash != std::string::npos; slash = name.find('/', slash + 1))
+        for (size_t slash = name.find('/'); slash != std::string::npos;
+             slash = name.find('/', slash + 1))
             mkdir(path(name.substr(0, slash)).c_str(), 0755);
         std::ofstream(path(name), std::ios::binary) << text;
     }
@@ -67,7 +68,8 @@ struct ModelTrace : DeckObserver, HostCallListener {
     }
     void keywordEnds(const ImportedKeyword& k) override {
         for (size_t i = k.firstCard; cards && i < k.target.cards.size(); ++i)
-            events.push_back("card " + k.target.cards[i]->name + " " + at(k.cardLines[i - k.firstCard]));
+            events.push_back("card " + k.target.cards[i]->name + " " +
+                             at(k.cardLines[i - k.firstCard]));
     }
     void warning(const Warning& w) override {
         events.push_back("warning " + where(*w.file, w.line) + " " + warningKindName(w.kind));

@@ -61,33 +61,98 @@ std::string referenceDoubleText(double value, int width) {
 // decimals, and arbitrary bit patterns; each is printed at every width beside
 // an integer of random magnitude.
 TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
-    std::vector<std::string> texts = {
-        "", " ", "-", "+", ".", "-.", ".5", "-.5", "5.", "0", "-0", "-0.0", "00012", "1e5", "1e",
-        "1e+", "1E-2x", "1.5-3", "0x1A", "0X1p3", "-0x10", "inf", "-Infinity", "nan", "NAN(123)",
-        "9223372036854775807", "9223372036854775808", "-9223372036854775809",
-        "99999999999999999999999", "123456789012345678", "1234567890123456789",
-        "9007199254740993", "9007199254740992.5", "1e22", "1e23", "1e-22", "1e-23", "4.9e-324",
-        "1e-400", "1e400", "1.7976931348623157e308", "1e99999", "0e99999", "   \t\n12\n",
-        "2.2250738585072011e-308", "0.000000000000000000000000000001", "1 2", "--1", "+-1",
-        "1e 5", "\v\f\r7", "\xa0" "5", "12345678.123456789", "      -123.456789", "1,5",
-        "0.1000000000000000055511151231257827",
-    };
-    std::vector<double> values = {0.0, -0.0, 0.5e-14, 1.5e-14, 2.5e-14, 9.999999999999995, 0.1,
-                                  99999.99999999999, 9.2e18, 1e22, 1e23, 4.9e-324, 99999.5,
-                                  2.2250738585072014e-308, 12345678901.5, 12345678902.5,
-                                  9.9999999999e10, INFINITY, -INFINITY, NAN};
+    std::vector<std::string> texts = {"",
+                                      " ",
+                                      "-",
+                                      "+",
+                                      ".",
+                                      "-.",
+                                      ".5",
+                                      "-.5",
+                                      "5.",
+                                      "0",
+                                      "-0",
+                                      "-0.0",
+                                      "00012",
+                                      "1e5",
+                                      "1e",
+                                      "1e+",
+                                      "1E-2x",
+                                      "1.5-3",
+                                      "0x1A",
+                                      "0X1p3",
+                                      "-0x10",
+                                      "inf",
+                                      "-Infinity",
+                                      "nan",
+                                      "NAN(123)",
+                                      "9223372036854775807",
+                                      "9223372036854775808",
+                                      "-9223372036854775809",
+                                      "99999999999999999999999",
+                                      "123456789012345678",
+                                      "1234567890123456789",
+                                      "9007199254740993",
+                                      "9007199254740992.5",
+                                      "1e22",
+                                      "1e23",
+                                      "1e-22",
+                                      "1e-23",
+                                      "4.9e-324",
+                                      "1e-400",
+                                      "1e400",
+                                      "1.7976931348623157e308",
+                                      "1e99999",
+                                      "0e99999",
+                                      "   \t\n12\n",
+                                      "2.2250738585072011e-308",
+                                      "0.000000000000000000000000000001",
+                                      "1 2",
+                                      "--1",
+                                      "+-1",
+                                      "1e 5",
+                                      "\v\f\r7",
+                                      "\2405",
+                                      "12345678.123456789",
+                                      "      -123.456789",
+                                      "1,5",
+                                      "0.1000000000000000055511151231257827"};
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5e-14,
+                                  1.5e-14,
+                                  2.5e-14,
+                                  9.999999999999995,
+                                  0.1,
+                                  99999.99999999999,
+                                  9.2e18,
+                                  1e22,
+                                  1e23,
+                                  4.9e-324,
+                                  99999.5,
+                                  2.2250738585072014e-308,
+                                  12345678901.5,
+                                  12345678902.5,
+                                  9.9999999999e10,
+                                  INFINITY,
+                                  -INFINITY,
+                                  NAN};
     for (int k = -30; k <= 300; k += k < 30 ? 1 : 90) {
         const double p = std::pow(10.0, k);
         values.insert(values.end(), {p, -p, std::nextafter(p, 0.0), std::nextafter(p, INFINITY)});
     }
     std::mt19937_64 rng(7);
-    auto fromBits = [](uint64_t bits) { double d; std::memcpy(&d, &bits, sizeof d); return d; };
+    auto fromBits = [](uint64_t bits) {
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    };
     for (int i = 0; i < 8000; ++i) {
-        values.insert(values.end(), {static_cast<double>(rng() % 2000000000) / 1e6 - 1000.0,
-                                     static_cast<double>(rng() % 100000000000) + 0.5,
-                                     std::ldexp(rng() % (1ULL << 40), -15),
-                                     std::ldexp(rng() % (1ULL << 53), int(rng() % 140) - 120),
-                                     fromBits(rng())});
+        values.insert(
+            values.end(),
+            {static_cast<double>(rng() % 2000000000) / 1e6 - 1000.0,
+             static_cast<double>(rng() % 100000000000) + 0.5, std::ldexp(rng() % (1ULL << 40), -15),
+             std::ldexp(rng() % (1ULL << 53), int(rng() % 140) - 120), fromBits(rng())});
     }
     for (int i = 0; i < 300000; ++i) texts.push_back(randomNumberText(rng));
     char want[64];
@@ -112,12 +177,14 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);
             for (int width : {6, 8, 10, 16, 23}) {
-                ASSERT_EQ(textOf(Double(static_cast<uint32_t>(width), value)), referenceDoubleText(value, width))
+                ASSERT_EQ(textOf(Double(static_cast<uint32_t>(width), value)),
+                          referenceDoubleText(value, width))
                     << "value " << value << " width " << width << " mode " << mode;
                 std::snprintf(want, sizeof want, "%*u", width, n);
                 ASSERT_EQ(textOf(UInteger(static_cast<uint32_t>(width), n)), want);
                 std::snprintf(want, sizeof want, "%*d", width, static_cast<int32_t>(n));
-                ASSERT_EQ(textOf(Integer(static_cast<uint32_t>(width), static_cast<int32_t>(n))), want);
+                ASSERT_EQ(textOf(Integer(static_cast<uint32_t>(width), static_cast<int32_t>(n))),
+                          want);
             }
         }
     }

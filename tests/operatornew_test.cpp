@@ -147,7 +147,7 @@ TEST(OperatorNew, ImpossibleRequestsFailAsTheLanguageRequires) {
     EXPECT_THROW(static_cast<void>(::operator new(huge)), std::bad_alloc);
     EXPECT_THROW(static_cast<void>(::operator new[](huge, std::align_val_t{64})), std::bad_alloc);
     EXPECT_EQ(::operator new(huge, std::nothrow), nullptr);
-    EXPECT_EQ(::operator new(huge, std::align_val_t{64}, std::nothrow), nullptr);
+    EXPECT_EQ(::operator new (huge, std::align_val_t{64}, std::nothrow), nullptr);
 
     static int handlerCalls;
     handlerCalls = 0;
@@ -219,10 +219,10 @@ TEST(OperatorNew, WithoutRoomForTheHeapMallocServes) {
             std::vector<std::string*> blocks;
             for (unsigned i = 0; i < (n > 10000 ? 50 : 1000); ++i)
                 blocks.push_back(new std::string(n, 'm'));
-            void* aligned = ::operator new(n, std::align_val_t{64});
+            void* aligned = ::operator new (n, std::align_val_t{64});
             EXPECT_TRUE(alignedTo(aligned, 64));
             std::memset(aligned, 1, n);
-            ::operator delete(aligned, std::align_val_t{64});
+            ::operator delete (aligned, std::align_val_t{64});
             for (std::string* s : blocks) {
                 EXPECT_EQ(s->find_first_not_of('m'), std::string::npos);
                 delete s;

@@ -45,14 +45,25 @@ struct Deck {
 TEST(Reader, ClassifiesLinesAndEndsAtKeywordOrEndOfFile) {
     const std::string piece = "         1" + std::string(117, 'x');  // 127 characters
     const Words cut = {"         1", "xxxxxxxxxx"};
-    struct Case { std::string deck; Words first; unsigned flags1; Words second; unsigned flags2; };
+    struct Case {
+        std::string deck;
+        Words first;
+        unsigned flags1;
+        Words second;
+        unsigned flags2;
+    };
     const Case cases[] = {
-        {"$ one\n$ two\n         1\n", {"         1"}, 0, {}, kEnd}, {"", {}, kEnd, {}, kEnd},
-        {"\n         1\n", {}, 0, {"         1"}, 0}, {",,,", {}, 0, {}, kEnd},
-        {"$ c\n*KEY\n         1\n", {}, kKeyword, {}, kKeyword}, {"$ c\n", {}, kEnd, {}, kEnd},
-        {" *KEY\n $\n", {" *KEY\n"}, 0, {" $\n"}, 0}, {"         1", {"         1"}, 0, {}, kEnd},
+        {"$ one\n$ two\n         1\n", {"         1"}, 0, {}, kEnd},
+        {"", {}, kEnd, {}, kEnd},
+        {"\n         1\n", {}, 0, {"         1"}, 0},
+        {",,,", {}, 0, {}, kEnd},
+        {"$ c\n*KEY\n         1\n", {}, kKeyword, {}, kKeyword},
+        {"$ c\n", {}, kEnd, {}, kEnd},
+        {" *KEY\n $\n", {" *KEY\n"}, 0, {" $\n"}, 0},
+        {"         1", {"         1"}, 0, {}, kEnd},
         {std::string("\0                  1\n", 21), {}, 0, {}, kEnd},
-        {piece + "$ tail\n" + piece, cut, 0, cut, 0}, {piece + "*KEY\n", cut, 0, {}, kKeyword},
+        {piece + "$ tail\n" + piece, cut, 0, cut, 0},
+        {piece + "*KEY\n", cut, 0, {}, kKeyword},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.deck);
@@ -82,15 +93,23 @@ TEST(Reader, CutsFixedColumnsOrCommaWordsAndConsumesTheLine) {
     std::string sixtyFourOnes = "1";
     for (int i = 1; i < 64; ++i) sixtyFourOnes += ",1";
     const std::string longWord(126, '7');
-    struct Case { std::string line; unsigned request, count, index; Words buffers; } cases[] = {
+    struct Case {
+        std::string line;
+        unsigned request, count, index;
+        Words buffers;
+    } cases[] = {
         {"         1         2\n", 3, 2, 3, {"         1", "         2", "\n"}},
         {"         1                   3\n", 3, 3, 3, {"         1", "          ", "         3"}},
         {"abcdefghijklmnopqrstuvwxy\n", 3, 3, 3, {"abcdefghij", "klmnopqrst", "uvwxy\n"}},
-        {"    1\n", 2, 1, 2, {"    1\n", ""}}, {"         1\n", 0, 0, 0, {}},
-        {"1,,3\n", 1, 2, 2, {"1", "3\n"}}, {"   1,  a b ,\n", 2, 3, 3, {"   1", "  a b ", "\n"}},
+        {"    1\n", 2, 1, 2, {"    1\n", ""}},
+        {"         1\n", 0, 0, 0, {}},
+        {"1,,3\n", 1, 2, 2, {"1", "3\n"}},
+        {"   1,  a b ,\n", 2, 3, 3, {"   1", "  a b ", "\n"}},
         {"         1      a,b          3\n", 2, 2, 2, {"         1      a", "b          3\n"}},
-        {sixtyFourOnes, 2, 64, 64, Words(64, "1")}, {longWord + ",", 2, 1, 1, {longWord}},
-        {",5,6\n", 2, 2, 2, {"5", "6\n"}}, {",,,\n", 2, 1, 1, {"\n"}},
+        {sixtyFourOnes, 2, 64, 64, Words(64, "1")},
+        {longWord + ",", 2, 1, 1, {longWord}},
+        {",5,6\n", 2, 2, 2, {"5", "6\n"}},
+        {",,,\n", 2, 1, 1, {"\n"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -114,16 +133,34 @@ TEST(Reader, CommaFormLeavesLaterBuffersButEndsEveryWord) {
 // number's own leading sign is spared. Comma form: the word's own last
 // characters, its newline included.
 TEST(Reader, ExponentRepair) {
-    struct Case { const char* line; const char* word; } cases[] = {
-        {"  1.2345-3\n", "  1.2345e-3"}, {"  1.234-10\n", "  1.234e-10"},
-        {"  -1.234-5\n", "  -1.234e-5"}, {"   -1.5-3\n", "   -1.5e-3\n"},
-        {"1.5-3     \n", "1.5-3     "}, {"1.5-3\n", "1.5-3\n"}, {"  1.234E-3\n", "  1.234E-3"},
-        {"  1.234e-3\n", "  1.234e-3"}, {"   12345-3\n", "   12345-3"},
-        {"       -1.\n", "       -1."}, {"       -.5\n", "       -.5"},
-        {"       +2.\n", "       +2."}, {"1.5-3,\n", "1.5e-3"}, {"2.5+12,\n", "2.5e+12"},
-        {"-1.5-3,\n", "-1.5e-3"}, {",1.5-3\n", "1.5e-3\n"}, {",1.5-10\n", "1.5-10\n"},
-        {"-1.,\n", "-1."}, {"-.5,\n", "-.5"}, {"+2.,\n", "+2."}, {"  -1.,\n", "  -1."},
-        {"-.,\n", "-."}, {"1.5+-3,\n", "1.5+e-3"}, {"5-3,\n", "5-3"},
+    struct Case {
+        const char* line;
+        const char* word;
+    } cases[] = {
+        {"  1.2345-3\n", "  1.2345e-3"},
+        {"  1.234-10\n", "  1.234e-10"},
+        {"  -1.234-5\n", "  -1.234e-5"},
+        {"   -1.5-3\n", "   -1.5e-3\n"},
+        {"1.5-3     \n", "1.5-3     "},
+        {"1.5-3\n", "1.5-3\n"},
+        {"  1.234E-3\n", "  1.234E-3"},
+        {"  1.234e-3\n", "  1.234e-3"},
+        {"   12345-3\n", "   12345-3"},
+        {"       -1.\n", "       -1."},
+        {"       -.5\n", "       -.5"},
+        {"       +2.\n", "       +2."},
+        {"1.5-3,\n", "1.5e-3"},
+        {"2.5+12,\n", "2.5e+12"},
+        {"-1.5-3,\n", "-1.5e-3"},
+        {",1.5-3\n", "1.5e-3\n"},
+        {",1.5-10\n", "1.5-10\n"},
+        {"-1.,\n", "-1."},
+        {"-.5,\n", "-.5"},
+        {"+2.,\n", "+2."},
+        {"  -1.,\n", "  -1."},
+        {"-.,\n", "-."},
+        {"1.5+-3,\n", "1.5+e-3"},
+        {"5-3,\n", "5-3"},
     };
     for (const Case& c : cases) {
         Deck deck(c.line);
@@ -137,7 +174,8 @@ TEST(Reader, ExponentRepair) {
 TEST(Reader, ThreadsCutTwoCommaDecksAtOnce) {
     auto deckOf = [](char tag) {
         std::string text;
-        for (int line = 0; line < 2000; ++line) text += std::string(1, tag) + ",1.5-3,,2" + tag + "\n";
+        for (int line = 0; line < 2000; ++line)
+            text += std::string(1, tag) + ",1.5-3,,2" + tag + "\n";
         return text;
     };
     std::vector<unsigned> wrong(2, 0);

@@ -6,7 +6,6 @@
 #include "frame/hostinterface.h"
 #include "keywords/importfunctions.h"
 
-
 // A fresh map gets codes 1 to 8; codes the host filled keep its function; a
 // second call changes nothing.
 TEST(Registry, FillsCodesOneToEightWithoutOverwriting) {

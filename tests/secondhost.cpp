@@ -3,9 +3,16 @@
 // definitions the library keeps using.
 #include "frame/hostinterface.h"
 
-
 unsigned Card::contFlag = 0;
-int addIDToRefFile(char**, unsigned&, unsigned*, unsigned*, unsigned*, ImportObject*) { return 1; }
-int airbagFind(char**, unsigned&, unsigned, ImportObject*) { return 1; }
-int airbagVentHoleFind(char**, unsigned&, unsigned, ImportObject*) { return 1; }
-int airbagAdvancedAle(char**, unsigned&, unsigned, ImportObject*) { return 1; }
+int addIDToRefFile(char**, unsigned&, unsigned*, unsigned*, unsigned*, ImportObject*) {
+    return 1;
+}
+int airbagFind(char**, unsigned&, unsigned, ImportObject*) {
+    return 1;
+}
+int airbagVentHoleFind(char**, unsigned&, unsigned, ImportObject*) {
+    return 1;
+}
+int airbagAdvancedAle(char**, unsigned&, unsigned, ImportObject*) {
+    return 1;
+}

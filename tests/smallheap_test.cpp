@@ -5,6 +5,8 @@
 // spans (and what it does where the kernel cannot populate), and the order
 // in which fork handlers run.
 // Run under ThreadSanitizer by make tsan.
+#include "memory/smallheap.h"
+
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -24,8 +26,6 @@
 #include <vector>
 
 #include "memory/forkhandlers.h"
-#include "memory/smallheap.h"
-
 
 using namespace abimport_memory;
 
@@ -33,9 +33,13 @@ namespace {
 
 constexpr size_t kMiB = size_t{1} << 20;
 
-SmallHeap::Settings settings(size_t reserve) { return {reserve, reserve, false, 0, nullptr}; }
+SmallHeap::Settings settings(size_t reserve) {
+    return {reserve, reserve, false, 0, nullptr};
+}
 
-size_t lowestBit(size_t n) { return n & (~n + 1); }
+size_t lowestBit(size_t n) {
+    return n & (~n + 1);
+}
 
 // Fills a block with one byte value; whether it still holds only that value.
 void fill(void* p, size_t bytes, unsigned tag) {
@@ -53,7 +57,7 @@ size_t residentBytes(const SmallHeap& heap) {
     std::vector<unsigned char> present(bytes / page);
     if (mincore(heap.region().spanStart(0), bytes, present.data()) != 0) return SIZE_MAX;
     return page * static_cast<size_t>(std::count_if(present.begin(), present.end(),
-                                                   [](unsigned char p) { return p & 1; }));
+                                                    [](unsigned char p) { return p & 1; }));
 }
 
 // Runs work(t) on kThreads threads at once, t = 0 .. kThreads - 1.

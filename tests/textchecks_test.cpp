@@ -1,6 +1,8 @@
 // The reading checks' test of whether a field reads as it is written, against
 // the C library's own reading: whole text consumed by strtol (within 32 bits)
 // or strtod, blanks and the line end aside.
+#include "host/textchecks.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -8,8 +10,6 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-
-#include "host/textchecks.h"
 
 using namespace abimport;
 
@@ -43,11 +43,32 @@ bool readByTheCLibrary(const std::string& field, unsigned typeCode) {
 TEST(TextChecks, FieldsReadAsTheCLibraryReadsThem) {
     const std::string kAlphabet = std::string(" \t\r\n\v\f0123456789+-.eExXinfaINF#", 32) + '\0';
     std::mt19937 random(99);
-    std::vector<std::string> fields = {"", "          ", "         1", "       1.5", "1.5e-3",
-                                       "  -.5  ", "5.", ".", "+", "1e", "1.5x", "1.2.3",
-                                       "2147483647", "2147483648", "-2147483648", "4294967295",
-                                       "-1", "00000000012", "inf", " nan ", "0x1p3", "1\t",
-                                       "\v1", "1\v", "1 2", std::string("1\0x", 3)};
+    std::vector<std::string> fields = {"",
+                                       "          ",
+                                       "         1",
+                                       "       1.5",
+                                       "1.5e-3",
+                                       "  -.5  ",
+                                       "5.",
+                                       ".",
+                                       "+",
+                                       "1e",
+                                       "1.5x",
+                                       "1.2.3",
+                                       "2147483647",
+                                       "2147483648",
+                                       "-2147483648",
+                                       "4294967295",
+                                       "-1",
+                                       "00000000012",
+                                       "inf",
+                                       " nan ",
+                                       "0x1p3",
+                                       "1\t",
+                                       "\v1",
+                                       "1\v",
+                                       "1 2",
+                                       std::string("1\0x", 3)};
     // Any bytes of the alphabet, and fields of 8 to 16 bytes made mostly of
     // what numbers are made of, the shape of fixed-column fields.
     const std::string kNumberBytes = "  0123456789+-.e\t";
@@ -63,7 +84,8 @@ TEST(TextChecks, FieldsReadAsTheCLibraryReadsThem) {
         for (unsigned typeCode : {0u, 1u, 2u}) {
             const bool expected = readByTheCLibrary(field, typeCode);
             if (readsAsWritten(field.data(), field.size(), typeCode) != expected && ++wrong < 10) {
-                ADD_FAILURE() << "code " << typeCode << " '" << field << "' reads as written: " << expected;
+                ADD_FAILURE() << "code " << typeCode << " '" << field
+                              << "' reads as written: " << expected;
             }
         }
     }

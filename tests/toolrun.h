@@ -20,7 +20,9 @@ inline std::string fileText(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline std::string quoted(const std::string& path) { return "'" + path + "'"; }
+inline std::string quoted(const std::string& path) {
+    return "'" + path + "'";
+}
 
 // Runs the tool at toolPath with args (shell words) in folder workDir (the
 // current one when empty), standard input from input; its output goes

@@ -13,16 +13,27 @@
 using namespace abimport;
 
 TEST(DoubleText, WorkedTableAtWidths10And16) {
-    struct Row { double value; const char *at10, *at16; } rows[] = {
-        {1.5, "       1.5", "             1.5"}, {3.0, "        3.", "              3."},
-        {0.0, "        0.", "              0."}, {4e-15, "        0.", "              0."},
-        {-1.5e-100, "       -0.", "             -0."}, {0.25, "      0.25", "            0.25"},
-        {12345678.0, " 12345678.", "       12345678."}, {100.0, "      100.", "            100."},
-        {1.0 / 3, "3.3333e-01", "0.33333333333333"}, {-1.0 / 3, "-3.3333-01", "-3.3333333333-01"},
-        {123456.789, "1.2346e+05", "1.2345678900e+05"}, {1e200, "1.0000+200", "1.0000000000+200"},
-        {2.5e-7, "0.00000025", "      0.00000025"}, {-2.5e-7, "-2.5000-07", "     -0.00000025"},
+    struct Row {
+        double value;
+        const char *at10, *at16;
+    } rows[] = {
+        {1.5, "       1.5", "             1.5"},
+        {3.0, "        3.", "              3."},
+        {0.0, "        0.", "              0."},
+        {4e-15, "        0.", "              0."},
+        {-1.5e-100, "       -0.", "             -0."},
+        {0.25, "      0.25", "            0.25"},
+        {12345678.0, " 12345678.", "       12345678."},
+        {100.0, "      100.", "            100."},
+        {1.0 / 3, "3.3333e-01", "0.33333333333333"},
+        {-1.0 / 3, "-3.3333-01", "-3.3333333333-01"},
+        {123456.789, "1.2346e+05", "1.2345678900e+05"},
+        {1e200, "1.0000+200", "1.0000000000+200"},
+        {2.5e-7, "0.00000025", "      0.00000025"},
+        {-2.5e-7, "-2.5000-07", "     -0.00000025"},
         {-1e300, "-1.0000+300", "-1.0000000000+300"},  // still too wide: only the 'e' goes
-        {INFINITY, "       inf", "             inf"}, {-INFINITY, "      -inf", "            -inf"},
+        {INFINITY, "       inf", "             inf"},
+        {-INFINITY, "      -inf", "            -inf"},
         {NAN, "       nan", "             nan"},
     };
     for (const Row& row : rows) {
@@ -36,10 +47,20 @@ TEST(DoubleText, WorkedTableAtWidths10And16) {
 // show, if any: "wrong data type sent to get <message>".
 TEST(ValueText, TextRightAlignedNeverCutAndGettersOfTheMatchingClassOnly) {
     // A stored code that no longer matches the class.
-    auto tampered = [](Data* v) { v->typeCode = kBlankCode; return std::unique_ptr<Data>(v); };
+    auto tampered = [](Data* v) {
+        v->typeCode = kBlankCode;
+        return std::unique_ptr<Data>(v);
+    };
     using std::make_unique;
-    struct Case { std::unique_ptr<Data> value; const char* text; unsigned u; int i; double d;
-                  const char* got; std::string message; } cases[] = {
+    struct Case {
+        std::unique_ptr<Data> value;
+        const char* text;
+        unsigned u;
+        int i;
+        double d;
+        const char* got;
+        std::string message;
+    } cases[] = {
         {make_unique<UInteger>(10, 7u), "         7", 7, 0, 0.0, "", ""},
         {make_unique<UInteger>(8, 4294967295u), "4294967295", 4294967295u, 0, 0.0, "", ""},
         {make_unique<Integer>(8, -42), "     -42", 0, -42, 0.0, "", ""},
@@ -59,8 +80,13 @@ TEST(ValueText, TextRightAlignedNeverCutAndGettersOfTheMatchingClassOnly) {
     BlankObject(1).value(&empty);
     for (Case& c : cases) {
         SCOPED_TRACE(&c - cases);
-        if (c.text) { EXPECT_EQ(textOf(*c.value), c.text); }
-        unsigned u = 99; int i = 99; double d = 99.0; char* got = nullptr;
+        if (c.text) {
+            EXPECT_EQ(textOf(*c.value), c.text);
+        }
+        unsigned u = 99;
+        int i = 99;
+        double d = 99.0;
+        char* got = nullptr;
         testing::internal::CaptureStdout();
         c.value->value(&u), c.value->value(&i), c.value->value(&d), c.value->value(&got);
         EXPECT_EQ(testing::internal::GetCapturedStdout(),

@@ -9,15 +9,15 @@ namespace {
 const std::string kCard = "         1         2       1.5       1.0        10        20         0";
 const std::string kInteraction = "*AIRBAG_INTERACTION\n";
 const std::string kNode = "       1             1.5             2.5             3.5";  // 56
-const std::string kShell = "     100       7       1       2       3       4";          // 48
+const std::string kShell = "     100       7       1       2       3       4";         // 48
 const std::string kGeometry = "*AIRBAG_REFERENCE_GEOMETRY\n";
 
 // The ALE airbag up to its counts card (line 7) with NAIR as given, no gas
 // and no orifice card, then one air card.
 std::string aleWithAir(const std::string& nair) {
     return "*AIRBAG_ALE\n       100         1\n     293.0\n         4\n        30\n"
-           "        10        10         0\n       0.0                 0.0" + nair +
-           "         0         0\n                                  0.0289       1.0\n";
+           "        10        10         0\n       0.0                 0.0" +
+           nair + "         0         0\n                                  0.0289       1.0\n";
 }
 
 struct WarningCase {
@@ -30,9 +30,11 @@ std::vector<WarningCase> warningCases() {
     using std::string;
     return {
         {"a line of 127 characters before its newline is read in two pieces",
-         kGeometry + kNode + string(71, ' ') + "\n*END\n", {"2 long-line"}},
+         kGeometry + kNode + string(71, ' ') + "\n*END\n",
+         {"2 long-line"}},
         {"a long comment line: its rest is read as a data line",
-         kInteraction + "$" + string(130, ' ') + "\n" + kCard + "\n", {"2 long-line"}},
+         kInteraction + "$" + string(130, ' ') + "\n" + kCard + "\n",
+         {"2 long-line"}},
         {"text past the columns a card reads",
          kInteraction + kCard + "     extra\n" + kGeometry + kNode + "   7\n" +
              "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n" + kShell + "       5\n*END\n",
@@ -46,33 +48,40 @@ std::vector<WarningCase> warningCases() {
         {"text that is no number of its field's kind, or an integer beyond 32 bits",
          kInteraction + "       abc         2      1.5x       inf       1.59999999999          \n" +
              kGeometry + "       1           1.5-3           1.2.3                \n*END\n",
-         {"2 not-a-number", "2 not-a-number", "2 not-a-number", "2 not-a-number",
-          "4 not-a-number", "4 not-a-number"}},
+         {"2 not-a-number", "2 not-a-number", "2 not-a-number", "2 not-a-number", "4 not-a-number",
+          "4 not-a-number"}},
         {"an ID report past the words of a comma line hands over stale words",
          kInteraction + kCard + "\n" + kInteraction + "1,,2,1.5\n",
          {"4 empty-comma-word", "4 stale-word"}},
         {"the ID report reaches exactly the word count, then stops short of it",
-         kInteraction + "1,2,1.5,1.0,10\n" + kInteraction + "1,2,1.5,1.0,10,20\n", {"2 stale-word"}},
+         kInteraction + "1,2,1.5,1.0,10\n" + kInteraction + "1,2,1.5,1.0,10,20\n",
+         {"2 stale-word"}},
         {"as many comma words as fields, then one more",
          kInteraction + "1,2,1.5,1.0,10,20,0\n" + kInteraction + "1,2,1.5,1.0,10,20,0,8\n" +
              kGeometry + "1,0.0,0.0,0.0\n2,0.0,0.0,0.0,9\n*END\n",
          {"4 ignored-text", "7 ignored-text"}},
         {"a count larger than the cards before the next keyword",
-         aleWithAir("         3") + "*END\n", {"7 short-count"}},
+         aleWithAir("         3") + "*END\n",
+         {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
-         aleWithAir("         3"), {"8 missing-card", "7 short-count"}},
+         aleWithAir("         3"),
+         {"8 missing-card", "7 short-count"}},
         {"a count of -1 reads up to the next keyword and never warns",
-         aleWithAir("        -1") + "*END\n", {}},
+         aleWithAir("        -1") + "*END\n",
+         {}},
         {"the end of the file inside a keyword gives a card without fields",
-         kInteraction + "$ only a comment\n", {"2 missing-card"}},
+         kInteraction + "$ only a comment\n",
+         {"2 missing-card"}},
         {"tabs, NUL bytes and lone carriage returns",
          kInteraction + "         1\t        2\n" + kInteraction + "         1\r         2\n" +
-             kInteraction + string("         1\0002\n", 13) + string("*AIRBAG_INTER\0ACTION\n", 21) +
-             kGeometry + kNode + "\n" + string("*AIRBAG_\0ALE\n", 13),
+             kInteraction + string("         1\0002\n", 13) +
+             string("*AIRBAG_INTER\0ACTION\n", 21) + kGeometry + kNode + "\n" +
+             string("*AIRBAG_\0ALE\n", 13),
          {"2 control-character", "4 control-character", "6 control-character",
           "7 control-character", "10 control-character"}},
         {"a keyword line cuts a keyword's fixed cards short; lists just end there",
-         kInteraction + kGeometry + "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ c\n*AIRBAG_ALE\n"
+         kInteraction + kGeometry +
+             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ c\n*AIRBAG_ALE\n"
              "       100         1\n     293.0\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n*END\n",
          {"2 missing-card", "5 missing-card", "8 missing-card"}},
         {"a line of blanks, or of nothing, read as a card; not the blank rest of a long line",
@@ -86,8 +95,11 @@ std::vector<WarningCase> warningCases() {
          {"1 unknown-keyword", "3 empty-title", "5 unknown-keyword", "6 unknown-keyword",
           "10 empty-title"}},
         {"a clean deck warns nothing",
-         kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode + "\n1,1.0,2.0,3.0\n"
-             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n       0.5\n" + kNode + "\n*END\n", {}},
+         kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode +
+             "\n1,1.0,2.0,3.0\n"
+             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n       0.5\n" +
+             kNode + "\n*END\n",
+         {}},
     };
 }
 
@@ -188,12 +200,12 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
     ModelTrace trace(folder);
     trace.cards = trace.calls = true;
     importModel(folder, trace, {});
-    EXPECT_EQ(trace.events,
-              (Lines{"keyword main.k:1 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 3",
-                     "call addIDToRefFile 4", "warning main.k:4 long-line", "card NodeInfo 3",
-                     "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION",
-                     "call addIDToRefFile 5", "card Interaction 5",
-                     "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 7",
-                     "warning main.k:7 missing-card", "call addIDToRefFile -",
-                     "card NodeInfo 7", "card NodeInfo -"}));
+    EXPECT_EQ(
+        trace.events,
+        (Lines{"keyword main.k:1 AIRBAG_REFERENCE_GEOMETRY", "call addIDToRefFile 3",
+               "call addIDToRefFile 4", "warning main.k:4 long-line", "card NodeInfo 3",
+               "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION", "call addIDToRefFile 5",
+               "card Interaction 5", "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY",
+               "call addIDToRefFile 7", "warning main.k:7 missing-card", "call addIDToRefFile -",
+               "card NodeInfo 7", "card NodeInfo -"}));
 }

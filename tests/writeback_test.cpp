@@ -1,5 +1,7 @@
 // The write-back: field texts that read back exactly, and whole decks that
 // import again to the same cards.
+#include "output/writeback.h"
+
 #include <gtest/gtest.h>
 
 #include <cfenv>
@@ -14,7 +16,6 @@
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
 #include "output/exacttext.h"
-#include "output/writeback.h"
 
 using namespace abimport;
 
@@ -98,17 +99,23 @@ std::string randomField(std::mt19937_64& rng, unsigned width, bool tabAllowed) {
     const double magnitude = std::ldexp(static_cast<double>(rng() % 100000000), exponent);
     const double value = pick(2) ? -magnitude : magnitude;
     switch (pick(tabAllowed ? 11 : 10)) {
-    case 0: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(8)), value); break;
-    case 1: std::snprintf(text, sizeof text, "%.*e", static_cast<int>(pick(9)), value); break;
-    case 2: std::snprintf(text, sizeof text, "%.*g", static_cast<int>(pick(17) + 1), value); break;
-    case 3: std::snprintf(text, sizeof text, "%d", static_cast<int>(rng())); break;
-    case 4: std::snprintf(text, sizeof text, "%.3f%+d", value / 1e3, -static_cast<int>(pick(40))); break;
-    case 5: std::snprintf(text, sizeof text, "%a", value); break;
-    case 6: std::snprintf(text, sizeof text, "%s", pick(2) ? "-0." : "nan"); break;
-    case 7: std::snprintf(text, sizeof text, "%s", pick(2) ? "" : "1.5x"); break;
-    case 8: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(7)), value / 1e6); break;
-    case 9: std::snprintf(text, sizeof text, "%u", pick(1000)); break;
-    default: std::snprintf(text, sizeof text, "\t"); break;
+        case 0: std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(8)), value); break;
+        case 1: std::snprintf(text, sizeof text, "%.*e", static_cast<int>(pick(9)), value); break;
+        case 2:
+            std::snprintf(text, sizeof text, "%.*g", static_cast<int>(pick(17) + 1), value);
+            break;
+        case 3: std::snprintf(text, sizeof text, "%d", static_cast<int>(rng())); break;
+        case 4:
+            std::snprintf(text, sizeof text, "%.3f%+d", value / 1e3, -static_cast<int>(pick(40)));
+            break;
+        case 5: std::snprintf(text, sizeof text, "%a", value); break;
+        case 6: std::snprintf(text, sizeof text, "%s", pick(2) ? "-0." : "nan"); break;
+        case 7: std::snprintf(text, sizeof text, "%s", pick(2) ? "" : "1.5x"); break;
+        case 8:
+            std::snprintf(text, sizeof text, "%.*f", static_cast<int>(pick(7)), value / 1e6);
+            break;
+        case 9: std::snprintf(text, sizeof text, "%u", pick(1000)); break;
+        default: std::snprintf(text, sizeof text, "\t"); break;
     }
     std::string field = text;
     if (field.size() > width) field.resize(width);
@@ -121,7 +128,8 @@ std::string randomField(std::mt19937_64& rng, unsigned width, bool tabAllowed) {
 std::string randomLine(std::mt19937_64& rng, const std::vector<unsigned>& widths) {
     std::string line;
     const size_t fields = 1 + rng() % widths.size();
-    for (size_t i = 0; i < fields; ++i) line += randomField(rng, widths[i], i > 0 && i + 1 < fields);
+    for (size_t i = 0; i < fields; ++i)
+        line += randomField(rng, widths[i], i > 0 && i + 1 < fields);
     return line + (rng() % 8 ? "\n" : "\r\n");
 }
 
@@ -132,16 +140,33 @@ std::string randomLine(std::mt19937_64& rng, const std::vector<unsigned>& widths
 // exponent repair, others without), in every rounding mode. Values whose deck
 // text fits their field always get one.
 TEST(ExactText, ReadsBackAtEveryWidthInEveryRoundingMode) {
-    std::vector<double> values = {0.0, -0.0, 0.5, 1.0, 0.1, 1e22, 1e23, 4.9e-324, -1523.123456,
-                                  2.2250738585072014e-308, 1.7976931348623157e308, INFINITY,
-                                  -INFINITY, NAN, 123456789012.0, 9007199254740993.0};
+    std::vector<double> values = {0.0,
+                                  -0.0,
+                                  0.5,
+                                  1.0,
+                                  0.1,
+                                  1e22,
+                                  1e23,
+                                  4.9e-324,
+                                  -1523.123456,
+                                  2.2250738585072014e-308,
+                                  1.7976931348623157e308,
+                                  INFINITY,
+                                  -INFINITY,
+                                  NAN,
+                                  123456789012.0,
+                                  9007199254740993.0};
     std::mt19937_64 rng(11);
-    auto fromBits = [](uint64_t bits) { double d; std::memcpy(&d, &bits, sizeof d); return d; };
+    auto fromBits = [](uint64_t bits) {
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        return d;
+    };
     for (int k = -320; k <= 308; k += 7) values.push_back(std::nextafter(std::pow(10.0, k), 0.0));
     for (int i = 0; i < 4000; ++i) {
-        values.insert(values.end(), {static_cast<double>(rng() % 2000000000) / 1e6 - 1000.0,
-                                     std::ldexp(rng() % (1ULL << 53), int(rng() % 140) - 120),
-                                     fromBits(rng())});
+        values.insert(values.end(),
+                      {static_cast<double>(rng() % 2000000000) / 1e6 - 1000.0,
+                       std::ldexp(rng() % (1ULL << 53), int(rng() % 140) - 120), fromBits(rng())});
     }
     for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
         ASSERT_EQ(std::fesetround(mode), 0);
@@ -175,18 +200,30 @@ TEST(ExactText, ChoosesPlainThenShortTexts) {
         const char* text;
     };
     const Case cases[] = {
-        {-1523.123456, 16, "-1523.123456"}, {-1523.123456, 10, ""},
-        {-1523.1234, 10, "-1523.1234"},     {1523.12345, 10, "1523.12345"},
-        {0.12345679, 10, ".12345679"},      {0.5, 10, "0.5"},
-        {0.5, 3, ".5"},                     {1.0, 10, "1."},
-        {1500.0, 5, "1500"},                {-0.0, 8, "-0."},
-        {NAN, 8, "nan"},                    {-INFINITY, 8, "-inf"},
-        {1.5e-3, 16, "0.0015"},             {1e-10, 8, "1e-10"},
-        {1.2345e-30, 10, "1.2345-30"},      {1.2345e-30, 16, "1.2345e-30"},
-        {1.5e200, 8, "1.5e200"},            {1.5e-200, 10, "1.5e-200"},
-        {1.2345e-300, 10, "12345e-304"},    {1.6113262176513672, 10, "0x1.9c7fe"},
-        {std::ldexp(1.0, -40), 8, "0x1p-40"}, {293.0, 10, "293."},
-        {-12345678.9, 16, "-12345678.9"},   {123456789.0, 10, "123456789"},
+        {-1523.123456, 16, "-1523.123456"},
+        {-1523.123456, 10, ""},
+        {-1523.1234, 10, "-1523.1234"},
+        {1523.12345, 10, "1523.12345"},
+        {0.12345679, 10, ".12345679"},
+        {0.5, 10, "0.5"},
+        {0.5, 3, ".5"},
+        {1.0, 10, "1."},
+        {1500.0, 5, "1500"},
+        {-0.0, 8, "-0."},
+        {NAN, 8, "nan"},
+        {-INFINITY, 8, "-inf"},
+        {1.5e-3, 16, "0.0015"},
+        {1e-10, 8, "1e-10"},
+        {1.2345e-30, 10, "1.2345-30"},
+        {1.2345e-30, 16, "1.2345e-30"},
+        {1.5e200, 8, "1.5e200"},
+        {1.5e-200, 10, "1.5e-200"},
+        {1.2345e-300, 10, "12345e-304"},
+        {1.6113262176513672, 10, "0x1.9c7fe"},
+        {std::ldexp(1.0, -40), 8, "0x1p-40"},
+        {293.0, 10, "293."},
+        {-12345678.9, 16, "-12345678.9"},
+        {123456789.0, 10, "123456789"},
     };
     for (const Case& c : cases) EXPECT_EQ(textOf(c.value, c.width), c.text) << c.value;
 }

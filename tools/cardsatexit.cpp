@@ -32,7 +32,9 @@ void freeAll(std::vector<Card*>& cards) {
 
 }  // namespace
 
-bool cardsLeftToExitSkipTeardown() { return ABIMPORT_SKIP_TEARDOWN != 0; }
+bool cardsLeftToExitSkipTeardown() {
+    return ABIMPORT_SKIP_TEARDOWN != 0;
+}
 
 void leaveCardsToExit(ImportObject& target) {
     if (!cardsLeftToExitSkipTeardown()) return;

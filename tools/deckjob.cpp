@@ -3,12 +3,12 @@
 #include <functional>
 
 #include "../host/deckimport.h"
-#include "cardsatexit.h"
 #include "../host/deckinput.h"
 #include "../output/jsonevents.h"
 #include "../output/summary.h"
 #include "../output/warningprinter.h"
 #include "../output/writeback.h"
+#include "cardsatexit.h"
 
 namespace abimport {
 
@@ -45,40 +45,40 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         if (lastDeck) leaveCardsToExit(target);
     };
     switch (options.mode) {
-    case OutputMode::WriteBack: {
-        settings.cardLines = settings.warnings;
-        settings.emptyBeforeFilled = true;  // where the values stand in their lines
-        DeckTextWriter writer(out, settings.warnings ? &printer : nullptr);
-        ObserverPair both(writer, printer);
-        HostImportObject target;
-        run(both, target, [&](const DeckImport&) { writer.deckEnds(); });
-        break;
-    }
-    case OutputMode::Json: {
-        // Warnings are events in the stream; nothing goes to standard error.
-        settings.cardLines = true;
-        JsonEventWriter writer(out);
-        if (severalDecks) writer.deckStarts(deckPath);
-        HostImportObject target(&writer);
-        run(writer, target, [&](const DeckImport& deck) { jsonWarnings = deck.warningTotal(); });
-        break;
-    }
-    case OutputMode::Summary: {
-        DeckSummary summary(&dataLine);
-        ObserverPair both(summary, printer);
-        HostImportObject target(&summary);
-        run(both, target,
-            [&](const DeckImport& deck) {
+        case OutputMode::WriteBack: {
+            settings.cardLines = settings.warnings;
+            settings.emptyBeforeFilled = true;  // where the values stand in their lines
+            DeckTextWriter writer(out, settings.warnings ? &printer : nullptr);
+            ObserverPair both(writer, printer);
+            HostImportObject target;
+            run(both, target, [&](const DeckImport&) { writer.deckEnds(); });
+            break;
+        }
+        case OutputMode::Json: {
+            // Warnings are events in the stream; nothing goes to standard error.
+            settings.cardLines = true;
+            JsonEventWriter writer(out);
+            if (severalDecks) writer.deckStarts(deckPath);
+            HostImportObject target(&writer);
+            run(writer, target,
+                [&](const DeckImport& deck) { jsonWarnings = deck.warningTotal(); });
+            break;
+        }
+        case OutputMode::Summary: {
+            DeckSummary summary(&dataLine);
+            ObserverPair both(summary, printer);
+            HostImportObject target(&summary);
+            run(both, target, [&](const DeckImport& deck) {
                 summary.print(out, named ? deckPath : input.name(), deck);
                 outcome.summary = summary.totals(deck);
             });
-        break;
-    }
-    case OutputMode::Quiet: {
-        HostImportObject target;
-        run(printer, target, nullptr);
-        break;
-    }
+            break;
+        }
+        case OutputMode::Quiet: {
+            HostImportObject target;
+            run(printer, target, nullptr);
+            break;
+        }
     }
     printer.deckEnds(deckPath);
     outcome.warnings = printer.count() + jsonWarnings;

@@ -6,9 +6,8 @@
 #include <string>
 
 #include "../frame/hostinterface.h"
-#include "options.h"
-
 #include "../output/summary.h"
+#include "options.h"
 
 namespace abimport {
 

@@ -103,10 +103,10 @@ DeckTotals importDecks(const Options& options, const ABImport& registry, unsigne
             lock.unlock();
             const bool last = i + 1 == decks.size();
             const DeckOutcome outcome =
-                slot.spooled ? importAndPrint(decks[i], options, registry, several, last,
-                                              slot.spool.out, slot.spool.err)
-                             : importAndPrint(decks[i], options, registry, several, last, stdout,
-                                              stderr);
+                slot.spooled
+                    ? importAndPrint(decks[i], options, registry, several, last, slot.spool.out,
+                                     slot.spool.err)
+                    : importAndPrint(decks[i], options, registry, several, last, stdout, stderr);
             lock.lock();
             slot.outcome = outcome;
             slot.done = true;

@@ -6,12 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../host/deckimport.h"
-#include "../host/hostcalls.h"
-#include "../host/deckinput.h"
 #include "../compare/diffprint.h"
-#include "options.h"
+#include "../host/deckimport.h"
+#include "../host/deckinput.h"
+#include "../host/hostcalls.h"
 #include "../output/warningprinter.h"
+#include "options.h"
 
 namespace abimport {
 
@@ -82,23 +82,35 @@ ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv) {
             const size_t length = std::strlen(name);
             if (arg.compare(0, length, name) != 0) return false;
             if (arg.size() > length && arg[length] != '=') return false;
-            if (arg.size() > length) value = arg.substr(length + 1);
-            else if (i + 1 < argc) value = argv[++i];
-            else error = "option '" + std::string(name) + "' needs a value" + kSeeHelp;
+            if (arg.size() > length)
+                value = arg.substr(length + 1);
+            else if (i + 1 < argc)
+                value = argv[++i];
+            else
+                error = "option '" + std::string(name) + "' needs a value" + kSeeHelp;
             return true;
         };
-        if (arg == "--") optionsEnded = true;
-        else if (arg == "-h" || arg == "--help") options.help = true;
-        else if (arg == "--all") options.all = true;
-        else if (arg == "--json") output(DiffOptions::Output::Json, arg);
-        else if (arg == "--summary") output(DiffOptions::Output::Summary, arg);
-        else if (arg == "--no-includes") options.includes = false;
-        else if (arg == "--no-warnings") options.warnings = false;
-        else if (arg == "--strict") options.strict = true;
+        if (arg == "--")
+            optionsEnded = true;
+        else if (arg == "-h" || arg == "--help")
+            options.help = true;
+        else if (arg == "--all")
+            options.all = true;
+        else if (arg == "--json")
+            output(DiffOptions::Output::Json, arg);
+        else if (arg == "--summary")
+            output(DiffOptions::Output::Summary, arg);
+        else if (arg == "--no-includes")
+            options.includes = false;
+        else if (arg == "--no-warnings")
+            options.warnings = false;
+        else if (arg == "--strict")
+            options.strict = true;
         else if (valued("--tolerance")) {
             if (error.empty() && !parseTolerance(value, options.tolerance)) {
-                error = "invalid value '" + value +
-                        "' for '--tolerance': expected a relative tolerance such as 1e-9, 0 or more";
+                error =
+                    "invalid value '" + value +
+                    "' for '--tolerance': expected a relative tolerance such as 1e-9, 0 or more";
             }
         } else if (valued("--flags")) {
             if (error.empty() && !parseFlagWord(value, options.flags)) {
@@ -175,7 +187,8 @@ int diffMain(int argc, const char* const* argv) {
         return 0;
     }
     if (options.models[0] == "-" && options.models[1] == "-") {
-        std::fprintf(stderr, "abimport: standard input can be only one of the models%s\n", kSeeHelp);
+        std::fprintf(stderr, "abimport: standard input can be only one of the models%s\n",
+                     kSeeHelp);
         return kTrouble;
     }
     Card::contFlag = options.flags;
@@ -193,23 +206,23 @@ int diffMain(int argc, const char* const* argv) {
     bool changes = false;
     if (a.opened && b.opened) {
         switch (options.output) {
-        case DiffOptions::Output::Lines: {
-            DiffTextWriter writer(stdout, options.all);
-            changes = compareModels(before, after, settings, writer);
-            break;
-        }
-        case DiffOptions::Output::Json: {
-            std::string buffer;
-            DiffJsonWriter writer(buffer, options.all, stdout);
-            changes = compareModels(before, after, settings, writer);
-            break;
-        }
-        case DiffOptions::Output::Summary: {
-            DiffSummary summary;
-            changes = compareModels(before, after, settings, summary);
-            summary.print(stdout);
-            break;
-        }
+            case DiffOptions::Output::Lines: {
+                DiffTextWriter writer(stdout, options.all);
+                changes = compareModels(before, after, settings, writer);
+                break;
+            }
+            case DiffOptions::Output::Json: {
+                std::string buffer;
+                DiffJsonWriter writer(buffer, options.all, stdout);
+                changes = compareModels(before, after, settings, writer);
+                break;
+            }
+            case DiffOptions::Output::Summary: {
+                DiffSummary summary;
+                changes = compareModels(before, after, settings, summary);
+                summary.print(stdout);
+                break;
+            }
         }
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

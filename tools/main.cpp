@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     if (options.mode == OutputMode::Summary && options.decks.size() > 1) {
         totals.summary.print(stdout);
     }
-    const int status = totals.readFailed                     ? kDeckUnreadable
+    const int status = totals.readFailed                   ? kDeckUnreadable
                        : options.strict && totals.warnings ? kStrictWarnings
                                                            : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {

@@ -57,7 +57,9 @@ void* newBlockNoThrow(size_t bytes, size_t alignment) noexcept {
     return allocateNoThrow([=] { return allocateOrNull(bytes, alignment); });
 }
 
-void deleteBlock(void* p) noexcept { releaseBlock(cache, p); }
+void deleteBlock(void* p) noexcept {
+    releaseBlock(cache, p);
+}
 
 }  // namespace abimport_memory
 

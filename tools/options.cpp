@@ -11,10 +11,14 @@ namespace {
 constexpr const char* kSeeHelp = " (see abimport --help)";
 
 bool hexDigit(char c, unsigned& value) {
-    if (c >= '0' && c <= '9') value = static_cast<unsigned>(c - '0');
-    else if (c >= 'a' && c <= 'f') value = static_cast<unsigned>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') value = static_cast<unsigned>(c - 'A' + 10);
-    else return false;
+    if (c >= '0' && c <= '9')
+        value = static_cast<unsigned>(c - '0');
+    else if (c >= 'a' && c <= 'f')
+        value = static_cast<unsigned>(c - 'a' + 10);
+    else if (c >= 'A' && c <= 'F')
+        value = static_cast<unsigned>(c - 'A' + 10);
+    else
+        return false;
     return true;
 }
 
@@ -51,8 +55,8 @@ bool parseFlagWord(const std::string& text, unsigned& out) {
 namespace {
 
 // An option's value: the rest of "--name=value", or the next argument.
-bool takeValue(const std::string& name, const std::string& arg, int argc,
-               const char* const* argv, int& i, std::string& value, std::string& error) {
+bool takeValue(const std::string& name, const std::string& arg, int argc, const char* const* argv,
+               int& i, std::string& value, std::string& error) {
     if (arg.size() > name.size()) {
         value = arg.substr(name.size() + (arg[name.size()] == '=' ? 1 : 0));
         return true;
@@ -178,13 +182,14 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +
                 kSeeHelp;
     }
-    const int saves = (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) +
-                      (options.outputFolder.empty() ? 0 : 1);
+    const int saves =
+        (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
     if (error.empty() && !options.help && !options.version && (saves || !options.edits.empty())) {
         if (options.edits.empty()) {
             error = std::string("--diff, --in-place and --output need --set") + kSeeHelp;
         } else if (saves != 1) {
-            error = std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
+            error =
+                std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
         } else if (options.decks.size() != 1 || modeChosen) {
             error = std::string("--set edits one deck and prints no other output") + kSeeHelp;
         }

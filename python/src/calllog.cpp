@@ -61,7 +61,8 @@ std::string tableKey(const CallTable& table) {
 }  // namespace
 
 unsigned CallLog::internTable(const CallTable& table) {
-    auto [entry, added] = tableIndex_.emplace(tableKey(table), static_cast<unsigned>(tables_.size()));
+    auto [entry, added] =
+        tableIndex_.emplace(tableKey(table), static_cast<unsigned>(tables_.size()));
     if (added) tables_.push_back(table);
     lastTable_ = entry->second;
     haveLast_ = true;
@@ -72,8 +73,8 @@ void CallLog::addIdReport(char** words, unsigned idCount, const unsigned* idPos,
                           const unsigned* idCode1, const unsigned* idCode2,
                           unsigned long long line) {
     unsigned table = lastTable_;
-    if (!haveLast_ || !sameRows(tables_[table], HostCallKind::IdReport, idCount, idPos, idCode1,
-                                idCode2)) {
+    if (!haveLast_ ||
+        !sameRows(tables_[table], HostCallKind::IdReport, idCount, idPos, idCode1, idCode2)) {
         table = internTable({HostCallKind::IdReport, idCount,
                              std::vector<unsigned>(idPos, idPos + idCount),
                              std::vector<unsigned>(idCode1, idCode1 + idCount),

@@ -48,8 +48,8 @@ public:
         unsigned long long lineBefore = 0;
     };
 
-    void addIdReport(char** words, unsigned idCount, const unsigned* idPos,
-                     const unsigned* idCode1, const unsigned* idCode2, unsigned long long line);
+    void addIdReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
+                     const unsigned* idCode2, unsigned long long line);
     void addAirbagCall(HostCallKind kind, char** words, unsigned wordCount,
                        unsigned long long line);
 

@@ -18,9 +18,9 @@ void CardLines::push(unsigned long long line) {
 
 unsigned long long CardLines::at(size_t card) const {
     if (lines_[card] != kFar) return lines_[card];
-    const auto found = std::lower_bound(
-        far_.begin(), far_.end(), card,
-        [](const std::pair<size_t, unsigned long long>& entry, size_t index) { return entry.first < index; });
+    const auto found = std::lower_bound(far_.begin(), far_.end(), card,
+                                        [](const std::pair<size_t, unsigned long long>& entry,
+                                           size_t index) { return entry.first < index; });
     return found->second;
 }
 
@@ -67,8 +67,7 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
     if (deck_.cardLines.capacity() < cardsKept_ + built) {
         // Room for this keyword's cards, and half as much again for the ones
         // after it, so that many small keywords do not copy the list each time.
-        deck_.cardLines.reserve(std::max(cardsKept_ + built,
-                                         deck_.cardLines.capacity() * 3 / 2));
+        deck_.cardLines.reserve(std::max(cardsKept_ + built, deck_.cardLines.capacity() * 3 / 2));
     }
     const auto& gaps = keyword.emptyBeforeFilled;
     auto gap = gaps.begin();
@@ -78,7 +77,8 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
             continue;
         }
         while (gap != gaps.end() && gap->first < n) ++gap;
-        if (gap != gaps.end() && gap->first == n) kept.gaps.emplace_back(kept.cardCount, gap->second);
+        if (gap != gaps.end() && gap->first == n)
+            kept.gaps.emplace_back(kept.cardCount, gap->second);
         deck_.cardLines.push(n < keyword.cardLines.size() ? keyword.cardLines[n] : 0);
         ++kept.cardCount;
         ++cardsKept_;

@@ -11,11 +11,12 @@ void fillModel(const DeckData& deck, DiffModel& model) {
     std::vector<unsigned long long> lines;
     for (const DeckKeyword& keyword : deck.keywords) {
         lines.resize(keyword.cardCount);
-        for (size_t i = 0; i < keyword.cardCount; ++i) lines[i] = deck.cardLines.at(keyword.firstCard + i);
+        for (size_t i = 0; i < keyword.cardCount; ++i)
+            lines[i] = deck.cardLines.at(keyword.firstCard + i);
         SourceFile file;
         file.path = keyword.file;
-        model.addKeyword({*keyword.keyword, file, keyword.line}, deck.cards.data() + keyword.firstCard,
-                         keyword.cardCount, lines, false);
+        model.addKeyword({*keyword.keyword, file, keyword.line},
+                         deck.cards.data() + keyword.firstCard, keyword.cardCount, lines, false);
     }
 }
 

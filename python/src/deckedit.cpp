@@ -18,8 +18,9 @@ namespace {
 // The deck's edits, with the files read for them.
 DeckEdits& editsOf(const DeckData& deck) {
     if (deck.fromText || deck.path == "-") {
-        raise(PyExc_ValueError, deck.path + ": a deck read from text or standard input has no files "
-                                "to edit or save; write it to a file and read that");
+        raise(PyExc_ValueError, deck.path +
+                                    ": a deck read from text or standard input has no files "
+                                    "to edit or save; write it to a file and read that");
     }
     if (!deck.edits) deck.edits = std::make_unique<DeckEdits>();
     DeckEdits& edits = *deck.edits;
@@ -46,13 +47,14 @@ bool names(const std::vector<std::string>& fields, const std::string& name) {
 void setField(const CardView& view, const py::str& key, const std::string& text) {
     const DeckData& deck = *view.deck;
     std::string name;
-    if (!deckBytes(key, name)) raise(PyExc_KeyError, "no field is called " + py::repr(key).cast<std::string>());
+    if (!deckBytes(key, name))
+        raise(PyExc_KeyError, "no field is called " + py::repr(key).cast<std::string>());
     // The keyword the card belongs to names its file; a card from no data
     // line is addressed by its keyword's line, where the edit says why it
     // has no columns.
-    const auto keyword = std::upper_bound(
-        deck.keywords.begin(), deck.keywords.end(), view.index,
-        [](size_t card, const DeckKeyword& k) { return card < k.firstCard; });
+    const auto keyword =
+        std::upper_bound(deck.keywords.begin(), deck.keywords.end(), view.index,
+                         [](size_t card, const DeckKeyword& k) { return card < k.firstCard; });
     const DeckKeyword& owner = *(keyword - 1);
     const unsigned long long line = deck.cardLines.at(view.index);
     DeckEdits& edits = editsOf(deck);
@@ -63,7 +65,8 @@ void setField(const CardView& view, const py::str& key, const std::string& text)
         const Card& card = view.card();
         // KeyError for a name the card does not have; a card from no data
         // line has no columns for any.
-        const bool known = !line || names(card.fieldNames, name) || names(card.emptyFieldNames, name);
+        const bool known =
+            !line || names(card.fieldNames, name) || names(card.emptyFieldNames, name);
         raise(known ? PyExc_ValueError : PyExc_KeyError, error);
     }
     const Card& card = view.card();
@@ -85,9 +88,11 @@ void setFieldText(const CardView& card, const py::str& name, const std::string& 
 void setFieldNumber(const CardView& card, const py::str& name, const py::handle& number) {
     // The shortest text that reads back as the number; the edit takes it
     // where it fits and chooses the exact text of the value otherwise.
-    if (PyBool_Check(number.ptr()) || !(PyLong_Check(number.ptr()) || PyFloat_Check(number.ptr()))) {
-        raise(PyExc_TypeError, "a field takes an int or a float (or a text through set_text), not " +
-                                   py::repr(py::type::handle_of(number)).cast<std::string>());
+    if (PyBool_Check(number.ptr()) ||
+        !(PyLong_Check(number.ptr()) || PyFloat_Check(number.ptr()))) {
+        raise(PyExc_TypeError,
+              "a field takes an int or a float (or a text through set_text), not " +
+                  py::repr(py::type::handle_of(number)).cast<std::string>());
     }
     if (PyFloat_Check(number.ptr()) && !std::isfinite(number.cast<double>())) {
         raise(PyExc_ValueError, "a field cannot hold " + py::repr(number).cast<std::string>());

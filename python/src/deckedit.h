@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "deckdata.h"
-#include "pyviews.h"
 #include "edit/modeledit.h"
+#include "pyviews.h"
 
 namespace abimport {
 

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "flagguard.h"
 #include "deckreleaser.h"
-#include "importheap.h"
+#include "flagguard.h"
 #include "host/deckinput.h"
+#include "importheap.h"
 
 namespace abimport {
 

@@ -33,30 +33,30 @@ std::string deckJsonLines(const DeckData& deck) {
     for (const DeckEvent& event : deck.events) {
         callsUpTo(event.callsBefore);
         switch (event.kind) {
-        case DeckEvent::Include: {
-            const DeckInclude& include = deck.includes[event.index];
-            appendIncludeEvent(out, *include.file, include.line, *include.path);
-            out += '\n';
-            break;
-        }
-        case DeckEvent::KeywordStarts: {
-            const DeckKeyword& keyword = deck.keywords[event.index];
-            appendKeywordEvent(out, *keyword.keyword, *keyword.file, keyword.line);
-            out += '\n';
-            break;
-        }
-        case DeckEvent::KeywordEnds: {
-            const DeckKeyword& keyword = deck.keywords[event.index];
-            for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
-                appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i), cardText);
+            case DeckEvent::Include: {
+                const DeckInclude& include = deck.includes[event.index];
+                appendIncludeEvent(out, *include.file, include.line, *include.path);
                 out += '\n';
+                break;
             }
-            break;
-        }
-        case DeckEvent::Warning:
-            appendWarningEvent(out, deck.warnings[event.index]);
-            out += '\n';
-            break;
+            case DeckEvent::KeywordStarts: {
+                const DeckKeyword& keyword = deck.keywords[event.index];
+                appendKeywordEvent(out, *keyword.keyword, *keyword.file, keyword.line);
+                out += '\n';
+                break;
+            }
+            case DeckEvent::KeywordEnds: {
+                const DeckKeyword& keyword = deck.keywords[event.index];
+                for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
+                    appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i), cardText);
+                    out += '\n';
+                }
+                break;
+            }
+            case DeckEvent::Warning:
+                appendWarningEvent(out, deck.warnings[event.index]);
+                out += '\n';
+                break;
         }
     }
     callsUpTo(deck.calls.size());
@@ -67,7 +67,8 @@ std::string deckWriteBack(const DeckData& deck) {
     std::string out;
     for (const DeckKeyword& keyword : deck.keywords) {
         appendKeywordHeader(out, *keyword.file, keyword.line, keyword.keyword->title);
-        appendCards(out, deck.cards, keyword.firstCard, 0, keyword.cardCount, keyword.gaps, nullptr);
+        appendCards(out, deck.cards, keyword.firstCard, 0, keyword.cardCount, keyword.gaps,
+                    nullptr);
     }
     out += kDeckEndText;
     return out;

@@ -41,9 +41,8 @@ FlagGuard::FlagGuard(unsigned flags) {
     if (s.running > 0 && (Card::contFlag != flags || s.waiting > 0)) {
         ++s.waiting;
         const size_t round = s.round;
-        s.changed.wait(lock, [&] {
-            return s.running == 0 || (Card::contFlag == flags && s.round != round);
-        });
+        s.changed.wait(
+            lock, [&] { return s.running == 0 || (Card::contFlag == flags && s.round != round); });
         --s.waiting;
     }
     if (s.running == 0) {

@@ -20,7 +20,9 @@ using cardfields::sameText;
 
 constexpr unsigned kBirthKeyword = 5, kBirthRdtKeyword = 6;
 
-bool isNodeKeyword(const DeckKeyword& keyword) { return cardfields::isNodeKeyword(keyword.keyword->code); }
+bool isNodeKeyword(const DeckKeyword& keyword) {
+    return cardfields::isNodeKeyword(keyword.keyword->code);
+}
 
 double birthOf(const DeckData& deck, const DeckKeyword& keyword) {
     const double none = std::numeric_limits<double>::quiet_NaN();
@@ -56,11 +58,15 @@ size_t cardsIn(const DeckData& deck, Keep keep) {
     return count;
 }
 
-bool isShellKeyword(const DeckKeyword& keyword) { return keyword.keyword->code == kShellKeyword; }
+bool isShellKeyword(const DeckKeyword& keyword) {
+    return keyword.keyword->code == kShellKeyword;
+}
 
 }  // namespace
 
-size_t nodeRowsAtMost(const DeckData& deck) { return cardsIn(deck, isNodeKeyword); }
+size_t nodeRowsAtMost(const DeckData& deck) {
+    return cardsIn(deck, isNodeKeyword);
+}
 
 size_t fillNodes(const DeckData& deck, const NodeArrays& out) {
     size_t row = 0;
@@ -84,7 +90,9 @@ size_t fillNodes(const DeckData& deck, const NodeArrays& out) {
     return row;
 }
 
-size_t shellRowsAtMost(const DeckData& deck) { return cardsIn(deck, isShellKeyword); }
+size_t shellRowsAtMost(const DeckData& deck) {
+    return cardsIn(deck, isShellKeyword);
+}
 
 size_t fillShells(const DeckData& deck, const ShellArrays& out) {
     size_t row = 0;

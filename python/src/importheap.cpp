@@ -142,7 +142,9 @@ void* newBlockNoThrow(size_t bytes, size_t alignment) noexcept {
     return allocateNoThrow([=] { return HeapScopeOperators::allocateOrNull(bytes, alignment); });
 }
 
-void deleteBlock(void* p) noexcept { HeapScopeOperators::release(p); }
+void deleteBlock(void* p) noexcept {
+    HeapScopeOperators::release(p);
+}
 
 }  // namespace abimport_memory
 

@@ -31,7 +31,8 @@ py::object fieldByName(const CardView& view, const py::str& key) {
     const py::ssize_t i = fieldIndex(card, key);
     if (i < 0) {
         if (card.fieldNames.empty()) {
-            throw py::key_error(key.cast<std::string>() + " (the card kept no field names: read with flag 0x2)");
+            throw py::key_error(key.cast<std::string>() +
+                                " (the card kept no field names: read with flag 0x2)");
         }
         throw py::key_error(key.cast<std::string>());
     }
@@ -65,7 +66,8 @@ std::string cardRepr(const CardView& view) {
         const Data* value = card.fields[i];
         if (!value || value->typeCode == kBlankCode) continue;
         out += ' ';
-        if (i < card.fieldNames.size()) out += py::str(deckText(card.fieldNames[i])).cast<std::string>() + "=";
+        if (i < card.fieldNames.size())
+            out += py::str(deckText(card.fieldNames[i])).cast<std::string>() + "=";
         out += py::repr(fieldValue(value)).cast<std::string>();
     }
     return out + ">";
@@ -76,77 +78,86 @@ std::string cardRepr(const CardView& view) {
 py::object fieldValue(const Data* value) {
     if (!value) return py::none();
     switch (value->typeCode) {
-    case kUnsignedCode: return py::int_(static_cast<const UInteger*>(value)->val);
-    case kIntegerCode: return py::int_(static_cast<const Integer*>(value)->val);
-    case kDoubleCode: return py::float_(static_cast<const Double*>(value)->val);
-    case kTextCode: {
-        const char* text = static_cast<const CharArray*>(value)->val;
-        return text ? py::object(deckText(text)) : py::object(py::none());
-    }
-    default: return py::none();
+        case kUnsignedCode: return py::int_(static_cast<const UInteger*>(value)->val);
+        case kIntegerCode: return py::int_(static_cast<const Integer*>(value)->val);
+        case kDoubleCode: return py::float_(static_cast<const Double*>(value)->val);
+        case kTextCode: {
+            const char* text = static_cast<const CharArray*>(value)->val;
+            return text ? py::object(deckText(text)) : py::object(py::none());
+        }
+        default: return py::none();
     }
 }
 
 void bindCards(py::module_& module) {
     py::class_<CardView>(module, "Card",
                          "One card of a keyword: its name and its typed field values.")
-        .def_property_readonly("name", [](const CardView& v) { return deckText(v.card().name); },
-                               "The card's name in its keyword's layout, e.g. 'NodeInfo'.")
-        .def_property_readonly("field_names", [](const CardView& v) { return stringList(v.card().fieldNames); },
-                               "The name of each field (empty unless read with flag 0x2).")
-        .def_property_readonly("empty_field_names",
-                               [](const CardView& v) { return stringList(v.card().emptyFieldNames); },
-                               "The names of the fields that were empty in the deck.")
-        .def_property_readonly("values",
-                               [](const CardView& v) {
-                                   py::list out;
-                                   for (const Data* value : v.card().fields) out.append(fieldValue(value));
-                                   return out;
-                               },
-                               "The value of each field: int, float, str, or None for a blank placeholder.")
-        .def_property_readonly("types",
-                               [](const CardView& v) {
-                                   py::list out;
-                                   for (const Data* value : v.card().fields) {
-                                       out.append(value ? py::object(py::int_(value->typeCode)) : py::object(py::none()));
-                                   }
-                                   return out;
-                               },
-                               "The type code of each field: 0 unsigned, 1 integer, 2 double, 5 text, 8 blank.")
-        .def_property_readonly("widths",
-                               [](const CardView& v) {
-                                   py::list out;
-                                   for (const Data* value : v.card().fields) {
-                                       out.append(value ? py::object(py::int_(value->width)) : py::object(py::none()));
-                                   }
-                                   return out;
-                               },
-                               "The width of each field in columns.")
-        .def_property_readonly("text",
-                               [](const CardView& v) {
-                                   std::string text;
-                                   v.card().tostring(text);
-                                   return deckText(text);
-                               },
-                               "The card as deck text: a '$' line of names (when kept) and the values.")
-        .def_property_readonly("line", [](const CardView& v) { return lineObject(v.deck->cardLines.at(v.index)); },
-                               "The line of the card in its file, or None where no data line gave it.")
+        .def_property_readonly(
+            "name", [](const CardView& v) { return deckText(v.card().name); },
+            "The card's name in its keyword's layout, e.g. 'NodeInfo'.")
+        .def_property_readonly(
+            "field_names", [](const CardView& v) { return stringList(v.card().fieldNames); },
+            "The name of each field (empty unless read with flag 0x2).")
+        .def_property_readonly(
+            "empty_field_names",
+            [](const CardView& v) { return stringList(v.card().emptyFieldNames); },
+            "The names of the fields that were empty in the deck.")
+        .def_property_readonly(
+            "values",
+            [](const CardView& v) {
+                py::list out;
+                for (const Data* value : v.card().fields) out.append(fieldValue(value));
+                return out;
+            },
+            "The value of each field: int, float, str, or None for a blank placeholder.")
+        .def_property_readonly(
+            "types",
+            [](const CardView& v) {
+                py::list out;
+                for (const Data* value : v.card().fields) {
+                    out.append(value ? py::object(py::int_(value->typeCode))
+                                     : py::object(py::none()));
+                }
+                return out;
+            },
+            "The type code of each field: 0 unsigned, 1 integer, 2 double, 5 text, 8 blank.")
+        .def_property_readonly(
+            "widths",
+            [](const CardView& v) {
+                py::list out;
+                for (const Data* value : v.card().fields) {
+                    out.append(value ? py::object(py::int_(value->width)) : py::object(py::none()));
+                }
+                return out;
+            },
+            "The width of each field in columns.")
+        .def_property_readonly(
+            "text",
+            [](const CardView& v) {
+                std::string text;
+                v.card().tostring(text);
+                return deckText(text);
+            },
+            "The card as deck text: a '$' line of names (when kept) and the values.")
+        .def_property_readonly(
+            "line", [](const CardView& v) { return lineObject(v.deck->cardLines.at(v.index)); },
+            "The line of the card in its file, or None where no data line gave it.")
         .def("__getitem__", &fieldByName, py::arg("name"),
              "The value of the field called name; KeyError when the card has no such field.")
-        .def("__contains__", [](const CardView& v, const py::str& name) {
-            return fieldIndex(v.card(), name) >= 0;
-        })
-        .def("get",
-             [](const CardView& v, const py::str& name, py::object fallback) {
-                 std::string key;
-                 if (deckBytes(name, key)) {
-                     if (auto edited = editedField(v, key)) return *edited;
-                 }
-                 const py::ssize_t i = fieldIndex(v.card(), name);
-                 return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
-             },
-             py::arg("name"), py::arg("default") = py::none(),
-             "The value of the field called name, or default.")
+        .def("__contains__",
+             [](const CardView& v, const py::str& name) { return fieldIndex(v.card(), name) >= 0; })
+        .def(
+            "get",
+            [](const CardView& v, const py::str& name, py::object fallback) {
+                std::string key;
+                if (deckBytes(name, key)) {
+                    if (auto edited = editedField(v, key)) return *edited;
+                }
+                const py::ssize_t i = fieldIndex(v.card(), name);
+                return i < 0 ? fallback : fieldValue(v.card().fields[static_cast<size_t>(i)]);
+            },
+            py::arg("name"), py::arg("default") = py::none(),
+            "The value of the field called name, or default.")
         .def("__setitem__", &setFieldNumber, py::arg("name"), py::arg("value"),
              "Sets the field called name to a number, written with the shortest text that fits "
              "its columns and reads back exactly; see Deck.save.")
@@ -154,9 +165,10 @@ void bindCards(py::module_& module) {
              "Sets the field called name to text as given, which must fit the field and read "
              "back as the number it says; see Deck.save.")
         .def("__len__", [](const CardView& v) { return v.card().fields.size(); })
-        .def("to_dict", [](const CardView& v) { return cardDict(v.card()); },
-             "Field name to value, without blank placeholders; without kept names the keys are "
-             "'field 1', 'field 2', ...")
+        .def(
+            "to_dict", [](const CardView& v) { return cardDict(v.card()); },
+            "Field name to value, without blank placeholders; without kept names the keys are "
+            "'field 1', 'field 2', ...")
         .def("__repr__", &cardRepr);
 
     bindSequence<CardRange>(module, "CardList", "_CardIterator",

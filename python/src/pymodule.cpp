@@ -3,7 +3,6 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
-
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,11 +21,11 @@
 #include "frame/version.h"
 #include "geometry.h"
 #include "importheap.h"
+#include "memory/addressregion.h"
+#include "output/warningkinds.h"
 #include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
-#include "memory/addressregion.h"
-#include "output/warningkinds.h"
 
 using namespace abimport;
 
@@ -51,7 +50,9 @@ struct ReleaseDeck {
     void operator()(const DeckData* deck) const { releaseLater(deck); }
 };
 
-DeckView viewOf(DeckOwner deck) { return {DeckRef(deck.release(), ReleaseDeck())}; }
+DeckView viewOf(DeckOwner deck) {
+    return {DeckRef(deck.release(), ReleaseDeck())};
+}
 
 DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check) {
     const std::string name = path;
@@ -192,17 +193,22 @@ void bindWarning(py::module_& module) {
     py::class_<Warning>(module, "Warning",
                         "What the reading rules changed in a deck, or an include that could "
                         "not be followed.")
-        .def_property_readonly("file", [](const Warning& w) { return pathText(*w.file); },
-                               "The file the warning is about.")
-        .def_property_readonly("line", [](const Warning& w) { return lineObject(w.line); },
-                               "The line in that file (1-based), or None.")
-        .def_property_readonly("kind", [](const Warning& w) { return warningKindName(w.kind); },
-                               "The kind: 'long-line', 'not-a-number', 'include-not-found', ...")
+        .def_property_readonly(
+            "file", [](const Warning& w) { return pathText(*w.file); },
+            "The file the warning is about.")
+        .def_property_readonly(
+            "line", [](const Warning& w) { return lineObject(w.line); },
+            "The line in that file (1-based), or None.")
+        .def_property_readonly(
+            "kind", [](const Warning& w) { return warningKindName(w.kind); },
+            "The kind: 'long-line', 'not-a-number', 'include-not-found', ...")
         .def_property_readonly("message", [](const Warning& w) { return deckText(w.message); })
-        .def("__str__", [](const Warning& w) {
-            return py::str("{}:{}: warning: {} [{}]")
-                .format(pathText(*w.file), w.line, deckText(w.message), warningKindName(w.kind));
-        })
+        .def("__str__",
+             [](const Warning& w) {
+                 return py::str("{}:{}: warning: {} [{}]")
+                     .format(pathText(*w.file), w.line, deckText(w.message),
+                             warningKindName(w.kind));
+             })
         .def("__repr__", [](const Warning& w) {
             return py::str("<Warning {}:{} {}: {!r}>")
                 .format(pathText(*w.file), w.line, warningKindName(w.kind), deckText(w.message));
@@ -213,57 +219,70 @@ void bindDeck(py::module_& module) {
     py::class_<DeckView>(module, "Deck",
                          "A deck read through the stand-in host: its airbag keywords with their "
                          "cards, its warnings and the files read.")
-        .def_property_readonly("path", [](const DeckView& d) { return pathText(d.deck->path); },
-                               "The deck's path as given, or the name of a deck read from text.")
-        .def_property_readonly("flags", [](const DeckView& d) { return d.deck->flags; },
-                               "The host flag word the deck was read with.")
-        .def_property_readonly("keywords",
-                               [](const DeckView& d) { return KeywordRange{d.deck, 0, d.deck->keywords.size()}; },
-                               "The imported keywords, in order.")
-        .def_property_readonly("warnings",
-                               [](const DeckView& d) {
-                                   py::list out;
-                                   for (const Warning& w : d.deck->warnings) out.append(w);
-                                   return out;
-                               },
-                               "The warnings, in the order they arose.")
-        .def_property_readonly("files",
-                               [](const DeckView& d) {
-                                   py::list out;
-                                   for (const std::string& file : d.deck->files) out.append(pathText(file));
-                                   return out;
-                               },
-                               "Every file read: the deck first, then each include as it was opened.")
+        .def_property_readonly(
+            "path", [](const DeckView& d) { return pathText(d.deck->path); },
+            "The deck's path as given, or the name of a deck read from text.")
+        .def_property_readonly(
+            "flags", [](const DeckView& d) { return d.deck->flags; },
+            "The host flag word the deck was read with.")
+        .def_property_readonly(
+            "keywords",
+            [](const DeckView& d) {
+                return KeywordRange{d.deck, 0, d.deck->keywords.size()};
+            },
+            "The imported keywords, in order.")
+        .def_property_readonly(
+            "warnings",
+            [](const DeckView& d) {
+                py::list out;
+                for (const Warning& w : d.deck->warnings) out.append(w);
+                return out;
+            },
+            "The warnings, in the order they arose.")
+        .def_property_readonly(
+            "files",
+            [](const DeckView& d) {
+                py::list out;
+                for (const std::string& file : d.deck->files) out.append(pathText(file));
+                return out;
+            },
+            "Every file read: the deck first, then each include as it was opened.")
         .def("cards", &cardsNamed, py::arg("name") = py::none(),
              "Every card of the deck, or those called name, in order (KeyError for a name no "
              "card has).")
-        .def("card_names", [](const DeckView& d) { return cardNames(*d.deck); },
-             "The names of the deck's cards, in the order they first appear.")
+        .def(
+            "card_names", [](const DeckView& d) { return cardNames(*d.deck); },
+            "The names of the deck's cards, in the order they first appear.")
         .def("_table_columns",
              [](const DeckView& d, const py::str& name) { return tableColumns(*d.deck, name); })
-        .def("json_lines", [](const DeckView& d) { return outputText(&deckJsonLines, d); },
-             "The JSON Lines that `abimport --json` prints for this deck.")
-        .def("text", [](const DeckView& d) { return outputText(&deckWriteBack, d); },
-             "The deck text that `abimport` writes back for this deck.")
+        .def(
+            "json_lines", [](const DeckView& d) { return outputText(&deckJsonLines, d); },
+            "The JSON Lines that `abimport --json` prints for this deck.")
+        .def(
+            "text", [](const DeckView& d) { return outputText(&deckWriteBack, d); },
+            "The deck text that `abimport` writes back for this deck.")
         .def("nodes", &nodesOf,
              "The reference-geometry nodes as arrays: Nodes(nid, xyz, keyword, birth).")
         .def("shells", &shellsOf,
              "The shell reference-geometry elements as arrays: Shells(eid, pid, nodes).")
-        .def("diff", [](const DeckView& d) { return editDiff(*d.deck); },
-             "The unified diff of the fields set and not yet saved, file by file.")
-        .def("_save",
-             [](const DeckView& d, const std::optional<py::bytes>& folder) {
-                 saveEdits(*d.deck, folder ? std::optional<std::string>(std::string(*folder)) : std::nullopt);
-             },
-             py::arg("folder") = py::none())
+        .def(
+            "diff", [](const DeckView& d) { return editDiff(*d.deck); },
+            "The unified diff of the fields set and not yet saved, file by file.")
+        .def(
+            "_save",
+            [](const DeckView& d, const std::optional<py::bytes>& folder) {
+                saveEdits(*d.deck,
+                          folder ? std::optional<std::string>(std::string(*folder)) : std::nullopt);
+            },
+            py::arg("folder") = py::none())
         .def("__len__", [](const DeckView& d) { return d.deck->keywords.size(); })
-        .def("__iter__", [](const py::object& d) -> py::object {
-            return py::iter(d.attr("keywords"));
-        })
-        .def("__getitem__", [](const py::object& d, const py::object& i) -> py::object {
-            const py::object keywords = d.attr("keywords");
-            return keywords[i];
-        })
+        .def("__iter__",
+             [](const py::object& d) -> py::object { return py::iter(d.attr("keywords")); })
+        .def("__getitem__",
+             [](const py::object& d, const py::object& i) -> py::object {
+                 const py::object keywords = d.attr("keywords");
+                 return keywords[i];
+             })
         .def("__repr__", [](const DeckView& d) {
             return py::str("<Deck {!r}: {} keywords, {} cards, {} warnings>")
                 .format(pathText(d.deck->path), d.deck->keywords.size(), d.deck->cards.size(),

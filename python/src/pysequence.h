@@ -22,8 +22,9 @@ template <class Range>
 void bindSequence(py::module_& module, const char* name, const char* iteratorName,
                   const char* doc) {
     py::class_<RangeIterator<Range>>(module, iteratorName)
-        .def("__iter__", [](RangeIterator<Range>& it) -> RangeIterator<Range>& { return it; },
-             py::return_value_policy::reference_internal)
+        .def(
+            "__iter__", [](RangeIterator<Range>& it) -> RangeIterator<Range>& { return it; },
+            py::return_value_policy::reference_internal)
         .def("__next__", [](RangeIterator<Range>& it) {
             if (it.next >= it.range.count) throw py::stop_iteration();
             return it.range.at(it.next++);

@@ -27,7 +27,8 @@ std::vector<std::string> namesInLineOrder(const Card& card, const EmptyFields* g
     for (size_t i = 0; i < card.fields.size(); ++i) {
         for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1);
              ++position) {
-            if (named && empty < card.emptyFieldNames.size()) names.push_back(card.emptyFieldNames[empty]);
+            if (named && empty < card.emptyFieldNames.size())
+                names.push_back(card.emptyFieldNames[empty]);
             ++empty;
         }
         ++position;
@@ -39,7 +40,8 @@ std::vector<std::string> namesInLineOrder(const Card& card, const EmptyFields* g
                                                        : "field " + std::to_string(i + 1));
         }
     }
-    for (; named && empty < card.emptyFieldNames.size(); ++empty) names.push_back(card.emptyFieldNames[empty]);
+    for (; named && empty < card.emptyFieldNames.size(); ++empty)
+        names.push_back(card.emptyFieldNames[empty]);
     return names;
 }
 
@@ -55,8 +57,8 @@ py::list cardNames(const DeckData& deck) {
     std::vector<const std::string*> seen;
     py::list out;
     for (const Card* card : deck.cards) {
-        const bool known = std::any_of(seen.begin(), seen.end(),
-                                       [&](const std::string* name) { return *name == card->name; });
+        const bool known = std::any_of(
+            seen.begin(), seen.end(), [&](const std::string* name) { return *name == card->name; });
         if (known) continue;
         seen.push_back(&card->name);
         out.append(deckText(card->name));
@@ -67,8 +69,9 @@ py::list cardNames(const DeckData& deck) {
 void raiseUnknownCard(const DeckData& deck, const py::str& name) {
     const py::list names = cardNames(deck);
     const std::string held =
-        names.empty() ? std::string("the deck holds no cards")
-                      : "its cards are named " + py::str(", ").attr("join")(names).cast<std::string>();
+        names.empty()
+            ? std::string("the deck holds no cards")
+            : "its cards are named " + py::str(", ").attr("join")(names).cast<std::string>();
     throw py::key_error("no card named " + py::repr(name).cast<std::string>() + " in " +
                         py::repr(pathText(deck.path)).cast<std::string>() + "; " + held);
 }
@@ -113,7 +116,8 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
         for (const std::string& field : names) {
             if (field.empty()) continue;
             auto at = std::find(columns.begin(), columns.end(), field);
-            if (at == columns.end()) at = columns.insert(columns.begin() + static_cast<long>(after), field);
+            if (at == columns.end())
+                at = columns.insert(columns.begin() + static_cast<long>(after), field);
             after = static_cast<size_t>(at - columns.begin()) + 1;
         }
     }
@@ -137,8 +141,9 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
             for (size_t i = 0; i < values; ++i) {
                 const Data* value = card.fields[i];
                 if (!value || value->typeCode == kBlankCode) continue;
-                const std::string field =
-                    i < card.fieldNames.size() ? card.fieldNames[i] : "field " + std::to_string(i + 1);
+                const std::string field = i < card.fieldNames.size()
+                                              ? card.fieldNames[i]
+                                              : "field " + std::to_string(i + 1);
                 valueColumns[i] = columnOf.at(field);
             }
         }
@@ -147,9 +152,10 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
             if (c < 0 || cells[r * columns.size() + static_cast<size_t>(c)]) continue;
             const Data* value = card.fields[i];
             cells[r * columns.size() + static_cast<size_t>(c)] = value;
-            kinds[static_cast<size_t>(c)] |= value->typeCode == kIntegerCode || value->typeCode == kUnsignedCode ? 1u
-                                             : value->typeCode == kDoubleCode                               ? 2u
-                                                                                                            : 4u;
+            kinds[static_cast<size_t>(c)] |=
+                value->typeCode == kIntegerCode || value->typeCode == kUnsignedCode ? 1u
+                : value->typeCode == kDoubleCode                                    ? 2u
+                                                                                    : 4u;
         }
     }
 
@@ -165,8 +171,9 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
             for (size_t r = 0; r < count; ++r) {
                 const Data* value = cell(r);
                 out[r] = !value ? 0
-                         : value->typeCode == kIntegerCode ? static_cast<const Integer*>(value)->val
-                                                           : static_cast<const UInteger*>(value)->val;
+                         : value->typeCode == kIntegerCode
+                             ? static_cast<const Integer*>(value)->val
+                             : static_cast<const UInteger*>(value)->val;
             }
             columnList.append(py::make_tuple("int", values, missing));
         } else if (kinds[c] == 2) {

@@ -20,9 +20,15 @@ inline py::str deckText(const char* text, size_t length) {
     if (!out) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(out);
 }
-inline py::str deckText(const std::string& text) { return deckText(text.data(), text.size()); }
-inline py::str deckText(const char* text) { return deckText(text, std::strlen(text)); }
-inline py::str pathText(const std::string& path) { return deckText(path); }
+inline py::str deckText(const std::string& text) {
+    return deckText(text.data(), text.size());
+}
+inline py::str deckText(const char* text) {
+    return deckText(text, std::strlen(text));
+}
+inline py::str pathText(const std::string& path) {
+    return deckText(path);
+}
 
 // A name given from Python as deck bytes; false when it holds a surrogate
 // that stands for no byte.
