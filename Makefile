@@ -25,7 +25,7 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
+.PHONY: all build format-check test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
 
 all: build
 
@@ -34,6 +34,7 @@ help:
 	@echo "make test-clang the same tests with everything built by clang (build-clang)"
 	@echo "make python-wheel-test  the Python tests against a wheel in a fresh virtual environment"
 	@echo "make build      build the library, the host and the tools"
+	@echo "make format-check  every C++ file as .clang-format writes it"
 	@echo "make demo       build abimport and import examples/airbags.k"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
 	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
@@ -72,6 +73,9 @@ python-test:
 python-wheel-test: build
 	@scripts/require-packages.sh $(PYTHON_PACKAGES)
 	$(PYTHON_ENV) scripts/python-test.sh wheel $(BUILD)/venv-wheel
+
+format-check:
+	scripts/check-format.sh
 
 demo:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
