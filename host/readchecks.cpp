@@ -9,8 +9,8 @@
 
 #include "../model/card.h"
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
-#include "shortestdouble.h"
+#include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
 #include "textchecks.h"
 
 namespace abimport {
@@ -31,7 +31,7 @@ std::string readAs(const char* text, unsigned typeCode) {
             const double value = textToDouble(text);
             char shown[32];
             if (!std::isfinite(value)) return std::to_string(value);
-            return std::string(shown, writeShortestDouble(shown, value));
+            return std::string(shown, abimport_detail::writeShortestDouble(shown, value));
         }
     }
 }
@@ -282,6 +282,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
             empty |= uint32_t{1} << i;
             pendingEmpty_.widths[i] = static_cast<uint8_t>(
                 layout.widths ? layout.widths[i] : abimport_detail::kStandardFieldWidth);
+            pendingEmpty_.types[i] = static_cast<uint8_t>(layout.types[i]);
             continue;
         }
         if (empty != 0) {

@@ -30,6 +30,7 @@ struct EmptyFields {
     uint32_t mask = 0;
     uint32_t trailing = 0;
     uint8_t widths[kMostFields] = {};
+    uint8_t types[kMostFields] = {};  // the type codes the layout gives them
 };
 
 class ReadChecks : public ReadObserver {

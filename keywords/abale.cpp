@@ -1,6 +1,6 @@
 #include "abale.h"
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "importfunctions.h"
 
 ABALE::~ABALE() = default;

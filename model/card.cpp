@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "linefields.h"
-#include "numbertext.h"
+#include "numbers/reading.h"
 
 using abimport_detail::textToDouble;
 using abimport_detail::textToI32;

@@ -5,7 +5,7 @@
 
 #include "../host/idlabels.h"
 #include "../host/references.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "jsontext.h"
 #include "referencesummary.h"
 #include "warningkinds.h"

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "deckfile.h"
-#include "frame/exponentrepair.h"
+#include "model/numbers/reading.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
 #include "output/exacttext.h"
@@ -158,7 +158,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
                oldLine[oldLine.size() - 1 - tail] == newLine[newLine.size() - 1 - tail])
             ++tail;
         const std::string changed = newLine.substr(same, newLine.size() - same - tail);
-        ASSERT_EQ(changed.find_first_not_of(" " + value + "0123456789.e+-"), std::string::npos)
+        ASSERT_EQ(changed.find_first_not_of(" \t" + value + "0123456789.e+-"), std::string::npos)
             << oldLine << " -> " << newLine;
 
         // Re-read: the other cards and fields are the same, the edited

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "model/data.h"
-#include "model/numbertext.h"
+#include "model/numbers/reading.h"
 #include "valuetext.h"
 
 using namespace abimport;

@@ -144,6 +144,13 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
         } else if (isValueOption(arg, "--set")) {
             if (!takeValue("--set", arg, argc, argv, i, value, error)) return parsed;
             options.edits.push_back(value);
+        } else if (isValueOption(arg, "--set-nodes")) {
+            std::string csv;
+            if (!takePath("--set-nodes", "a CSV file", arg, argc, argv, i, csv, error))
+                return parsed;
+            options.nodeFiles.push_back(csv);
+        } else if (arg == "--round") {
+            options.round = true;
         } else if (arg == "--diff") {
             options.diff = true;
         } else if (arg == "--in-place") {
@@ -184,9 +191,12 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     }
     const int saves =
         (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
-    if (error.empty() && !options.help && !options.version && (saves || !options.edits.empty())) {
-        if (options.edits.empty()) {
-            error = std::string("--diff, --in-place and --output need --set") + kSeeHelp;
+    const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
+    if (error.empty() && !options.help && !options.version && (saves || edits || options.round)) {
+        if (!edits) {
+            error = std::string("--diff, --in-place, --output and --round need --set or "
+                                "--set-nodes") +
+                    kSeeHelp;
         } else if (saves != 1) {
             error =
                 std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
@@ -237,7 +247,13 @@ const char* usageText() {
            "Editing (one deck):\n"
            "  --set FILE:LINE:FIELD=VALUE  change a field of the card read from FILE:LINE\n"
            "                 (as the provenance prints them); only its columns or its\n"
-           "                 comma word change; may be given several times. With one of:\n"
+           "                 comma word change; may be given several times; VALUE empty\n"
+           "                 blanks the field (fixed-form lines only)\n"
+           "  --set-nodes CSV  set the coordinates of the reference geometries' nodes\n"
+           "                 from CSV rows NID,X,Y,Z (a header line optional)\n"
+           "  --round        where a value has no exact text that fits its field, write\n"
+           "                 the closest one and say what the field reads (else an error)\n"
+           "                 With one of:\n"
            "  --diff         print the unified diff of the changes, write nothing\n"
            "  --in-place     rewrite the changed files (atomically)\n"
            "  --output DIR   write the whole model under DIR, mirroring its folders\n"

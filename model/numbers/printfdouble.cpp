@@ -1,4 +1,4 @@
-// Text form of a Double in a field of W columns.
+// The card text of a double in a field of W columns, as printf writes it.
 //
 // Both printf forms it uses ("%.14f", and "%*.*e" when that is too wide) have
 // an exact integer path here for the magnitudes a deck holds: the double is
@@ -12,9 +12,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "aligntext.h"
-#include "data.h"
-#include "digittext.h"
+#include "printfdouble.h"
+
+#include "../aligntext.h"
+#include "../object.h"
+#include "digits.h"
 
 using abimport_detail::writeDigits;
 using abimport_detail::writeDigitsPadded;
@@ -220,7 +222,10 @@ size_t exponentText(double, int, char*) {
 
 }  // namespace
 
-void Double::tostring(char* out) {
+namespace abimport_detail {
+
+void writePrintfDouble(double val, uint32_t width, char* out) {
+    constexpr auto kTextBufferSize = Object::kTextBufferSize;
     const int w = static_cast<int>(width);
     const bool exactPath = std::fegetround() == FE_TONEAREST;
 
@@ -261,3 +266,5 @@ void Double::tostring(char* out) {
         if (e) std::memmove(e, e + 1, std::strlen(e + 1) + 1);
     }
 }
+
+}  // namespace abimport_detail
