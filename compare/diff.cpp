@@ -43,9 +43,12 @@ void makeRoom(std::vector<Row>& rows, size_t count) {
         rows.reserve(std::max(rows.size() + count, rows.capacity() * 3 / 2));
 }
 
+// A node or shell whose ID field is empty pairs with one whose ID is 0, as
+// values read blank and 0 alike.
 bool takeNode(const Card& card, unsigned long long line, std::vector<NodeRow>& rows) {
+    if (!sameText(card.name, "NodeInfo")) return false;
     int32_t nid;
-    if (!sameText(card.name, "NodeInfo") || !integerOf(fieldOf(card, "NID", 0), nid)) return false;
+    if (!integerOf(fieldOf(card, "NID", 0), nid)) nid = 0;
     NodeRow row{nid, {}, line};
     for (size_t i = 0; i < 3; ++i)
         row.values[i] = numberOf(fieldOf(card, kNodeCoordinates[i], 1 + i), 0.0);
@@ -54,8 +57,9 @@ bool takeNode(const Card& card, unsigned long long line, std::vector<NodeRow>& r
 }
 
 bool takeShell(const Card& card, unsigned long long line, std::vector<ShellRow>& rows) {
+    if (!sameText(card.name, "ShellInfo")) return false;
     int32_t eid;
-    if (!sameText(card.name, "ShellInfo") || !integerOf(fieldOf(card, "EID", 0), eid)) return false;
+    if (!integerOf(fieldOf(card, "EID", 0), eid)) eid = 0;
     ShellRow row{eid, {}, line};
     for (size_t i = 0; i < 5; ++i)
         row.values[i] = integerOr0(fieldOf(card, kShellFields[i], 1 + i));
@@ -92,9 +96,10 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
         if (first) {
             first = false;
             int32_t id;
+            // An empty ID field pairs as 0, as values read blank and 0 alike.
             if (const char* idName = keywordIdName(source.keyword)) {
-                keyword.hasId = integerOf(fieldOf(*card, idName, 0), id);
-                keyword.id = keyword.hasId ? id : 0;
+                keyword.hasId = true;
+                keyword.id = integerOf(fieldOf(*card, idName, 0), id) ? id : 0;
             }
         }
         const unsigned long long line = i < lines.size() ? lines[i] : 0;
@@ -169,6 +174,7 @@ public:
         : before_(before),
           after_(after),
           tolerance_(settings.tolerance),
+          absTolerance_(settings.absTolerance),
           sink_(sink),
           rows_(sink.wantsRows()) {}
 
@@ -177,8 +183,9 @@ public:
 private:
     bool sameReal(double a, double b) const {
         if (a == b || (std::isnan(a) && std::isnan(b))) return true;
-        return tolerance_ > 0 &&
-               std::fabs(a - b) <= tolerance_ * std::max(std::fabs(a), std::fabs(b));
+        const double difference = std::fabs(a - b);
+        return difference <= absTolerance_ ||
+               (tolerance_ > 0 && difference <= tolerance_ * std::max(std::fabs(a), std::fabs(b)));
     }
     bool sameValue(const DiffValue& a, const DiffValue& b) const;
     void emit(DiffChange& change) {
@@ -196,6 +203,7 @@ private:
     const DiffModel& before_;
     const DiffModel& after_;
     double tolerance_;
+    double absTolerance_;
     DiffSink& sink_;
     bool rows_;
     bool found_ = false;

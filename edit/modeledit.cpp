@@ -44,8 +44,8 @@ public:
             if (line == 0) endOfFile = true;
             cards.push_back({&keyword.source.file, gaps, line, keyword.firstCard + n});
         }
-        keywords.push_back({&keyword.source.file, keyword.source.line,
-                            keyword.source.keyword.title, endOfFile, first, built});
+        keywords.push_back({&keyword.source.file, keyword.source.line, keyword.source.keyword.title,
+                            endOfFile, first, built});
     }
     struct NotedCard {
         const SourceFile* file;
@@ -182,8 +182,8 @@ bool findCard(Model& model, const FieldEdit& edit, ModelFile*& file, const Model
     }
     if (line.size() > kLongestLine) {
         error = where(edit.file, edit.line) + "the line is longer than " +
-                std::to_string(kLongestLine) + " characters and was read in pieces: " +
-                edit.field + " cannot be edited there";
+                std::to_string(kLongestLine) + " characters and was read in pieces: " + edit.field +
+                " cannot be edited there";
         return false;
     }
     card = model.cardAtLine(fileIndex, edit.line);
@@ -201,8 +201,7 @@ bool findCard(Model& model, const FieldEdit& edit, ModelFile*& file, const Model
 }
 
 bool isPlaceholder(const FieldInLine& field) {
-    return field.value ? field.value->typeCode == kBlankCode
-                       : field.emptyType == kBlankRequestCode;
+    return field.value ? field.value->typeCode == kBlankCode : field.emptyType == kBlankRequestCode;
 }
 
 // The position in the line of the field called name (in any case); not a
@@ -230,10 +229,10 @@ bool findField(const Model& model, const Model::CardAt& at, const std::string& n
         }
     });
     if (found) return true;
-    error = place + card.name + " has no field '" + name + "' on this line" +
-            (placeholder ? " ('" + name + "' is a placeholder column, not a field of the card)"
-                         : "") +
-            " (its fields:" + names + ")";
+    error =
+        place + card.name + " has no field '" + name + "' on this line" +
+        (placeholder ? " ('" + name + "' is a placeholder column, not a field of the card)" : "") +
+        " (its fields:" + names + ")";
     return false;
 }
 
@@ -289,8 +288,7 @@ std::string nameAt(const Model& model, const Model::CardAt& at, size_t position)
 
 }  // namespace
 
-bool ModelEdit::apply(const FieldEdit& edit, std::string& error, EditedField* result,
-                      bool round) {
+bool ModelEdit::apply(const FieldEdit& edit, std::string& error, EditedField* result, bool round) {
     Model& model = *model_;
     ModelFile* file = nullptr;
     const Model::CardAt* card = nullptr;
@@ -299,7 +297,9 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, EditedField* re
     if (!findField(model, *card, edit.field, where(edit.file, edit.line), position, error)) {
         return false;
     }
-    const std::string named = namedField(edit, model.cardOf(*card), nameAt(model, *card, position));
+    const std::string field = nameAt(model, *card, position);
+    const std::string named = namedField(edit, model.cardOf(*card), field);
+    if (result) result->field = field;
     FieldRequest request;
     const LineLayout layout = layoutOf(model.cardOf(*card), model.gapsOf(*card));
     if (!requestOf(edit.value, layout.types[position], layout.widths[position], named, request,
@@ -375,12 +375,12 @@ bool setListFields(Model& model, const Model::CardAt& at, const Value* values, s
             if (!file.lineEdited(at.line) && abimport_detail::sameDouble(real->val, values[k]))
                 continue;
             char text[32];
-            request.given = std::isfinite(values[k])
-                                ? std::string(text, abimport_detail::writeShortestDouble(
-                                                        text, values[k]))
-                                : std::string(std::isnan(values[k]) ? "nan"
-                                              : values[k] < 0       ? "-inf"
-                                                                    : "inf");
+            request.given =
+                std::isfinite(values[k])
+                    ? std::string(text, abimport_detail::writeShortestDouble(text, values[k]))
+                    : std::string(std::isnan(values[k]) ? "nan"
+                                  : values[k] < 0       ? "-inf"
+                                                        : "inf");
         } else {
             request.value.integer = values[k];
             const auto* integer = dynamic_cast<const Integer*>(value);
@@ -403,8 +403,7 @@ bool setListFields(Model& model, const Model::CardAt& at, const Value* values, s
 }  // namespace
 
 bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::string& error,
-                         size_t* rounded, const std::string& file,
-                         unsigned long long keywordLine) {
+                         size_t* rounded, const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
     const auto nodes = listCards(model, ListCard::Node, file, keywordLine);
     LineJournal journal;
@@ -451,10 +450,9 @@ bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
                 request.value.type = kIntegerCode;
                 request.value.integer = row.nodes[k];
                 request.given = std::to_string(row.nodes[k]);
-                const std::string named = where(held.path(), at->line) + card.name + " " +
-                                          (k + 2 < card.fieldNames.size() ? card.fieldNames[k + 2]
-                                                                          : "") +
-                                          ": ";
+                const std::string named =
+                    where(held.path(), at->line) + card.name + " " +
+                    (k + 2 < card.fieldNames.size() ? card.fieldNames[k + 2] : "") + ": ";
                 journal.note(held, at->line);
                 if (!writeField(model, {&held, at, k + 2, named}, request, false, nullptr, error)) {
                     journal.undo();
@@ -492,7 +490,8 @@ bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
         fs::weakly_canonical(deckFolder.empty() ? fs::path(".") : deckFolder, failed);
     std::vector<fs::path> places;
     for (const ModelFile& file : files) {
-        const fs::path relative = fs::weakly_canonical(file.path(), failed).lexically_relative(base);
+        const fs::path relative =
+            fs::weakly_canonical(file.path(), failed).lexically_relative(base);
         if (relative.empty() || *relative.begin() == "..") {
             error = file.path() + ": the include lies outside the main deck's folder (" +
                     base.string() + "), so --output cannot mirror it; nothing written";

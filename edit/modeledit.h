@@ -35,6 +35,7 @@ bool parseFieldEdit(const std::string& text, FieldEdit& edit, std::string& error
 // What an edit wrote, and what the field reads as now.
 struct EditedField {
     std::string where;     // "FILE:LINE: CARD FIELD"
+    std::string field;     // the field's name as the card gives it
     std::string text;      // the text written; empty for a blanked field
     bool rounded = false;  // the closest text that fits, not the value asked for
     ReadField reads;       // the field as the reader reads it now

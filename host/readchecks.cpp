@@ -17,6 +17,11 @@ namespace abimport {
 
 namespace {
 
+// "an" before a name that starts with a vowel, else "a".
+const char* articleFor(const char* name) {
+    return std::strchr("AEIOUaeiou", name[0]) && name[0] ? "an" : "a";
+}
+
 std::string column(size_t index) {
     return "column " + std::to_string(index + 1);
 }
@@ -322,9 +327,9 @@ void ReadChecks::checkBlankLine(const char* line, const CardLayout& layout,
     }
     // A line whose text a NUL ends is not blank: the NUL is warned.
     if (nulInPiece_) return;
-    report(
-        WarningKind::BlankLine, lineNumber,
-        std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
+    report(WarningKind::BlankLine, lineNumber,
+           std::string("blank line read as ") + articleFor(layout.name) + " " + layout.name +
+               " card: each of its fields is empty");
 }
 
 void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& layout) {

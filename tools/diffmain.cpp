@@ -33,6 +33,8 @@ const char* diffUsageText() {
            "\n"
            "  --tolerance REL  doubles a and b are equal when |a-b| <= REL*max(|a|,|b|)\n"
            "                   (default 0: exactly equal)\n"
+           "  --abs-tolerance X  doubles a and b are also equal when |a-b| <= X: the\n"
+           "                   larger of the two tolerances counts (default 0)\n"
            "  --all            list each node and shell changed, added or removed, not\n"
            "                   only their count per keyword\n"
            "  --json           one JSON object per change\n"
@@ -111,6 +113,12 @@ ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv) {
                 error =
                     "invalid value '" + value +
                     "' for '--tolerance': expected a relative tolerance such as 1e-9, 0 or more";
+            }
+        } else if (valued("--abs-tolerance")) {
+            if (error.empty() && !parseTolerance(value, options.absTolerance)) {
+                error = "invalid value '" + value +
+                        "' for '--abs-tolerance': expected an absolute tolerance such as 1e-6, 0 "
+                        "or more";
             }
         } else if (valued("--flags")) {
             if (error.empty() && !parseFlagWord(value, options.flags)) {
@@ -203,6 +211,7 @@ int diffMain(int argc, const char* const* argv) {
 
     DiffSettings settings;
     settings.tolerance = options.tolerance;
+    settings.absTolerance = options.absTolerance;
     bool changes = false;
     if (a.opened && b.opened) {
         switch (options.output) {

@@ -9,9 +9,10 @@ namespace abimport {
 
 struct DiffOptions {
     enum class Output { Lines, Json, Summary } output = Output::Lines;
-    bool all = false;       // each node and shell, not only their counts
-    double tolerance = 0;   // relative, for doubles
-    unsigned flags = 0x16;  // Card::contFlag
+    bool all = false;         // each node and shell, not only their counts
+    double tolerance = 0;     // relative, for doubles
+    double absTolerance = 0;  // absolute, for doubles
+    unsigned flags = 0x16;    // Card::contFlag
     bool includes = true;
     bool warnings = true;
     bool strict = false;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -194,13 +195,28 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     py::array_t<int32_t> fileCodes(length);
     py::list files;
     std::vector<const std::string*> fileNames;
+    // The keyword of each row, as a code into its titles.
+    py::array_t<int32_t> keywordCodes(length);
+    py::list titles;
+    std::vector<const char*> titleNames;
     const DeckKeyword* lastKeyword = nullptr;
-    int32_t code = 0;
+    int32_t code = 0, keywordCode = 0;
     for (size_t r = 0; r < count; ++r) {
         lines.mutable_data()[r] = static_cast<int64_t>(deck.cardLines.at(rows[r].card));
         fileCodes.mutable_data()[r] = code;
+        keywordCodes.mutable_data()[r] = keywordCode;
         if (rows[r].keyword == lastKeyword) continue;
         lastKeyword = rows[r].keyword;
+        const char* title = lastKeyword->keyword->title;
+        auto known = std::find_if(titleNames.begin(), titleNames.end(),
+                                  [&](const char* seen) { return std::strcmp(seen, title) == 0; });
+        if (known == titleNames.end()) {
+            titleNames.push_back(title);
+            titles.append(py::str(title));
+            known = titleNames.end() - 1;
+        }
+        keywordCode = static_cast<int32_t>(known - titleNames.begin());
+        keywordCodes.mutable_data()[r] = keywordCode;
         const std::string& file = *lastKeyword->file;
         auto at = std::find_if(fileNames.begin(), fileNames.end(),
                                [&](const std::string* known) { return *known == file; });
@@ -214,7 +230,7 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     }
     py::list names;
     for (const std::string& column : columns) names.append(deckText(column));
-    return py::make_tuple(names, columnList, lines, fileCodes, files);
+    return py::make_tuple(names, columnList, lines, fileCodes, files, keywordCodes, titles);
 }
 
 }  // namespace abimport

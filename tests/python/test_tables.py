@@ -21,7 +21,7 @@ DECK = (b"*AIRBAG_INTERACTION\n"
 def test_table_keeps_types_order_and_missing_values():
     deck = abimport.read_text(DECK, name="t.k")
     nodes = deck.table("NodeInfo")
-    assert list(nodes.columns) == ["file", "line", "NID", "X", "Y", "Z"]
+    assert list(nodes.columns) == ["file", "line", "keyword", "NID", "X", "Y", "Z"]
     # The card of the end of the file has no fields.
     assert str(nodes["NID"].dtype) == "Int64" and nodes["NID"][:3].tolist() == [901, 902, 903]
     assert nodes["NID"].isna().tolist() == [False, False, False, True]
@@ -34,7 +34,7 @@ def test_table_keeps_types_order_and_missing_values():
 
     # An empty field before a filled one keeps its column.
     interaction = deck.table("Interaction")
-    assert list(interaction.columns) == ["file", "line", "AB1", "AB2", "AREA", "SF", "PID"]
+    assert list(interaction.columns) == ["file", "line", "keyword", "AB1", "AB2", "AREA", "SF", "PID"]
     assert interaction["AB2"].isna().all()
     assert interaction["PID"].dtype == numpy.int64 and interaction["PID"].tolist() == [10]
 
