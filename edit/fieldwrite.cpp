@@ -83,8 +83,7 @@ std::string replaceColumns(const std::string& line, const LineLayout& layout, si
 bool readsBlank(const ReadField& field) {
     if (field.kind == ReadField::Empty) return true;
     if (field.kind != ReadField::Value) return false;
-    return field.type == kDoubleCode ? field.real == 0
-                                     : field.integer == 0;
+    return field.type == kDoubleCode ? field.real == 0 : field.integer == 0;
 }
 
 // A value as the field reads it from text in its columns.
@@ -183,8 +182,7 @@ bool writeField(ModelEdit::Model& model, const FieldTarget& target, const FieldR
             return false;
         }
         candidates.push_back({"", {}, false});
-    } else if (!candidatesFor(request, width, commaLine, round, candidates, error,
-                              target.named)) {
+    } else if (!candidatesFor(request, width, commaLine, round, candidates, error, target.named)) {
         return false;
     }
     for (const Candidate& candidate : candidates) {
@@ -219,8 +217,8 @@ bool writeField(ModelEdit::Model& model, const FieldTarget& target, const FieldR
         }
         return true;
     }
-    error = target.named + "no text of '" + request.given +
-            "' reads back as its value in this line";
+    error =
+        target.named + "no text of '" + request.given + "' reads back as its value in this line";
     return false;
 }
 

@@ -144,9 +144,8 @@ std::vector<ReadField> fieldsOf(const Card& card, const EmptyFields* gaps) {
 std::vector<ReadField> readLine(const std::string& text, bool newline, const LineLayout& layout) {
     // The reader's line buffer: the line, its newline, zeros after.
     char buffer[DataLine::kLineBufferSize] = {};
-    const size_t length = text.size() < DataLine::kLineBufferSize - 2
-                              ? text.size()
-                              : DataLine::kLineBufferSize - 2;
+    const size_t length =
+        text.size() < DataLine::kLineBufferSize - 2 ? text.size() : DataLine::kLineBufferSize - 2;
     std::memcpy(buffer, text.data(), length);
     if (newline) buffer[length] = '\n';
     return layout.wordCard ? readWords(buffer, layout) : readColumns(buffer, layout);

@@ -14,7 +14,8 @@ namespace abimport {
 
 class ModelFile {
 public:
-    ModelFile(std::string path, std::string bytes) : path_(std::move(path)), bytes_(std::move(bytes)) {}
+    ModelFile(std::string path, std::string bytes)
+        : path_(std::move(path)), bytes_(std::move(bytes)) {}
 
     const std::string& path() const { return path_; }
     const std::string& original() const { return bytes_; }

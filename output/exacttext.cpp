@@ -154,7 +154,8 @@ void appendValues(std::string& out, const Card& card, const Gaps* gaps,
         }
         const NumberText text = valueText(*field.value);
         if (!text.exact && inexact) {
-            const std::string name = field.name ? *field.name : "field " + std::to_string(field.index + 1);
+            const std::string name =
+                field.name ? *field.name : "field " + std::to_string(field.index + 1);
             inexact->push_back({field.index, inexactMessage(name, *field.value, text)});
         }
         appendAligned(out, text.text, text.length, field.width);

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../model/numbers/shortest.h"
 #include "../model/numbers/digits.h"
+#include "../model/numbers/shortest.h"
 
 namespace abimport {
 

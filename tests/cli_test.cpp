@@ -572,9 +572,8 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
     };
     const std::vector<Case> cases = {
         {file + ":2:AREA=0.123456789012",
-         file +
-             ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns; the "
-             "closest is '.123456789'",
+         file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns; the "
+                "closest is '.123456789'",
          1},
         {file + ":4:X=1.5+3", file + ":4: NodeInfo X: '1.5+3' is not a number", 1},
         {file + ":2:ARE=1",

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "deckfile.h"
-#include "model/numbers/reading.h"
 #include "host/deckimport.h"
 #include "host/hostcalls.h"
+#include "model/numbers/reading.h"
 #include "output/exacttext.h"
 #include "toolrun.h"
 

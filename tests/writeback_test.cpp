@@ -58,9 +58,9 @@ std::string exactCard(const Card& card) {
             std::snprintf(bits, sizeof bits, "%a", std::isnan(shown) ? NAN : shown);
             out += bits;
         } else if (auto* integer = dynamic_cast<const Integer*>(value)) {
-            out += std::to_string(inexact ? abimport_detail::readInteger(text.text, text.length,
-                                                                         reading)
-                                          : integer->val);
+            out += std::to_string(
+                inexact ? abimport_detail::readInteger(text.text, text.length, reading)
+                        : integer->val);
         }
     }
     return out;

@@ -63,8 +63,8 @@ bool readNodeRows(const std::string& path, std::vector<NodeRow>& rows, std::stri
         }
         if (!good) {
             if (number == 1) continue;  // a header
-            error = path + ":" + std::to_string(number) + ": expected NID,X,Y,Z, not '" + line +
-                    "'";
+            error =
+                path + ":" + std::to_string(number) + ": expected NID,X,Y,Z, not '" + line + "'";
             return false;
         }
         rows.push_back(row);
@@ -89,7 +89,8 @@ bool applyAll(ModelEdit& model, const Options& options, const std::vector<FieldE
         size_t rounded = 0;
         if (!model.setNodes(rows, options.round, error, &rounded)) return false;
         if (rounded) {
-            std::fprintf(err, "abimport: %s: %zu coordinates written as the closest text that fits\n",
+            std::fprintf(err,
+                         "abimport: %s: %zu coordinates written as the closest text that fits\n",
                          csv.c_str(), rounded);
         }
     }

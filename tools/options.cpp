@@ -194,8 +194,9 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
     const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
     if (error.empty() && !options.help && !options.version && (saves || edits || options.round)) {
         if (!edits) {
-            error = std::string("--diff, --in-place, --output and --round need --set or "
-                                "--set-nodes") +
+            error = std::string(
+                        "--diff, --in-place, --output and --round need --set or "
+                        "--set-nodes") +
                     kSeeHelp;
         } else if (saves != 1) {
             error =

@@ -204,7 +204,8 @@ NumberText nonDecimalText(double value, FieldReading reading) {
         candidates[n++] = "0";
     }
     NumberText out;
-    for (size_t limit : {static_cast<size_t>(reading.width) - 1, static_cast<size_t>(reading.width)}) {
+    for (size_t limit :
+         {static_cast<size_t>(reading.width) - 1, static_cast<size_t>(reading.width)}) {
         for (size_t i = 0; i < n; ++i) {
             const size_t length = std::strlen(candidates[i]);
             if (length <= limit && sameDouble(readDouble(candidates[i], length, reading), value)) {
@@ -326,8 +327,8 @@ NumberText fitInteger(long long value, FieldReading reading) {
     size_t length = 0;
     char text[24];
     if (value < 0) text[length++] = '-';
-    length += writeDigits(text + length,
-                          value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+    length += writeDigits(
+        text + length, value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
     if (length > reading.width || length > kMostFitColumns) return out;
     std::memcpy(out.text, text, length);
     out.length = length;

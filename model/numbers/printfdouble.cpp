@@ -6,13 +6,13 @@
 // integer quotient, rounded half to even as printf rounds in the default
 // rounding mode. Everything else (inf, nan, huge or tiny magnitudes, another
 // rounding mode, a compiler without 128-bit integers) goes to snprintf.
+#include "printfdouble.h"
+
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-
-#include "printfdouble.h"
 
 #include "../aligntext.h"
 #include "../object.h"
