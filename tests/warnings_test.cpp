@@ -117,8 +117,9 @@ TEST(Warnings, EachKindNamesItsLine) {
             const size_t at = event.find("warning main.k:");
             if (at == 0) warnings.push_back(event.substr(15));
         }
-        EXPECT_EQ(warnings, c.warnings);
-        for (const std::string& message : trace.messages) SCOPED_TRACE(message);
+        std::string messages;
+        for (const std::string& message : trace.messages) messages += "\n  " + message;
+        EXPECT_EQ(warnings, c.warnings) << "the messages:" << messages;
     }
 }
 
