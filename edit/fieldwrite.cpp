@@ -3,7 +3,9 @@
 // read again.
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
+#include "../host/fieldsinline.h"
 #include "../model/linefields.h"
 #include "../model/numbers/fieldfit.h"
 #include "../model/numbers/shortest.h"
@@ -17,21 +19,20 @@ using abimport_detail::FieldReading;
 using abimport_detail::NumberText;
 
 // Whether the reader cuts the line into comma words: a comma before its first NUL.
-bool isCommaLine(const std::string& text) {
+bool isCommaLine(std::string_view text) {
     const size_t nul = text.find('\0');
     return text.find(',') < nul;
 }
 
 // Where the line's text ends: before a carriage return that ends it.
-size_t textEnd(const std::string& text) {
+size_t textEnd(std::string_view text) {
     return !text.empty() && text.back() == '\r' ? text.size() - 1 : text.size();
 }
 
 // The word the reader gives field position of a comma line, as [begin, end)
 // without the line's end; false when the line has no word for it.
-bool findWord(const std::string& text, size_t position, size_t& begin, size_t& end) {
-    std::string copy = text;
-    copy.push_back('\0');
+bool findWord(std::string_view text, size_t position, size_t& begin, size_t& end) {
+    std::string copy(text);
     char* line = copy.data();
     char* cursor = line;
     size_t length = 0;
@@ -48,34 +49,36 @@ bool findWord(const std::string& text, size_t position, size_t& begin, size_t& e
 }
 
 // The line with the word of field position replaced by text.
-bool replaceWord(const std::string& line, size_t position, const std::string& text,
-                 std::string& out) {
+bool replaceWord(std::string_view line, size_t position, std::string_view text, std::string& out) {
     size_t begin, end;
     if (!findWord(line, position, begin, end)) return false;
-    out = line;
-    out.replace(begin, end - begin, text);
+    out.assign(line.substr(0, begin));
+    out.append(text);
+    out.append(line.substr(end));
     return true;
 }
 
 // The line with the columns of field position replaced by text, right-aligned
 // (blanks for a blank field). Empty fields that the line did not reach
 // before the field start with a tab, which reads as empty.
-std::string replaceColumns(const std::string& line, const LineLayout& layout, size_t position,
-                           const std::string& text) {
+void replaceColumns(std::string_view line, const LineLayout& layout, size_t position,
+                    std::string_view text, std::string& out) {
     size_t column = 0;
     for (size_t p = 0; p < position; ++p) column += layout.widths[p];
     const unsigned width = layout.widths[position];
     const size_t end = textEnd(line);
-    std::string head = line.substr(0, end), tail = line.substr(end);
+    const std::string_view head = line.substr(0, end < column ? end : column);
+    out.assign(head);
     for (size_t p = 0, at = 0; p < position; at += layout.widths[p], ++p) {
-        if (head.size() > at) continue;
-        head.push_back('\t');
-        head.append(layout.widths[p] - 1, ' ');
+        if (out.size() > at) continue;
+        out.push_back('\t');
+        out.append(layout.widths[p] - 1, ' ');
     }
-    if (head.size() < column) head.append(column - head.size(), ' ');
-    const std::string padded = std::string(width - text.size(), ' ') + text;
-    head.replace(column, std::min<size_t>(width, head.size() - column), padded);
-    return head + tail;
+    if (out.size() < column) out.append(column - out.size(), ' ');
+    out.append(width - text.size(), ' ');
+    out.append(text);
+    if (column + width < end) out.append(line.substr(column + width, end - column - width));
+    out.append(line.substr(end));
 }
 
 // Whether the field reads as a blank field: empty, or the zero that blank
@@ -101,9 +104,24 @@ ReadField valueRead(const ReadField& kind, const NumberText& text, FieldReading 
 
 // A text to try, and what the field must read as with it.
 struct Candidate {
-    std::string text;
+    char text[abimport_detail::kMostFitColumns + 1];
+    size_t length;
     ReadField expected;
     bool rounded;
+    std::string_view view() const { return std::string_view(text, length); }
+};
+
+// Candidates for one field, best first.
+struct Candidates {
+    Candidate list[4];
+    size_t count = 0;
+    void add(std::string_view text, const ReadField& expected, bool rounded) {
+        Candidate& c = list[count++];
+        c.length = text.size() < sizeof c.text ? text.size() : sizeof c.text - 1;
+        std::memcpy(c.text, text.data(), c.length);
+        c.expected = expected;
+        c.rounded = rounded;
+    }
 };
 
 // The texts to try for a value, best first: the text given where it is a
@@ -111,115 +129,233 @@ struct Candidate {
 // reading and, for a comma word, one without a letterless exponent (the
 // line's end counts in a last word's repair). Where no exact text fits: an
 // error naming the closest, or with round the closest.
+template <class Named>
 bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, bool round,
-                   std::vector<Candidate>& out, std::string& error, const std::string& named) {
+                   Candidates& out, std::string& error, const Named& named) {
     const ReadField& value = request.value;
     const bool integer = value.type != kDoubleCode;
     const FieldReading reading = abimport_detail::readingOfWidth(width);
     const std::string& given = request.given;
     if (given.size() <= width &&
         abimport_detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
-        out.push_back({given, value, false});
+        out.add(given, value, false);
     }
     if (integer) {
         const NumberText text = abimport_detail::fitInteger(value.integer, reading);
         if (text.length == 0) {
-            error = named + "'" + given + "' has no text that fits its " + std::to_string(width) +
+            error = named() + "'" + given + "' has no text that fits its " + std::to_string(width) +
                     " columns";
             return false;
         }
-        out.push_back({text.str(), value, false});
+        out.add(std::string_view(text.text, text.length), value, false);
         return true;
     }
-    std::vector<FieldReading> readings = {reading};
-    if (commaLine && reading.repair) readings.push_back({width, false});
-    for (const FieldReading& r : readings) {
-        const NumberText text = abimport_detail::fitDouble(value.real, r);
+    const FieldReading readings[] = {reading, {width, false}};
+    for (size_t r = 0; r < (commaLine && reading.repair ? 2 : 1); ++r) {
+        const NumberText text = abimport_detail::fitDouble(value.real, readings[r]);
         if (text.length == 0) continue;
-        if (!text.exact) {
-            if (!round) {
-                error = named + "'" + given + "' has no text that fits its " +
-                        std::to_string(width) + " columns; the closest is '" + text.str() + "'";
-                return false;
-            }
-            out.push_back({text.str(), valueRead(value, text, r), true});
-        } else {
-            out.push_back({text.str(), value, false});
+        const std::string_view shown(text.text, text.length);
+        if (text.exact) {
+            if (out.count == 0 || out.list[out.count - 1].view() != shown)
+                out.add(shown, value, false);
+            continue;
         }
+        if (!round) {
+            error = named() + "'" + given + "' has no text that fits its " + std::to_string(width) +
+                    " columns; the closest is '" + text.str() + "'";
+            return false;
+        }
+        out.add(shown, valueRead(value, text, readings[r]), true);
+    }
+    return true;
+}
+
+// The line with the field of the request replaced by text.
+bool replaced(std::string_view line, bool commaLine, const LineLayout& layout, size_t position,
+              std::string_view text, std::string& out) {
+    if (commaLine) return replaceWord(line, position, text, out);
+    replaceColumns(line, layout, position, text, out);
+    return true;
+}
+
+// Whether the line now reads as asked: the field at position as expected,
+// every other field as before.
+bool readsAsAsked(const LineReading& before, const LineReading& after, size_t position, bool blank,
+                  const ReadField& expected) {
+    for (size_t p = 0; p < before.count; ++p) {
+        if (p != position && !sameField(before[p], after[p])) return false;
+    }
+    return blank ? readsBlank(after[position]) : sameField(after[position], expected);
+}
+
+// The first text to try for a value in a fixed-form line, found cheaply:
+// the text given where it is a deck's number that fits, else the exact text
+// of the value; false when neither is there.
+bool firstCandidate(const FieldRequest& request, unsigned width, Candidates& out) {
+    const ReadField& value = request.value;
+    const bool integer = value.type != kDoubleCode;
+    const FieldReading reading = abimport_detail::readingOfWidth(width);
+    const std::string& given = request.given;
+    if (given.size() <= width &&
+        abimport_detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
+        out.add(given, value, false);
+        return true;
+    }
+    const NumberText text = integer ? abimport_detail::fitInteger(value.integer, reading)
+                                    : abimport_detail::fitDouble(value.real, reading);
+    if (text.length == 0 || !text.exact) return false;
+    out.add(std::string_view(text.text, text.length), value, false);
+    return true;
+}
+
+// All fields of a fixed-form line written at once with their first texts,
+// and the line read once: the common case of a geometry edit. False, with
+// nothing written, when any of them does not read as asked.
+bool writeAtOnce(const LineLayout& layout, const LineReading& before, bool newline,
+                 const FieldRequest* requests, size_t count, std::string_view line,
+                 std::string& edited, Candidates* chosen) {
+    static thread_local std::string scratch;
+    scratch.assign(line);
+    for (size_t k = 0; k < count; ++k) {
+        const FieldRequest& request = requests[k];
+        if (request.blank || !firstCandidate(request, layout.widths[request.position], chosen[k]))
+            return false;
+        replaceColumns(scratch, layout, request.position, chosen[k].list[0].view(), edited);
+        scratch.swap(edited);
+    }
+    scratch.swap(edited);
+    if (edited.size() > kLongestLine) return false;
+    LineReading after;
+    readLine(edited, newline, layout, after);
+    for (size_t p = 0; p < before.count; ++p) {
+        const ReadField* expected = nullptr;
+        for (size_t k = 0; k < count; ++k) {
+            if (requests[k].position == p) expected = &chosen[k].list[0].expected;
+        }
+        if (!sameField(after[p], expected ? *expected : before[p])) return false;
     }
     return true;
 }
 
 }  // namespace
 
-bool writeField(ModelEdit::Model& model, const FieldTarget& target, const FieldRequest& request,
-                bool round, EditedField* result, std::string& error) {
-    ModelFile& file = *target.file;
-    const auto& at = *target.card;
-    std::string line;
-    file.line(at.line, line);
+std::string namedField(const ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
+                       size_t position) {
+    std::string name;
+    forEachFieldInLine(*at.card, model.gapsOf(at), true, [&](const FieldInLine& field) {
+        if (field.position == position && field.name) name = *field.name;
+    });
+    return model.files[at.file].path() + ":" + std::to_string(at.line) + ": " + at.card->name +
+           " " + name + ": ";
+}
+
+void ModelEdit::Model::addCard(uint32_t file, const EmptyFields* gaps, unsigned long long line,
+                               const Card* card) {
+    int32_t gapIndex = -1;
+    if (gaps) {
+        gapIndex = static_cast<int32_t>(cardGaps.size());
+        cardGaps.push_back(*gaps);
+    }
+    cards.push_back({file, gapIndex, line, card});
+    if (line == 0) return;
+    auto& lines = cardOfLine[file];
+    if (lines.size() <= line) lines.resize(line + 1 + lines.size() / 2, 0);
+    lines[line] = static_cast<uint32_t>(cards.size());
+}
+
+bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
+                 const FieldRequest* requests, size_t count, bool round, EditedField* results,
+                 std::string& error) {
+    ModelFile& file = model.files[at.file];
+    std::string_view held;
+    file.line(at.line, held);
+    // Reused from call to call: a geometry edit writes a million lines.
+    static thread_local std::string line, edited;
+    line.assign(held);
     const bool newline = file.lineHasNewline(at.line);
-    const Card& card = model.cardOf(at);
-    const LineLayout layout = layoutOf(card, model.gapsOf(at));
-    const std::vector<ReadField> before = readLine(line, newline, layout);
-    if (!file.lineEdited(at.line)) {
-        const std::vector<ReadField> built = fieldsOf(card, model.gapsOf(at));
-        for (size_t p = 0; p < built.size(); ++p) {
-            if (p >= before.size() || !sameField(before[p], built[p])) {
-                error = target.named + "the line no longer reads as the card it gave";
+    const LineLayout layout = layoutOf(*at.card, model.gapsOf(at));
+    LineReading before, after;
+    readLine(line, newline, layout, before);
+    if (!file.lineTouched(at.line)) {
+        const LineReading built = fieldsOf(*at.card, model.gapsOf(at));
+        for (size_t p = 0; p < built.count; ++p) {
+            if (p >= before.count || !sameField(before[p], built[p])) {
+                error = namedField(model, at, requests[0].position) +
+                        "the line no longer reads as the card it gave";
                 return false;
             }
         }
     }
     const bool commaLine = isCommaLine(line);
-    const unsigned width = layout.widths[target.position];
-    std::vector<Candidate> candidates;
-    if (request.blank) {
-        if (commaLine) {
-            error = target.named +
-                    "a field of a comma-separated line cannot be blanked: an empty word drops "
-                    "out and moves the later values one field left; write 0 instead";
-            return false;
+    constexpr size_t kAtOnce = 4;  // a node's coordinates, a shell's nodes
+    if (!commaLine && count <= kAtOnce) {
+        Candidates first[kAtOnce];
+        if (writeAtOnce(layout, before, newline, requests, count, line, edited, first)) {
+            for (size_t k = 0; k < count && results; ++k) {
+                const Candidate& chosen = first[k].list[0];
+                results[k].text.assign(chosen.text, chosen.length);
+                results[k].rounded = false;
+                results[k].reads = chosen.expected;
+            }
+            file.setLine(at.line, edited);
+            return true;
         }
-        candidates.push_back({"", {}, false});
-    } else if (!candidatesFor(request, width, commaLine, round, candidates, error, target.named)) {
-        return false;
     }
-    for (const Candidate& candidate : candidates) {
-        std::string edited;
-        if (commaLine) {
-            if (!replaceWord(line, target.position, candidate.text, edited)) {
-                error = target.named + "the field has no word on this comma-separated line";
+    for (size_t k = 0; k < count; ++k) {
+        const FieldRequest& request = requests[k];
+        const size_t position = request.position;
+        const unsigned width = layout.widths[position];
+        Candidates candidates;
+        if (request.blank) {
+            if (commaLine) {
+                error = namedField(model, at, position) +
+                        "a field of a comma-separated line cannot be blanked: an empty word "
+                        "drops out and moves the later values one field left; write 0 instead";
                 return false;
             }
-        } else {
-            edited = replaceColumns(line, layout, target.position, candidate.text);
-        }
-        if (edited.size() > kLongestLine) {
-            error = target.named + "the edited line would be longer than " +
-                    std::to_string(kLongestLine) + " characters";
+            candidates.add("", {}, false);
+        } else if (!candidatesFor(request, width, commaLine, round, candidates, error,
+                                  [&] { return namedField(model, at, position); })) {
             return false;
         }
-        const std::vector<ReadField> after = readLine(edited, newline, layout);
-        bool others = true;
-        for (size_t p = 0; p < before.size() && others; ++p) {
-            others = p == target.position || sameField(before[p], after[p]);
+        const Candidate* chosen = nullptr;
+        for (size_t c = 0; c < candidates.count && !chosen; ++c) {
+            const Candidate& candidate = candidates.list[c];
+            if (!replaced(line, commaLine, layout, position, candidate.view(), edited)) {
+                error = namedField(model, at, position) +
+                        "the field has no word on this comma-separated line";
+                return false;
+            }
+            if (edited.size() > kLongestLine) {
+                error = namedField(model, at, position) + "the edited line would be longer than " +
+                        std::to_string(kLongestLine) + " characters";
+                return false;
+            }
+            readLine(edited, newline, layout, after);
+            if (readsAsAsked(before, after, position, request.blank, candidate.expected)) {
+                chosen = &candidate;
+            }
         }
-        const ReadField& now = after[target.position];
-        const bool reads = request.blank ? readsBlank(now) : sameField(now, candidate.expected);
-        if (!others || !reads) continue;
-        file.setLine(at.line, std::move(edited));
-        if (result) {
-            result->where = target.named.substr(0, target.named.size() - 2);
-            result->text = candidate.text;
-            result->rounded = candidate.rounded;
-            result->reads = now;
+        if (!chosen) {
+            error = namedField(model, at, position) + "no text of '" + request.given +
+                    "' reads back as its value in this line";
+            return false;
         }
-        return true;
+        line.swap(edited);
+        std::swap(before, after);
+        if (results) {
+            EditedField& result = results[k];
+            if (chosen->rounded) {
+                const std::string named = namedField(model, at, position);
+                result.where = named.substr(0, named.size() - 2);
+            }
+            result.text.assign(chosen->text, chosen->length);
+            result.rounded = chosen->rounded;
+            result.reads = before[position];
+        }
     }
-    error =
-        target.named + "no text of '" + request.given + "' reads back as its value in this line";
-    return false;
+    file.setLine(at.line, line);
+    return true;
 }
 
 std::string shownField(const ReadField& field) {
@@ -230,7 +366,7 @@ std::string shownField(const ReadField& field) {
         char text[32];
         return std::string(text, abimport_detail::writeShortestDouble(text, field.real));
     }
-    if (field.type == kTextCode) return "'" + field.text + "'";
+    if (field.type == kTextCode) return "a text";
     return std::to_string(field.integer);
 }
 

@@ -6,9 +6,10 @@
 // other field as before.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "../host/readchecks.h"
 #include "../model/card.h"
@@ -17,9 +18,11 @@ namespace abimport {
 
 // How a card's line is read, field by field in line order.
 struct LineLayout {
-    bool wordCard = true;          // read as words (repaired), else as columns
-    std::vector<unsigned> types;   // the type code the layout asks for
-    std::vector<unsigned> widths;  // the columns of each field
+    static constexpr unsigned kMostFields = EmptyFields::kMostFields;
+    bool wordCard = true;  // read as words (repaired), else as columns
+    unsigned count = 0;
+    unsigned types[kMostFields] = {};   // the type code the layout asks for
+    unsigned widths[kMostFields] = {};  // the columns of each field
 };
 
 // What the reader makes of one field of a line.
@@ -27,24 +30,29 @@ struct ReadField {
     enum Kind { Unread, Empty, Value } kind = Unread;
     unsigned type = 0;  // the value's type code
     double real = 0;
-    long long integer = 0;
-    std::string text;  // a text value
+    long long integer = 0;  // an integer, or the hash of a text value's characters
 };
 
-// Whether a card is read as words: every field ten columns wide. (The one
-// place the edits tell word cards from node and element lines.)
-bool isWordCard(const Card& card, const EmptyFields* gaps);
+// The fields of a line in line order.
+struct LineReading {
+    unsigned count = 0;
+    std::array<ReadField, LineLayout::kMostFields> fields;
+    ReadField& operator[](size_t i) { return fields[i]; }
+    const ReadField& operator[](size_t i) const { return fields[i]; }
+};
 
 // The layout of card's line: its values and its empty fields (gaps, with
-// those after the last value) in line order.
+// those after the last value) in line order. A card is read as words when
+// every field is ten columns wide (the one place the edits tell word cards
+// from node and element lines).
 LineLayout layoutOf(const Card& card, const EmptyFields* gaps);
 
 // The fields of card as the import built them, in line order.
-std::vector<ReadField> fieldsOf(const Card& card, const EmptyFields* gaps);
+LineReading fieldsOf(const Card& card, const EmptyFields* gaps);
 
 // The fields of a line (its text without the newline; newline tells whether
 // one follows it in the file) as the reader reads them.
-std::vector<ReadField> readLine(const std::string& text, bool newline, const LineLayout& layout);
+void readLine(std::string_view text, bool newline, const LineLayout& layout, LineReading& reading);
 
 // Whether two readings of a field give the same: both unread, both empty, or
 // the same value (any NaN for a NaN, the sign of zero counted).

@@ -42,7 +42,8 @@ public:
                 cardGaps.push_back(gap->second);
             }
             if (line == 0) endOfFile = true;
-            cards.push_back({&keyword.source.file, gaps, line, keyword.firstCard + n});
+            cards.push_back(
+                {&keyword.source.file, gaps, line, keyword.target.cards[keyword.firstCard + n]});
         }
         keywords.push_back({&keyword.source.file, keyword.source.line, keyword.source.keyword.title,
                             endOfFile, first, built});
@@ -51,7 +52,7 @@ public:
         const SourceFile* file;
         int32_t gaps;
         unsigned long long line;
-        size_t card;
+        const Card* card;
     };
     struct NotedKeyword {
         const SourceFile* file;
@@ -142,19 +143,47 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
     };
     model.cardOfLine.assign(model.files.size(), {});
     for (const auto& card : sources.cards) {
-        const uint32_t fileIndex = indexOf(card.file);
-        model.cards.push_back({fileIndex, card.gaps, card.line, card.card});
-        if (card.line == 0) continue;
-        auto& lines = model.cardOfLine[fileIndex];
-        if (lines.size() <= card.line) lines.resize(card.line + 1 + lines.size() / 2, 0);
-        lines[card.line] = static_cast<uint32_t>(model.cards.size());
+        model.addCard(indexOf(card.file),
+                      card.gaps < 0 ? nullptr : &sources.cardGaps[static_cast<size_t>(card.gaps)],
+                      card.line, card.card);
     }
-    model.cardGaps = std::move(sources.cardGaps);
     for (const auto& keyword : sources.keywords) {
         model.keywords.push_back({indexOf(keyword.file), keyword.line, keyword.title,
                                   keyword.endOfFile, keyword.firstCard, keyword.cardCount});
     }
     return true;
+}
+
+bool ModelEdit::adoptFiles(const std::vector<std::string>& paths, std::string& error) {
+    Model& model = *model_;
+    for (const std::string& path : paths) {
+        std::string bytes;
+        if (!readWholeFile(path, bytes)) {
+            error = "cannot read '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        model.files.emplace_back(path, std::move(bytes));
+    }
+    model.cardOfLine.assign(model.files.size(), {});
+    return true;
+}
+
+void ModelEdit::adoptKeyword(size_t file, unsigned long long line, const std::string& title,
+                             const Card* const* cards, const unsigned long long* lines,
+                             size_t count,
+                             const std::vector<std::pair<size_t, EmptyFields>>& gaps) {
+    Model& model = *model_;
+    const uint32_t fileIndex = static_cast<uint32_t>(file);
+    const size_t first = model.cards.size();
+    bool endOfFile = false;
+    auto gap = gaps.begin();
+    for (size_t n = 0; n < count; ++n) {
+        while (gap != gaps.end() && gap->first < n) ++gap;
+        const bool hasGaps = gap != gaps.end() && gap->first == n;
+        endOfFile = endOfFile || lines[n] == 0;
+        model.addCard(fileIndex, hasGaps ? &gap->second : nullptr, lines[n], cards[n]);
+    }
+    model.keywords.push_back({fileIndex, line, title, endOfFile, first, count});
 }
 
 namespace {
@@ -175,7 +204,7 @@ bool findCard(Model& model, const FieldEdit& edit, ModelFile*& file, const Model
         return false;
     }
     file = &model.files[fileIndex];
-    std::string line;
+    std::string_view line;
     if (!file->line(edit.line, line)) {
         error = where(edit.file, edit.line) + "the file has no such line";
         return false;
@@ -208,7 +237,7 @@ bool isPlaceholder(const FieldInLine& field) {
 // placeholder column.
 bool findField(const Model& model, const Model::CardAt& at, const std::string& name,
                const std::string& place, size_t& position, std::string& error) {
-    const Card& card = model.cardOf(at);
+    const Card& card = *at.card;
     if (card.fieldNames.empty()) {
         error = place + card.name + " kept no field names (read with flag 0x2)";
         return false;
@@ -274,13 +303,9 @@ bool requestOf(const std::string& value, unsigned type, unsigned width, const st
     return true;
 }
 
-std::string namedField(const FieldEdit& edit, const Card& card, const std::string& field) {
-    return where(edit.file, edit.line) + card.name + " " + field + ": ";
-}
-
 std::string nameAt(const Model& model, const Model::CardAt& at, size_t position) {
     std::string name;
-    forEachFieldInLine(model.cardOf(at), model.gapsOf(at), true, [&](const FieldInLine& field) {
+    forEachFieldInLine(*at.card, model.gapsOf(at), true, [&](const FieldInLine& field) {
         if (field.position == position && field.name) name = *field.name;
     });
     return name;
@@ -293,111 +318,142 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, EditedField* re
     ModelFile* file = nullptr;
     const Model::CardAt* card = nullptr;
     if (!findCard(model, edit, file, card, error)) return false;
-    size_t position = 0;
-    if (!findField(model, *card, edit.field, where(edit.file, edit.line), position, error)) {
-        return false;
-    }
-    const std::string field = nameAt(model, *card, position);
-    const std::string named = namedField(edit, model.cardOf(*card), field);
-    if (result) result->field = field;
     FieldRequest request;
-    const LineLayout layout = layoutOf(model.cardOf(*card), model.gapsOf(*card));
-    if (!requestOf(edit.value, layout.types[position], layout.widths[position], named, request,
+    if (!findField(model, *card, edit.field, where(edit.file, edit.line), request.position,
                    error)) {
         return false;
     }
-    return writeField(model, {file, card, position, named}, request, round, result, error);
+    const LineLayout layout = layoutOf(*card->card, model.gapsOf(*card));
+    const size_t position = request.position;
+    if (!requestOf(edit.value, layout.types[position], layout.widths[position],
+                   namedField(model, *card, position), request, error)) {
+        return false;
+    }
+    if (!writeFields(model, *card, &request, 1, round, result, error)) return false;
+    if (result) result->field = nameAt(model, *card, position);
+    return true;
 }
 
 namespace {
 
-// Undoes the lines written by a batch of edits that failed.
+// Undoes the lines written by a batch of edits that failed: those edited
+// after the batch's mark in each file, and the earlier edits of lines it
+// wrote again given back.
 struct LineJournal {
     struct Entry {
         ModelFile* file;
         unsigned long long line;
-        bool edited;
-        std::string text;
+        ModelFile::LineState state;
     };
-    std::vector<Entry> entries;
-    void note(ModelFile& file, unsigned long long line) {
-        Entry entry{&file, line, file.lineEdited(line), {}};
-        if (entry.edited) file.line(line, entry.text);
-        entries.push_back(std::move(entry));
+    explicit LineJournal(std::vector<ModelFile>& files) : files_(files) {
+        for (const ModelFile& file : files) marks_.push_back(file.mark());
     }
-    void undo() {
-        for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-            if (it->edited) {
-                it->file->setLine(it->line, it->text);
-            } else {
-                it->file->revert(it->line);
-            }
+    void note(ModelFile& file, unsigned long long line) {
+        const ModelFile::LineState state = file.state(line);
+        const size_t k = static_cast<size_t>(&file - files_.data());
+        if (file.lineEdited(line) && state.offset < marks_[k].edits) {
+            entries_.push_back({&file, line, state});
         }
     }
+    void undo() {
+        for (size_t k = 0; k < files_.size(); ++k) files_[k].undoSince(marks_[k]);
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+            it->file->restore(it->line, it->state);
+        }
+    }
+
+private:
+    std::vector<ModelFile>& files_;
+    std::vector<ModelFile::Mark> marks_;
+    std::vector<Entry> entries_;
 };
 
 // The cards of one kind by their first field's value (NID, EID), in the
 // keyword read from file:keywordLine or in every keyword.
-std::unordered_map<long long, std::vector<const Model::CardAt*>> listCards(
-    const Model& model, ListCard kind, const std::string& file, unsigned long long keywordLine) {
-    std::unordered_map<long long, std::vector<const Model::CardAt*>> found;
-    for (const Model::KeywordAt& keyword : model.keywords) {
-        if (keywordLine != 0 &&
-            (keyword.line != keywordLine || model.files[keyword.file].path() != file)) {
-            continue;
+class ListCards {
+public:
+    ListCards(const Model& model, ListCard kind, const std::string& file,
+              unsigned long long keywordLine) {
+        for (const Model::KeywordAt& keyword : model.keywords) {
+            if (keywordLine != 0 &&
+                (keyword.line != keywordLine || model.files[keyword.file].path() != file)) {
+                continue;
+            }
+            for (size_t n = 0; n < keyword.cardCount; ++n) {
+                const Model::CardAt& at = model.cards[keyword.firstCard + n];
+                const Card& card = *at.card;
+                if (at.line == 0 || listCardOf(card) != kind || card.fields.empty()) continue;
+                if (const auto* id = dynamic_cast<const Integer*>(card.fields[0])) {
+                    byId_.push_back({id->val, &at});
+                }
+            }
         }
-        for (size_t n = 0; n < keyword.cardCount; ++n) {
-            const Model::CardAt& at = model.cards[keyword.firstCard + n];
-            const Card& card = model.cardOf(at);
-            if (at.line == 0 || listCardOf(card) != kind || card.fields.empty()) continue;
-            const auto* id = dynamic_cast<const Integer*>(card.fields[0]);
-            if (id && at.gaps < 0) found[id->val].push_back(&at);
-        }
+        std::stable_sort(byId_.begin(), byId_.end(),
+                         [](const Entry& a, const Entry& b) { return a.id < b.id; });
     }
-    return found;
+    // The cards of one ID, in deck order.
+    template <class Visit>
+    bool forEach(int32_t id, Visit visit) const {
+        auto at =
+            std::lower_bound(byId_.begin(), byId_.end(), id,
+                             [](const Entry& entry, int32_t wanted) { return entry.id < wanted; });
+        if (at == byId_.end() || at->id != id) return false;
+        for (; at != byId_.end() && at->id == id; ++at) {
+            if (!visit(*at->card)) return true;
+        }
+        return true;
+    }
+
+private:
+    struct Entry {
+        int32_t id;
+        const Model::CardAt* card;
+    };
+    std::vector<Entry> byId_;
+};
+
+// The shortest text of a double that reads back as it, with a point: a
+// whole number as "2.0".
+std::string givenText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    char text[34];
+    size_t length = abimport_detail::writeShortestDouble(text, value);
+    if (!std::memchr(text, '.', length) && !std::memchr(text, 'e', length)) {
+        text[length++] = '.';
+        text[length++] = '0';
+    }
+    return std::string(text, length);
 }
 
-// Sets the fields at positions 1.. of a card to values, where they change.
+// The requests that set the fields after a list card's ID (X, Y, Z; PID is
+// skipped for shells) to values, where they change.
 template <class Value>
-bool setListFields(Model& model, const Model::CardAt& at, const Value* values, size_t count,
-                   bool round, LineJournal& journal, size_t* rounded, std::string& error) {
-    const Card& card = model.cardOf(at);
-    ModelFile& file = model.files[at.file];
-    for (size_t k = 0; k < count && k + 1 < card.fields.size(); ++k) {
-        const Data* value = card.fields[k + 1];
-        FieldRequest request;
+size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value* values,
+                    size_t count, size_t first, FieldRequest* requests) {
+    const Card& card = *at.card;
+    size_t made = 0;
+    const bool edited = file.lineTouched(at.line);
+    for (size_t k = 0; k < count && first + k < card.fields.size(); ++k) {
+        const Data* field = card.fields[first + k];
+        FieldRequest& request = requests[made];
         request.value.kind = ReadField::Value;
-        request.value.type = value->typeCode;
+        request.value.type = field->typeCode;
         if constexpr (std::is_floating_point_v<Value>) {
+            const auto* real = dynamic_cast<const Double*>(field);
+            if (!real || (!edited && abimport_detail::sameDouble(real->val, values[k]))) continue;
             request.value.real = values[k];
-            const auto* real = dynamic_cast<const Double*>(value);
-            if (!real) continue;
-            if (!file.lineEdited(at.line) && abimport_detail::sameDouble(real->val, values[k]))
-                continue;
-            char text[32];
-            request.given =
-                std::isfinite(values[k])
-                    ? std::string(text, abimport_detail::writeShortestDouble(text, values[k]))
-                    : std::string(std::isnan(values[k]) ? "nan"
-                                  : values[k] < 0       ? "-inf"
-                                                        : "inf");
+            request.given = givenText(values[k]);
         } else {
+            const auto* integer = dynamic_cast<const Integer*>(field);
+            if (!integer || (!edited && integer->val == values[k])) continue;
             request.value.integer = values[k];
-            const auto* integer = dynamic_cast<const Integer*>(value);
-            if (!integer) continue;
-            if (!file.lineEdited(at.line) && integer->val == values[k]) continue;
             request.given = std::to_string(values[k]);
         }
-        const std::string name = k + 1 < card.fieldNames.size() ? card.fieldNames[k + 1] : "";
-        const std::string named = where(file.path(), at.line) + card.name + " " + name + ": ";
-        journal.note(file, at.line);
-        EditedField result;
-        if (!writeField(model, {&file, &at, k + 1, named}, request, round, &result, error)) {
-            return false;
-        }
-        if (result.rounded && rounded) ++*rounded;
+        request.position = first + k;
+        ++made;
     }
-    return true;
+    return made;
 }
 
 }  // namespace
@@ -405,22 +461,48 @@ bool setListFields(Model& model, const Model::CardAt& at, const Value* values, s
 bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::string& error,
                          size_t* rounded, const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
-    const auto nodes = listCards(model, ListCard::Node, file, keywordLine);
-    LineJournal journal;
+    const ListCards nodes(model, ListCard::Node, file, keywordLine);
+    LineJournal journal(model.files);
+    FieldRequest requests[3];
+    EditedField results[3];
+    // One node line: its changed coordinates written at once where the line
+    // holds no empty field, else field by field.
+    auto setNode = [&](const NodeRow& row, const Model::CardAt& at) {
+        ModelFile& held = model.files[at.file];
+        if (at.gaps >= 0) {
+            for (size_t k = 0; k < 3; ++k) {
+                const FieldEdit edit{held.path(), at.line,
+                                     k == 0   ? "X"
+                                     : k == 1 ? "Y"
+                                              : "Z",
+                                     givenText(row.xyz[k])};
+                journal.note(held, at.line);
+                if (!apply(edit, error, &results[0], round)) return false;
+                if (results[0].rounded && rounded) ++*rounded;
+            }
+            return true;
+        }
+        const size_t count = listRequests(held, at, row.xyz, 3, 1, requests);
+        if (count == 0) return true;
+        journal.note(held, at.line);
+        if (!writeFields(model, at, requests, count, round, results, error)) return false;
+        for (size_t k = 0; k < count && rounded; ++k) *rounded += results[k].rounded;
+        return true;
+    };
     for (const NodeRow& row : rows) {
-        const auto found = nodes.find(row.nid);
-        if (found == nodes.end()) {
+        bool failed = false;
+        const bool found = nodes.forEach(row.nid, [&](const Model::CardAt& at) {
+            failed = !setNode(row, at);
+            return !failed;
+        });
+        if (!found) {
             error = "no node " + std::to_string(row.nid) + " in the reference geometries" +
                     (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)
                                  : std::string());
+        }
+        if (!found || failed) {
             journal.undo();
             return false;
-        }
-        for (const Model::CardAt* at : found->second) {
-            if (!setListFields(model, *at, row.xyz, 3, round, journal, rounded, error)) {
-                journal.undo();
-                return false;
-            }
         }
     }
     return true;
@@ -429,36 +511,36 @@ bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::stri
 bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
                           const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
-    const auto shells = listCards(model, ListCard::Shell, file, keywordLine);
-    LineJournal journal;
-    for (const ShellRow& row : rows) {
-        const auto found = shells.find(row.eid);
-        if (found == shells.end()) {
-            error = "no shell " + std::to_string(row.eid) + " in the shell reference geometries";
-            journal.undo();
+    const ListCards shells(model, ListCard::Shell, file, keywordLine);
+    LineJournal journal(model.files);
+    FieldRequest requests[4];
+    auto setShell = [&](const ShellRow& row, const Model::CardAt& at) {
+        ModelFile& held = model.files[at.file];
+        if (at.gaps >= 0) {
+            error = where(held.path(), at.line) + at.card->name +
+                    ": a shell line with empty fields is edited field by field (--set)";
             return false;
         }
-        for (const Model::CardAt* at : found->second) {
-            // The nodes are N1 to N4, after EID and PID.
-            const Card& card = model.cardOf(*at);
-            ModelFile& held = model.files[at->file];
-            for (size_t k = 0; k < 4 && k + 2 < card.fields.size(); ++k) {
-                const auto* node = dynamic_cast<const Integer*>(card.fields[k + 2]);
-                if (!node || (!held.lineEdited(at->line) && node->val == row.nodes[k])) continue;
-                FieldRequest request;
-                request.value.kind = ReadField::Value;
-                request.value.type = kIntegerCode;
-                request.value.integer = row.nodes[k];
-                request.given = std::to_string(row.nodes[k]);
-                const std::string named =
-                    where(held.path(), at->line) + card.name + " " +
-                    (k + 2 < card.fieldNames.size() ? card.fieldNames[k + 2] : "") + ": ";
-                journal.note(held, at->line);
-                if (!writeField(model, {&held, at, k + 2, named}, request, false, nullptr, error)) {
-                    journal.undo();
-                    return false;
-                }
-            }
+        // The nodes N1 to N4 stand after EID and PID.
+        const size_t count = listRequests(held, at, row.nodes, 4, 2, requests);
+        if (count == 0) return true;
+        journal.note(held, at.line);
+        return writeFields(model, at, requests, count, false, nullptr, error);
+    };
+    for (const ShellRow& row : rows) {
+        bool failed = false;
+        const bool found = shells.forEach(row.eid, [&](const Model::CardAt& at) {
+            failed = !setShell(row, at);
+            return !failed;
+        });
+        if (!found) {
+            error = "no shell " + std::to_string(row.eid) + " in the shell reference geometries" +
+                    (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)
+                                 : std::string());
+        }
+        if (!found || failed) {
+            journal.undo();
+            return false;
         }
     }
     return true;
@@ -475,9 +557,10 @@ std::string ModelEdit::diff() const {
 
 bool ModelEdit::saveInPlace(std::string& error) {
     if (!filesUnchangedOnDisk(model_->files, true, error)) return false;
-    for (const ModelFile& file : model_->files) {
+    for (ModelFile& file : model_->files) {
         if (!file.changed()) continue;
-        if (!writeFileAtomically(file.path(), file.content(), beforeRename, error)) return false;
+        if (!writeFileAtomically(file.path(), file, beforeRename, error)) return false;
+        file.rebase();
     }
     return true;
 }
@@ -511,7 +594,7 @@ bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
                     "': " + failed.message();
             return false;
         }
-        if (!writeFileAtomically(places[k].string(), files[k].content(), beforeRename, error)) {
+        if (!writeFileAtomically(places[k].string(), files[k], beforeRename, error)) {
             return false;
         }
     }

@@ -64,6 +64,16 @@ public:
     // Imports the model of deck (with its includes) and reads its files.
     bool load(const std::string& deck, const ABImport& registry, bool includes, std::string& error);
 
+    // Takes a model already read instead of load(): its files (the deck
+    // first), whose bytes are read now, then each keyword in order: the
+    // file it stands in (index into files), its line and title, its cards
+    // with the line of each (0 where no data line gave it) and their empty
+    // fields (by index among its cards). The cards must outlive the edit.
+    bool adoptFiles(const std::vector<std::string>& files, std::string& error);
+    void adoptKeyword(size_t file, unsigned long long line, const std::string& title,
+                      const Card* const* cards, const unsigned long long* lines, size_t count,
+                      const std::vector<std::pair<size_t, EmptyFields>>& gaps);
+
     // Changes one field in the files held; nothing is written yet. The
     // errors name FILE:LINE and the field. A value without an exact text
     // that fits the field is an error naming the closest text that fits,
@@ -85,8 +95,9 @@ public:
     // The unified diff of the changes, file by file.
     std::string diff() const;
 
-    // Writes the changed files over the originals. Fails, writing nothing,
-    // when a file changed on disk since it was read.
+    // Writes the changed files over the originals; the files held are then
+    // those saved. Fails, writing nothing, when a file changed on disk since
+    // it was read.
     bool saveInPlace(std::string& error);
     // Writes the whole model under folder, mirroring its folders below the
     // main deck's folder: changed files new, the others copied byte for

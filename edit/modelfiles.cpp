@@ -8,18 +8,23 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 namespace abimport {
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    bytes = all.str();
-    return !in.bad();
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    bytes.clear();
+    char chunk[1 << 16];
+    struct stat status;
+    if (fstat(fileno(file), &status) == 0 && status.st_size > 0) {
+        bytes.reserve(static_cast<size_t>(status.st_size));
+    }
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, n);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    return !failed;
 }
 
 void ModelFile::index() {
@@ -38,16 +43,15 @@ size_t ModelFile::lineEnd(unsigned long long number) const {
     return !bytes_.empty() && bytes_.back() == '\n' ? bytes_.size() - 1 : bytes_.size();
 }
 
-bool ModelFile::line(unsigned long long number, std::string& text) {
+bool ModelFile::line(unsigned long long number, std::string_view& text) {
     index();
     if (number == 0 || number > lineStarts_.size()) return false;
-    const auto edited = edited_.find(number);
-    if (edited != edited_.end()) {
-        text = edited->second;
-        return true;
+    if (lineEdited(number)) {
+        text = editedText(number);
+    } else {
+        text =
+            std::string_view(bytes_).substr(lineStart(number), lineEnd(number) - lineStart(number));
     }
-    const size_t begin = lineStarts_[number - 1];
-    text.assign(bytes_, begin, lineEnd(number) - begin);
     return true;
 }
 
@@ -56,58 +60,114 @@ bool ModelFile::lineHasNewline(unsigned long long number) {
     return number < lineStarts_.size() || (!bytes_.empty() && bytes_.back() == '\n');
 }
 
-void ModelFile::setLine(unsigned long long number, std::string text) {
+void ModelFile::setLine(unsigned long long number, std::string_view text) {
     index();
-    const size_t begin = lineStarts_[number - 1];
-    const size_t end = lineEnd(number);
-    if (text.compare(0, std::string::npos, bytes_, begin, end - begin) == 0) {
-        edited_.erase(number);
-    } else {
-        edited_[number] = std::move(text);
+    const std::string_view original =
+        std::string_view(bytes_).substr(lineStart(number), lineEnd(number) - lineStart(number));
+    if (text == original) {
+        revert(number);
+        return;
+    }
+    if (edited_.empty()) {
+        edited_.resize(lineStarts_.size() + 1);
+        // Room for every line edited: pages are taken only as they are written.
+        edits_.reserve(bytes_.size() + bytes_.size() / 8);
+    }
+    Span& span = edited_[number];
+    if (span.length == kNone) ++editedCount_;
+    span.offset = edits_.size();
+    span.length = static_cast<uint32_t>(text.size());
+    edits_.append(text);
+}
+
+void ModelFile::restore(unsigned long long number, LineState state) {
+    if (state.length == kNone) {
+        revert(number);
+        return;
+    }
+    if (!lineEdited(number)) ++editedCount_;
+    edited_[number] = {state.offset, state.length};
+}
+
+void ModelFile::undoSince(Mark mark) {
+    for (unsigned long long number = 1; number < edited_.size(); ++number) {
+        if (lineEdited(number) && edited_[number].offset >= mark.edits) revert(number);
     }
 }
 
+void ModelFile::revert(unsigned long long number) {
+    if (!lineEdited(number)) return;
+    edited_[number].length = kNone;
+    --editedCount_;
+}
+
+void ModelFile::rebase() {
+    if (!changed()) return;
+    if (touched_.size() < edited_.size()) touched_.resize(edited_.size(), false);
+    for (unsigned long long number = 1; number < edited_.size(); ++number) {
+        if (lineEdited(number)) touched_[number] = true;
+    }
+    bytes_ = content();
+    edited_.clear();
+    edits_.clear();
+    editedCount_ = 0;
+    lineStarts_.clear();
+}
+
 std::string ModelFile::content() const {
-    if (edited_.empty()) return bytes_;
-    std::vector<unsigned long long> lines;
-    lines.reserve(edited_.size());
-    for (const auto& entry : edited_) lines.push_back(entry.first);
-    std::sort(lines.begin(), lines.end());
+    if (!changed()) return bytes_;
     std::string out;
     out.reserve(bytes_.size() + bytes_.size() / 8);
     size_t copied = 0;
-    for (unsigned long long number : lines) {
-        const size_t begin = lineStarts_[number - 1];
-        const size_t end = lineEnd(number);
-        out.append(bytes_, copied, begin - copied);
-        out += edited_.at(number);
-        copied = end;
+    for (unsigned long long number = 1; number < edited_.size(); ++number) {
+        if (!lineEdited(number)) continue;
+        out.append(bytes_, copied, lineStart(number) - copied);
+        out += editedText(number);
+        copied = lineEnd(number);
     }
     out.append(bytes_, copied, std::string::npos);
     return out;
 }
 
 std::string ModelFile::diff() const {
-    std::vector<unsigned long long> lines;
-    for (const auto& entry : edited_) lines.push_back(entry.first);
-    std::sort(lines.begin(), lines.end());
     std::string out;
-    for (unsigned long long number : lines) {
-        const size_t begin = lineStarts_[number - 1];
-        const size_t end = lineEnd(number);
+    for (unsigned long long number = 1; number < edited_.size(); ++number) {
+        if (!lineEdited(number)) continue;
         const std::string n = std::to_string(number);
-        out += "@@ -" + n + " +" + n + " @@\n-" + bytes_.substr(begin, end - begin) + "\n+" +
-               edited_.at(number) + "\n";
+        out += "@@ -" + n + " +" + n + " @@\n-";
+        out.append(bytes_, lineStart(number), lineEnd(number) - lineStart(number));
+        out += "\n+";
+        out += editedText(number);
+        out += '\n';
     }
     return out;
 }
+
+namespace {
+
+// Whether the file at path holds exactly bytes, read in blocks.
+bool holds(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    char block[1 << 16];
+    size_t at = 0, n;
+    bool same = true;
+    while (same && (n = std::fread(block, 1, sizeof block, file)) > 0) {
+        same = n <= bytes.size() - at && std::memcmp(block, bytes.data() + at, n) == 0;
+        at += n;
+    }
+    same = same && !std::ferror(file) && at == bytes.size();
+    std::fclose(file);
+    return same;
+}
+
+}  // namespace
 
 bool filesUnchangedOnDisk(const std::vector<ModelFile>& files, bool onlyChanged,
                           std::string& error) {
     for (const ModelFile& file : files) {
         if (onlyChanged && !file.changed()) continue;
-        std::string now;
-        if (!readWholeFile(file.path(), now) || now != file.original()) {
+        if (!holds(file.path(), file.original())) {
             error = file.path() + ": the file changed on disk since it was read; nothing written";
             return false;
         }
@@ -115,7 +175,7 @@ bool filesUnchangedOnDisk(const std::vector<ModelFile>& files, bool onlyChanged,
     return true;
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& bytes,
+bool writeFileAtomically(const std::string& path, const ModelFile& file,
                          const std::function<void(const std::string&)>& beforeRename,
                          std::string& error) {
     std::string temporary = path + ".abimport-XXXXXX";
@@ -139,14 +199,31 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes,
         unlink(temporary.c_str());
         return false;
     };
-    for (size_t written = 0; written < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
+    // The pieces are gathered into blocks of 1 MiB, which are written.
+    std::string block;
+    block.reserve(1 << 20);
+    auto flush = [&] {
+        for (size_t written = 0; written < block.size();) {
+            const ssize_t n = write(fd, block.data() + written, block.size() - written);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            written += static_cast<size_t>(n);
         }
-        written += static_cast<size_t>(n);
-    }
+        block.clear();
+        return true;
+    };
+    const bool written = file.writeContent([&](std::string_view piece) {
+        if (block.size() + piece.size() > block.capacity() && !flush()) return false;
+        if (piece.size() >= block.capacity()) {
+            block.assign(piece);
+            return flush();
+        }
+        block.append(piece);
+        return true;
+    });
+    if (!written || !flush()) return fail("cannot write");
     if (fchmod(fd, mode) != 0 || fsync(fd) != 0) return fail("cannot write");
     if (close(fd) != 0) {
         error = "cannot write '" + path + "': " + std::strerror(errno);

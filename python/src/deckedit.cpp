@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "flagguard.h"
 #include "pytext.h"
 
 namespace abimport {
@@ -27,16 +26,25 @@ DeckEdits& editsOf(const DeckData& deck) {
     if (!deck.edits) deck.edits = std::make_unique<DeckEdits>();
     DeckEdits& edits = *deck.edits;
     if (!edits.model) {
+        // The deck's own cards, without reading it again: the files' bytes
+        // are read now, and each line edited is checked to still read as
+        // its card.
         auto model = std::make_unique<ModelEdit>();
-        ABImport registry;
-        registry.initABALETypesAndFunctions();
         std::string error;
-        bool loaded;
-        {
-            FlagGuard guard(deck.flags);
-            loaded = model->load(deck.path, registry, deck.followIncludes, error);
+        if (!model->adoptFiles(deck.files, error)) raise(PyExc_OSError, error);
+        std::vector<unsigned long long> lines;
+        for (const DeckKeyword& keyword : deck.keywords) {
+            const size_t file =
+                static_cast<size_t>(std::find(deck.files.begin(), deck.files.end(), *keyword.file) -
+                                    deck.files.begin());
+            lines.resize(keyword.cardCount);
+            for (size_t n = 0; n < keyword.cardCount; ++n) {
+                lines[n] = deck.cardLines.at(keyword.firstCard + n);
+            }
+            model->adoptKeyword(file, keyword.line, keyword.keyword->title,
+                                deck.cards.data() + keyword.firstCard, lines.data(),
+                                keyword.cardCount, keyword.gaps);
         }
-        if (!loaded) raise(PyExc_OSError, error);
         edits.model = std::move(model);
     }
     return edits;
@@ -72,7 +80,7 @@ std::string namedField(const CardView& view, const std::string& name) {
 py::object readValue(const ReadField& field) {
     if (field.kind != ReadField::Value) return py::none();
     if (field.type == kDoubleCode) return py::float_(field.real);
-    if (field.type == kTextCode) return deckText(field.text);
+    if (field.type == kTextCode) return py::none();  // text fields are not edited
     return py::int_(field.integer);
 }
 
@@ -223,8 +231,7 @@ void saveEdits(const DeckData& deck, const std::optional<std::string>& folder) {
     if (folder ? !edits.model->saveTo(*folder, error) : !edits.model->saveInPlace(error)) {
         raise(PyExc_OSError, error);
     }
-    // The files now hold the edits: a later edit starts from them.
-    if (!folder) edits.model.reset();
+    // A save in place makes the files as saved those a later edit starts from.
 }
 
 }  // namespace abimport
