@@ -29,10 +29,12 @@ size_t textEnd(std::string_view text) {
     return !text.empty() && text.back() == '\r' ? text.size() - 1 : text.size();
 }
 
-// The word the reader gives field position of a comma line, as [begin, end)
-// without the line's end; false when the line has no word for it.
-bool findWord(std::string_view text, size_t position, size_t& begin, size_t& end) {
+// The word the reader gives field position of a comma line (its newline
+// included, which may be a word of its own), as [begin, end) without the
+// line's end; false when the line has no word for it.
+bool findWord(std::string_view text, bool newline, size_t position, size_t& begin, size_t& end) {
     std::string copy(text);
+    if (newline) copy += '\n';
     char* line = copy.data();
     char* cursor = line;
     size_t length = 0;
@@ -49,9 +51,10 @@ bool findWord(std::string_view text, size_t position, size_t& begin, size_t& end
 }
 
 // The line with the word of field position replaced by text.
-bool replaceWord(std::string_view line, size_t position, std::string_view text, std::string& out) {
+bool replaceWord(std::string_view line, bool newline, size_t position, std::string_view text,
+                 std::string& out) {
     size_t begin, end;
-    if (!findWord(line, position, begin, end)) return false;
+    if (!findWord(line, newline, position, begin, end)) return false;
     out.assign(line.substr(0, begin));
     out.append(text);
     out.append(line.substr(end));
@@ -171,9 +174,9 @@ bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, 
 }
 
 // The line with the field of the request replaced by text.
-bool replaced(std::string_view line, bool commaLine, const LineLayout& layout, size_t position,
-              std::string_view text, std::string& out) {
-    if (commaLine) return replaceWord(line, position, text, out);
+bool replaced(std::string_view line, bool newline, bool commaLine, const LineLayout& layout,
+              size_t position, std::string_view text, std::string& out) {
+    if (commaLine) return replaceWord(line, newline, position, text, out);
     replaceColumns(line, layout, position, text, out);
     return true;
 }
@@ -321,7 +324,7 @@ bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
         const Candidate* chosen = nullptr;
         for (size_t c = 0; c < candidates.count && !chosen; ++c) {
             const Candidate& candidate = candidates.list[c];
-            if (!replaced(line, commaLine, layout, position, candidate.view(), edited)) {
+            if (!replaced(line, newline, commaLine, layout, position, candidate.view(), edited)) {
                 error = namedField(model, at, position) +
                         "the field has no word on this comma-separated line";
                 return false;

@@ -66,14 +66,35 @@ public:
     std::vector<NotedKeyword> keywords;
 };
 
-// The kinds of card whose fields the geometry edits set. (The one place the
-// edits name the cards of node and shell lists.)
+// The kinds of card whose fields the geometry edits set, and the fields
+// they set. (The one place the edits name the cards of node and shell lists.)
 enum class ListCard { Other, Node, Shell };
 ListCard listCardOf(const Card& card) {
     if (card.name == "NodeInfo") return ListCard::Node;
     if (card.name == "ShellInfo") return ListCard::Shell;
     return ListCard::Other;
 }
+const char* const kNodeFields[] = {"X", "Y", "Z"};
+
+// Whether the field called name of a card holds value as read, on a line not
+// edited since: a geometry edit leaves it alone then.
+template <class Value>
+bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, const char* name,
+                 Value value) {
+    if (file.lineTouched(at.line)) return false;
+    const Card& card = *at.card;
+    for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
+        if (card.fieldNames[i] != name) continue;
+        if (const auto* real = dynamic_cast<const Double*>(card.fields[i])) {
+            return abimport_detail::sameDouble(real->val, static_cast<double>(value));
+        }
+        if (const auto* integer = dynamic_cast<const Integer*>(card.fields[i])) {
+            return static_cast<double>(integer->val) == static_cast<double>(value);
+        }
+    }
+    return false;
+}
+const char* const kShellNodeFields[] = {"N1", "N2", "N3", "N4"};
 
 }  // namespace
 
@@ -248,7 +269,7 @@ bool findField(const Model& model, const Model::CardAt& at, const std::string& n
         if (!field.name) return;
         const bool matches = strcasecmp(field.name->c_str(), name.c_str()) == 0;
         if (isPlaceholder(field)) {
-            placeholder = placeholder || matches || name == " ";
+            placeholder = placeholder || matches;
             return;
         }
         names += " " + *field.name;
@@ -517,9 +538,15 @@ bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
     auto setShell = [&](const ShellRow& row, const Model::CardAt& at) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
-            error = where(held.path(), at.line) + at.card->name +
-                    ": a shell line with empty fields is edited field by field (--set)";
-            return false;
+            // A shell line with empty fields: each node found by its place.
+            for (size_t k = 0; k < 4; ++k) {
+                if (holdsAsRead(held, at, kShellNodeFields[k], row.nodes[k])) continue;
+                const FieldEdit edit{held.path(), at.line, kShellNodeFields[k],
+                                     std::to_string(row.nodes[k])};
+                journal.note(held, at.line);
+                if (!apply(edit, error)) return false;
+            }
+            return true;
         }
         // The nodes N1 to N4 stand after EID and PID.
         const size_t count = listRequests(held, at, row.nodes, 4, 2, requests);
@@ -544,6 +571,13 @@ bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
         }
     }
     return true;
+}
+
+std::string ModelEdit::contentOf(const std::string& path) const {
+    for (const ModelFile& file : model_->files) {
+        if (file.path() == path) return file.content();
+    }
+    return "";
 }
 
 std::string ModelEdit::diff() const {

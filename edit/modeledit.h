@@ -94,6 +94,9 @@ public:
 
     // The unified diff of the changes, file by file.
     std::string diff() const;
+    // The bytes a save would write for the file of the model at path, with
+    // its edits ("" for a path the model does not hold).
+    std::string contentOf(const std::string& path) const;
 
     // Writes the changed files over the originals; the files held are then
     // those saved. Fails, writing nothing, when a file changed on disk since

@@ -43,7 +43,7 @@ if comm -12 <(nm -D --defined-only "$lib" | awk '{print $3}' | sort -u) \
 fi
 
 # Public headers only, and each one compiles on its own.
-for internal in model/numbertext.h model/linefields.h model/aligntext.h frame/exponentrepair.h \
+for internal in model/numbers/reading.h model/numbers/fieldfit.h model/linefields.h model/aligntext.h \
                 frame/importbase.h host/textchecks.h; do
   [ ! -e "$prefix/include/abimport/$internal" ] || fail "internal header $internal is installed"
 done

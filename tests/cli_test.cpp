@@ -610,3 +610,42 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
         << outside.err;
     EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
 }
+
+// --round writes the closest text and says what the field reads; the same
+// field twice is an error; --set-nodes takes NID,X,Y,Z rows with or without
+// a header.
+TEST_F(CliTest, RoundingSetTwiceAndNodesFromCsv) {
+    const std::string file = path("main.k");
+    std::ofstream(file, std::ios::binary)
+        << "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+           "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0\n"
+           "       8             2.0\n";
+    const ToolRun rounded = run("--set " + quoted(file + ":2:AREA=0.8250000000000001") +
+                                " --round --diff " + quoted(file));
+    EXPECT_EQ(rounded.status, 0) << rounded.err;
+    EXPECT_EQ(rounded.err, "abimport: " + file +
+                               ":2: Interaction AREA: '0.8250000000000001' is written as "
+                               "'0.825', which reads 0.825\n");
+    EXPECT_NE(rounded.out.find("+         1         2     0.825\n"), std::string::npos)
+        << rounded.out;
+
+    const ToolRun twice = run("--set " + quoted(file + ":2:AREA=1") + " --set " +
+                              quoted(file + ":2:area=2") + " --diff " + quoted(file));
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_EQ(twice.err,
+              "abimport: " + file + ":2: area is set twice (--set AREA=1 and --set area=2)\n");
+
+    std::ofstream(path("nodes.csv")) << "NID,X,Y,Z\n8,1.5,2.5,3.5\n7,0.0,-1,0.25\n";
+    const ToolRun nodes =
+        run("--set-nodes " + quoted(path("nodes.csv")) + " --in-place " + quoted(file));
+    EXPECT_EQ(nodes.status, 0) << nodes.err;
+    EXPECT_EQ(readFile(file),
+              "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+              "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0            -1.0"
+              "            0.25\n       8             1.5             2.5             3.5\n");
+    std::ofstream(path("bad.csv")) << "7,1,2,3\n9,1,2,3\n";
+    const ToolRun missing =
+        run("--set-nodes " + quoted(path("bad.csv")) + " --in-place " + quoted(file));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "abimport: no node 9 in the reference geometries\n");
+}

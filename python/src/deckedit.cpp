@@ -98,9 +98,9 @@ py::object setField(const CardView& view, const py::str& key, const std::string&
     std::string error;
     EditedField result;
     if (!edits.model->apply(edit, error, &result, round)) {
-        // KeyError for a name the card does not have; a card from no data
-        // line has no columns for any.
-        const bool known = !line || !fieldNamed(view.card(), name).empty();
+        // KeyError for a name the card does not have (a placeholder column
+        // included); a card from no data line has no columns for any.
+        const bool known = !line || error.find(" has no field '") == std::string::npos;
         raise(known ? PyExc_ValueError : PyExc_KeyError, error);
     }
     edits.values[{view.index, result.field}] = result.reads;

@@ -208,14 +208,15 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
         if (rows[r].keyword == lastKeyword) continue;
         lastKeyword = rows[r].keyword;
         const char* title = lastKeyword->keyword->title;
-        auto known = std::find_if(titleNames.begin(), titleNames.end(),
-                                  [&](const char* seen) { return std::strcmp(seen, title) == 0; });
-        if (known == titleNames.end()) {
+        auto titleAt = std::find_if(titleNames.begin(), titleNames.end(), [&](const char* seen) {
+            return std::strcmp(seen, title) == 0;
+        });
+        if (titleAt == titleNames.end()) {
             titleNames.push_back(title);
             titles.append(py::str(title));
-            known = titleNames.end() - 1;
+            titleAt = titleNames.end() - 1;
         }
-        keywordCode = static_cast<int32_t>(known - titleNames.begin());
+        keywordCode = static_cast<int32_t>(titleAt - titleNames.begin());
         keywordCodes.mutable_data()[r] = keywordCode;
         const std::string& file = *lastKeyword->file;
         auto at = std::find_if(fileNames.begin(), fileNames.end(),
