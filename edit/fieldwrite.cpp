@@ -266,6 +266,90 @@ void ModelEdit::Model::addCard(uint32_t file, const EmptyFields* gaps, unsigned 
     lines[line] = static_cast<uint32_t>(cards.size());
 }
 
+namespace {
+
+// One line being written: where it stands, how it is read, its text now and
+// what it reads as.
+struct LineEdit {
+    const ModelEdit::Model& model;
+    const ModelEdit::Model::CardAt& at;
+    LineLayout layout;
+    bool newline;
+    bool commaLine;
+    std::string& line;    // the text now
+    std::string& edited;  // scratch for the text tried
+    LineReading before;   // what the text now reads as
+    std::string named(size_t position) const { return namedField(model, at, position); }
+};
+
+// Whether the line as held still reads as the card it gave (a line not yet
+// edited: the file may have changed since the cards were read).
+bool readsAsItsCard(const LineEdit& edit, std::string& error, size_t position) {
+    const LineReading built = fieldsOf(*edit.at.card, edit.model.gapsOf(edit.at));
+    for (size_t p = 0; p < built.count; ++p) {
+        if (p >= edit.before.count || !sameField(edit.before[p], built[p])) {
+            error = edit.named(position) + "the line no longer reads as the card it gave";
+            return false;
+        }
+    }
+    return true;
+}
+
+// Writes one field into the line: the first of its texts with which the line
+// reads as asked.
+bool writeOne(LineEdit& edit, const FieldRequest& request, bool round, EditedField* result,
+              std::string& error) {
+    const size_t position = request.position;
+    Candidates candidates;
+    if (request.blank) {
+        if (edit.commaLine) {
+            error = edit.named(position) +
+                    "a field of a comma-separated line cannot be blanked: an empty word drops "
+                    "out and moves the later values one field left; write 0 instead";
+            return false;
+        }
+        candidates.add("", {}, false);
+    } else if (!candidatesFor(request, edit.layout.widths[position], edit.commaLine, round,
+                              candidates, error, [&] { return edit.named(position); })) {
+        return false;
+    }
+    LineReading after;
+    for (size_t c = 0; c < candidates.count; ++c) {
+        const Candidate& candidate = candidates.list[c];
+        if (!replaced(edit.line, edit.newline, edit.commaLine, edit.layout, position,
+                      candidate.view(), edit.edited)) {
+            error = edit.named(position) + "the field has no word on this comma-separated line";
+            return false;
+        }
+        if (edit.edited.size() > kLongestLine) {
+            error = edit.named(position) + "the edited line would be longer than " +
+                    std::to_string(kLongestLine) + " characters";
+            return false;
+        }
+        readLine(edit.edited, edit.newline, edit.layout, after);
+        if (!readsAsAsked(edit.before, after, position, request.blank, candidate.expected)) {
+            continue;
+        }
+        edit.line.swap(edit.edited);
+        edit.before = after;
+        if (result) {
+            if (candidate.rounded) {
+                const std::string named = edit.named(position);
+                result->where = named.substr(0, named.size() - 2);
+            }
+            result->text.assign(candidate.text, candidate.length);
+            result->rounded = candidate.rounded;
+            result->reads = after[position];
+        }
+        return true;
+    }
+    error = edit.named(position) + "no text of '" + request.given +
+            "' reads back as its value in this line";
+    return false;
+}
+
+}  // namespace
+
 bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
                  const FieldRequest* requests, size_t count, bool round, EditedField* results,
                  std::string& error) {
@@ -275,25 +359,23 @@ bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
     // Reused from call to call: a geometry edit writes a million lines.
     static thread_local std::string line, edited;
     line.assign(held);
-    const bool newline = file.lineHasNewline(at.line);
-    const LineLayout layout = layoutOf(*at.card, model.gapsOf(at));
-    LineReading before, after;
-    readLine(line, newline, layout, before);
-    if (!file.lineTouched(at.line)) {
-        const LineReading built = fieldsOf(*at.card, model.gapsOf(at));
-        for (size_t p = 0; p < built.count; ++p) {
-            if (p >= before.count || !sameField(before[p], built[p])) {
-                error = namedField(model, at, requests[0].position) +
-                        "the line no longer reads as the card it gave";
-                return false;
-            }
-        }
+    LineEdit edit{model,
+                  at,
+                  layoutOf(*at.card, model.gapsOf(at)),
+                  file.lineHasNewline(at.line),
+                  isCommaLine(line),
+                  line,
+                  edited,
+                  {}};
+    readLine(line, edit.newline, edit.layout, edit.before);
+    if (!file.lineTouched(at.line) && !readsAsItsCard(edit, error, requests[0].position)) {
+        return false;
     }
-    const bool commaLine = isCommaLine(line);
     constexpr size_t kAtOnce = 4;  // a node's coordinates, a shell's nodes
-    if (!commaLine && count <= kAtOnce) {
+    if (!edit.commaLine && count <= kAtOnce) {
         Candidates first[kAtOnce];
-        if (writeAtOnce(layout, before, newline, requests, count, line, edited, first)) {
+        if (writeAtOnce(edit.layout, edit.before, edit.newline, requests, count, line, edited,
+                        first)) {
             for (size_t k = 0; k < count && results; ++k) {
                 const Candidate& chosen = first[k].list[0];
                 results[k].text.assign(chosen.text, chosen.length);
@@ -305,56 +387,8 @@ bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
         }
     }
     for (size_t k = 0; k < count; ++k) {
-        const FieldRequest& request = requests[k];
-        const size_t position = request.position;
-        const unsigned width = layout.widths[position];
-        Candidates candidates;
-        if (request.blank) {
-            if (commaLine) {
-                error = namedField(model, at, position) +
-                        "a field of a comma-separated line cannot be blanked: an empty word "
-                        "drops out and moves the later values one field left; write 0 instead";
-                return false;
-            }
-            candidates.add("", {}, false);
-        } else if (!candidatesFor(request, width, commaLine, round, candidates, error,
-                                  [&] { return namedField(model, at, position); })) {
+        if (!writeOne(edit, requests[k], round, results ? &results[k] : nullptr, error)) {
             return false;
-        }
-        const Candidate* chosen = nullptr;
-        for (size_t c = 0; c < candidates.count && !chosen; ++c) {
-            const Candidate& candidate = candidates.list[c];
-            if (!replaced(line, newline, commaLine, layout, position, candidate.view(), edited)) {
-                error = namedField(model, at, position) +
-                        "the field has no word on this comma-separated line";
-                return false;
-            }
-            if (edited.size() > kLongestLine) {
-                error = namedField(model, at, position) + "the edited line would be longer than " +
-                        std::to_string(kLongestLine) + " characters";
-                return false;
-            }
-            readLine(edited, newline, layout, after);
-            if (readsAsAsked(before, after, position, request.blank, candidate.expected)) {
-                chosen = &candidate;
-            }
-        }
-        if (!chosen) {
-            error = namedField(model, at, position) + "no text of '" + request.given +
-                    "' reads back as its value in this line";
-            return false;
-        }
-        line.swap(edited);
-        std::swap(before, after);
-        if (results) {
-            EditedField& result = results[k];
-            if (chosen->rounded) {
-                const std::string named = namedField(model, at, position);
-                result.where = named.substr(0, named.size() - 2);
-            }
-            result.text.assign(chosen->text, chosen->length);
-            result.rounded = chosen->rounded;
-            result.reads = before[position];
         }
     }
     file.setLine(at.line, line);
