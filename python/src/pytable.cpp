@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/fieldsinline.h"
 #include "pytext.h"
 #include "pyviews.h"
 
@@ -23,24 +24,17 @@ namespace {
 std::vector<std::string> namesInLineOrder(const Card& card, const EmptyFields* gaps) {
     std::vector<std::string> names;
     size_t empty = 0;
-    unsigned position = 0;
     const bool named = !card.fieldNames.empty();
-    for (size_t i = 0; i < card.fields.size(); ++i) {
-        for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1);
-             ++position) {
-            if (named && empty < card.emptyFieldNames.size())
-                names.push_back(card.emptyFieldNames[empty]);
+    forEachFieldInLine(card, gaps, false, [&](const FieldInLine& field) {
+        if (!field.value) {
+            if (named && field.name) names.push_back(*field.name);
             ++empty;
-        }
-        ++position;
-        const Data* value = card.fields[i];
-        if (!value || value->typeCode == kBlankCode) {
+        } else if (field.value->typeCode == kBlankCode) {
             names.emplace_back();
         } else {
-            names.push_back(i < card.fieldNames.size() ? card.fieldNames[i]
-                                                       : "field " + std::to_string(i + 1));
+            names.push_back(field.name ? *field.name : "field " + std::to_string(field.index + 1));
         }
-    }
+    });
     for (; named && empty < card.emptyFieldNames.size(); ++empty)
         names.push_back(card.emptyFieldNames[empty]);
     return names;
