@@ -491,12 +491,10 @@ bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::stri
     auto setNode = [&](const NodeRow& row, const Model::CardAt& at) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
+            // A node line with empty fields: each coordinate found by its place.
             for (size_t k = 0; k < 3; ++k) {
-                const FieldEdit edit{held.path(), at.line,
-                                     k == 0   ? "X"
-                                     : k == 1 ? "Y"
-                                              : "Z",
-                                     givenText(row.xyz[k])};
+                if (holdsAsRead(held, at, kNodeFields[k], row.xyz[k])) continue;
+                const FieldEdit edit{held.path(), at.line, kNodeFields[k], givenText(row.xyz[k])};
                 journal.note(held, at.line);
                 if (!apply(edit, error, &results[0], round)) return false;
                 if (results[0].rounded && rounded) ++*rounded;
