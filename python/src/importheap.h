@@ -14,7 +14,7 @@
 
 #include <cstddef>
 
-#include "memory/smallheap.h"
+#include "../../memory/smallheap.h"
 
 class HeapScope {
 public:
@@ -36,8 +36,8 @@ private:
 
     bool active_ = false;     // the thread's scope, not a nested one
     bool allocates_ = false;  // Use::kImport
-    abimport_memory::SmallHeap* heap_ = nullptr;
-    abimport_memory::ThreadCache cache_{};
+    abimport::memory::SmallHeap* heap_ = nullptr;
+    abimport::memory::ThreadCache cache_{};
 };
 
 // Gives the memory of freed decks back to the system, but for a few MiB kept
