@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../model/card.h"
 #include "deckwriter.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "model/card.h"
 #include "peakmemory.h"
 
 using namespace abimport;

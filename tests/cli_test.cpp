@@ -17,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "output/jsontext.h"
+#include "../output/jsontext.h"
 #include "toolrun.h"
 
 using namespace abimport;

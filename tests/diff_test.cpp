@@ -11,8 +11,8 @@
 #include <string>
 #include <tuple>
 
+#include "../compare/diffprint.h"
 #include "../host/hostcalls.h"
-#include "compare/diffprint.h"
 #include "deckfile.h"
 #include "toolrun.h"
 

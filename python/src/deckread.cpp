@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../../host/deckinput.h"
 #include "deckreleaser.h"
 #include "flagguard.h"
-#include "host/deckinput.h"
 #include "importheap.h"
 
 namespace abimport {
