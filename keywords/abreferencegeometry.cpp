@@ -2,6 +2,14 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kReferenceGeometryKeyword{
+    4, "AIRBAG_REFERENCE_GEOMETRY", importABReferenceGeometry, detail::kNodeCards};
+static_assert(detail::wellFormed(kReferenceGeometryKeyword));
+
+}  // namespace abimport
+
 ABReferenceGeometry::~ABReferenceGeometry() = default;
 
 void ABReferenceGeometry::readNodeInfo() {
@@ -9,17 +17,11 @@ void ABReferenceGeometry::readNodeInfo() {
 }
 
 void readReferenceNode(ImportBase& importer) {
-    unsigned types[] = {kInt, kDouble, kDouble, kDouble};
-    unsigned widths[] = {8, 16, 16, 16};
-    const char* names[] = {"NID", "X", "Y", "Z"};
-    IdFields ids({{0, kNodeId}});
-    importer.readLineCard({"NodeInfo", 4, types, widths, names, ids.table()});
+    importer.readLineCard(abimport::detail::kNodeCard);
 }
 
 void readBirthCard(ImportBase& importer) {
-    unsigned types[] = {kDouble};
-    const char* names[] = {"BIRTH"};
-    importer.readCard({"BirthCard", 1, types, names, IdStep::none()});
+    importer.readCard(abimport::detail::kBirthCard);
 }
 
 unsigned importABReferenceGeometry(DataLine* dataLine, ImportObject* importObject) {

@@ -2,6 +2,14 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeoBirthRdtKeyword{
+    6, "AIRBAG_REFERENCE_GEOMETRY_BIRTH_RDT", importABRefGeoBirthRDT, detail::kBirthNodeCards};
+static_assert(detail::wellFormed(kRefGeoBirthRdtKeyword));
+
+}  // namespace abimport
+
 ABRefGeoBirthRDT::~ABRefGeoBirthRDT() = default;
 
 void ABRefGeoBirthRDT::readNodeInfo() {

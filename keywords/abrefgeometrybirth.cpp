@@ -2,6 +2,14 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeometryBirthKeyword{
+    5, "AIRBAG_REFERENCE_GEOMETRY_BIRTH", importABRefGeometryBirth, detail::kBirthNodeCards};
+static_assert(detail::wellFormed(kRefGeometryBirthKeyword));
+
+}  // namespace abimport
+
 ABRefGeometryBirth::~ABRefGeometryBirth() = default;
 
 void ABRefGeometryBirth::readNodeInfo() {

@@ -2,6 +2,14 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeometryRdtKeyword{7, "AIRBAG_REFERENCE_GEOMETRY_RDT",
+                                                    importABRefGeometryRDT, detail::kNodeCards};
+static_assert(detail::wellFormed(kRefGeometryRdtKeyword));
+
+}  // namespace abimport
+
 ABRefGeometryRDT::~ABRefGeometryRDT() = default;
 
 void ABRefGeometryRDT::readNodeInfo() {

@@ -3,8 +3,10 @@
 
 #include <map>
 
-#include "frame/hostinterface.h"
-#include "keywords/importfunctions.h"
+#include "../frame/hostinterface.h"
+#include "../keywords/importfunctions.h"
+
+using abimport::ImportFunction;
 
 // A fresh map gets codes 1 to 8; codes the host filled keep its function; a
 // second call changes nothing.
