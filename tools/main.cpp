@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     }
     const Options& options = parsed.options;
     if (options.help) {
-        std::fputs(usageText(), stdout);
+        std::fputs(usageText().c_str(), stdout);
         return 0;
     }
     if (options.version) return printVersion();
