@@ -17,6 +17,7 @@
 #include "../frame/exponentrepair.h"
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "../keywords/keywordtable.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
 #include "../output/exacttext.h"
@@ -353,7 +354,7 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         }
         char word[72] = {};
         std::memcpy(word, value.data(), value.size());
-        if (width == abimport::kStandardFieldWidth)
+        if (isWordFieldWidth(width))
             abimport::detail::repairExponent(word, static_cast<unsigned>(value.size()));
         const double back =
             integer ? abimport::detail::textToI32(word) : abimport::detail::textToDouble(word);

@@ -78,6 +78,14 @@ inline int fieldPosition(const CardDescription& card, std::string_view name) {
     return -1;
 }
 
+// Whether a value of that width stands in a word card, whose fields the
+// reader cuts as ten-column words with the exponent repair. No line card has
+// a field of ten columns (a description with one does not compile), so a
+// value's width tells how its field is read.
+constexpr bool isWordFieldWidth(unsigned width) {
+    return width == kStandardFieldWidth;
+}
+
 // The columns of field i in a fixed-form line, 1-based and inclusive: word
 // card fields in ten columns each, line card fields one after the other in
 // their own widths. In a comma line the field is the i-th word instead.

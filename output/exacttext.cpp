@@ -9,6 +9,7 @@
 #include "../frame/exponentrepair.h"
 #include "../host/cardfields.h"
 #include "../host/shortestdouble.h"
+#include "../keywords/keywordtable.h"
 #include "../model/digittext.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
@@ -32,8 +33,7 @@ struct Field {
         std::memset(text, ' ', pad);
         std::memcpy(text + pad, value, length);
         text[width] = text[width + 1] = text[width + 2] = '\0';
-        if (width == abimport::kStandardFieldWidth)
-            abimport::detail::repairExponent(text, abimport::kStandardFieldWidth);
+        if (isWordFieldWidth(width)) abimport::detail::repairExponent(text, width);
     }
 };
 
@@ -145,7 +145,7 @@ Text bestText(const Decimal& d, unsigned width, size_t limit) {
         // The exponent repair puts the letter back before a sign at the
         // second- or third-last column of a word with a point.
         const int exponent = d.exponent + d.count - before;
-        if (width == abimport::kStandardFieldWidth && exponent != 0 && std::abs(exponent) < 100) {
+        if (isWordFieldWidth(width) && exponent != 0 && std::abs(exponent) < 100) {
             consider(exponentText(d, before, true, true));
         }
     }
