@@ -8,7 +8,7 @@
 #include "dataline.h"
 #include "hostinterface.h"
 
-class ImportBase {
+class ABIMPORT_API ImportBase {
 public:
     ImportBase(DataLine* reader, ImportObject* target) : importObject(target), dataLine(reader) {}
     virtual ~ImportBase();
