@@ -13,17 +13,18 @@ static_assert(detail::wellFormed(kReferenceGeometryKeyword));
 ABReferenceGeometry::~ABReferenceGeometry() = default;
 
 void ABReferenceGeometry::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
-void readReferenceNode(ImportBase& importer) {
-    importer.readLineCard(abimport::detail::kNodeCard);
+void abimport::detail::readReferenceNode(ImportBase& importer) {
+    importer.readLineCard(kNodeCard);
 }
 
-void readBirthCard(ImportBase& importer) {
-    importer.readCard(abimport::detail::kBirthCard);
+void abimport::detail::readBirthCard(ImportBase& importer) {
+    importer.readCard(kBirthCard);
 }
 
 unsigned importABReferenceGeometry(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABReferenceGeometry>(dataLine, importObject, false);
+    return abimport::detail::importReferenceNodes<ABReferenceGeometry>(dataLine, importObject,
+                                                                       false);
 }

@@ -41,6 +41,8 @@ inline constexpr CardDescription kBirthNodeCards[] = {kBirthCard, kNodeCard};
 
 }  // namespace abimport
 
+namespace abimport::detail {
+
 // The node reader of all four reference geometry importers: reads one node
 // line as a "NodeInfo" card. Leaves wordCount at 0 once the keyword or the
 // file has ended.
@@ -60,3 +62,5 @@ unsigned importReferenceNodes(DataLine* dataLine, ImportObject* importObject, bo
     } while (importer.wordCount != 0);
     return 0;
 }
+
+}  // namespace abimport::detail

@@ -13,9 +13,9 @@ static_assert(detail::wellFormed(kRefGeoBirthRdtKeyword));
 ABRefGeoBirthRDT::~ABRefGeoBirthRDT() = default;
 
 void ABRefGeoBirthRDT::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeoBirthRDT(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeoBirthRDT>(dataLine, importObject, true);
+    return abimport::detail::importReferenceNodes<ABRefGeoBirthRDT>(dataLine, importObject, true);
 }

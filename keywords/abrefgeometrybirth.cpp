@@ -13,9 +13,9 @@ static_assert(detail::wellFormed(kRefGeometryBirthKeyword));
 ABRefGeometryBirth::~ABRefGeometryBirth() = default;
 
 void ABRefGeometryBirth::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeometryBirth(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeometryBirth>(dataLine, importObject, true);
+    return abimport::detail::importReferenceNodes<ABRefGeometryBirth>(dataLine, importObject, true);
 }

@@ -13,9 +13,9 @@ static_assert(detail::wellFormed(kRefGeometryRdtKeyword));
 ABRefGeometryRDT::~ABRefGeometryRDT() = default;
 
 void ABRefGeometryRDT::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeometryRDT(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeometryRDT>(dataLine, importObject, false);
+    return abimport::detail::importReferenceNodes<ABRefGeometryRDT>(dataLine, importObject, false);
 }

@@ -116,11 +116,11 @@ TEST(Diff, ChangesBetweenTwoDecks) {
     }
 }
 
-using tooltest::ToolRun;
+using abimport::ToolRun;
 
 // Runs abimport diff with args (shell words) from the source folder.
 ToolRun diff(const std::string& args) {
-    return tooltest::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
+    return abimport::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
                              ABIMPORT_SOURCE_DIR);
 }
 

@@ -28,7 +28,7 @@ using namespace abimport;
 
 namespace {
 
-const auto readAll = tooltest::fileText;
+const auto readAll = abimport::fileText;
 
 class ModelEditTest : public ::testing::Test {
 protected:

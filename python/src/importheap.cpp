@@ -70,6 +70,8 @@ constexpr size_t kKeepBytes = size_t{4} << 20;
 }  // namespace
 }  // namespace abimport::memory
 
+namespace abimport {
+
 struct HeapScopeOperators {
     static void* allocateOrNull(size_t bytes, size_t alignment) {
         using namespace abimport::memory;
@@ -131,6 +133,8 @@ size_t heapClaimedBytes() {
     const abimport::memory::SmallHeap* heap = abimport::memory::processHeapIfSetUp();
     return heap ? heap->region().claimedBytes() : 0;
 }
+
+}  // namespace abimport
 
 namespace abimport::memory {
 

@@ -16,6 +16,8 @@
 
 #include "../../memory/smallheap.h"
 
+namespace abimport {
+
 class HeapScope {
 public:
     enum class Use {
@@ -51,3 +53,5 @@ size_t trimImportHeap();
 // import. Memory freed by decks serves later imports, so this stops growing
 // when decks of the same size are read again and again.
 size_t heapClaimedBytes();
+
+}  // namespace abimport
