@@ -1,5 +1,6 @@
 #include "diffmain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -88,13 +89,38 @@ const OptionTable<DiffOptions>& diffOptions() {
     return table;
 }
 
+// The names of the fields that pair keywords (their first card's ID) and
+// rows (the ID of a node or shell list's line), as the keyword table gives them.
+std::string pairingNames(bool rows) {
+    std::vector<std::string> names;
+    for (const KeywordDescription* keyword : keywordList()) {
+        for (unsigned c = 0; c < keyword->cardCount; ++c) {
+            const CardDescription& card = keyword->cards[c];
+            const FieldDescription* id = nullptr;
+            if (!rows) id = fieldWithRole(card, FieldRole::KeywordId);
+            if (rows && (card.role == CardRole::NodeList || card.role == CardRole::ShellList))
+                id = &card.fields[0];
+            if (id && std::find(names.begin(), names.end(), id->name) == names.end())
+                names.push_back(id->name);
+        }
+    }
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : rows && i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
 const std::string& diffUsageText() {
     static const std::string text =
         "Usage: abimport diff [OPTION]... OLD NEW\n"
         "Compares the airbag keywords of two models (each a deck or a model's main\n"
         "deck, include files followed) as imported: values, not text. Keywords pair\n"
-        "by title and by the ID of their first card (AB1, SID, BAGID1), else by\n"
-        "order; cards by name and order; nodes and shells by NID and EID. Formatting,\n"
+        "by title and by the ID of their first card (" +
+        pairingNames(false) +
+        "), else by\n"
+        "order; cards by name and order; nodes and shells by " +
+        pairingNames(true) +
+        ". Formatting,\n"
         "comments, include layout and line numbers are no changes. One line per\n"
         "change, with its place in OLD and in NEW. '-' is standard input.\n"
         "\n" +
