@@ -102,7 +102,6 @@ constexpr unsigned kNAir = fieldIndex(kCVCard2, "NAIR");
 
 constexpr KeywordDescription kAdvancedAleKeyword{1, "AIRBAG_ADVANCED_ALE", importABAdvancedALE,
                                                  kCards};
-static_assert(detail::wellFormed(kAdvancedAleKeyword));
 
 }  // namespace abimport
 

@@ -122,7 +122,6 @@ constexpr unsigned kNOrif = fieldIndex(kALEToCV, "NORIF");
 }  // namespace
 
 constexpr KeywordDescription kAleKeyword{2, "AIRBAG_ALE", importABALE, kCards};
-static_assert(detail::wellFormed(kAleKeyword));
 
 }  // namespace abimport
 

@@ -27,7 +27,6 @@ constexpr CardDescription kCards[] = {
 
 constexpr KeywordDescription kInteractionKeyword{3, "AIRBAG_INTERACTION", importABInteraction,
                                                  kCards};
-static_assert(detail::wellFormed(kInteractionKeyword));
 
 }  // namespace abimport
 

@@ -6,7 +6,6 @@ namespace abimport {
 
 constexpr KeywordDescription kReferenceGeometryKeyword{
     4, "AIRBAG_REFERENCE_GEOMETRY", importABReferenceGeometry, detail::kNodeCards};
-static_assert(detail::wellFormed(kReferenceGeometryKeyword));
 
 }  // namespace abimport
 

@@ -6,7 +6,6 @@ namespace abimport {
 
 constexpr KeywordDescription kRefGeoBirthRdtKeyword{
     6, "AIRBAG_REFERENCE_GEOMETRY_BIRTH_RDT", importABRefGeoBirthRDT, detail::kBirthNodeCards};
-static_assert(detail::wellFormed(kRefGeoBirthRdtKeyword));
 
 }  // namespace abimport
 

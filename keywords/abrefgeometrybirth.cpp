@@ -6,7 +6,6 @@ namespace abimport {
 
 constexpr KeywordDescription kRefGeometryBirthKeyword{
     5, "AIRBAG_REFERENCE_GEOMETRY_BIRTH", importABRefGeometryBirth, detail::kBirthNodeCards};
-static_assert(detail::wellFormed(kRefGeometryBirthKeyword));
 
 }  // namespace abimport
 

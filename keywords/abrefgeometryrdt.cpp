@@ -6,7 +6,6 @@ namespace abimport {
 
 constexpr KeywordDescription kRefGeometryRdtKeyword{7, "AIRBAG_REFERENCE_GEOMETRY_RDT",
                                                     importABRefGeometryRDT, detail::kNodeCards};
-static_assert(detail::wellFormed(kRefGeometryRdtKeyword));
 
 }  // namespace abimport
 

@@ -28,7 +28,6 @@ constexpr CardDescription kCards[] = {
 
 constexpr KeywordDescription kShellRefGeometryKeyword{8, "AIRBAG_SHELL_REFERENCE_GEOMETRY",
                                                       importABShellRefGeometry, kCards};
-static_assert(detail::wellFormed(kShellRefGeometryKeyword));
 
 }  // namespace abimport
 

@@ -1,7 +1,8 @@
 // The words the keywords' card tables are written in: a field of a word card,
 // a field of a line card, a field with a role, and the checks that a
-// keyword's description holds together, made when it is compiled. Internal
-// to keywords/ (and to descriptions written for tests).
+// keyword's description holds together (made by addKeyword, and by a test
+// for the library's own). Internal to keywords/ (and to descriptions written
+// for tests).
 #pragma once
 
 #include <cstddef>

@@ -80,7 +80,7 @@ inline int fieldPosition(const CardDescription& card, std::string_view name) {
 
 // Whether a value of that width stands in a word card, whose fields the
 // reader cuts as ten-column words with the exponent repair. No line card has
-// a field of ten columns (a description with one does not compile), so a
+// a field of ten columns (the table refuses a description with one), so a
 // value's width tells how its field is read.
 constexpr bool isWordFieldWidth(unsigned width) {
     return width == kStandardFieldWidth;
