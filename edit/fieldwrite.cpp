@@ -15,8 +15,8 @@ namespace abimport {
 
 namespace {
 
-using abimport_detail::FieldReading;
-using abimport_detail::NumberText;
+using abimport::detail::FieldReading;
+using abimport::detail::NumberText;
 
 // Whether the reader cuts the line into comma words: a comma before its first NUL.
 bool isCommaLine(std::string_view text) {
@@ -39,7 +39,7 @@ bool findWord(std::string_view text, bool newline, size_t position, size_t& begi
     char* cursor = line;
     size_t length = 0;
     for (size_t index = 0;; ++index) {
-        const char* word = abimport_detail::nextCommaWord(cursor, length);
+        const char* word = abimport::detail::nextCommaWord(cursor, length);
         if (!word) return false;
         if (index != position) continue;
         begin = static_cast<size_t>(word - line);
@@ -96,18 +96,18 @@ bool readsBlank(const ReadField& field) {
 ReadField valueRead(const ReadField& kind, const NumberText& text, FieldReading reading) {
     ReadField read = kind;
     if (kind.type == kDoubleCode) {
-        read.real = abimport_detail::readDouble(text.text, text.length, reading);
+        read.real = abimport::detail::readDouble(text.text, text.length, reading);
     } else if (kind.type == kIntegerCode) {
-        read.integer = abimport_detail::readInteger(text.text, text.length, reading);
+        read.integer = abimport::detail::readInteger(text.text, text.length, reading);
     } else {
-        read.integer = abimport_detail::readUnsigned(text.text, text.length, reading);
+        read.integer = abimport::detail::readUnsigned(text.text, text.length, reading);
     }
     return read;
 }
 
 // A text to try, and what the field must read as with it.
 struct Candidate {
-    char text[abimport_detail::kMostFitColumns + 1];
+    char text[abimport::detail::kMostFitColumns + 1];
     size_t length;
     ReadField expected;
     bool rounded;
@@ -137,14 +137,14 @@ bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, 
                    Candidates& out, std::string& error, const Named& named) {
     const ReadField& value = request.value;
     const bool integer = value.type != kDoubleCode;
-    const FieldReading reading = abimport_detail::readingOfWidth(width);
+    const FieldReading reading = abimport::detail::readingOfWidth(width);
     const std::string& given = request.given;
     if (given.size() <= width &&
-        abimport_detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
+        abimport::detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
         out.add(given, value, false);
     }
     if (integer) {
-        const NumberText text = abimport_detail::fitInteger(value.integer, reading);
+        const NumberText text = abimport::detail::fitInteger(value.integer, reading);
         if (text.length == 0) {
             error = named() + "'" + given + "' has no text that fits its " + std::to_string(width) +
                     " columns";
@@ -155,7 +155,7 @@ bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, 
     }
     const FieldReading readings[] = {reading, {width, false}};
     for (size_t r = 0; r < (commaLine && reading.repair ? 2 : 1); ++r) {
-        const NumberText text = abimport_detail::fitDouble(value.real, readings[r]);
+        const NumberText text = abimport::detail::fitDouble(value.real, readings[r]);
         if (text.length == 0) continue;
         const std::string_view shown(text.text, text.length);
         if (text.exact) {
@@ -197,15 +197,15 @@ bool readsAsAsked(const LineReading& before, const LineReading& after, size_t po
 bool firstCandidate(const FieldRequest& request, unsigned width, Candidates& out) {
     const ReadField& value = request.value;
     const bool integer = value.type != kDoubleCode;
-    const FieldReading reading = abimport_detail::readingOfWidth(width);
+    const FieldReading reading = abimport::detail::readingOfWidth(width);
     const std::string& given = request.given;
     if (given.size() <= width &&
-        abimport_detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
+        abimport::detail::isDeckNumber(given.data(), given.size(), integer, reading.repair)) {
         out.add(given, value, false);
         return true;
     }
-    const NumberText text = integer ? abimport_detail::fitInteger(value.integer, reading)
-                                    : abimport_detail::fitDouble(value.real, reading);
+    const NumberText text = integer ? abimport::detail::fitInteger(value.integer, reading)
+                                    : abimport::detail::fitDouble(value.real, reading);
     if (text.length == 0 || !text.exact) return false;
     out.add(std::string_view(text.text, text.length), value, false);
     return true;
@@ -401,7 +401,7 @@ std::string shownField(const ReadField& field) {
         if (std::isnan(field.real)) return "nan";
         if (std::isinf(field.real)) return field.real < 0 ? "-inf" : "inf";
         char text[32];
-        return std::string(text, abimport_detail::writeShortestDouble(text, field.real));
+        return std::string(text, abimport::detail::writeShortestDouble(text, field.real));
     }
     if (field.type == kTextCode) return "a text";
     return std::to_string(field.integer);

@@ -13,7 +13,7 @@ namespace abimport {
 
 namespace {
 
-using abimport_detail::kStandardFieldWidth;
+using abimport::kStandardFieldWidth;
 
 // The type code a layout asks for to make a value of this class.
 unsigned requestedType(const Data& value) {
@@ -32,9 +32,9 @@ void readValue(unsigned type, const char* text, ReadField& field) {
     field.kind = ReadField::Value;
     field.type = type;
     switch (type) {
-        case kUnsignedCode: field.integer = abimport_detail::textToU32(text); break;
-        case kIntegerCode: field.integer = abimport_detail::textToI32(text); break;
-        case kDoubleCode: field.real = abimport_detail::textToDouble(text); break;
+        case kUnsignedCode: field.integer = abimport::detail::textToU32(text); break;
+        case kIntegerCode: field.integer = abimport::detail::textToI32(text); break;
+        case kDoubleCode: field.real = abimport::detail::textToDouble(text); break;
         case kTextCode: field.integer = textHash(text); break;
         case kBlankRequestCode: field.type = kBlankCode; break;
         default: field.kind = ReadField::Unread; break;  // no value class for this code
@@ -55,7 +55,7 @@ void readWords(char* buffer, const LineLayout& layout, LineReading& reading) {
         char* cursor = buffer;
         size_t n;
         for (; count < DataLine::kWordBufferCount; ++count) {
-            const char* token = abimport_detail::nextCommaWord(cursor, n);
+            const char* token = abimport::detail::nextCommaWord(cursor, n);
             if (!token) break;
             if (count >= positions) continue;
             char* word = words[count];
@@ -63,7 +63,7 @@ void readWords(char* buffer, const LineLayout& layout, LineReading& reading) {
                 n < DataLine::kWordBufferSize - 2 ? n : DataLine::kWordBufferSize - 2);
             std::memcpy(word, token, kept);
             word[kept] = word[kept + 1] = '\0';
-            word[abimport_detail::repairExponent(word, kept)] = '\0';
+            word[abimport::detail::repairExponent(word, kept)] = '\0';
         }
     } else {
         const unsigned requested =
@@ -72,7 +72,7 @@ void readWords(char* buffer, const LineLayout& layout, LineReading& reading) {
             char* word = words[i];
             std::memset(word, 0, kStandardFieldWidth + 2);
             std::memcpy(word, buffer + kStandardFieldWidth * i, kStandardFieldWidth);
-            abimport_detail::repairExponent(word, kStandardFieldWidth);
+            abimport::detail::repairExponent(word, kStandardFieldWidth);
             if (word[0] != '\0' && word[0] != '\n') ++count;
         }
     }
@@ -90,7 +90,7 @@ void readWords(char* buffer, const LineLayout& layout, LineReading& reading) {
 // form of Card::addFields.
 void readColumns(char* buffer, const LineLayout& layout, LineReading& reading) {
     if (buffer[0] == '\0') return;
-    abimport_detail::LineFields cut(buffer);
+    abimport::detail::LineFields cut(buffer);
     for (unsigned i = 0; i < layout.count; ++i) {
         const char* text = cut.next(layout.widths[i]);
         if (cut.commaForm()) {
@@ -161,7 +161,7 @@ bool sameField(const ReadField& a, const ReadField& b) {
     if (a.kind != b.kind) return false;
     if (a.kind != ReadField::Value) return true;
     if (a.type != b.type) return false;
-    if (a.type == kDoubleCode) return abimport_detail::sameDouble(a.real, b.real);
+    if (a.type == kDoubleCode) return abimport::detail::sameDouble(a.real, b.real);
     return a.integer == b.integer;
 }
 

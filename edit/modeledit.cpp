@@ -86,7 +86,7 @@ bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, cons
     for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
         if (card.fieldNames[i] != name) continue;
         if (const auto* real = dynamic_cast<const Double*>(card.fields[i])) {
-            return abimport_detail::sameDouble(real->val, static_cast<double>(value));
+            return abimport::detail::sameDouble(real->val, static_cast<double>(value));
         }
         if (const auto* integer = dynamic_cast<const Integer*>(card.fields[i])) {
             return static_cast<double>(integer->val) == static_cast<double>(value);
@@ -305,7 +305,7 @@ bool requestOf(const std::string& value, unsigned type, unsigned width, const st
         const bool isSigned = type == kIntegerCode;
         const long long least = isSigned ? INT32_MIN : 0;
         const long long most = isSigned ? INT32_MAX : UINT32_MAX;
-        if (!abimport_detail::parseInteger(value, least, most, read.integer)) {
+        if (!abimport::detail::parseInteger(value, least, most, read.integer)) {
             error = named + "'" + value + "' is not an integer from " + std::to_string(least) +
                     " to " + std::to_string(most);
             return false;
@@ -316,8 +316,8 @@ bool requestOf(const std::string& value, unsigned type, unsigned width, const st
         error = named + "the field holds no number; it cannot be edited";
         return false;
     }
-    if (!abimport_detail::parseNumber(value, abimport_detail::readingOfWidth(width).repair,
-                                      read.real)) {
+    if (!abimport::detail::parseNumber(value, abimport::detail::readingOfWidth(width).repair,
+                                       read.real)) {
         error = named + "'" + value + "' is not a number";
         return false;
     }
@@ -439,7 +439,7 @@ std::string givenText(double value) {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
     char text[34];
-    size_t length = abimport_detail::writeShortestDouble(text, value);
+    size_t length = abimport::detail::writeShortestDouble(text, value);
     if (!std::memchr(text, '.', length) && !std::memchr(text, 'e', length)) {
         text[length++] = '.';
         text[length++] = '0';
@@ -462,7 +462,7 @@ size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value*
         request.value.type = field->typeCode;
         if constexpr (std::is_floating_point_v<Value>) {
             const auto* real = dynamic_cast<const Double*>(field);
-            if (!real || (!edited && abimport_detail::sameDouble(real->val, values[k]))) continue;
+            if (!real || (!edited && abimport::detail::sameDouble(real->val, values[k]))) continue;
             request.value.real = values[k];
             request.given = givenText(values[k]);
         } else {
@@ -479,7 +479,7 @@ size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value*
 
 }  // namespace
 
-bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::string& error,
+bool ModelEdit::setNodes(const std::vector<NodeEdit>& rows, bool round, std::string& error,
                          size_t* rounded, const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
     const ListCards nodes(model, ListCard::Node, file, keywordLine);
@@ -488,7 +488,7 @@ bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::stri
     EditedField results[3];
     // One node line: its changed coordinates written at once where the line
     // holds no empty field, else field by field.
-    auto setNode = [&](const NodeRow& row, const Model::CardAt& at) {
+    auto setNode = [&](const NodeEdit& row, const Model::CardAt& at) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
             // A node line with empty fields: each coordinate found by its place.
@@ -508,7 +508,7 @@ bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::stri
         for (size_t k = 0; k < count && rounded; ++k) *rounded += results[k].rounded;
         return true;
     };
-    for (const NodeRow& row : rows) {
+    for (const NodeEdit& row : rows) {
         bool failed = false;
         const bool found = nodes.forEach(row.nid, [&](const Model::CardAt& at) {
             failed = !setNode(row, at);
@@ -527,13 +527,13 @@ bool ModelEdit::setNodes(const std::vector<NodeRow>& rows, bool round, std::stri
     return true;
 }
 
-bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
+bool ModelEdit::setShells(const std::vector<ShellEdit>& rows, std::string& error,
                           const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
     const ListCards shells(model, ListCard::Shell, file, keywordLine);
     LineJournal journal(model.files);
     FieldRequest requests[4];
-    auto setShell = [&](const ShellRow& row, const Model::CardAt& at) {
+    auto setShell = [&](const ShellEdit& row, const Model::CardAt& at) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
             // A shell line with empty fields: each node found by its place.
@@ -552,7 +552,7 @@ bool ModelEdit::setShells(const std::vector<ShellRow>& rows, std::string& error,
         journal.note(held, at.line);
         return writeFields(model, at, requests, count, false, nullptr, error);
     };
-    for (const ShellRow& row : rows) {
+    for (const ShellEdit& row : rows) {
         bool failed = false;
         const bool found = shells.forEach(row.eid, [&](const Model::CardAt& at) {
             failed = !setShell(row, at);

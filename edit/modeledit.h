@@ -45,11 +45,11 @@ struct EditedField {
 std::string shownField(const ReadField& field);
 
 // One row of a geometry edit: a node's coordinates, or a shell's nodes.
-struct NodeRow {
+struct NodeEdit {
     int32_t nid;
     double xyz[3];
 };
-struct ShellRow {
+struct ShellEdit {
     int32_t eid;
     int32_t nodes[4];
 };
@@ -86,10 +86,10 @@ public:
     // of the keyword read from that line of file), or the nodes of shells by
     // EID, writing only the fields whose value changes. All of them or, on
     // an error, none. rounded counts the fields written as their closest text.
-    bool setNodes(const std::vector<NodeRow>& rows, bool round, std::string& error,
+    bool setNodes(const std::vector<NodeEdit>& rows, bool round, std::string& error,
                   size_t* rounded = nullptr, const std::string& file = "",
                   unsigned long long keywordLine = 0);
-    bool setShells(const std::vector<ShellRow>& rows, std::string& error,
+    bool setShells(const std::vector<ShellEdit>& rows, std::string& error,
                    const std::string& file = "", unsigned long long keywordLine = 0);
 
     // The unified diff of the changes, file by file.

@@ -151,8 +151,20 @@ std::string withoutLine(const std::string& text, unsigned long long line) {
 // without --round), or moves its reference-geometry nodes, and checks that
 // nothing but the edited lines changes.
 void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
-    static const char* const kFields[] = {"AREA", "X",   "Y",  "Z",     "NID", "SF",
-                                          "AB2",  "PID", "N1", "BIRTH", "MWD", "NX"};
+    // Every field name that some keyword's card gives a value.
+    static const std::vector<std::string> kFields = [] {
+        std::vector<std::string> names;
+        for (const KeywordDescription* keyword : keywordList()) {
+            for (unsigned c = 0; c < keyword->cardCount; ++c) {
+                const CardDescription& card = keyword->cards[c];
+                for (unsigned i = 0; i < card.fieldCount; ++i) {
+                    if (card.fields[i].type != kBlankRequestCode)
+                        names.push_back(card.fields[i].name);
+                }
+            }
+        }
+        return names;
+    }();
     static const char* const kValues[] = {"1",
                                           "-7",
                                           "0.0025",
@@ -177,13 +189,14 @@ void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
             texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
         return texts;
     }();
-    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % 12], kValues[data[3] % 16]};
+    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % kFields.size()],
+                         kValues[data[3] % 16]};
     ModelEdit model;
     std::string error;
     if (!model.load(main, registry, true, error)) return;
     if (data[3] & 0x80) {
         // Every node from NID 0 to 7 moved: unknown NIDs refuse the whole edit.
-        std::vector<NodeRow> rows;
+        std::vector<NodeEdit> rows;
         for (int32_t nid = 0; nid < 8; ++nid) rows.push_back({nid, {nid * 0.1, -1.5e-7, 1e300}});
         if (!model.setNodes(rows, data[2] & 0x80, error)) {
             require(model.diff().empty(), "a refused node edit changed the files held");

@@ -17,6 +17,7 @@
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
+#include "../keywords/keywordtable.h"
 #include "warning.h"
 
 namespace abimport {
@@ -60,8 +61,8 @@ public:
         return emptyBeforeFilled_;
     }
 
-    // The layout of the card read last (its name and field names).
-    const CardLayout& lastCard() const { return lastCard_; }
+    // The card read last, as its keyword describes it; null before the first.
+    const CardDescription* lastCard() const { return lastCard_; }
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
@@ -72,9 +73,9 @@ public:
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
     void numberTaken(const DataLine& reader, unsigned pos) override;
-    void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+    void repetitionEnded(const DataLine& reader, const CardDescription& card, unsigned count,
                          unsigned cardsRead) override;
-    void cardMissing(const DataLine& reader, const CardLayout& layout) override;
+    void cardMissing(const DataLine& reader, const CardDescription& card) override;
 
 private:
     // The text of one field as the card step cuts it: length bytes, or up to a NUL before.
@@ -98,13 +99,14 @@ private:
     void checkWordCard(const DataLine& reader, const CardRead& card, unsigned long long line);
     void checkLineCard(const CardRead& card, unsigned long long line);
     // Text past the columns the card reads, in the data piece just read.
-    void checkTextPast(const char* line, size_t column, const CardLayout& layout,
+    void checkTextPast(const char* line, size_t column, const CardDescription& card,
                        unsigned long long lineNumber);
     // A card's line of nothing but blanks, in the data piece just read.
-    void checkBlankLine(const char* line, const CardLayout& layout, unsigned long long lineNumber);
+    void checkBlankLine(const char* line, const CardDescription& card,
+                        unsigned long long lineNumber);
     // The first card of the import that the next keyword or the end of the
     // file cut off; later ones follow from it and are not reported.
-    void reportMissingCard(const DataLine& reader, const CardLayout& layout);
+    void reportMissingCard(const DataLine& reader, const CardDescription& card);
     // The cards appended since the last read came from that read.
     void settleCards();
     // Reports the long line of the last pieces, if not yet done: its rest
@@ -147,7 +149,7 @@ private:
     bool pieceStartsLine_ = false;
     bool cardMissed_ = false;  // the import's missing card was reported
 
-    CardLayout lastCard_{};
+    const CardDescription* lastCard_ = nullptr;
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
 };

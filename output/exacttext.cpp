@@ -3,6 +3,7 @@
 #include <cstring>
 #include <typeinfo>
 
+#include "../host/cardfields.h"
 #include "../host/fieldsinline.h"
 #include "../model/numbers/shortest.h"
 
@@ -12,9 +13,9 @@ namespace exact_text {
 
 namespace {
 
-using abimport_detail::FieldReading;
-using abimport_detail::NumberText;
-using abimport_detail::readingOfWidth;
+using abimport::detail::FieldReading;
+using abimport::detail::NumberText;
+using abimport::detail::readingOfWidth;
 
 // The closest integer to value whose digits fit the field.
 NumberText closestInteger(long long value, FieldReading reading) {
@@ -26,21 +27,21 @@ NumberText closestInteger(long long value, FieldReading reading) {
     for (unsigned digits = 1; digits < reading.width && least > -100000000000000000LL; ++digits) {
         least = least * 10 - 9;
     }
-    NumberText text = abimport_detail::fitInteger(value < least ? least : most, reading);
+    NumberText text = abimport::detail::fitInteger(value < least ? least : most, reading);
     text.exact = false;
     return text;
 }
 
 // The characters a text field reads, as the card step keeps them.
 std::string readText(const char* text, size_t length, FieldReading reading) {
-    char columns[abimport_detail::kMostFitColumns + 3];
-    abimport_detail::fieldColumns(text, length, reading, columns);
+    char columns[abimport::detail::kMostFitColumns + 3];
+    abimport::detail::fieldColumns(text, length, reading, columns);
     return columns;
 }
 
 std::string shown(double value) {
     char text[32];
-    return std::string(text, abimport_detail::writeShortestDouble(text, value));
+    return std::string(text, abimport::detail::writeShortestDouble(text, value));
 }
 
 // What a value without an exact text is written as, and what that reads back as.
@@ -50,13 +51,13 @@ std::string inexactMessage(const std::string& name, const Data& value, const Num
     std::string was, back;
     if (auto* real = dynamic_cast<const Double*>(&value)) {
         was = shown(real->val);
-        back = shown(abimport_detail::readDouble(text.text, text.length, reading));
+        back = shown(abimport::detail::readDouble(text.text, text.length, reading));
     } else if (auto* integer = dynamic_cast<const Integer*>(&value)) {
         was = std::to_string(integer->val);
-        back = std::to_string(abimport_detail::readInteger(text.text, text.length, reading));
+        back = std::to_string(abimport::detail::readInteger(text.text, text.length, reading));
     } else if (auto* count = dynamic_cast<const UInteger*>(&value)) {
         was = std::to_string(count->val);
-        back = std::to_string(abimport_detail::readUnsigned(text.text, text.length, reading));
+        back = std::to_string(abimport::detail::readUnsigned(text.text, text.length, reading));
     } else {
         auto* chars = dynamic_cast<const CharArray*>(&value);
         was = "'" + std::string(chars && chars->val ? chars->val : "") + "'";
@@ -87,13 +88,13 @@ NumberText valueText(const Data& value) {
     const FieldReading reading = readingOfWidth(width);
     const std::type_info& type = typeid(value);
     if (type == typeid(Double)) {
-        return abimport_detail::fitDouble(static_cast<const Double&>(value).val, reading);
+        return abimport::detail::fitDouble(static_cast<const Double&>(value).val, reading);
     }
     if (type == typeid(Integer) || type == typeid(UInteger)) {
         const long long v = type == typeid(Integer)
                                 ? static_cast<long long>(static_cast<const Integer&>(value).val)
                                 : static_cast<long long>(static_cast<const UInteger&>(value).val);
-        const NumberText text = abimport_detail::fitInteger(v, reading);
+        const NumberText text = abimport::detail::fitInteger(v, reading);
         return text.length != 0 ? text : closestInteger(v, reading);
     }
     NumberText out;
@@ -154,9 +155,8 @@ void appendValues(std::string& out, const Card& card, const Gaps* gaps,
         }
         const NumberText text = valueText(*field.value);
         if (!text.exact && inexact) {
-            const std::string name =
-                field.name ? *field.name : "field " + std::to_string(field.index + 1);
-            inexact->push_back({field.index, inexactMessage(name, *field.value, text)});
+            inexact->push_back(
+                {field.index, inexactMessage(fieldName(card, field.index), *field.value, text)});
         }
         appendAligned(out, text.text, text.length, field.width);
     });

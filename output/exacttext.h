@@ -22,12 +22,12 @@ namespace abimport {
 namespace exact_text {
 
 // The longest field handled; wider fields are cut to it.
-constexpr unsigned kMostColumns = abimport_detail::kMostFitColumns;
+constexpr unsigned kMostColumns = abimport::detail::kMostFitColumns;
 
 // The text of a value of a card for its field: exact where one fits, else
 // the closest decimal that fits (a number) or the card text cut to the
 // columns (a text); blank placeholders are blanks.
-abimport_detail::NumberText valueText(const Data& value);
+abimport::detail::NumberText valueText(const Data& value);
 
 // A field of a card that has no exact text: what it is written as, and what
 // that reads back as.

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../host/idlabels.h"
 #include "../host/references.h"
+#include "../keywords/idkinds.h"
 #include "../model/numbers/reading.h"
 #include "jsontext.h"
 #include "referencesummary.h"

@@ -17,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "output/jsontext.h"
+#include "../output/jsontext.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -28,9 +28,9 @@ const std::string kExample = kSource + "/examples/airbags.k";
 const std::string kEvent = "{\"event\":\"";
 
 const auto golden = [](const std::string& name) { return kSource + "/tests/golden/" + name; };
-using tooltest::quoted;
-using tooltest::ToolRun;
-const auto readFile = tooltest::fileText;
+using abimport::quoted;
+using abimport::ToolRun;
+const auto readFile = abimport::fileText;
 
 // The lines of text that start with prefix.
 static Lines linesFrom(const std::string& text, const std::string& prefix = "") {
@@ -62,7 +62,7 @@ protected:
     void TearDown() override { std::system(("rm -rf " + quoted(dir_)).c_str()); }
     std::string path(const char* name) const { return std::string(dir_) + "/" + name; }
     ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
-        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
+        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
     }
     char dir_[32] = "/tmp/abimport-cli-XXXXXX";
 };

@@ -1,7 +1,7 @@
 // Editing a model in process: saves that fail between writing and renaming,
 // files changed on disk, and random edits on random models, which never
 // change a byte outside the edited fields.
-#include "edit/modeledit.h"
+#include "../edit/modeledit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,19 +19,19 @@
 #include <string>
 #include <vector>
 
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../model/numbers/fieldfit.h"
+#include "../model/numbers/reading.h"
+#include "../output/exacttext.h"
 #include "deckfile.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "model/numbers/fieldfit.h"
-#include "model/numbers/reading.h"
-#include "output/exacttext.h"
 #include "toolrun.h"
 
 using namespace abimport;
 
 namespace {
 
-const auto readAll = tooltest::fileText;
+const auto readAll = abimport::fileText;
 
 class ModelEditTest : public ::testing::Test {
 protected:
@@ -253,7 +253,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         char says[40];
         char word[32] = {};
         value.copy(word, sizeof word - 2);
-        abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        abimport::detail::repairExponent(word, static_cast<unsigned>(value.size()));
         if (field == "NID" || field == "AB1" || field == "AB2" || field == "PID") {
             std::snprintf(says, sizeof says, "%d",
                           static_cast<int>(std::strtol(word, nullptr, 10)));
@@ -430,15 +430,15 @@ TEST_F(ModelEditTest, RandomValuesReadBackByTheFieldsReadingAndAPlainOne) {
         if (auto* real = dynamic_cast<const Double*>(data)) imported = real->val;
         if (auto* whole = dynamic_cast<const Integer*>(data)) imported = whole->val;
         const double says = integer ? static_cast<double>(result.reads.integer) : result.reads.real;
-        EXPECT_TRUE(abimport_detail::sameDouble(imported, says)) << value << " " << result.text;
+        EXPECT_TRUE(abimport::detail::sameDouble(imported, says)) << value << " " << result.text;
         if (!result.rounded) {
-            EXPECT_TRUE(abimport_detail::sameDouble(imported, asked))
+            EXPECT_TRUE(abimport::detail::sameDouble(imported, asked))
                 << value << " " << result.text;
         }
         double plain = 0;
         EXPECT_TRUE(plainReading(result.text, integer, data->width == 10, plain))
             << "'" << result.text << "' for " << value;
-        EXPECT_TRUE(abimport_detail::sameDouble(plain, imported)) << result.text;
+        EXPECT_TRUE(abimport::detail::sameDouble(plain, imported)) << result.text;
     }
     EXPECT_GT(written, 150);
 }

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "model/data.h"
-#include "model/numbers/fieldfit.h"
-#include "model/numbers/reading.h"
+#include "../model/data.h"
+#include "../model/numbers/fieldfit.h"
+#include "../model/numbers/reading.h"
 #include "valuetext.h"
 
 using namespace abimport;
@@ -169,11 +169,11 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         for (const std::string& word : texts) {
             const char* text = word.c_str();
             const double expected = std::strtod(text, nullptr);
-            const double got = abimport_detail::textToDouble(text);
+            const double got = abimport::detail::textToDouble(text);
             ASSERT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
                         (std::isnan(got) && std::isnan(expected)))
                 << '"' << word << "\" mode " << mode << ": " << got << " vs " << expected;
-            ASSERT_EQ(abimport_detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
+            ASSERT_EQ(abimport::detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
         }
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);
@@ -215,17 +215,17 @@ TEST(NumberText, TextsAnEditTakesAsNumbers) {
     };
     for (const Case& c : cases) {
         double value = 0;
-        EXPECT_EQ(abimport_detail::parseNumber(c.text, c.repair, value), c.number) << c.text;
+        EXPECT_EQ(abimport::detail::parseNumber(c.text, c.repair, value), c.number) << c.text;
         if (c.number) {
             EXPECT_EQ(value, c.value) << c.text;
         }
     }
     long long n = 0;
-    EXPECT_TRUE(abimport_detail::parseInteger("+0000000020", INT32_MIN, INT32_MAX, n));
+    EXPECT_TRUE(abimport::detail::parseInteger("+0000000020", INT32_MIN, INT32_MAX, n));
     EXPECT_EQ(n, 20);
-    EXPECT_FALSE(abimport_detail::parseInteger("2147483648", INT32_MIN, INT32_MAX, n));
-    EXPECT_TRUE(abimport_detail::parseInteger("4294967295", 0, UINT32_MAX, n));
-    EXPECT_FALSE(abimport_detail::parseInteger("-1", 0, UINT32_MAX, n));
-    EXPECT_FALSE(abimport_detail::parseInteger("99999999999999999999", INT32_MIN, INT32_MAX, n));
-    EXPECT_FALSE(abimport_detail::parseInteger("20.0", INT32_MIN, INT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("2147483648", INT32_MIN, INT32_MAX, n));
+    EXPECT_TRUE(abimport::detail::parseInteger("4294967295", 0, UINT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("-1", 0, UINT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("99999999999999999999", INT32_MIN, INT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("20.0", INT32_MIN, INT32_MAX, n));
 }

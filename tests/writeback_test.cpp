@@ -1,6 +1,6 @@
 // The write-back: field texts that read back exactly, and whole decks that
 // import again to the same cards.
-#include "output/writeback.h"
+#include "../output/writeback.h"
 
 #include <gtest/gtest.h>
 
@@ -12,27 +12,27 @@
 #include <string>
 #include <vector>
 
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../output/exacttext.h"
 #include "deckfile.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "output/exacttext.h"
 
 using namespace abimport;
 
 namespace {
 
-using abimport_detail::readingOfWidth;
+using abimport::detail::readingOfWidth;
 
 // The text of value for a field of width columns: its exact text, or '~'
 // and the closest that fits.
 std::string textOf(double value, unsigned width) {
-    const abimport_detail::NumberText text =
-        abimport_detail::fitDouble(value, readingOfWidth(width));
+    const abimport::detail::NumberText text =
+        abimport::detail::fitDouble(value, readingOfWidth(width));
     return (text.exact ? "" : "~") + text.str();
 }
 
 double readDouble(const char* text, size_t length, unsigned width) {
-    return abimport_detail::readDouble(text, length, readingOfWidth(width));
+    return abimport::detail::readDouble(text, length, readingOfWidth(width));
 }
 
 bool sameBits(double a, double b) {
@@ -48,18 +48,18 @@ std::string exactCard(const Card& card) {
     // not compared.
     for (const Data* value : card.fields) {
         out += " " + std::to_string(value->typeCode) + ":" + std::to_string(value->width) + "=";
-        const abimport_detail::NumberText text = exact_text::valueText(*value);
+        const abimport::detail::NumberText text = exact_text::valueText(*value);
         const bool inexact = !text.exact;
         const auto reading = readingOfWidth(value->width);
         if (auto* real = dynamic_cast<const Double*>(value)) {
             const double shown =
-                inexact ? abimport_detail::readDouble(text.text, text.length, reading) : real->val;
+                inexact ? abimport::detail::readDouble(text.text, text.length, reading) : real->val;
             char bits[32];
             std::snprintf(bits, sizeof bits, "%a", std::isnan(shown) ? NAN : shown);
             out += bits;
         } else if (auto* integer = dynamic_cast<const Integer*>(value)) {
             out += std::to_string(
-                inexact ? abimport_detail::readInteger(text.text, text.length, reading)
+                inexact ? abimport::detail::readInteger(text.text, text.length, reading)
                         : integer->val);
         }
     }

@@ -34,7 +34,7 @@ bool findSetTwice(const std::vector<FieldEdit>& edits, std::string& error) {
 
 // Reads rows NID,X,Y,Z from a CSV file; a first line that is no such row is
 // a header.
-bool readNodeRows(const std::string& path, std::vector<NodeRow>& rows, std::string& error) {
+bool readNodeRows(const std::string& path, std::vector<NodeEdit>& rows, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "cannot open '" + path + "'";
@@ -49,7 +49,7 @@ bool readNodeRows(const std::string& path, std::vector<NodeRow>& rows, std::stri
         bool good = true;
         for (std::string& c : cell) good = good && std::getline(cells, c, ',');
         if (std::getline(cells, extra, ',')) good = false;
-        NodeRow row{};
+        NodeEdit row{};
         char* end = nullptr;
         if (good) {
             const long long nid = std::strtoll(cell[0].c_str(), &end, 10);
@@ -84,7 +84,7 @@ bool applyAll(ModelEdit& model, const Options& options, const std::vector<FieldE
         }
     }
     for (const std::string& csv : options.nodeFiles) {
-        std::vector<NodeRow> rows;
+        std::vector<NodeEdit> rows;
         if (!readNodeRows(csv, rows, error)) return false;
         size_t rounded = 0;
         if (!model.setNodes(rows, options.round, error, &rounded)) return false;

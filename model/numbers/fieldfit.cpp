@@ -6,12 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "../data.h"
 #include "../linefields.h"
 #include "digits.h"
 #include "reading.h"
 #include "shortest.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 namespace {
 
@@ -387,4 +388,4 @@ bool parseInteger(const std::string& text, long long least, long long most, long
     return errno == 0 && value >= least && value <= most;
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // The widest field handled; wider fields are cut to it.
 constexpr unsigned kMostFitColumns = 64;
@@ -80,4 +80,4 @@ bool parseNumber(const std::string& text, bool repair, double& value);
 // value lies outside [least, most].
 bool parseInteger(const std::string& text, long long least, long long most, long long& value);
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // Fixed notation with 14 decimals and trailing zeros stripped ("%.14f") when
 // it fits width columns; otherwise "%*.*e" with width - 6 decimals, without
@@ -12,4 +12,4 @@ namespace abimport_detail {
 // out, a buffer of Object::kTextBufferSize bytes, NUL-terminated.
 void writePrintfDouble(double value, uint32_t width, char* out);
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

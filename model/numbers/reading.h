@@ -18,7 +18,7 @@
 
 #include "digits.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // The white space that strtol and strtod skip in every locale.
 inline bool isPlainSpace(char c) {
@@ -176,4 +176,4 @@ inline unsigned repairExponent(char* word, unsigned n) {
     return n + 1;
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -9,7 +9,7 @@
 
 #include "digits.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 namespace {
 
@@ -129,4 +129,4 @@ size_t writeShortestDouble(char* out, double value) {
     return static_cast<size_t>(std::to_chars(out, out + 32, value).ptr - out);
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // Writes the text of a finite value to out (room for 32 characters, no
 // terminator); returns its length.
@@ -17,4 +17,4 @@ size_t writeShortestDouble(char* out, double value);
 // digits has no trailing zero.
 void shortestDigits(double magnitude, uint64_t& digits, int& exponent);
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

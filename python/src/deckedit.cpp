@@ -180,11 +180,11 @@ void setNodes(const DeckData& deck, const py::array_t<int64_t>& nid, const py::a
     checkShape(xyz, nid.shape(0), 3, "xyz");
     const auto [file, line] = keywordPlace(keyword);
     DeckEdits& edits = editsOf(deck);
-    std::vector<NodeRow> rows(static_cast<size_t>(nid.shape(0)));
+    std::vector<NodeEdit> rows(static_cast<size_t>(nid.shape(0)));
     const auto ids = nid.unchecked<1>();
     const auto coordinates = xyz.unchecked<2>();
     for (py::ssize_t i = 0; i < nid.shape(0); ++i) {
-        NodeRow& row = rows[static_cast<size_t>(i)];
+        NodeEdit& row = rows[static_cast<size_t>(i)];
         row.nid = idOf(ids(i));
         for (py::ssize_t k = 0; k < 3; ++k) row.xyz[k] = coordinates(i, k);
     }
@@ -203,11 +203,11 @@ void setShells(const DeckData& deck, const py::array_t<int64_t>& eid,
     checkShape(nodes, eid.shape(0), 4, "nodes");
     const auto [file, line] = keywordPlace(keyword);
     DeckEdits& edits = editsOf(deck);
-    std::vector<ShellRow> rows(static_cast<size_t>(eid.shape(0)));
+    std::vector<ShellEdit> rows(static_cast<size_t>(eid.shape(0)));
     const auto ids = eid.unchecked<1>();
     const auto nodeIds = nodes.unchecked<2>();
     for (py::ssize_t i = 0; i < eid.shape(0); ++i) {
-        ShellRow& row = rows[static_cast<size_t>(i)];
+        ShellEdit& row = rows[static_cast<size_t>(i)];
         row.eid = idOf(ids(i));
         for (py::ssize_t k = 0; k < 4; ++k) row.nodes[k] = idOf(nodeIds(i, k));
     }
