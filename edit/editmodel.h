@@ -8,6 +8,7 @@
 
 #include "../host/hostcalls.h"
 #include "../host/readchecks.h"
+#include "../keywords/keywordtable.h"
 #include "linereading.h"
 #include "modeledit.h"
 #include "modelfiles.h"
@@ -24,7 +25,7 @@ struct ModelEdit::Model {
     struct KeywordAt {
         uint32_t file;
         unsigned long long line;
-        std::string title;
+        const KeywordDescription* keyword;
         bool endOfFileCard;
         size_t firstCard, cardCount;  // into cards
     };

@@ -45,7 +45,7 @@ public:
             cards.push_back(
                 {&keyword.source.file, gaps, line, keyword.target.cards[keyword.firstCard + n]});
         }
-        keywords.push_back({&keyword.source.file, keyword.source.line, keyword.source.keyword.title,
+        keywords.push_back({&keyword.source.file, keyword.source.line, &keyword.source.keyword,
                             endOfFile, first, built});
     }
     struct NotedCard {
@@ -57,7 +57,7 @@ public:
     struct NotedKeyword {
         const SourceFile* file;
         unsigned long long line;
-        std::string title;
+        const KeywordDescription* keyword;
         bool endOfFile;
         size_t firstCard, cardCount;
     };
@@ -66,20 +66,16 @@ public:
     std::vector<NotedKeyword> keywords;
 };
 
-// The kinds of card whose fields the geometry edits set, and the fields
-// they set. (The one place the edits name the cards of node and shell lists.)
-enum class ListCard { Other, Node, Shell };
-ListCard listCardOf(const Card& card) {
-    if (card.name == "NodeInfo") return ListCard::Node;
-    if (card.name == "ShellInfo") return ListCard::Shell;
-    return ListCard::Other;
-}
-const char* const kNodeFields[] = {"X", "Y", "Z"};
+// Where the values a geometry edit sets stand in the card of a node or shell
+// list, as the roles lay those cards out: a node's X, Y and Z after its ID;
+// a shell's four nodes after its ID and part.
+constexpr unsigned kFirstCoordinate = 1;
+constexpr unsigned kFirstShellNode = 2;
 
 // Whether the field called name of a card holds value as read, on a line not
 // edited since: a geometry edit leaves it alone then.
 template <class Value>
-bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, const char* name,
+bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, std::string_view name,
                  Value value) {
     if (file.lineTouched(at.line)) return false;
     const Card& card = *at.card;
@@ -94,7 +90,6 @@ bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, cons
     }
     return false;
 }
-const char* const kShellNodeFields[] = {"N1", "N2", "N3", "N4"};
 
 }  // namespace
 
@@ -169,7 +164,7 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
                       card.line, card.card);
     }
     for (const auto& keyword : sources.keywords) {
-        model.keywords.push_back({indexOf(keyword.file), keyword.line, keyword.title,
+        model.keywords.push_back({indexOf(keyword.file), keyword.line, keyword.keyword,
                                   keyword.endOfFile, keyword.firstCard, keyword.cardCount});
     }
     return true;
@@ -189,9 +184,9 @@ bool ModelEdit::adoptFiles(const std::vector<std::string>& paths, std::string& e
     return true;
 }
 
-void ModelEdit::adoptKeyword(size_t file, unsigned long long line, const std::string& title,
-                             const Card* const* cards, const unsigned long long* lines,
-                             size_t count,
+void ModelEdit::adoptKeyword(size_t file, unsigned long long line,
+                             const KeywordDescription& keyword, const Card* const* cards,
+                             const unsigned long long* lines, size_t count,
                              const std::vector<std::pair<size_t, EmptyFields>>& gaps) {
     Model& model = *model_;
     const uint32_t fileIndex = static_cast<uint32_t>(file);
@@ -204,7 +199,7 @@ void ModelEdit::adoptKeyword(size_t file, unsigned long long line, const std::st
         endOfFile = endOfFile || lines[n] == 0;
         model.addCard(fileIndex, hasGaps ? &gap->second : nullptr, lines[n], cards[n]);
     }
-    model.keywords.push_back({fileIndex, line, title, endOfFile, first, count});
+    model.keywords.push_back({fileIndex, line, &keyword, endOfFile, first, count});
 }
 
 namespace {
@@ -240,7 +235,7 @@ bool findCard(Model& model, const FieldEdit& edit, ModelFile*& file, const Model
     if (card) return true;
     for (const Model::KeywordAt& keyword : model.keywords) {
         if (keyword.file == fileIndex && keyword.line == edit.line && keyword.endOfFileCard) {
-            error = where(edit.file, edit.line) + "the last card of *" + keyword.title +
+            error = where(edit.file, edit.line) + "the last card of *" + keyword.keyword->title +
                     " was built from the end of the file, not from a data line: " + edit.field +
                     " has no columns to edit";
             return false;
@@ -389,23 +384,26 @@ private:
     std::vector<Entry> entries_;
 };
 
-// The cards of one kind by their first field's value (NID, EID), in the
-// keyword read from file:keywordLine or in every keyword.
+// The cards of node or shell lists (the keyword's card of that role) by
+// their ID, the list card's first field, in the keyword read from
+// file:keywordLine or in every keyword.
 class ListCards {
 public:
-    ListCards(const Model& model, ListCard kind, const std::string& file,
+    ListCards(const Model& model, CardRole role, const std::string& file,
               unsigned long long keywordLine) {
         for (const Model::KeywordAt& keyword : model.keywords) {
             if (keywordLine != 0 &&
                 (keyword.line != keywordLine || model.files[keyword.file].path() != file)) {
                 continue;
             }
+            const CardDescription* list = cardWithRole(*keyword.keyword, role);
+            if (!list) continue;
             for (size_t n = 0; n < keyword.cardCount; ++n) {
                 const Model::CardAt& at = model.cards[keyword.firstCard + n];
                 const Card& card = *at.card;
-                if (at.line == 0 || listCardOf(card) != kind || card.fields.empty()) continue;
+                if (at.line == 0 || card.name != list->name || card.fields.empty()) continue;
                 if (const auto* id = dynamic_cast<const Integer*>(card.fields[0])) {
-                    byId_.push_back({id->val, &at});
+                    byId_.push_back({id->val, &at, list});
                 }
             }
         }
@@ -420,7 +418,7 @@ public:
                              [](const Entry& entry, int32_t wanted) { return entry.id < wanted; });
         if (at == byId_.end() || at->id != id) return false;
         for (; at != byId_.end() && at->id == id; ++at) {
-            if (!visit(*at->card)) return true;
+            if (!visit(*at->card, *at->list)) return true;
         }
         return true;
     }
@@ -429,6 +427,7 @@ private:
     struct Entry {
         int32_t id;
         const Model::CardAt* card;
+        const CardDescription* list;  // its description
     };
     std::vector<Entry> byId_;
 };
@@ -447,8 +446,8 @@ std::string givenText(double value) {
     return std::string(text, length);
 }
 
-// The requests that set the fields after a list card's ID (X, Y, Z; PID is
-// skipped for shells) to values, where they change.
+// The requests that set count fields of a list card from position first on
+// (a node's coordinates, a shell's nodes) to values, where they change.
 template <class Value>
 size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value* values,
                     size_t count, size_t first, FieldRequest* requests) {
@@ -482,26 +481,27 @@ size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value*
 bool ModelEdit::setNodes(const std::vector<NodeEdit>& rows, bool round, std::string& error,
                          size_t* rounded, const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
-    const ListCards nodes(model, ListCard::Node, file, keywordLine);
+    const ListCards nodes(model, CardRole::NodeList, file, keywordLine);
     LineJournal journal(model.files);
     FieldRequest requests[3];
     EditedField results[3];
     // One node line: its changed coordinates written at once where the line
     // holds no empty field, else field by field.
-    auto setNode = [&](const NodeEdit& row, const Model::CardAt& at) {
+    auto setNode = [&](const NodeEdit& row, const Model::CardAt& at, const CardDescription& list) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
-            // A node line with empty fields: each coordinate found by its place.
-            for (size_t k = 0; k < 3; ++k) {
-                if (holdsAsRead(held, at, kNodeFields[k], row.xyz[k])) continue;
-                const FieldEdit edit{held.path(), at.line, kNodeFields[k], givenText(row.xyz[k])};
+            // A node line with empty fields: each coordinate found by its name.
+            for (unsigned k = 0; k < 3; ++k) {
+                const char* name = list.fields[kFirstCoordinate + k].name;
+                if (holdsAsRead(held, at, name, row.xyz[k])) continue;
+                const FieldEdit edit{held.path(), at.line, name, givenText(row.xyz[k])};
                 journal.note(held, at.line);
                 if (!apply(edit, error, &results[0], round)) return false;
                 if (results[0].rounded && rounded) ++*rounded;
             }
             return true;
         }
-        const size_t count = listRequests(held, at, row.xyz, 3, 1, requests);
+        const size_t count = listRequests(held, at, row.xyz, 3, kFirstCoordinate, requests);
         if (count == 0) return true;
         journal.note(held, at.line);
         if (!writeFields(model, at, requests, count, round, results, error)) return false;
@@ -510,10 +510,11 @@ bool ModelEdit::setNodes(const std::vector<NodeEdit>& rows, bool round, std::str
     };
     for (const NodeEdit& row : rows) {
         bool failed = false;
-        const bool found = nodes.forEach(row.nid, [&](const Model::CardAt& at) {
-            failed = !setNode(row, at);
-            return !failed;
-        });
+        const bool found =
+            nodes.forEach(row.nid, [&](const Model::CardAt& at, const CardDescription& list) {
+                failed = !setNode(row, at, list);
+                return !failed;
+            });
         if (!found) {
             error = "no node " + std::to_string(row.nid) + " in the reference geometries" +
                     (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)
@@ -530,34 +531,35 @@ bool ModelEdit::setNodes(const std::vector<NodeEdit>& rows, bool round, std::str
 bool ModelEdit::setShells(const std::vector<ShellEdit>& rows, std::string& error,
                           const std::string& file, unsigned long long keywordLine) {
     Model& model = *model_;
-    const ListCards shells(model, ListCard::Shell, file, keywordLine);
+    const ListCards shells(model, CardRole::ShellList, file, keywordLine);
     LineJournal journal(model.files);
     FieldRequest requests[4];
-    auto setShell = [&](const ShellEdit& row, const Model::CardAt& at) {
+    auto setShell = [&](const ShellEdit& row, const Model::CardAt& at,
+                        const CardDescription& list) {
         ModelFile& held = model.files[at.file];
         if (at.gaps >= 0) {
-            // A shell line with empty fields: each node found by its place.
-            for (size_t k = 0; k < 4; ++k) {
-                if (holdsAsRead(held, at, kShellNodeFields[k], row.nodes[k])) continue;
-                const FieldEdit edit{held.path(), at.line, kShellNodeFields[k],
-                                     std::to_string(row.nodes[k])};
+            // A shell line with empty fields: each node found by its name.
+            for (unsigned k = 0; k < 4; ++k) {
+                const char* name = list.fields[kFirstShellNode + k].name;
+                if (holdsAsRead(held, at, name, row.nodes[k])) continue;
+                const FieldEdit edit{held.path(), at.line, name, std::to_string(row.nodes[k])};
                 journal.note(held, at.line);
                 if (!apply(edit, error)) return false;
             }
             return true;
         }
-        // The nodes N1 to N4 stand after EID and PID.
-        const size_t count = listRequests(held, at, row.nodes, 4, 2, requests);
+        const size_t count = listRequests(held, at, row.nodes, 4, kFirstShellNode, requests);
         if (count == 0) return true;
         journal.note(held, at.line);
         return writeFields(model, at, requests, count, false, nullptr, error);
     };
     for (const ShellEdit& row : rows) {
         bool failed = false;
-        const bool found = shells.forEach(row.eid, [&](const Model::CardAt& at) {
-            failed = !setShell(row, at);
-            return !failed;
-        });
+        const bool found =
+            shells.forEach(row.eid, [&](const Model::CardAt& at, const CardDescription& list) {
+                failed = !setShell(row, at, list);
+                return !failed;
+            });
         if (!found) {
             error = "no shell " + std::to_string(row.eid) + " in the shell reference geometries" +
                     (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)

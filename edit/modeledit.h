@@ -66,11 +66,11 @@ public:
 
     // Takes a model already read instead of load(): its files (the deck
     // first), whose bytes are read now, then each keyword in order: the
-    // file it stands in (index into files), its line and title, its cards
+    // file it stands in (index into files), its line and description, its cards
     // with the line of each (0 where no data line gave it) and their empty
     // fields (by index among its cards). The cards must outlive the edit.
     bool adoptFiles(const std::vector<std::string>& files, std::string& error);
-    void adoptKeyword(size_t file, unsigned long long line, const std::string& title,
+    void adoptKeyword(size_t file, unsigned long long line, const KeywordDescription& keyword,
                       const Card* const* cards, const unsigned long long* lines, size_t count,
                       const std::vector<std::pair<size_t, EmptyFields>>& gaps);
 

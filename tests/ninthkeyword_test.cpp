@@ -235,4 +235,26 @@ TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
               "AIRBAG_TEST_PANEL PanelNodes NID=5 Z: 4 -> 4.25   (old.k:8 -> new.k:10)\n");
 }
 
+TEST_F(NinthKeyword, HasItsNodeListMovedByNid) {
+    char dir[] = "/tmp/abimport-ninth-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/panel.k";
+    std::ofstream(path, std::ios::binary) << kDeck;
+    ModelEdit model;
+    std::string error;
+    ASSERT_TRUE(model.load(path, registry_, true, error)) << error;
+    // Both lines of node 5 in the panel's node list; *NODE is no reference
+    // geometry, and node 6 stands only on a Point card.
+    EXPECT_TRUE(model.setNodes({{5, {0.5, 2.0, 4.0}}}, false, error)) << error;
+    EXPECT_FALSE(model.setNodes({{6, {0.0, 0.0, 0.0}}}, false, error));
+    EXPECT_EQ(error, "no node 6 in the reference geometries");
+    const std::string text = model.contentOf(path);
+    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    std::string expected = kDeck;
+    for (const char* line :
+         {"1.0             2.0             3.0", "1.0             2.0             4.0"})
+        expected.replace(expected.find(line), 35, "0.5             2.0             4.0");
+    EXPECT_EQ(text, expected);
+}
+
 }  // namespace

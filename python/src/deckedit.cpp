@@ -41,7 +41,7 @@ DeckEdits& editsOf(const DeckData& deck) {
             for (size_t n = 0; n < keyword.cardCount; ++n) {
                 lines[n] = deck.cardLines.at(keyword.firstCard + n);
             }
-            model->adoptKeyword(file, keyword.line, keyword.keyword->title,
+            model->adoptKeyword(file, keyword.line, *keyword.keyword,
                                 deck.cards.data() + keyword.firstCard, lines.data(),
                                 keyword.cardCount, keyword.gaps);
         }
