@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "../host/fieldreading.h"
 #include "../host/fieldsinline.h"
 #include "../model/linefields.h"
-#include "../model/numbers/fieldfit.h"
 #include "../model/numbers/shortest.h"
 #include "editmodel.h"
 

@@ -5,6 +5,7 @@
 
 #include "../frame/dataline.h"
 #include "../host/fieldsinline.h"
+#include "../keywords/keywordtable.h"
 #include "../model/linefields.h"
 #include "../model/numbers/fieldfit.h"
 #include "../model/numbers/reading.h"
@@ -12,8 +13,6 @@
 namespace abimport {
 
 namespace {
-
-using abimport::kStandardFieldWidth;
 
 // The type code a layout asks for to make a value of this class.
 unsigned requestedType(const Data& value) {
@@ -111,7 +110,7 @@ LineLayout layoutOf(const Card& card, const EmptyFields* gaps) {
         if (layout.count == LineLayout::kMostFields) return;
         layout.types[layout.count] = field.value ? requestedType(*field.value) : field.emptyType;
         layout.widths[layout.count++] = field.width;
-        layout.wordCard = layout.wordCard && field.width == kStandardFieldWidth;
+        layout.wordCard = layout.wordCard && isWordFieldWidth(field.width);
     });
     return layout;
 }

@@ -43,8 +43,8 @@ struct LineReading {
 
 // The layout of card's line: its values and its empty fields (gaps, with
 // those after the last value) in line order. A card is read as words when
-// every field is ten columns wide (the one place the edits tell word cards
-// from node and element lines).
+// every field is as wide as a word card's (isWordFieldWidth): the one place
+// the edits tell word cards from line cards.
 LineLayout layoutOf(const Card& card, const EmptyFields* gaps);
 
 // The fields of card as the import built them, in line order.

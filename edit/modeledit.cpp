@@ -10,8 +10,8 @@
 #include <unordered_map>
 
 #include "../host/deckimport.h"
+#include "../host/fieldreading.h"
 #include "../host/fieldsinline.h"
-#include "../model/numbers/fieldfit.h"
 #include "../model/numbers/shortest.h"
 #include "editmodel.h"
 

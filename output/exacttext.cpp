@@ -4,6 +4,7 @@
 #include <typeinfo>
 
 #include "../host/cardfields.h"
+#include "../host/fieldreading.h"
 #include "../host/fieldsinline.h"
 #include "../model/numbers/shortest.h"
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "../host/deckimport.h"
+#include "../host/fieldreading.h"
 #include "../host/hostcalls.h"
 #include "../output/exacttext.h"
 #include "deckfile.h"

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../data.h"
 #include "../linefields.h"
 #include "digits.h"
 #include "reading.h"
@@ -274,10 +273,6 @@ bool isDigitText(const char*& p, const char* end) {
 }
 
 }  // namespace
-
-FieldReading readingOfWidth(unsigned width) {
-    return {width, width == kStandardFieldWidth};
-}
 
 void fieldColumns(const char* text, size_t length, FieldReading reading, char* out) {
     unsigned width = reading.width > kMostFitColumns ? kMostFitColumns : reading.width;

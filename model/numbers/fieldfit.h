@@ -17,16 +17,12 @@ namespace abimport::detail {
 constexpr unsigned kMostFitColumns = 64;
 
 // How the reader reads a field: its columns, and whether the exponent repair
-// (1.5-3 for 1.5e-3) reads it first.
+// (1.5-3 for 1.5e-3) reads it first (host/fieldreading.h gives the reading
+// of a card's field).
 struct FieldReading {
     unsigned width;
     bool repair;
 };
-
-// The reading of a field of width columns: ten columns are the words of a
-// word card, which the reader repairs; other widths are the columns of node
-// and element lines, read as they stand.
-FieldReading readingOfWidth(unsigned width);
 
 // The field's columns as the card step sees them: the text right-aligned in
 // reading.width columns, repaired when the reading repairs, NUL-terminated.
