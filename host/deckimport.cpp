@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "hostcalls.h"
 
@@ -89,7 +90,9 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
     reader.lineEnded = true;
 
     const size_t before = imported_;
-    readFile(currentFile_);
+    FILE* const deckFile = reader.file;
+    readFile(currentFile_, deckFile);
+    reader.file = deckFile;
     if (settings_.check) check_.finish();
 
     if (host) {
@@ -107,15 +110,26 @@ void DeckImport::holdKeywordLine(LinePieces& lines, PendingKeyword& pending) {
     checks_.keywordLineRead(pending.text, pending.length, pending.line);
 }
 
-void DeckImport::readFile(size_t index) {
-    LinePieces lines(*reader_);
+void DeckImport::readFile(size_t index, FILE* file) {
+    const FileEndStream* const including = stream_;
+    std::optional<FileEndStream> stream;
+    if (settings_.fileEndLine) stream.emplace(file);
+    stream_ = stream ? &*stream : nullptr;
+    reader_->file = stream ? stream->stream() : file;
+    checks_.fileChanges(stream_);
+    readKeywords(index);
+    stream_ = including;
+    checks_.fileChanges(including);
+}
+
+void DeckImport::readKeywords(size_t index) {
+    LinePieces lines(*reader_, stream_);
     PendingKeyword pending;
     currentFile_ = index;
-    checks_.fileChanges();
     for (;;) {
         currentFile_ = index;
         if (!pending.held) {
-            if (!lines.next()) return checks_.fileChanges();
+            if (!lines.next()) return;
             if (lines.text()[0] != '*') {
                 lines.skipRest();
                 continue;
@@ -126,7 +140,7 @@ void DeckImport::readFile(size_t index) {
         // The title is copied: handling the keyword may read the next one into pending.
         const std::string title(keywordTitleOf(pending.text, pending.length));
         const unsigned long long line = pending.line;
-        if (titleIs(title, "END")) return checks_.fileChanges();  // the end of this file's input
+        if (titleIs(title, "END")) return;  // the end of this file's input
         if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
         } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
@@ -177,8 +191,10 @@ void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long l
         observer_->keywordEnds(
             {source, target_, firstCard, checks_.cardLines(), checks_.emptyBeforeFilled()});
     }
-    if (reader_->flags & DataLine::kKeywordReached) {
-        // The import ended at a keyword line: its copy holds the first piece.
+    // The import ended at a keyword line: its copy holds the first piece.
+    // The line that ends the file is no keyword: the next read finds the end.
+    if ((reader_->flags & DataLine::kKeywordReached) &&
+        !(stream_ && stream_->isEnd(reader_->keywordLine))) {
         pending.take(reader_->keywordLine, DataLine::kLineBufferSize - 1, reader_->lineNumber);
         lines.skipRest();
     }

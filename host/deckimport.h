@@ -18,6 +18,7 @@
 
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
+#include "fileendstream.h"
 #include "includefiles.h"
 #include "keywordtitles.h"
 #include "linepieces.h"
@@ -33,6 +34,11 @@ struct ImportSettings {
     bool warnings = true;            // check the reading and report warnings
     bool cardLines = false;          // note the line of every card for keywordEnds
     bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
+    // Hand the reader, after each file's last line, a line that ends the
+    // keyword (fileendstream.h), so that a keyword never reads cards from no
+    // data line; false: the reader meets the end of each file itself, as the
+    // library defines it.
+    bool fileEndLine = true;
     // Check the model: references to IDs that nothing defines, IDs defined
     // twice, files included twice (modelcheck.h).
     bool check = false;
@@ -125,7 +131,10 @@ private:
         bool known;
     };
 
-    void readFile(size_t index);
+    // Reads file, the model's file of that index, up to its end or *END;
+    // the caller keeps it open and sets the reader's file back afterwards.
+    void readFile(size_t index, FILE* file);
+    void readKeywords(size_t index);
     void importKeyword(const KeywordTitle& keyword, unsigned long long line, LinePieces& lines,
                        PendingKeyword& pending);
     // *INCLUDE and the include keywords that name a file on their first line.
@@ -159,6 +168,7 @@ private:
     ImportSettings settings_;
     ReadChecks checks_;
     DataLine* reader_ = nullptr;
+    const FileEndStream* stream_ = nullptr;  // of the file being read
     std::deque<SourceFile> files_;
     std::vector<OpenFile> chain_;
     size_t currentFile_ = 0;

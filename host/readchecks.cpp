@@ -112,6 +112,7 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     countLine_ = 0;
     pieceLine_ = line;
     cardMissed_ = false;
+    fileEnded_ = false;
     cardLines_.clear();
     emptyBeforeFilled_.clear();
 }
@@ -143,7 +144,8 @@ void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
                  "the rest of the line is skipped");
 }
 
-void ReadChecks::fileChanges() {
+void ReadChecks::fileChanges(const FileEndStream* stream) {
+    stream_ = stream;
     settleLongLine(0);
     longLine_ = 0;
     wordLines_.fill(0);
@@ -160,6 +162,11 @@ void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long
 }
 
 void ReadChecks::linePieceRead(const DataLine& reader) {
+    // The line after the file's last one is none of the file's.
+    if (stream_ && stream_->isEnd(reader.lineBuffer)) {
+        fileEnded_ = true;
+        return;
+    }
     const unsigned long long line = reader.lineNumber;
     pieceStartsLine_ = line != pieceLine_;
     pieceLine_ = line;
@@ -331,7 +338,11 @@ void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& lay
     cardMissed_ = true;
     const std::string keyword =
         std::string("*") + title_ + " (line " + std::to_string(keywordLine_) + ")";
-    if (reader.endOfFile) {
+    if (fileEnded_) {
+        report(WarningKind::MissingCard, pieceLine_,
+               "the file ends inside " + keyword + " before its " + layout.name +
+                   " card: that card and the ones after it are missing");
+    } else if (reader.endOfFile) {
         report(WarningKind::MissingCard, reader.lineNumber,
                "the file ends inside " + keyword + " before its " + layout.name +
                    " card: the end is read as cards without fields");
@@ -437,7 +448,7 @@ void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layou
     // A count of -1 reads up to the next keyword; a count from the end of the
     // file is that card's affair.
     if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;
-    const bool atKeyword = reader.flags & DataLine::kKeywordReached;
+    const bool atKeyword = (reader.flags & DataLine::kKeywordReached) && !fileEnded_;
     report(WarningKind::ShortCount, countLine_,
            "the count asks for " + std::to_string(count) + " " + layout.name + " cards, but " +
                std::to_string(cardsRead) + " came before " +

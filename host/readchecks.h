@@ -17,6 +17,7 @@
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
+#include "fileendstream.h"
 #include "warning.h"
 
 namespace abimport {
@@ -64,9 +65,10 @@ public:
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
-    // The host starts or ends reading a file: a long line last read is
-    // skipped, and no word comes from a line of the file read next.
-    void fileChanges();
+    // The host starts or ends reading a file, and goes on reading stream
+    // (null: none): a long line last read is skipped, and no word comes from
+    // a line of the file read next.
+    void fileChanges(const FileEndStream* stream);
 
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
@@ -144,7 +146,9 @@ private:
     // The line of the last piece read, and whether that piece begins its line.
     unsigned long long pieceLine_ = 0;
     bool pieceStartsLine_ = false;
-    bool cardMissed_ = false;  // the import's missing card was reported
+    bool cardMissed_ = false;                // the import's missing card was reported
+    const FileEndStream* stream_ = nullptr;  // of the file being read
+    bool fileEnded_ = false;                 // the import met the end of its file
 
     CardLayout lastCard_{};
     std::vector<unsigned long long> cardLines_;

@@ -65,11 +65,11 @@ std::vector<WarningCase> warningCases() {
          {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
          aleWithAir("         3"),
-         {"8 missing-card", "7 short-count"}},
+         {"7 short-count"}},
         {"a count of -1 reads up to the next keyword and never warns",
          aleWithAir("        -1") + "*END\n",
          {}},
-        {"the end of the file inside a keyword gives a card without fields",
+        {"the end of the file inside a keyword's fixed cards, at the file's last line",
          kInteraction + "$ only a comment\n",
          {"2 missing-card"}},
         {"tabs, NUL bytes and lone carriage returns",
@@ -154,8 +154,10 @@ TEST(Warnings, MessagesSayWhatWasRead) {
          {"*AIRBAG_INTERACTON is no keyword and is skipped: did you mean *AIRBAG_INTERACTION?",
           "*AIRBAG_ALE (line 2) ends at this keyword line before its Coupling card: that card "
           "and the ones after it are missing",
-          "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: the end is "
-          "read as cards without fields"}},
+          "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: that card and "
+          "the ones after it are missing"}},
+        {aleWithAir("         3"),
+         {"the count asks for 3 AirCard cards, but 1 came before the end of the file"}},
     };
     for (const auto& [deck, messages] : cases) {
         ModelFolder folder;
@@ -191,7 +193,7 @@ TEST(Warnings, LinesAroundTheReadSizeAreCountedOnce) {
 
 // Cards and host calls carry the number of the physical line they came from;
 // a line read in pieces keeps its number, also in a piece that begins with
-// '*'; no line where the end of the file gave the card.
+// '*'. A list that ends with its file is complete.
 TEST(Warnings, CardsAndCallsKnowTheirLines) {
     ModelFolder folder;
     const std::string longNode = kNode + std::string(71, ' ');  // 127 characters
@@ -206,6 +208,5 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
                "call addIDToRefFile 4", "warning main.k:4 long-line", "card NodeInfo 3",
                "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION", "call addIDToRefFile 5",
                "card Interaction 5", "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY",
-               "call addIDToRefFile 7", "warning main.k:7 missing-card", "call addIDToRefFile -",
-               "card NodeInfo 7", "card NodeInfo -"}));
+               "call addIDToRefFile 7", "card NodeInfo 7"}));
 }
