@@ -22,18 +22,7 @@ void DeckImport::otherKeyword(std::string_view title, LinePieces& lines, Pending
     // What a file included again defines was told once: its definitions
     // are no duplicates of their own.
     if (settings_.check && repeatedIncludes_ == 0 && check_.definitionsOf(title, how)) {
-        // The first piece of each data line up to the next keyword line.
-        check_.definitionsStart(how);
-        while (lines.next()) {
-            const char first = lines.text()[0];
-            if (first == '*') {
-                holdKeywordLine(lines, pending);
-                return;
-            }
-            if (first != '$')
-                check_.defineFrom(how, lines.text(), lines.length(), currentFile_, lines.line());
-            lines.skipRest();
-        }
+        if (check_.defineFromLines(how, lines, currentFile_)) holdKeywordLine(lines, pending);
         return;
     }
     if (!isAirbagTitle(title)) return;
