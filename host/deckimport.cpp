@@ -46,6 +46,13 @@ size_t DeckImport::warningTotal() const {
     return total;
 }
 
+size_t DeckImport::modelProblems() const {
+    size_t total = 0;
+    for (unsigned kind = 0; kind < kReadWarningKindCount; ++kind)
+        if (isModelProblem(static_cast<WarningKind>(kind))) total += warningCounts_[kind];
+    return total;
+}
+
 void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message) {
     warnAt(kind, currentFile_, line, message);
 }

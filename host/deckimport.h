@@ -103,6 +103,8 @@ public:
         return warningCounts_;
     }
     size_t warningTotal() const;
+    // Warnings that tell a problem of the model (isModelProblem).
+    size_t modelProblems() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
     // The line after the main deck's first *TITLE, trailing blanks and line

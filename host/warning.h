@@ -20,6 +20,7 @@ enum class WarningKind : unsigned {
     ControlCharacter,
     BlankLine,
     UnknownKeyword,
+    KeywordNotImported,
     EmptyTitle,
     IncludeNotFound,
     IncludeCycle,
@@ -36,6 +37,14 @@ enum class WarningKind : unsigned {
 // kinds from here on (output/warningkinds.h), so that one Warning carries any
 // kind; they also name them.
 constexpr unsigned kReadWarningKindCount = static_cast<unsigned>(WarningKind::DuplicateId) + 1;
+
+// Whether warnings of the kind tell a problem of the model, not of its
+// reading: a reference to what nothing defines, an ID defined twice, a file
+// included twice.
+constexpr bool isModelProblem(WarningKind kind) {
+    return kind == WarningKind::UndefinedReference || kind == WarningKind::DuplicateId ||
+           kind == WarningKind::IncludeRepeated;
+}
 
 struct Warning {
     WarningKind kind;

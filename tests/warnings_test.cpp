@@ -78,7 +78,8 @@ std::vector<WarningCase> warningCases() {
              string("*AIRBAG_INTER\0ACTION\n", 21) + kGeometry + kNode + "\n" +
              string("*AIRBAG_\0ALE\n", 13),
          {"2 control-character", "4 control-character", "6 control-character",
-          "7 control-character", "10 control-character"}},
+          "7 control-character", "7 unknown-keyword", "10 control-character",
+          "10 unknown-keyword"}},
         {"a keyword line cuts a keyword's fixed cards short; lists just end there",
          kInteraction + kGeometry +
              "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ c\n*AIRBAG_ALE\n"
@@ -88,12 +89,15 @@ std::vector<WarningCase> warningCases() {
          kInteraction + "   \n" + kGeometry + kNode + "\n\n" + kNode + string(71, ' ') +
              "     \n*END\n",
          {"2 blank-line", "5 blank-line", "6 long-line"}},
-        {"misspelled airbag keywords and empty titles; other keywords pass",
+        {"misspelled airbag keywords, cut short or without the underscore, options not "
+         "imported and empty titles; other keywords pass",
          "*AIRBAG_INTERACTON\n" + kCard + "\n* AIRBAG_INTERACTION\n" + kCard +
              "\n*airbag_ale_x\n*AIRBAG_REFERENCE_GEOMETRY_RTD\n*AIRBAG_SIMPLE_PRESSURE_VOLUME\n"
-             "*AIRBAG_INTERACTION_ID\n*NODE\n*\n*END\n",
-         {"1 unknown-keyword", "3 empty-title", "5 unknown-keyword", "6 unknown-keyword",
-          "10 empty-title"}},
+             "*AIRBAG_INTERACTION_ID\n*NODE\n*\n*AIRBAG_SHELL_REFERENCE_GEOM\n*AIRBAGALE\n"
+             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH_TITLE\n*END\n",
+         {"1 unknown-keyword", "3 empty-title", "5 keyword-not-imported", "6 unknown-keyword",
+          "8 keyword-not-imported", "10 empty-title", "11 unknown-keyword", "12 unknown-keyword",
+          "13 keyword-not-imported"}},
         {"a clean deck warns nothing",
          kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode +
              "\n1,1.0,2.0,3.0\n"
@@ -156,6 +160,12 @@ TEST(Warnings, MessagesSayWhatWasRead) {
           "and the ones after it are missing",
           "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: that card and "
           "the ones after it are missing"}},
+        {"*AIRBAG_SHELL_REFERENCE_GEOM\n*AIRBAGALE\n*AIRBAG_REFERENCE_GEOMETRY_ID\n",
+         {"*AIRBAG_SHELL_REFERENCE_GEOM is no keyword and is skipped: did you mean "
+          "*AIRBAG_SHELL_REFERENCE_GEOMETRY?",
+          "*AIRBAGALE is no keyword and is skipped: did you mean *AIRBAG_ALE?",
+          "*AIRBAG_REFERENCE_GEOMETRY_ID is *AIRBAG_REFERENCE_GEOMETRY with the option _ID, which "
+          "is not imported: the keyword and its cards are skipped"}},
         {aleWithAir("         3"),
          {"the count asks for 3 AirCard cards, but 1 came before the end of the file"}},
     };

@@ -41,6 +41,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
         DeckImport deck(registry, target, &observer, settings);
         deck.run(dataLine, deckPath);
         outcome.readFailed = deck.includeFailed();
+        outcome.modelProblems = deck.modelProblems();
         if (atEnd) atEnd(deck);
         if (lastDeck) leaveCardsToExit(target);
     };

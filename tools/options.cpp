@@ -227,8 +227,9 @@ const char* usageText() {
            "  --stdin-name PATH  read deck '-' as if it were the file PATH: its folder\n"
            "                 for includes, its name in provenance and warnings\n"
            "  --check        check the model: references to nodes, shells, parts,\n"
-           "                 curves, vectors and transformations that nothing in the\n"
-           "                 model defines, IDs defined twice, files included twice\n"
+           "                 curves, vectors, transformations and sets that nothing\n"
+           "                 in the model defines, IDs defined twice, files included\n"
+           "                 twice; any of them ends with exit status 3\n"
            "  -j, --jobs N   import N decks at once (default: one per core); the\n"
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"
@@ -252,7 +253,8 @@ const char* usageText() {
            "\n"
            "Exit status: 0 when every deck was read, 1 when a deck or one of its\n"
            "includes could not be read (the other decks are still handled), 2 for a\n"
-           "bad command line, 3 with --strict when a deck gave warnings.\n";
+           "bad command line, 3 with --strict when a deck gave warnings and with\n"
+           "--check when the model has a problem (1 and 2 win over 3).\n";
 }
 
 }  // namespace abimport
