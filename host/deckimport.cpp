@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "hostcalls.h"
+#include "parameterscan.h"
 
 namespace abimport {
 
@@ -118,15 +119,61 @@ void DeckImport::holdKeywordLine(LinePieces& lines, PendingKeyword& pending) {
 }
 
 void DeckImport::readFile(size_t index, FILE* file) {
-    const FileEndStream* const including = stream_;
+    FileEndStream* const including = stream_;
+    StreamEditor editor(*this, index);
     std::optional<FileEndStream> stream;
-    if (settings_.fileEndLine) stream.emplace(file);
+    if (settings_.fileEndLine)
+        stream.emplace(file, settings_.parameterTexts ? &editor : nullptr, reader_);
     stream_ = stream ? &*stream : nullptr;
     reader_->file = stream ? stream->stream() : file;
+    if (!streams_.empty()) streams_.back().line = reader_->lineNumber;
+    streams_.push_back({index, file, stream_, 0});
     checks_.fileChanges(stream_);
     readKeywords(index);
+    streams_.pop_back();
     stream_ = including;
     checks_.fileChanges(including);
+}
+
+void DeckImport::StreamEditor::prepare() {
+    deck_.readParameters("");
+}
+
+bool DeckImport::StreamEditor::edit(unsigned keywordCode, bool firstDataLine, const char* line,
+                                    size_t length, std::string& out, LineParameters& fields) {
+    return deck_.substitution_ && deck_.substitution_->substitute(keywordCode, firstDataLine, file_,
+                                                                  line, length, out, fields);
+}
+
+void DeckImport::readParameters(const std::string& keyword) {
+    if (parametersRead_ || !settings_.parameterTexts || streams_.empty() || !stream_) return;
+    parametersRead_ = true;
+    for (size_t i = 0; i < files_.size(); ++i) parameters_.setParent(i, files_[i].parent);
+    // Each open file from where its reading stands: what its stream holds,
+    // then the rest of the file, which a pipe gives only once.
+    std::vector<OpenModelFile> chain;
+    for (size_t k = streams_.size(); k-- > 0;) {
+        const OpenStream& open = streams_[k];
+        open.stream->takeBackUnread();
+        FILE* rest = open.file;
+        if (rest && std::ftell(rest) < 0) {
+            open.stream->keepRest();
+            rest = nullptr;
+        }
+        const SourceFile& file = files_[open.index];
+        const unsigned long long line = k + 1 == streams_.size() ? reader_->lineNumber : open.line;
+        chain.push_back({open.index, file.path, file.parent == SourceFile::kNoParent, file.depth,
+                         chain_[k].device, chain_[k].inode, chain_[k].known,
+                         open.stream->undelivered(), line + 1, rest});
+    }
+    ParameterScan(parameters_, search_, settings_.followIncludes, files_.size())
+        .scan(chain, keyword);
+    parameters_.evaluate([this](WarningKind kind, const std::shared_ptr<const std::string>& path,
+                                unsigned long long line, const std::string& message) {
+        ++warningCounts_[static_cast<unsigned>(kind)];
+        if (observer_) observer_->warning({kind, path, line, message});
+    });
+    substitution_ = std::make_unique<ParameterSubstitution>(parameters_, *settings_.parameterTexts);
 }
 
 void DeckImport::readKeywords(size_t index) {
@@ -148,6 +195,7 @@ void DeckImport::readKeywords(size_t index) {
         const std::string title(keywordTitleOf(pending.text, pending.length));
         const unsigned long long line = pending.line;
         if (titleIs(title, "END")) return;  // the end of this file's input
+        if (isParameterTitle(title)) readParameters(title);
         if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
         } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
@@ -192,11 +240,13 @@ void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long l
     if (settings_.check) check_.keywordStarts(keyword.title, line, currentFile_);
     const size_t firstCard = target_.cards.size();
     reader_->flags &= ~DataLine::kKeywordReached;
+    if (stream_) stream_->airbagKeywordStarts(keyword.code);
     entry->second(reader_, &target_);
+    if (stream_) stream_->airbagKeywordEnds();
     checks_.keywordEnds();
     if (observer_) {
-        observer_->keywordEnds(
-            {source, target_, firstCard, checks_.cardLines(), checks_.emptyBeforeFilled()});
+        observer_->keywordEnds({source, target_, firstCard, checks_.cardLines(),
+                                checks_.emptyBeforeFilled(), checks_.parameters()});
     }
     // The import ended at a keyword line: its copy holds the first piece.
     // The line that ends the file is no keyword: the next read finds the end.

@@ -11,15 +11,42 @@
 // reader exactly as the file holds it: the read that meets the end returns
 // EAGAIN once, on which glibc's fgets returns the partial line it holds, and
 // only the next read gives the '*' line.
+//
+// With a line editor the stream also hands the data lines of the airbag
+// keywords being imported through it, where a field may name a parameter
+// (parametersubstitution.h). It then gives stdio whole lines only, and looks
+// for an '&' in the lines of each airbag keyword: one search of their bytes.
+// Only the lines of a keyword that holds one are read line by line.
 #pragma once
 
-#include <cstddef>
-#include <cstdio>
-#include <memory>
+#include <sys/types.h>
 
-#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "../frame/dataline.h"
+#include "parametersubstitution.h"
 
 namespace abimport {
+
+// What the stream asks of the parameters.
+class LineEditor {
+public:
+    virtual ~LineEditor();
+    // A data line of the airbag keyword being read holds an '&' where a field
+    // may name a parameter: the model's parameters are read, once, before the
+    // first line is edited.
+    virtual void prepare() = 0;
+    // The line with the values of the parameters its fields name (see
+    // ParameterSubstitution::substitute); false when none does.
+    virtual bool edit(unsigned keywordCode, bool firstDataLine, const char* line, size_t length,
+                      std::string& out, LineParameters& fields) = 0;
+};
 
 class FileEndStream {
 public:
@@ -30,9 +57,12 @@ public:
     static constexpr size_t kPieceLength = 127;
 
     // Reads file (none: an empty file), which the caller keeps open and
-    // closes after this stream. Throws std::bad_alloc when the stream cannot
-    // be made.
-    explicit FileEndStream(FILE* file);
+    // closes after this stream. editor, when given, edits the data lines of
+    // the airbag keywords; reader is then the reader of the stream, whose line
+    // count names the lines. Throws std::bad_alloc when the stream cannot be
+    // made.
+    explicit FileEndStream(FILE* file, LineEditor* editor = nullptr,
+                           const DataLine* reader = nullptr);
     ~FileEndStream();
     FileEndStream(const FileEndStream&) = delete;
     FileEndStream& operator=(const FileEndStream&) = delete;
@@ -44,11 +74,47 @@ public:
         return endGiven_ && piece[0] == '*' && piece[1] == '\n' && piece[2] == '\0';
     }
 
+    // Around the import of an airbag keyword of that code, whose keyword line
+    // the reader has just read.
+    void airbagKeywordStarts(unsigned keywordCode);
+    void airbagKeywordEnds();
+    // The fields that named parameters in that line of the airbag keyword
+    // being imported; null for a line without.
+    const LineParameters* parametersOn(unsigned long long line) const;
+
+    // For reading the parameters ahead: takeBackUnread gives the stream back
+    // what stdio holds of it unread, so that everything of the file not yet
+    // read is undelivered() followed by the rest of file(). keepRest reads
+    // the rest of a file that cannot be read twice (a pipe) into undelivered().
+    void takeBackUnread();
+    std::string_view undelivered() const { return std::string_view(pending_).substr(pendingAt_); }
+    FILE* file() const { return file_; }
+    void keepRest();
+
 private:
     enum class State { Reading, EndPaused, Ended };
 
     static ssize_t read(void* cookie, char* buffer, size_t size);
+    static int seek(void* cookie, off64_t* offset, int whence);
     ssize_t readInto(char* buffer, size_t size);
+    // What the file gives next, from what the stream holds first.
+    size_t fill(char* buffer, size_t size);
+    // Puts bytes back before what the stream holds.
+    void unread(const char* bytes, size_t count);
+    // Ends the bytes given at their last line end; the rest is given next.
+    size_t toLineEnd(char* buffer, size_t count);
+    // Whether an '&' in the region (whole lines of the airbag keyword being
+    // imported) stands in a data line of it that the editor may change.
+    bool editable(const char* region, size_t count);
+    // Gives the lines the stream holds, each data line through the editor,
+    // up to the keyword line that ends the airbag keyword.
+    size_t editLines(char* buffer, size_t size);
+    // Makes the stream hold a whole line (or the rest of the file); false
+    // when it holds nothing.
+    bool holdLine();
+    // Notes the bytes given to stdio.
+    ssize_t give(char* buffer, size_t count);
+    void startEditing();
 
     FILE* file_;
     FILE* stream_ = nullptr;
@@ -58,6 +124,29 @@ private:
     // The characters given since the last line end: the length of the line
     // the reader is in.
     size_t lineLength_ = 0;
+    // Bytes of the file not yet given, ahead of what the file gives.
+    std::string pending_;
+    size_t pendingAt_ = 0;
+    bool fileEnded_ = false;
+    // The bytes given last (in stdio's buffer), and all bytes given less
+    // those taken back: stdio's idea of the stream's position.
+    const char* lastGiven_ = nullptr;
+    size_t lastCount_ = 0;
+    uint64_t position_ = 0;
+    bool inRead_ = false;
+
+    LineEditor* editor_;
+    const DataLine* reader_;
+    // The airbag keyword being imported: its code, whether its lines may
+    // hold parameters, whether they are being edited, whether its first data
+    // line is still to come, and the number of the line given next.
+    unsigned keywordCode_ = 0;
+    bool watching_ = false;
+    bool editing_ = false;
+    bool firstDataLine_ = false;
+    bool inLongLine_ = false;  // the editing stopped inside a line longer than it edits
+    unsigned long long nextLine_ = 0;
+    std::map<unsigned long long, LineParameters> parameters_;
 };
 
 }  // namespace abimport

@@ -115,6 +115,8 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     fileEnded_ = false;
     cardLines_.clear();
     emptyBeforeFilled_.clear();
+    parameters_.clear();
+    pendingParameters_.clear();
 }
 
 void ReadChecks::keywordEnds() {
@@ -129,8 +131,24 @@ void ReadChecks::settleCards() {
         cardLines_.size() < built) {
         emptyBeforeFilled_.emplace_back(cardLines_.size(), pendingEmpty_);
     }
+    if (settings_.cardLines && !pendingParameters_.empty() && cardLines_.size() < built)
+        parameters_.emplace_back(cardLines_.size(), std::move(pendingParameters_));
+    pendingParameters_.clear();
     if (settings_.cardLines || settings_.emptyBeforeFilled) cardLines_.resize(built, pendingLine_);
     pendingEmpty_ = {};
+}
+
+void ReadChecks::noteParameters(const CardLayout& layout, unsigned long long line) {
+    const LineParameters* fields = stream_ ? stream_->parametersOn(line) : nullptr;
+    if (!fields) return;
+    for (const ParameterField& field : *fields) {
+        const std::string name = field.field < layout.count && layout.names
+                                     ? layout.names[field.field]
+                                     : "field " + std::to_string(field.field + 1);
+        if (field.kind != static_cast<WarningKind>(kReadWarningKindCount))
+            report(field.kind, line, name + ": " + field.message);
+        if (field.substituted) pendingParameters_.emplace_back(name, field.name);
+    }
 }
 
 void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
@@ -261,6 +279,7 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     }
     settleCards();
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
+    if (pieceStartsLine_ && !reader.endOfFile) noteParameters(card.layout, pendingLine_);
     if (reader.endOfFile) {
         if (Card::contFlag & (Card::kBuildCards | Card::kReportIds)) {
             reportMissingCard(reader, card.layout);

@@ -7,6 +7,7 @@
 // read as cards, and control characters.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,20 @@ struct EmptyFields {
     uint32_t trailing = 0;
     uint8_t widths[kMostFields] = {};
 };
+
+// The fields of a card that took a parameter's value: field name, parameter
+// name as the field names it.
+using CardParameters = std::vector<std::pair<std::string, std::string>>;
+
+// The fields of card (an index among a keyword's cards) that took a
+// parameter's value, in a list by ascending card; null for none.
+inline const CardParameters* parametersOf(
+    const std::vector<std::pair<size_t, CardParameters>>& cards, size_t card) {
+    const auto at = std::lower_bound(
+        cards.begin(), cards.end(), card,
+        [](const std::pair<size_t, CardParameters>& entry, size_t n) { return entry.first < n; });
+    return at != cards.end() && at->first == card ? &at->second : nullptr;
+}
 
 class ReadChecks : public ReadObserver {
 public:
@@ -59,6 +74,10 @@ public:
     const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled() const {
         return emptyBeforeFilled_;
     }
+
+    // The cards (by their index among the import's cards) with fields that
+    // took a parameter's value, with those fields.
+    const std::vector<std::pair<size_t, CardParameters>>& parameters() const { return parameters_; }
 
     // The layout of the card read last (its name and field names).
     const CardLayout& lastCard() const { return lastCard_; }
@@ -108,6 +127,9 @@ private:
     void reportMissingCard(const DataLine& reader, const CardLayout& layout);
     // The cards appended since the last read came from that read.
     void settleCards();
+    // The fields of the card just read that named parameters: their warnings,
+    // and those that took a value.
+    void noteParameters(const CardLayout& layout, unsigned long long line);
     // Reports the long line of the last pieces, if not yet done: its rest
     // was read as lines of their own when the next piece read belongs to it.
     void settleLongLine(unsigned long long nextPieceLine);
@@ -126,6 +148,7 @@ private:
 
     unsigned long long pendingLine_ = 0;  // the line of the last card read
     EmptyFields pendingEmpty_;            // its empty fields before a filled one
+    CardParameters pendingParameters_;    // its fields that took a parameter's value
     // The last fixed-form data piece with a tab as its only control character,
     // until settleTabs.
     std::string tabPiece_;
@@ -153,6 +176,7 @@ private:
     CardLayout lastCard_{};
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
+    std::vector<std::pair<size_t, CardParameters>> parameters_;
 };
 
 }  // namespace abimport

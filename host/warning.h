@@ -30,20 +30,25 @@ enum class WarningKind : unsigned {
     IncludeRepeated,
     UndefinedReference,
     DuplicateId,
+    ParameterRedefined,
+    ParameterCycle,
+    ParameterError,
+    UndefinedParameter,
+    ParameterInexact,
     // The former name of missing-card's end-of-file case; goes in the next release.
     EndOfFileCard [[deprecated("use WarningKind::MissingCard")]] = MissingCard,
 };
 // The kinds that reading a deck reports. The layers above number their own
 // kinds from here on (output/warningkinds.h), so that one Warning carries any
 // kind; they also name them.
-constexpr unsigned kReadWarningKindCount = static_cast<unsigned>(WarningKind::DuplicateId) + 1;
+constexpr unsigned kReadWarningKindCount = static_cast<unsigned>(WarningKind::ParameterInexact) + 1;
 
 // Whether warnings of the kind tell a problem of the model, not of its
-// reading: a reference to what nothing defines, an ID defined twice, a file
-// included twice.
+// reading: a reference to what nothing defines (an ID or a parameter), an ID
+// defined twice, a file included twice.
 constexpr bool isModelProblem(WarningKind kind) {
     return kind == WarningKind::UndefinedReference || kind == WarningKind::DuplicateId ||
-           kind == WarningKind::IncludeRepeated;
+           kind == WarningKind::IncludeRepeated || kind == WarningKind::UndefinedParameter;
 }
 
 struct Warning {

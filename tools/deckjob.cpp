@@ -5,6 +5,7 @@
 #include "../host/deckimport.h"
 #include "../host/deckinput.h"
 #include "../output/jsonevents.h"
+#include "../output/parametertexts.h"
 #include "../output/summary.h"
 #include "../output/warningprinter.h"
 #include "../output/writeback.h"
@@ -31,6 +32,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings;
     settings.check = options.check;
+    if (options.parameters) settings.parameterTexts = &exactValueTexts();
     WarningPrinter printer(err);
     size_t jsonWarnings = 0;
 

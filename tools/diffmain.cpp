@@ -10,6 +10,7 @@
 #include "../host/deckimport.h"
 #include "../host/deckinput.h"
 #include "../host/hostcalls.h"
+#include "../output/parametertexts.h"
 #include "../output/warningprinter.h"
 #include "options.h"
 
@@ -29,7 +30,8 @@ const char* diffUsageText() {
            "by title and by the ID of their first card (AB1, SID, BAGID1), else by\n"
            "order; cards by name and order; nodes and shells by NID and EID. Formatting,\n"
            "comments, include layout and line numbers are no changes. One line per\n"
-           "change, with its place in OLD and in NEW. '-' is standard input.\n"
+           "change, with its place in OLD and in NEW; a parameter whose value changed\n"
+           "comes first, and each field that took it names it. '-' is standard input.\n"
            "\n"
            "  --tolerance REL  doubles a and b are equal when |a-b| <= REL*max(|a|,|b|)\n"
            "                   (default 0: exactly equal)\n"
@@ -37,7 +39,8 @@ const char* diffUsageText() {
            "                   only their count per keyword\n"
            "  --json           one JSON object per change\n"
            "  --summary        the changes counted by keyword\n"
-           "  --no-includes, --no-warnings, --strict, --flags N   as for an import\n"
+           "  --no-includes, --no-warnings, --no-parameters, --strict, --flags N\n"
+           "                   as for an import\n"
            "  -h, --help       print this help and exit\n"
            "\n"
            "Warnings of either model go to standard error as in an import.\n"
@@ -102,6 +105,8 @@ ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv) {
             output(DiffOptions::Output::Summary, arg);
         else if (arg == "--no-includes")
             options.includes = false;
+        else if (arg == "--no-parameters")
+            options.parameters = false;
         else if (arg == "--no-warnings")
             options.warnings = false;
         else if (arg == "--strict")
@@ -157,12 +162,15 @@ ModelRead readModel(const std::string& path, const DiffOptions& options, const A
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings;
     settings.cardLines = true;
+    if (options.parameters) settings.parameterTexts = &exactValueTexts();
     WarningPrinter printer(stderr);
     HostImportObject target;
     DiffRecorder recorder(model, target);
     ObserverPair both(recorder, printer);
     DeckImport deck(registry, target, &both, settings);
     deck.run(dataLine, path);
+    if (const ParameterTable* parameters = deck.parameters())
+        model.addParameters(parameters->definitions(), parameters->uses());
     printer.deckEnds(path);
     read.trouble = deck.includeFailed();
     read.warnings = printer.count();

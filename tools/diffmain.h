@@ -14,6 +14,7 @@ struct DiffOptions {
     unsigned flags = 0x16;  // Card::contFlag
     bool includes = true;
     bool warnings = true;
+    bool parameters = true;
     bool strict = false;
     bool help = false;
     std::vector<std::string> models;  // OLD and NEW; "-" is standard input

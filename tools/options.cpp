@@ -141,6 +141,8 @@ ParsedOptions parseOptions(int argc, const char* const* argv) {
                 return parsed;
         } else if (arg == "--check") {
             options.check = true;
+        } else if (arg == "--no-parameters") {
+            options.parameters = false;
         } else if (isValueOption(arg, "--set")) {
             if (!takeValue("--set", arg, argc, argv, i, value, error)) return parsed;
             options.edits.push_back(value);
@@ -230,6 +232,8 @@ const char* usageText() {
            "                 curves, vectors, transformations and sets that nothing\n"
            "                 in the model defines, IDs defined twice, files included\n"
            "                 twice; any of them ends with exit status 3\n"
+           "  --no-parameters  read a field that names a parameter (&name) as its text,\n"
+           "                 not as the value of *PARAMETER or *PARAMETER_EXPRESSION\n"
            "  -j, --jobs N   import N decks at once (default: one per core); the\n"
            "                 output is as if they were handled one after the other\n"
            "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"

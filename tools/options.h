@@ -11,13 +11,14 @@ enum class OutputMode { WriteBack, Json, Summary, Quiet };
 
 struct Options {
     OutputMode mode = OutputMode::WriteBack;
-    unsigned flags = 0x16;  // Card::contFlag: keep names, build cards, report IDs
-    bool includes = true;   // follow include keywords
-    bool warnings = true;   // check the reading and report what it changes
-    bool strict = false;    // a deck with warnings ends with exit status 3
-    std::string stdinName;  // the path that standard input is read as; empty: none
-    bool check = false;     // check the model's references, duplicate IDs and includes
-    unsigned jobs = 0;      // decks imported at once; 0: as many as there are cores
+    unsigned flags = 0x16;   // Card::contFlag: keep names, build cards, report IDs
+    bool includes = true;    // follow include keywords
+    bool warnings = true;    // check the reading and report what it changes
+    bool strict = false;     // a deck with warnings ends with exit status 3
+    std::string stdinName;   // the path that standard input is read as; empty: none
+    bool check = false;      // check the model's references, duplicate IDs and includes
+    bool parameters = true;  // give fields that name a parameter (&name) its value
+    unsigned jobs = 0;       // decks imported at once; 0: as many as there are cores
     bool help = false;
     bool version = false;
     std::vector<std::string> decks;  // "-" is standard input

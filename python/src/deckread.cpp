@@ -8,6 +8,7 @@
 #include "flagguard.h"
 #include "host/deckinput.h"
 #include "importheap.h"
+#include "output/parametertexts.h"
 
 namespace abimport {
 
@@ -34,6 +35,7 @@ DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& opt
     settings.warnings = true;
     settings.cardLines = true;
     settings.emptyBeforeFilled = true;  // where the values stand, for the write-back
+    if (options.parameters) settings.parameterTexts = &exactValueTexts();
     DataLine reader(file);
     FlagGuard guard(options.flags);
     DeckImport import(registry, target, &recorder, settings);
