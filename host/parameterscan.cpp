@@ -38,9 +38,9 @@ bool startsWith(std::string_view title, std::string_view prefix) {
 }
 
 std::string trimmed(std::string_view text) {
-    const size_t begin = text.find_first_not_of(" \t");
+    const size_t begin = text.find_first_not_of(" \t\r\n");
     if (begin == std::string_view::npos) return "";
-    return std::string(text.substr(begin, text.find_last_not_of(" \t") - begin + 1));
+    return std::string(text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1));
 }
 
 }  // namespace

@@ -41,6 +41,14 @@ std::string readAsWord(const ParameterDefinition& definition) {
 
 }  // namespace
 
+bool isParameterName(std::string_view name) {
+    if (name.empty() || !(std::isalpha(static_cast<unsigned char>(name[0])) || name[0] == '_'))
+        return false;
+    for (char c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
+    return true;
+}
+
 std::string parameterKey(std::string_view name) {
     std::string key(name);
     for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -147,6 +155,13 @@ void ParameterTable::evaluate(size_t index, const Report& report, std::vector<si
     if (states_[index] != State::Unread) return;
     ParameterDefinition& definition = definitions_[index];
     states_[index] = State::Evaluating;
+    if (!isParameterName(definition.name) || std::strchr("RIC", definition.type) == nullptr) {
+        report(WarningKind::ParameterError, definition.path, definition.line,
+               "the name field " + quoted((std::string(1, definition.type) + definition.name).c_str()) +
+                   " is no type (R, I or C) and name");
+        states_[index] = State::Done;
+        return;
+    }
     if (!definition.expression) {
         readValue(definition, report);
         states_[index] = State::Done;

@@ -83,5 +83,7 @@ private:
 
 // name in upper case.
 std::string parameterKey(std::string_view name);
+// Whether name can name a parameter: a letter or '_', then letters, digits, '_'.
+bool isParameterName(std::string_view name);
 
 }  // namespace abimport
