@@ -147,7 +147,20 @@ void FileEndStream::airbagKeywordStarts(unsigned keywordCode) {
     if (at < 0 || static_cast<uint64_t>(at) > position_) return;
     const size_t unreadCount = static_cast<size_t>(position_ - static_cast<uint64_t>(at));
     if (unreadCount > lastCount_) return;
-    if (editable(lastGiven_ + lastCount_ - unreadCount, unreadCount)) {
+    const char* const region = lastGiven_ + lastCount_ - unreadCount;
+    // The first '&' of the bytes stdio holds, searched once for the many
+    // keywords that a block of them may hold.
+    if (ampersandBlock_ != position_ || !ampersandFrom_ || region < ampersandFrom_ ||
+        (ampersand_ && ampersand_ < region)) {
+        ampersandBlock_ = position_;
+        ampersandFrom_ = region;
+        ampersand_ = static_cast<const char*>(std::memchr(region, '&', unreadCount));
+    }
+    if (!ampersand_) {
+        passLines(region, unreadCount);
+        return;
+    }
+    if (editable(region, unreadCount)) {
         takeBackUnread();
         startEditing();
     }
@@ -170,7 +183,7 @@ void FileEndStream::startEditing() {
     nextLine_ = reader_ ? reader_->lineNumber + 1 : 0;
 }
 
-bool FileEndStream::editable(const char* region, size_t count) {
+void FileEndStream::passLines(const char* region, size_t count) {
     const char* const end = region + count;
     // The first data line of the keyword, past its comment lines.
     const char* line = region;
@@ -178,7 +191,11 @@ bool FileEndStream::editable(const char* region, size_t count) {
         const void* newline = std::memchr(line, '\n', static_cast<size_t>(end - line));
         line = newline ? static_cast<const char*>(newline) + 1 : end;
     }
-    const bool firstLineHere = firstDataLine_ && line < end;
+    if (line < end) firstDataLine_ = false;
+}
+
+bool FileEndStream::editable(const char* region, size_t count) {
+    const char* const end = region + count;
     for (const char* at = region; at < end;) {
         const char* amp =
             static_cast<const char*>(std::memchr(at, '&', static_cast<size_t>(end - at)));
@@ -204,7 +221,7 @@ bool FileEndStream::editable(const char* region, size_t count) {
         }
         at = lineEnd;
     }
-    if (firstLineHere) firstDataLine_ = false;
+    passLines(region, count);
     return false;
 }
 

@@ -106,6 +106,9 @@ private:
     // Whether an '&' in the region (whole lines of the airbag keyword being
     // imported) stands in a data line of it that the editor may change.
     bool editable(const char* region, size_t count);
+    // Lines of the airbag keyword given as they are: its first data line may
+    // be among them.
+    void passLines(const char* region, size_t count);
     // Gives the lines the stream holds, each data line through the editor,
     // up to the keyword line that ends the airbag keyword.
     size_t editLines(char* buffer, size_t size);
@@ -145,6 +148,11 @@ private:
     bool editing_ = false;
     bool firstDataLine_ = false;
     bool inLongLine_ = false;  // the editing stopped inside a line longer than it edits
+    // The first '&' in the block stdio holds (identified by position_) from
+    // ampersandFrom_ on, or null for none.
+    uint64_t ampersandBlock_ = UINT64_MAX;
+    const char* ampersandFrom_ = nullptr;
+    const char* ampersand_ = nullptr;
     unsigned long long nextLine_ = 0;
     std::map<unsigned long long, LineParameters> parameters_;
 };

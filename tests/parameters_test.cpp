@@ -72,7 +72,8 @@ std::string nodeLines(int count) {
 std::vector<Case> cases() {
     return {
         {"used before the definition in an include: ten-column, comma and node fields",
-         {{"main.k", kInteraction + "         1         2     &area       1.0        10     &lcid\n" +
+         {{"main.k", kInteraction +
+                         "         1         2     &area       1.0        10     &lcid\n" +
                          kInteraction + "3,4, -&Area ,1.0,10,&LCID\n" + kNodes +
                          "       7           &xoff             0.0          -&xoff\n"
                          "*INCLUDE\nparams.k\n"},
@@ -87,9 +88,9 @@ std::vector<Case> cases() {
                expression("R b", "sqrt(&a*8)**2 + log(exp(1)) - log10(100)") +
                expression("I n", "int(-7/2) + mod(7, 4)") +
                expression("R c", "sign(3, -1) * max(1, a) + min(a, 1.5E-1) * atan2(0, 1)") +
-               expression("R d", "-2**2 + sign(-7)") +
-               kInteraction + "&b,&n,&c,&d,0,0,0\n"}},
-         {"Interaction AB1=15 AB2=0 AREA=-6.0 SF=-5.0 PID=0 LCID=0 IFLOW=0 AB1<-b AB2<-n AREA<-c SF<-d"},
+               expression("R d", "-2**2 + sign(-7)") + kInteraction + "&b,&n,&c,&d,0,0,0\n"}},
+         {"Interaction AB1=15 AB2=0 AREA=-6.0 SF=-5.0 PID=0 LCID=0 IFLOW=0 AB1<-b AB2<-n AREA<-c "
+          "SF<-d"},
          {}},
         {"a cycle, an error and a name nothing defines: fields read as written",
          {{"main.k", "*PARAMETER_EXPRESSION\n" + expression("R a", "b + 1") +
@@ -100,19 +101,26 @@ std::vector<Case> cases() {
           "main.k:7 parameter-error", "main.k:7 parameter-error", "main.k:7 parameter-error",
           "main.k:7 undefined-parameter", "main.k:7 not-a-number", "main.k:7 not-a-number",
           "main.k:7 not-a-number", "main.k:7 not-a-number"}},
+        {"the birth card in ten columns, the node lines after it in theirs",
+         {{"main.k", parameters({{"R t", "1.5-3"}, {"R x", "1234567.1"}}) +
+                         "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ birth\n        &t\n"
+                         "       1              &x              &t\n"}},
+         {"BirthCard BIRTH=0.0015 BIRTH<-t",
+          "NodeInfo NID=1:8 X=1234567.1:16 Y=0.0015:16 empty=[Z] X<-x Y<-t"},
+         {}},
         {"a reference far into a long keyword, the definition after it",
          {{"main.k", kNodes + nodeLines(3000) + "    3001           &xoff\n" +
                          parameters({{"R xoff", "-1.5"}})}},
          {"NodeInfo NID=3001:8 X=-1.5:16 empty=[Y,Z] X<-xoff"},
          {}},
         {"defined twice: the later definition holds",
-         {{"main.k", parameters({{"R v", "1."}}) + kInteraction + "&v\n" +
-                         parameters({{"R V", "2."}})}},
+         {{"main.k",
+           parameters({{"R v", "1."}}) + kInteraction + "&v\n" + parameters({{"R V", "2."}})}},
          {"Interaction AB1=2 AB1<-v"},
          {"main.k:6 parameter-redefined"}},
         {"_LOCAL holds in its file and the files it includes",
-         {{"main.k", parameters({{"R x", "1."}}) + "*INCLUDE\na.k\n*INCLUDE\nc.k\n" +
-                         kInteraction + "&x\n"},
+         {{"main.k",
+           parameters({{"R x", "1."}}) + "*INCLUDE\na.k\n*INCLUDE\nc.k\n" + kInteraction + "&x\n"},
           {"a.k", "*PARAMETER_LOCAL\n" + field("R x") + field("2.") + "\n*INCLUDE\nb.k\n" +
                       kInteraction + "&x\n"},
           {"b.k", kInteraction + "&x\n"},
@@ -125,7 +133,8 @@ std::vector<Case> cases() {
                          "*PARAMETER\nR long,0.123456789012\n" + kInteraction +
                          "1,2,&small,&long,0,0,0\n" + kInteraction +
                          "         1         2    &small     &long\n"}},
-         {"Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789012 PID=0 LCID=0 IFLOW=0 AREA<-small "
+         {"Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789012 PID=0 LCID=0 IFLOW=0 "
+          "AREA<-small "
           "SF<-long",
           "Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789 AREA<-small SF<-long"},
          {"main.k:8 parameter-inexact"}},
@@ -135,7 +144,8 @@ std::vector<Case> cases() {
          {},
          {"main.k:4 long-line", "main.k:4 not-a-number"}},
         {"no parameter outside the fields: comments, a line past the card, other keywords",
-         {{"main.k", parameters({{"R v", "1."}}) + kInteraction + "$ &v\n&v\n&none\n*NODE\n&none\n"}},
+         {{"main.k",
+           parameters({{"R v", "1."}}) + kInteraction + "$ &v\n&v\n&none\n*NODE\n&none\n"}},
          {"Interaction AB1=1 AB1<-v"},
          {}},
     };

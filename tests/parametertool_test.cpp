@@ -41,7 +41,8 @@ TEST_F(ParameterTool, OutputsNameTheParametersUsed) {
     write("main.k", kDeck);
     write("params.k", kParameters);
     const ToolRun json = run("--json main.k");
-    EXPECT_TRUE(holds(json.out, "\"value\":0.0025}") && holds(json.out, "\"parameters\":{\"AREA\":\"area\"}"))
+    EXPECT_TRUE(holds(json.out, "\"value\":0.0025}") &&
+                holds(json.out, "\"parameters\":{\"AREA\":\"area\"}"))
         << json.out;
     EXPECT_EQ(json.status, 0);
     const ToolRun summary = run("--summary main.k");
@@ -53,7 +54,8 @@ TEST_F(ParameterTool, OutputsNameTheParametersUsed) {
     EXPECT_TRUE(holds(text.out, "'&area' is not a number")) << text.out;
     // From a pipe, read once: the definition after the use comes from its rest.
     std::string comments;
-    for (int n = 0; n < 3000; ++n) comments += "$ a comment of some length, line after line after line\n";
+    for (int n = 0; n < 3000; ++n)
+        comments += "$ a comment of some length, line after line after line\n";
     write("pipe.k", "*AIRBAG_INTERACTION\n&area\n" + comments + kParameters);
     const ToolRun piped = tooltest::runTool(
         "/bin/sh", "-c \"cat pipe.k | '" + std::string(ABIMPORT_CLI_PATH) + "' --json -\"", dir_,
@@ -65,9 +67,10 @@ TEST_F(ParameterTool, AnUndefinedParameterIsAProblemOfTheModel) {
     write("main.k", kDeck);
     write("params.k", "*PARAMETER\n    R arae    0.0025\n");
     const ToolRun plain = run("-q main.k");
-    EXPECT_TRUE(holds(plain.err,
-                      "main.k:2: warning: AREA: &area: no parameter of the model is called so; read "
-                      "as written [undefined-parameter]"))
+    EXPECT_TRUE(
+        holds(plain.err,
+              "main.k:2: warning: AREA: &area: no parameter of the model is called so; read "
+              "as written [undefined-parameter]"))
         << plain.err;
     EXPECT_EQ(plain.status, 0);
     EXPECT_EQ(run("--check -q main.k").status, 3);
@@ -78,9 +81,10 @@ TEST_F(ParameterTool, DiffReportsAChangedParameterOnce) {
     write("params.k", kParameters);
     write("new.k", kDeck + "*PARAMETER\n    R area     0.003\n");
     const ToolRun diff = run("diff main.k new.k");
-    EXPECT_EQ(diff.out,
-              "parameter area: 0.0025 -> 0.003   (params.k:2 -> new.k:6)\n"
-              "AIRBAG_INTERACTION Interaction AREA: 0.0025 -> 0.003 (&area)   (main.k:2 -> new.k:2)\n")
+    EXPECT_EQ(
+        diff.out,
+        "parameter area: 0.0025 -> 0.003   (params.k:2 -> new.k:6)\n"
+        "AIRBAG_INTERACTION Interaction AREA: 0.0025 -> 0.003 (&area)   (main.k:2 -> new.k:2)\n")
         << diff.err;
     EXPECT_EQ(diff.status, 1);
 }
