@@ -126,7 +126,6 @@ void DeckImport::readFile(size_t index, FILE* file) {
         stream.emplace(file, settings_.parameterTexts ? &editor : nullptr, reader_);
     stream_ = stream ? &*stream : nullptr;
     reader_->file = stream ? stream->stream() : file;
-    if (!streams_.empty()) streams_.back().line = reader_->lineNumber;
     streams_.push_back({index, file, stream_, 0});
     checks_.fileChanges(stream_);
     readKeywords(index);

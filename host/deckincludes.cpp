@@ -132,6 +132,8 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
     // goes on after the name line.
     FILE* const savedFile = reader_->file;
     const unsigned long long savedLine = reader_->lineNumber;
+    // Where the including file's reading stands, for the parameters read ahead.
+    if (!streams_.empty()) streams_.back().line = savedLine;
     const bool savedEnded = reader_->lineEnded;
     reader_->lineNumber = 0;
     reader_->lineEnded = true;

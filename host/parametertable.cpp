@@ -157,7 +157,8 @@ void ParameterTable::evaluate(size_t index, const Report& report, std::vector<si
     states_[index] = State::Evaluating;
     if (!isParameterName(definition.name) || std::strchr("RIC", definition.type) == nullptr) {
         report(WarningKind::ParameterError, definition.path, definition.line,
-               "the name field " + quoted((std::string(1, definition.type) + definition.name).c_str()) +
+               "the name field " +
+                   quoted((std::string(1, definition.type) + definition.name).c_str()) +
                    " is no type (R, I or C) and name");
         states_[index] = State::Done;
         return;
