@@ -126,7 +126,10 @@ ssize_t FileEndStream::readInto(char* buffer, size_t size) {
             return -1;
         }
     }
-    if (state_ == State::EndPaused && size >= sizeof kEndLine - 1) {
+    // The end line again for every read after it: whoever reads past it (the
+    // rest of a last line without its line end, which the host skips) still
+    // leaves it for the reader.
+    if (size >= sizeof kEndLine - 1) {
         state_ = State::Ended;
         endGiven_ = true;
         std::memcpy(buffer, kEndLine, sizeof kEndLine - 1);

@@ -10,7 +10,8 @@
 // lone '*' as a read of its own. A last line without a line end reaches the
 // reader exactly as the file holds it: the read that meets the end returns
 // EAGAIN once, on which glibc's fgets returns the partial line it holds, and
-// only the next read gives the '*' line.
+// only the next read gives the '*' line. Every read after it gives the '*'
+// line again, so that whoever reads past it leaves it for the next reader.
 //
 // With a line editor the stream also hands the data lines of the airbag
 // keywords being imported through it, where a field may name a parameter

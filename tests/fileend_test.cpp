@@ -72,6 +72,8 @@ TEST(FileEnd, ReaderGetsEveryLineAsTheFileHoldsIt) {
         {"counted cards up to the end",
          "*AIRBAG_ADVANCED_ALE\n\n\n\n\n\n       0.0                 0.0        -1\n         1"},
         {"comments after the last card", ale + "$ one\n$ two"},
+        {"a keyword line without its line end, which ends an import",
+         geometry + kNode + "\n*AIRBAG_SHELL_REFERENCE_GEOMETRY  title"},
     };
     for (const auto& [label, deck] : decks) {
         SCOPED_TRACE(label);
