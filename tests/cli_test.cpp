@@ -118,8 +118,13 @@ TEST_F(CliTest, OutputMatchesGoldenFiles) {
 // decks alike, and writes back to the same text.
 TEST_F(CliTest, WriteBackReimportsToTheSameCards) {
     const std::string again = quoted(path("again.k")), card = kEvent + "card";
-    for (const std::string& deck : {kExample, kSource + "/examples/airbags-comma.k",
-                                    golden("ale.k"), golden("advancedale.k")}) {
+    // A deck that ends inside a node list, and one inside a keyword's fixed cards.
+    std::ofstream(path("ends.k"), std::ios::binary)
+        << "*AIRBAG_REFERENCE_GEOMETRY\n       1             0.5             1.5             2.5";
+    std::ofstream(path("cut.k"), std::ios::binary) << "*AIRBAG_ALE\n       100         1\n";
+    for (const std::string& deck :
+         {kExample, kSource + "/examples/airbags-comma.k", golden("ale.k"), golden("advancedale.k"),
+          path("ends.k"), path("cut.k")}) {
         const ToolRun first = run(quoted(deck));
         std::ofstream(path("again.k"), std::ios::binary) << first.out;
         const Lines cards = linesFrom(withoutSources(run("--json " + quoted(deck)).out), card);
