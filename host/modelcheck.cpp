@@ -393,7 +393,7 @@ void ModelCheck::finish() {
 
 std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
     std::vector<KindReport> out;
-    auto reportOf = [this](unsigned code1, unsigned code2, const Counted& counted) {
+    auto reportOf = [](unsigned code1, unsigned code2, const Counted& counted) {
         KindReport report;
         report.code1 = code1;
         report.code2 = code2;

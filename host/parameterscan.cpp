@@ -100,7 +100,8 @@ public:
             const char* begin = buffer_.data() + at_;
             const size_t held = buffer_.size() - at_;
             for (const char* star = begin;
-                 (star = static_cast<const char*>(std::memchr(star, '*', held - (star - begin))));
+                 (star = static_cast<const char*>(
+                      std::memchr(star, '*', held - static_cast<size_t>(star - begin))));
                  ++star) {
                 if (star != begin && star[-1] != '\n') continue;
                 const size_t skipped = static_cast<size_t>(star - begin);

@@ -191,8 +191,9 @@ void ParameterTable::evaluate(size_t index, const Report& report, std::vector<si
         if (states_[at] == State::Evaluating) {
             // The definitions from the one named again to this one refer round.
             std::string cycle;
-            for (size_t k = std::find(path.begin(), path.end(), at) - path.begin(); k < path.size();
-                 ++k) {
+            for (size_t k =
+                     static_cast<size_t>(std::find(path.begin(), path.end(), at) - path.begin());
+                 k < path.size(); ++k) {
                 cycle += definitions_[path[k]].name + " -> ";
                 states_[path[k]] = State::Done;
             }
