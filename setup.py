@@ -58,7 +58,6 @@ setup(
             "abimport._core",
             SOURCES,
             depends=HEADERS,
-            include_dirs=["."],
             cxx_std=17,
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
             extra_compile_args=["-O3", NEW_ALIGNMENT] + WARNINGS,

@@ -35,7 +35,7 @@ using NodeRow = DiffRow<double, 3>;    // X, Y, Z
 using ShellRow = DiffRow<int32_t, 5>;  // PID, N1 to N4
 
 struct DiffKeyword {
-    const KeywordTitle* keyword;
+    const KeywordDescription* keyword;
     std::shared_ptr<const std::string> file;
     unsigned long long line;
     bool hasId = false;  // the ID of its first card, where it carries one
@@ -175,6 +175,6 @@ bool compareModels(const DiffModel& before, const DiffModel& after, const DiffSe
 
 // The ID field of a keyword's first card, as named in the output ("SID",
 // "AB1", "BAGID1"); null for keywords paired by order only.
-const char* keywordIdName(const KeywordTitle& keyword);
+const char* keywordIdName(const KeywordDescription& keyword);
 
 }  // namespace abimport

@@ -17,6 +17,7 @@
 #include "../frame/exponentrepair.h"
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "../keywords/keywordtable.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
 #include "../output/exacttext.h"
@@ -86,7 +87,7 @@ std::vector<LineField> fieldsInLineOrder(const Card& card, const EmptyFields* ga
         ++position;
         const Data* value = card.fields[i];
         fields.push_back({i < card.fieldNames.size() ? card.fieldNames[i] : std::string(),
-                          value ? value->width : abimport_detail::kStandardFieldWidth, value, i});
+                          value ? value->width : abimport::kStandardFieldWidth, value, i});
     }
     for (; gaps && position < EmptyFields::kMostFields; ++position) {
         if (gaps->trailing >> position & 1) addEmpty(position);
@@ -109,7 +110,7 @@ bool textSays(const std::string& text, bool integer, double& says) {
         return true;
     }
     const unsigned length =
-        abimport_detail::repairExponent(word, static_cast<unsigned>(text.size()));
+        abimport::detail::repairExponent(word, static_cast<unsigned>(text.size()));
     says = std::strtod(word, &end);
     return end == word + length;
 }
@@ -353,10 +354,10 @@ bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs
         }
         char word[72] = {};
         std::memcpy(word, value.data(), value.size());
-        if (width == abimport_detail::kStandardFieldWidth)
-            abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        if (isWordFieldWidth(width))
+            abimport::detail::repairExponent(word, static_cast<unsigned>(value.size()));
         const double back =
-            integer ? abimport_detail::textToI32(word) : abimport_detail::textToDouble(word);
+            integer ? abimport::detail::textToI32(word) : abimport::detail::textToDouble(word);
         if (!sameDouble(back, integer ? static_cast<double>(
                                             static_cast<int32_t>(static_cast<long long>(says)))
                                       : says)) {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // word holds n examined characters and has room for n + 2 bytes. A word
 // qualifies when it holds a '.' and neither 'e' nor 'E'. A sign at the
@@ -43,4 +43,4 @@ inline unsigned repairExponent(char* word, unsigned n) {
     return n + 1;
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

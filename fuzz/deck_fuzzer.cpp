@@ -156,8 +156,20 @@ std::string withoutLine(const std::string& text, unsigned long long line) {
 // Edits one field of main.k chosen by the input and checks that nothing but
 // that line changes.
 void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
-    static const char* const kFields[] = {"AREA", "X",   "Y",  "Z",     "NID", "SF",
-                                          "AB2",  "PID", "N1", "BIRTH", "MWD", "NX"};
+    // Every field name that some keyword's card gives a value.
+    static const std::vector<std::string> kFields = [] {
+        std::vector<std::string> names;
+        for (const KeywordDescription* keyword : keywordList()) {
+            for (unsigned c = 0; c < keyword->cardCount; ++c) {
+                const CardDescription& card = keyword->cards[c];
+                for (unsigned i = 0; i < card.fieldCount; ++i) {
+                    if (card.fields[i].type != kBlankRequestCode)
+                        names.push_back(card.fields[i].name);
+                }
+            }
+        }
+        return names;
+    }();
     static const char* const kValues[] = {"1",   "-7",        "0.0025", "1.5-3", "-1523.123456",
                                           "1e5", "123456789", ".5"};
     if (size < 4) return;
@@ -168,7 +180,8 @@ void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
             texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
         return texts;
     }();
-    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % 12], kValues[data[3] % 8]};
+    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % kFields.size()],
+                         kValues[data[3] % 8]};
     ModelEdit model;
     std::string error;
     if (!model.load(main, registry, true, error) || !model.apply(edit, error)) return;

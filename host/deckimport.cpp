@@ -37,7 +37,7 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
               [this](WarningKind kind, unsigned long long line, const std::string& message) {
                   warn(kind, line, message);
               }),
-      check_(checks_.lastCard(), files_,
+      check_(checks_, files_,
              [this](WarningKind kind, size_t file, unsigned long long line,
                     const std::string& message) { warnAt(kind, file, line, message); }) {}
 
@@ -195,7 +195,7 @@ void DeckImport::readKeywords(size_t index) {
         const unsigned long long line = pending.line;
         if (titleIs(title, "END")) return;  // the end of this file's input
         if (isParameterTitle(title)) readParameters(title);
-        if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
+        if (const KeywordDescription* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
         } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
             readTitle(lines, pending);
@@ -226,7 +226,7 @@ void DeckImport::readTitle(LinePieces& lines, PendingKeyword& pending) {
     }
 }
 
-void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long line,
+void DeckImport::importKeyword(const KeywordDescription& keyword, unsigned long long line,
                                LinePieces& lines, PendingKeyword& pending) {
     const auto entry = registry_.abaleTypeMap.find(keyword.code);
     if (entry == registry_.abaleTypeMap.end() || !entry->second) return;

@@ -55,24 +55,22 @@ AirbagTitle airbagTitleOf(std::string_view title) {
     const bool underscore = title[6] == '_';
     const std::string written =
         underscore ? std::string(title) : "AIRBAG_" + std::string(title.substr(6));
-    size_t count;
-    const KeywordTitle* titles = keywordTitles(&count);
     const char* nearest = nullptr;
     const char* prefixed = nullptr;
     const char* withOption = nullptr;
     size_t nearestDistance = kMostEdits + 1, prefixedDistance = SIZE_MAX;
-    for (size_t k = 0; k < count; ++k) {
-        const std::string_view keyword = titles[k].title;
+    for (const KeywordDescription* description : keywordList()) {
+        const std::string_view keyword = description->title;
         const size_t distance = titleDistance(written, keyword, kMostEdits);
         if (distance < nearestDistance) {
-            nearest = titles[k].title;
+            nearest = description->title;
             nearestDistance = distance;
         }
         if (written.size() < keyword.size() &&
             titleIs(keyword.substr(0, written.size()), written)) {
             // The closest of those it begins: the shortest.
             if (keyword.size() < prefixedDistance) {
-                prefixed = titles[k].title;
+                prefixed = description->title;
                 prefixedDistance = keyword.size();
             }
         }
@@ -80,7 +78,7 @@ AirbagTitle airbagTitleOf(std::string_view title) {
             titleIs(written.substr(0, keyword.size()), keyword)) {
             // The longest of those it continues with an option.
             if (!withOption || keyword.size() > std::string_view(withOption).size())
-                withOption = titles[k].title;
+                withOption = description->title;
         }
     }
     if (prefixed) return {AirbagTitle::Misspelled, prefixed};

@@ -9,7 +9,6 @@
 #endif
 
 #include "../model/numbertext.h"
-#include "idlabels.h"
 #include "keywordtitles.h"
 #include "references.h"
 #include "textchecks.h"
@@ -18,59 +17,13 @@ namespace abimport {
 
 namespace {
 
-struct KindInfo {
-    unsigned code1, code2;  // 0 for the sets, which the airbag calls name
-    const char* keyword;    // the title of the keyword that defines it
-    const char* label;      // for the sets; idKindLabel names the others
-};
-
-const KindInfo kKinds[ModelCheck::kKindCount] = {
-    {7, 9999, "NODE", nullptr},        {6, 41, "ELEMENT_SHELL", nullptr},
-    {5, 9999, "PART", nullptr},        {1, 33, "DEFINE_CURVE", nullptr},
-    {1, 39, "DEFINE_VECTOR", nullptr}, {1, 40, "DEFINE_TRANSFORMATION", nullptr},
-    {0, 0, "SET_PART", "part set"},    {0, 0, "SET_NODE", "node set"},
-    {0, 0, "SET_SHELL", "shell set"},  {0, 0, "SET_SEGMENT", "segment set"},
-};
-
-const char* labelOf(ModelCheck::Kind kind) {
-    const KindInfo& info = kKinds[kind];
-    return info.label ? info.label : idKindLabel(info.code1, info.code2);
-}
-
+// The kind of an ID report's codes, when a keyword of the model defines it.
 bool kindOf(unsigned code1, unsigned code2, ModelCheck::Kind& kind) {
-    for (unsigned k = 0; k < ModelCheck::kKindCount; ++k) {
-        if (kKinds[k].code1 == code1 && kKinds[k].code2 == code2 && code1 != 0) {
-            kind = static_cast<ModelCheck::Kind>(k);
-            return true;
-        }
-    }
-    return false;
+    const IdKind* found = idKindOf(code1, code2);
+    if (!found || !found->definedBy.keyword) return false;
+    kind = static_cast<ModelCheck::Kind>(indexOf(*found));
+    return true;
 }
-
-// The references that the airbag calls hand over in a card's words: the ID
-// field and, where the kind of ID depends on it, the field of its type, with
-// the kind that each type value 0, 1, 2 names (kKindCount: none the model
-// defines). The ALE airbag's set "SID" is a segment set for "SIDTYP" 0 and a
-// part set for 1; its vent hole set "IVSETID" a part set, a part or a segment
-// set for "IVTYPE" 0, 1, 2; the advanced ALE airbag's "EXSID" a part set.
-struct CallReference {
-    HostCallKind call;
-    const char* field;
-    const char* typeField;  // null: the kind of type 0 always
-    ModelCheck::Kind kinds[3];
-};
-constexpr ModelCheck::Kind kNone = ModelCheck::kKindCount;
-const CallReference kCallReferences[] = {
-    {HostCallKind::AirbagFind,
-     "SID",
-     "SIDTYP",
-     {ModelCheck::SegmentSet, ModelCheck::PartSet, kNone}},
-    {HostCallKind::AirbagVentHoleFind,
-     "IVSETID",
-     "IVTYPE",
-     {ModelCheck::PartSet, ModelCheck::Part, ModelCheck::SegmentSet}},
-    {HostCallKind::AirbagAdvancedAle, "EXSID", nullptr, {ModelCheck::PartSet, kNone, kNone}},
-};
 
 bool startsWith(std::string_view title, std::string_view prefix) {
     return title.size() >= prefix.size() && titleIs(title.substr(0, prefix.size()), prefix);
@@ -115,7 +68,7 @@ bool fieldId(const char* text, size_t length, int32_t& id) {
     const size_t kept = length < sizeof copy - 1 ? length : sizeof copy - 1;
     std::memcpy(copy, text, kept);
     copy[kept] = '\0';
-    const int32_t read = abimport_detail::textToI32(copy);
+    const int32_t read = abimport::detail::textToI32(copy);
     if (read == 0) return false;
     id = read;
     return true;
@@ -179,40 +132,26 @@ void ModelCheck::keywordStarts(const char* title, unsigned long long line, size_
 }
 
 bool ModelCheck::definitionsOf(std::string_view title, Definitions& how) {
-    struct Form {
-        const char* title;
-        Definitions how;
-    };
-    static const Form kForms[] = {
-        {"NODE", {Node, 8, false, false}},
-        {"ELEMENT_SHELL", {Shell, 8, false, false}},
-        {"PART", {Part, 10, true, false}},
-        {"DEFINE_CURVE", {Curve, 10, false, true}},
-        {"DEFINE_CURVE_TITLE", {Curve, 10, true, true}},
-        {"DEFINE_VECTOR", {Vector, 10, false, false}},
-        {"DEFINE_VECTOR_TITLE", {Vector, 10, true, false}},
-        {"DEFINE_TRANSFORMATION", {Transformation, 10, false, true}},
-        {"DEFINE_TRANSFORMATION_TITLE", {Transformation, 10, true, true}},
-    };
-    for (const Form& form : kForms) {
-        if (titleIs(title, form.title)) {
-            how = form.how;
+    static constexpr std::string_view kTitleForm = "_TITLE";
+    const bool endsInTitle = title.size() > kTitleForm.size() &&
+                             titleIs(title.substr(title.size() - kTitleForm.size()), kTitleForm);
+    for (Kind k = 0; k < kIdKindCount; ++k) {
+        const IdDefinition& defined = kIdKinds[k].definedBy;
+        if (!defined.keyword) continue;
+        const std::string_view keyword = defined.keyword;
+        const bool otherForm = title.size() > keyword.size() + 1 && startsWith(title, keyword) &&
+                               title[keyword.size()] == '_';
+        const bool titleForm =
+            defined.titleForm && otherForm && endsInTitle &&
+            (defined.everyForm || title.size() == keyword.size() + kTitleForm.size());
+        if (titleIs(title, keyword) || titleForm || (defined.everyForm && otherForm)) {
+            how = {k, defined.width, defined.headings || titleForm, defined.firstOnly};
             return true;
         }
     }
-    // Every form of a set keyword names its set on its first card, after a
-    // title line in the _TITLE forms.
-    for (const Kind kind : {PartSet, NodeSet, ShellSet, SegmentSet}) {
-        const std::string_view keyword = kKinds[kind].keyword;
-        if (titleIs(title, keyword) || startsWith(title, std::string(keyword) + "_")) {
-            const bool titled =
-                title.size() > 6 && titleIs(title.substr(title.size() - 6), "_TITLE");
-            how = {kind, 10, titled, true};
-            return true;
-        }
-    }
-    for (unsigned k = 0; k < kKindCount; ++k) {
-        if (startsWith(title, std::string(kKinds[k].keyword) + "_")) defined_[k].otherForms = true;
+    for (Kind k = 0; k < kIdKindCount; ++k) {
+        const char* keyword = kIdKinds[k].definedBy.keyword;
+        if (keyword && startsWith(title, std::string(keyword) + "_")) defined_[k].otherForms = true;
     }
     return false;
 }
@@ -258,7 +197,7 @@ inline void ModelCheck::defineFrom(const char* piece, size_t length, unsigned lo
     if (lineId(piece, length, how_.width, id)) define(how_.kind, id, {definingFile_, line});
 }
 
-void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line) {
+void ModelCheck::geometryDefinition(Kind kind, int32_t id, unsigned long long line) {
     if (geometryIds_.insert(id)) {
         if (geometryIndex_.empty()) {
             geometry_.emplace_back(id, line);
@@ -270,14 +209,15 @@ void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long 
     if (geometryIndex_.empty()) geometryIndex_.insert(geometry_.begin(), geometry_.end());
     const auto at = geometryIndex_.find(id);
     report_(WarningKind::DuplicateId, file_, line,
-            std::string(std::strcmp(card, "NodeInfo") == 0 ? "node " : "shell element ") +
-                std::to_string(id) + " is given twice in *" + keyword_ + " (line " +
-                std::to_string(keywordLine_) + "): first at line " + std::to_string(at->second));
+            std::string(kIdKinds[kind].label) + " " + std::to_string(id) + " is given twice in *" +
+                keyword_ + " (line " + std::to_string(keywordLine_) + "): first at line " +
+                std::to_string(at->second));
 }
 
 void ModelCheck::refer(int32_t id, Kind kind, Counted& counted, const char* field,
                        unsigned long long line) {
-    const char* card = lastCard_.name ? lastCard_.name : "";
+    const CardDescription* read = checks_.lastCard();
+    const char* card = read ? read->name : "";
     references_.push_back(
         {id, kind, {static_cast<uint32_t>(file_), line}, keyword_, card, field, &counted});
 }
@@ -298,14 +238,13 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
         counted.ids.insert(id);
         Kind kind;
         if (!kindOf(idCode1[k], idCode2[k], kind)) continue;
-        const char* card = lastCard_.name ? lastCard_.name : "";
-        const char* field =
-            idPos[k] < lastCard_.count && lastCard_.names ? lastCard_.names[idPos[k]] : "";
+        const CardDescription* read = checks_.lastCard();
+        const char* field = read && idPos[k] < read->fieldCount ? read->fields[idPos[k]].name : "";
         // The first field of a node or shell line of a reference geometry
         // gives that node or shell its reference place.
-        if (idPos[k] == 0 && ((kind == Node && std::strcmp(card, "NodeInfo") == 0) ||
-                              (kind == Shell && std::strcmp(card, "ShellInfo") == 0))) {
-            geometryDefinition(card, static_cast<int32_t>(id), line);
+        if (idPos[k] == 0 && read &&
+            (read->role == CardRole::NodeList || read->role == CardRole::ShellList)) {
+            geometryDefinition(kind, static_cast<int32_t>(id), line);
         }
         refer(static_cast<int32_t>(id), kind, counted, field, line);
     }
@@ -314,35 +253,34 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
 
 void ModelCheck::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
                             unsigned long long line) {
-    // The fields by their names in the layout of the card just read.
-    auto position = [this](const char* name, unsigned& pos) {
-        for (pos = 0; lastCard_.names && pos < lastCard_.count; ++pos)
-            if (std::strcmp(lastCard_.names[pos], name) == 0) return true;
-        return false;
-    };
-    for (const CallReference& reference : kCallReferences) {
-        unsigned pos, typePos;
+    // The fields of the card just read that name an ID through the call,
+    // with the kind that the card's type field gives them.
+    const CardDescription* card = checks_.lastCard();
+    for (unsigned pos = 0; card && pos < card->fieldCount; ++pos) {
+        const FieldDescription& field = card->fields[pos];
+        if (!field.lookup) continue;
         long long id, type = 0;
-        if (reference.call != kind || !position(reference.field, pos) ||
-            !referenceAt(reader_, words, pos, id)) {
-            continue;
+        if (!referenceAt(reader_, words, pos, id)) continue;
+        if (const char* typeField = field.lookup->typeField) {
+            const int typePos = fieldPosition(*card, typeField);
+            if (typePos < 0 || !integerAt(reader_, words, static_cast<unsigned>(typePos), type) ||
+                type < 0 || type > 2) {
+                continue;
+            }
         }
-        if (reference.typeField &&
-            (!position(reference.typeField, typePos) || !integerAt(reader_, words, typePos, type) ||
-             type < 0 || type > 2)) {
-            continue;
-        }
-        const Kind idKind = reference.kinds[type];
-        if (idKind == kNone) continue;
+        const IdKind* named = field.lookup->kinds[type];
+        if (!named || !named->definedBy.keyword) continue;
+        const Kind idKind = static_cast<Kind>(indexOf(*named));
+        if (idKind == kIdKindCount) continue;
         Counted& counted = callCounted_[idKind];
         ++counted.references;
         counted.ids.insert(id);
         std::string& fields = callFields_[idKind];
-        if ((", " + fields + ", ").find(std::string(", ") + reference.field + ", ") ==
+        if ((", " + fields + ", ").find(std::string(", ") + field.name + ", ") ==
             std::string::npos) {
-            fields += (fields.empty() ? "" : ", ") + std::string(reference.field);
+            fields += (fields.empty() ? "" : ", ") + std::string(field.name);
         }
-        refer(static_cast<int32_t>(id), idKind, counted, reference.field, line);
+        refer(static_cast<int32_t>(id), idKind, counted, field.name, line);
     }
     if (next_) next_->airbagCall(kind, words, wordCount, line);
 }
@@ -355,14 +293,14 @@ void ModelCheck::finish() {
         if (defined.otherForms) continue;
         report_(WarningKind::UndefinedReference, reference.place.file, reference.place.line,
                 std::string(reference.keyword) + " " + reference.card + " " + reference.field +
-                    ": " + labelOf(reference.kind) + " " + std::to_string(reference.id) +
+                    ": " + kIdKinds[reference.kind].label + " " + std::to_string(reference.id) +
                     " is not defined in the model");
     }
 
     // The first place of each ID defined twice: the first run that holds it.
     std::vector<std::pair<int32_t, size_t>> order;  // (id, index in duplicates_), by kind
     std::vector<Place> first(duplicates_.size(), Place{0, 0});
-    for (unsigned k = 0; k < kKindCount; ++k) {
+    for (Kind k = 0; k < kIdKindCount; ++k) {
         order.clear();
         for (size_t i = 0; i < duplicates_.size(); ++i) {
             if (duplicates_[i].kind == k) order.emplace_back(duplicates_[i].id, i);
@@ -385,7 +323,7 @@ void ModelCheck::finish() {
     for (size_t i = 0; i < duplicates_.size(); ++i) {
         const Duplicate& duplicate = duplicates_[i];
         report_(WarningKind::DuplicateId, duplicate.place.file, duplicate.place.line,
-                std::string(labelOf(duplicate.kind)) + " " + std::to_string(duplicate.id) +
+                std::string(kIdKinds[duplicate.kind].label) + " " + std::to_string(duplicate.id) +
                     " is defined twice: first at " + *files_[first[i].file].path + ":" +
                     std::to_string(first[i].line));
     }
@@ -405,7 +343,7 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
     };
     auto coverageOf = [this](Kind kind, KindReport& report) {
         const Defined& defined = defined_[kind];
-        report.keyword = kKinds[kind].keyword;
+        report.keyword = kIdKinds[kind].definedBy.keyword;
         report.coverage = defined.ids.size() == 0 ? Coverage::NothingDefined
                           : defined.otherForms    ? Coverage::NotFully
                                                   : Coverage::Checked;
@@ -416,13 +354,12 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
         if (kindOf(codes.first, codes.second, kind)) coverageOf(kind, report);
         out.push_back(report);
     }
-    for (unsigned k = 0; k < kKindCount; ++k) {
+    for (Kind k = 0; k < kIdKindCount; ++k) {
         if (callCounted_[k].references == 0) continue;
-        const Kind kind = static_cast<Kind>(k);
         KindReport report = reportOf(0, 0, callCounted_[k]);
-        report.label = labelOf(kind);
+        report.label = kIdKinds[k].label;
         report.fields = callFields_[k];
-        coverageOf(kind, report);
+        coverageOf(k, report);
         out.push_back(report);
     }
     return out;

@@ -18,10 +18,11 @@
 #include <utility>
 #include <vector>
 
-#include "../frame/readobserver.h"
+#include "../keywords/idkinds.h"
 #include "hostcalls.h"
 #include "idset.h"
 #include "linepieces.h"
+#include "readchecks.h"
 #include "sourcefile.h"
 #include "warning.h"
 
@@ -29,20 +30,9 @@ namespace abimport {
 
 class ModelCheck : public HostCallListener {
 public:
-    // The kinds of ID that the model's keywords define, as the check knows them.
-    enum Kind : unsigned {
-        Node,
-        Shell,
-        Part,
-        Curve,
-        Vector,
-        Transformation,
-        PartSet,
-        NodeSet,
-        ShellSet,
-        SegmentSet,
-        kKindCount
-    };
+    // A kind of ID by its position in kIdKinds; the check looks up the kinds
+    // that a keyword of the model defines (IdKind::definedBy).
+    using Kind = unsigned;
     // How a kind was checked.
     enum class Coverage {
         Checked,         // every reference was looked up
@@ -68,10 +58,10 @@ public:
     // line and its message.
     using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
 
-    // lastCard: the layout of the card last read (the reading checks keep it);
-    // files: the model's files, for the places that messages name.
-    ModelCheck(const CardLayout& lastCard, const std::deque<SourceFile>& files, Report report)
-        : lastCard_(lastCard), files_(files), report_(std::move(report)) {}
+    // checks: the reading checks, which know the card last read; files: the
+    // model's files, for the places that messages name.
+    ModelCheck(const ReadChecks& checks, const std::deque<SourceFile>& files, Report report)
+        : checks_(checks), files_(files), report_(std::move(report)) {}
     // The reader of the model, which tells the words of the line just read.
     void start(const DataLine& reader) { reader_ = &reader; }
 
@@ -156,17 +146,17 @@ private:
     // A reference of kind counted in counted, from field of the card just read.
     void refer(int32_t id, Kind kind, Counted& counted, const char* field, unsigned long long line);
     // A node or shell that one reference geometry keyword gives twice.
-    void geometryDefinition(const char* card, int32_t id, unsigned long long line);
+    void geometryDefinition(Kind kind, int32_t id, unsigned long long line);
 
     const DataLine* reader_ = nullptr;
-    const CardLayout& lastCard_;
+    const ReadChecks& checks_;
     const std::deque<SourceFile>& files_;
     Report report_;
     HostCallListener* next_ = nullptr;
     const char* keyword_ = "";
     unsigned long long keywordLine_ = 0;
     size_t file_ = 0;
-    std::array<Defined, kKindCount> defined_;
+    std::array<Defined, kIdKindCount> defined_;
     std::deque<Reference> references_;  // grows without moving what it holds
     std::vector<Duplicate> duplicates_;
     std::map<std::pair<unsigned, unsigned>, Counted> counted_;
@@ -174,8 +164,8 @@ private:
     Counted* lastCounted_ = nullptr;
     std::pair<unsigned, unsigned> lastCodes_;
     // The references that airbag calls make, by kind, and the fields they stand in.
-    std::array<Counted, kKindCount> callCounted_;
-    std::array<std::string, kKindCount> callFields_;
+    std::array<Counted, kIdKindCount> callCounted_;
+    std::array<std::string, kIdKindCount> callFields_;
     // The nodes or shells of the reference geometry keyword being imported,
     // with their lines.
     // A list until the first duplicate, then an index for looking them up.

@@ -7,9 +7,9 @@
 
 #include "../frame/dataline.h"
 #include "../frame/exponentrepair.h"
+#include "../keywords/keywordtable.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
-#include "airbaglinefields.h"
 #include "shortestdouble.h"
 #include "textchecks.h"
 
@@ -41,15 +41,15 @@ double fixedReadsAs(const std::string& text, unsigned width, bool words) {
     const size_t pad = text.size() < width ? width - text.size() : 0;
     std::memset(field, ' ', pad);
     std::memcpy(field + pad, text.data(), std::min<size_t>(text.size(), width));
-    if (words) abimport_detail::repairExponent(field, width);
-    return abimport_detail::textToDouble(field);
+    if (words) detail::repairExponent(field, width);
+    return detail::textToDouble(field);
 }
 double wordReadsAs(const std::string& word) {
     char field[DataLine::kWordBufferSize] = {};
     const size_t length = std::min(word.size(), sizeof field - 2);
     std::memcpy(field, word.data(), length);
-    field[abimport_detail::repairExponent(field, static_cast<unsigned>(length))] = '\0';
-    return abimport_detail::textToDouble(field);
+    field[detail::repairExponent(field, static_cast<unsigned>(length))] = '\0';
+    return detail::textToDouble(field);
 }
 
 // A whole number's digits, which read as that number in an integer field too.
@@ -59,6 +59,25 @@ bool integerText(double value, std::string& text) {
     std::snprintf(digits, sizeof digits, "%.0f", value);
     text = digits;
     return true;
+}
+
+// The card whose fields a data line of the keyword stands in, as far as the
+// line's place in the keyword tells: its first card for its first data line;
+// after it, its node or shell list, or else its word card of the most fields,
+// whose columns hold those of each of its word cards (field i in columns
+// 10i+1 to 10i+10).
+const CardDescription& lineCard(const KeywordDescription& keyword, bool firstDataLine) {
+    if (firstDataLine) return keyword.cards[0];
+    if (const CardDescription* nodes = cardWithRole(keyword, CardRole::NodeList)) return *nodes;
+    if (const CardDescription* shells = cardWithRole(keyword, CardRole::ShellList)) return *shells;
+    const CardDescription* widest = &keyword.cards[0];
+    for (unsigned c = 0; c < keyword.cardCount; ++c) {
+        const CardDescription& card = keyword.cards[c];
+        if (card.form == CardForm::Words &&
+            (widest->form != CardForm::Words || card.fieldCount > widest->fieldCount))
+            widest = &card;
+    }
+    return *widest;
 }
 
 // One field of the line: bytes [begin, end) of it, and the name it refers to.
@@ -115,7 +134,7 @@ bool ParameterSubstitution::wordText(double value, const std::string& prefix,
     integerText(value, candidates[0]);
     char out[64];
     candidates[1].assign(out, writeShortestDouble(out, value));
-    size_t length = texts_.exactText(value, abimport_detail::kStandardFieldWidth, out);
+    size_t length = texts_.exactText(value, kStandardFieldWidth, out);
     size_t begin = 0;
     while (begin < length && out[begin] == ' ') ++begin;
     candidates[2].assign(out + begin, length - begin);
@@ -125,7 +144,7 @@ bool ParameterSubstitution::wordText(double value, const std::string& prefix,
             return true;
         }
     }
-    length = texts_.closestText(value, abimport_detail::kStandardFieldWidth, out);
+    length = texts_.closestText(value, kStandardFieldWidth, out);
     for (begin = 0; begin < length && out[begin] == ' ';) ++begin;
     text.assign(out + begin, length - begin);
     readsAs = wordReadsAs(prefix + text + suffix);
@@ -138,7 +157,9 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
     fields.clear();
     // A NUL ends the line's text; such a line is read as it is.
     if (length > kLongestLine || std::memchr(line, '\0', length)) return false;
-    const AirbagLineFields layout = airbagLineFields(code, firstDataLine);
+    const KeywordDescription* keyword = keywordWithCode(code);
+    if (!keyword) return false;
+    const CardDescription& card = lineCard(*keyword, firstDataLine);
     const bool commaForm = std::memchr(line, ',', length) != nullptr;
     size_t bodyEnd = length;  // the line without its line end
     if (bodyEnd > 0 && line[bodyEnd - 1] == '\n') --bodyEnd;
@@ -153,7 +174,7 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
     if (commaForm) {
         // Words as the reader cuts them: commas next to each other yield none.
         unsigned field = 0;
-        for (size_t at = 0; at < length && field < layout.count;) {
+        for (size_t at = 0; at < length && field < card.fieldCount;) {
             while (at < length && line[at] == ',') ++at;
             if (at == length) break;
             const void* comma = std::memchr(line + at, ',', length - at);
@@ -163,9 +184,10 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
             at = end;
         }
     } else {
-        for (unsigned field = 0, begin = 0; field < layout.count && begin < bodyEnd;
-             begin += layout.widths[field++]) {
-            consider(field, begin, std::min<size_t>(begin + layout.widths[field], bodyEnd));
+        for (unsigned field = 0; field < card.fieldCount; ++field) {
+            const Columns columns = columnsOf(card, field);
+            if (columns.first > bodyEnd) break;
+            consider(field, columns.first - 1, std::min<size_t>(columns.last, bodyEnd));
         }
     }
     if (slices.empty()) return false;
@@ -185,7 +207,7 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
             result.message = message;
         };
         const ParameterDefinition* definition = table_.find(slice->name, file);
-        const unsigned width = commaForm ? 0 : layout.widths[slice->field];
+        const unsigned width = commaForm ? 0 : card.fields[slice->field].width;
         // A comma word keeps the blanks around the name, and the last one the
         // line end: all of them count in its reading.
         size_t nameBegin = slice->begin, nameEnd = slice->end;
@@ -218,7 +240,7 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
             const bool exact =
                 commaForm ? wordText(value, std::string(line + slice->begin, line + nameBegin),
                                      std::string(line + nameEnd, line + slice->end), text, readsAs)
-                          : fixedText(value, width, layout.words, text, readsAs);
+                          : fixedText(value, width, card.form == CardForm::Words, text, readsAs);
             result.substituted = true;
             if (!exact) {
                 problem(WarningKind::ParameterInexact,

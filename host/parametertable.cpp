@@ -7,6 +7,7 @@
 
 #include "../frame/dataline.h"
 #include "../frame/exponentrepair.h"
+#include "../model/data.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
 #include "parameterexpression.h"
@@ -34,8 +35,8 @@ std::string readAsWord(const ParameterDefinition& definition) {
     const size_t length = std::min(definition.text.size(), sizeof word - 2);
     std::memcpy(word, definition.text.data(), length);
     const unsigned examined =
-        definition.commaForm ? static_cast<unsigned>(length) : abimport_detail::kStandardFieldWidth;
-    word[abimport_detail::repairExponent(word, examined)] = '\0';
+        definition.commaForm ? static_cast<unsigned>(length) : kStandardFieldWidth;
+    word[detail::repairExponent(word, examined)] = '\0';
     return word;
 }
 
@@ -131,12 +132,12 @@ void ParameterTable::readValue(ParameterDefinition& definition, const Report& re
             return;
         case 'I':
             if (readsAsWritten(word.data(), word.size(), 1)) {
-                definition.number = abimport_detail::textToI32(word.c_str());
+                definition.number = detail::textToI32(word.c_str());
             } else if (readsAsWritten(word.data(), word.size(), 2) &&
-                       std::trunc(abimport_detail::textToDouble(word.c_str())) ==
-                           abimport_detail::textToDouble(word.c_str()) &&
-                       std::fabs(abimport_detail::textToDouble(word.c_str())) <= INT32_MAX) {
-                definition.number = abimport_detail::textToDouble(word.c_str());
+                       std::trunc(detail::textToDouble(word.c_str())) ==
+                           detail::textToDouble(word.c_str()) &&
+                       std::fabs(detail::textToDouble(word.c_str())) <= INT32_MAX) {
+                definition.number = detail::textToDouble(word.c_str());
             } else {
                 return fail("is not an integer within 32 bits");
             }
@@ -144,7 +145,7 @@ void ParameterTable::readValue(ParameterDefinition& definition, const Report& re
             return;
         default:
             if (!readsAsWritten(word.data(), word.size(), 2)) return fail("is not a number");
-            definition.number = abimport_detail::textToDouble(word.c_str());
+            definition.number = detail::textToDouble(word.c_str());
             definition.valid = std::isfinite(definition.number);
             if (!definition.valid) fail("is no finite number");
             return;

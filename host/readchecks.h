@@ -18,6 +18,7 @@
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
+#include "../keywords/keywordtable.h"
 #include "fileendstream.h"
 #include "warning.h"
 
@@ -79,8 +80,8 @@ public:
     // took a parameter's value, with those fields.
     const std::vector<std::pair<size_t, CardParameters>>& parameters() const { return parameters_; }
 
-    // The layout of the card read last (its name and field names).
-    const CardLayout& lastCard() const { return lastCard_; }
+    // The card read last, as its keyword describes it; null before the first.
+    const CardDescription* lastCard() const { return lastCard_; }
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
@@ -92,9 +93,9 @@ public:
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
     void numberTaken(const DataLine& reader, unsigned pos) override;
-    void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+    void repetitionEnded(const DataLine& reader, const CardDescription& card, unsigned count,
                          unsigned cardsRead) override;
-    void cardMissing(const DataLine& reader, const CardLayout& layout) override;
+    void cardMissing(const DataLine& reader, const CardDescription& card) override;
 
 private:
     // The text of one field as the card step cuts it: length bytes, or up to a NUL before.
@@ -118,18 +119,19 @@ private:
     void checkWordCard(const DataLine& reader, const CardRead& card, unsigned long long line);
     void checkLineCard(const CardRead& card, unsigned long long line);
     // Text past the columns the card reads, in the data piece just read.
-    void checkTextPast(const char* line, size_t column, const CardLayout& layout,
+    void checkTextPast(const char* line, size_t column, const CardDescription& card,
                        unsigned long long lineNumber);
     // A card's line of nothing but blanks, in the data piece just read.
-    void checkBlankLine(const char* line, const CardLayout& layout, unsigned long long lineNumber);
+    void checkBlankLine(const char* line, const CardDescription& card,
+                        unsigned long long lineNumber);
     // The first card of the import that the next keyword or the end of the
     // file cut off; later ones follow from it and are not reported.
-    void reportMissingCard(const DataLine& reader, const CardLayout& layout);
+    void reportMissingCard(const DataLine& reader, const CardDescription& card);
     // The cards appended since the last read came from that read.
     void settleCards();
     // The fields of the card just read that named parameters: their warnings,
     // and those that took a value.
-    void noteParameters(const CardLayout& layout, unsigned long long line);
+    void noteParameters(const CardDescription& card, unsigned long long line);
     // Reports the long line of the last pieces, if not yet done: its rest
     // was read as lines of their own when the next piece read belongs to it.
     void settleLongLine(unsigned long long nextPieceLine);
@@ -173,7 +175,7 @@ private:
     const FileEndStream* stream_ = nullptr;  // of the file being read
     bool fileEnded_ = false;                 // the import met the end of its file
 
-    CardLayout lastCard_{};
+    const CardDescription* lastCard_ = nullptr;
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
     std::vector<std::pair<size_t, CardParameters>> parameters_;

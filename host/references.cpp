@@ -17,7 +17,7 @@ bool integerAt(const DataLine* reader, char** words, unsigned pos, long long& va
     if (reader && words == reader->wordBuffers && pos >= reader->wordIndex) return false;
     const char* word = words[pos];
     if (!readsAsWritten(word, std::strlen(word), 1)) return false;
-    value = abimport_detail::textToI32(word);
+    value = abimport::detail::textToI32(word);
     return true;
 }
 

@@ -8,8 +8,8 @@
 #include "aligntext.h"
 #include "digittext.h"
 
-using abimport_detail::writeAligned;
-using abimport_detail::writeDigits;
+using abimport::detail::writeAligned;
+using abimport::detail::writeDigits;
 
 namespace {
 
@@ -41,7 +41,7 @@ void UInteger::tostring(char* out) {
 }
 
 void UInteger::value(unsigned int* out) {
-    if (typeCode == kUnsignedCode) {
+    if (typeCode == abimport::kUnsignedCode) {
         *out = val;
         return;
     }
@@ -60,7 +60,7 @@ void Integer::tostring(char* out) {
 }
 
 void Integer::value(int* out) {
-    if (typeCode == kIntegerCode) {
+    if (typeCode == abimport::kIntegerCode) {
         *out = val;
         return;
     }
@@ -69,7 +69,7 @@ void Integer::value(int* out) {
 }
 
 void Double::value(double* out) {
-    if (typeCode == kDoubleCode) {
+    if (typeCode == abimport::kDoubleCode) {
         *out = val;
         return;
     }
@@ -78,7 +78,7 @@ void Double::value(double* out) {
 }
 
 CharArray::CharArray(uint32_t fieldWidth, const char* text)
-    : Data(kTextCode, fieldWidth), val(text ? strdup(text) : nullptr) {}
+    : Data(abimport::kTextCode, fieldWidth), val(text ? strdup(text) : nullptr) {}
 
 CharArray::~CharArray() {
     if (val) free(val);
@@ -90,7 +90,7 @@ void CharArray::tostring(char* out) {
 }
 
 void CharArray::value(char** out) {
-    if (typeCode == kTextCode) {
+    if (typeCode == abimport::kTextCode) {
         *out = val;
         return;
     }

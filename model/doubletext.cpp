@@ -16,8 +16,8 @@
 #include "data.h"
 #include "digittext.h"
 
-using abimport_detail::writeDigits;
-using abimport_detail::writeDigitsPadded;
+using abimport::detail::writeDigits;
+using abimport::detail::writeDigitsPadded;
 
 namespace {
 
@@ -144,7 +144,7 @@ size_t fixedText(double value, size_t width, char* out) {
             --decimals;
         }
     }
-    const size_t wholeDigits = abimport_detail::digitCount(whole);
+    const size_t wholeDigits = abimport::detail::digitCount(whole);
     const size_t length = (parts.negative ? 1 : 0) + wholeDigits + 1 + decimals;
     if (length > width) return length;
     size_t n = 0;
@@ -168,7 +168,7 @@ int floorLog10OfPowerOfTwo(int a) {
 size_t exponentText(double value, int precision, char* out) {
     BinaryParts parts;
     if (precision > 17 || !splitFinite(value, parts) || parts.m == 0) return 0;
-    const uint64_t low = abimport_detail::kPowersOfTen[static_cast<size_t>(precision)];
+    const uint64_t low = abimport::detail::kPowersOfTen[static_cast<size_t>(precision)];
     const uint64_t high = low * 10;
 
     // The decimal exponent k puts the rounded digits in [10^p, 10^(p+1)).
@@ -239,7 +239,7 @@ void Double::tostring(char* out) {
     }
 
     if (len <= w) {
-        abimport_detail::writeAligned(out, fixed, static_cast<size_t>(len), width);
+        abimport::detail::writeAligned(out, fixed, static_cast<size_t>(len), width);
         return;
     }
 
@@ -249,7 +249,7 @@ void Double::tostring(char* out) {
     char exponent[64];
     int elen = exactPath ? static_cast<int>(exponentText(val, precision, exponent)) : 0;
     if (elen > 0) {
-        abimport_detail::writeAligned(out, exponent, static_cast<size_t>(elen), width);
+        abimport::detail::writeAligned(out, exponent, static_cast<size_t>(elen), width);
     } else {
         elen = std::snprintf(out, kTextBufferSize, "%*.*e", w, precision, val);
     }

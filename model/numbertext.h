@@ -16,7 +16,7 @@
 
 #include "digittext.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // The white space that strtol and strtod skip in every locale.
 inline bool isPlainSpace(char c) {
@@ -133,4 +133,4 @@ inline int32_t textToI32(const char* text) {
     return static_cast<int32_t>(textToU32(text));
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -7,7 +7,9 @@
 #include <typeinfo>
 
 #include "../frame/exponentrepair.h"
+#include "../host/cardfields.h"
 #include "../host/shortestdouble.h"
+#include "../keywords/keywordtable.h"
 #include "../model/digittext.h"
 #include "../model/linefields.h"
 #include "../model/numbertext.h"
@@ -31,8 +33,7 @@ struct Field {
         std::memset(text, ' ', pad);
         std::memcpy(text + pad, value, length);
         text[width] = text[width + 1] = text[width + 2] = '\0';
-        if (width == abimport_detail::kStandardFieldWidth)
-            abimport_detail::repairExponent(text, abimport_detail::kStandardFieldWidth);
+        if (isWordFieldWidth(width)) abimport::detail::repairExponent(text, width);
     }
 };
 
@@ -54,7 +55,7 @@ Decimal decimalOf(bool negative, uint64_t digits, int exponent) {
         digits /= 10;
         ++d.exponent;
     }
-    d.count = static_cast<int>(abimport_detail::writeDigits(d.digits, digits));
+    d.count = static_cast<int>(abimport::detail::writeDigits(d.digits, digits));
     return d;
 }
 
@@ -76,7 +77,7 @@ struct Text {
         else if (plusSign)
             put('+');
         length +=
-            abimport_detail::writeDigits(buffer + length, static_cast<uint64_t>(std::abs(value)));
+            abimport::detail::writeDigits(buffer + length, static_cast<uint64_t>(std::abs(value)));
     }
 };
 
@@ -144,8 +145,7 @@ Text bestText(const Decimal& d, unsigned width, size_t limit) {
         // The exponent repair puts the letter back before a sign at the
         // second- or third-last column of a word with a point.
         const int exponent = d.exponent + d.count - before;
-        if (width == abimport_detail::kStandardFieldWidth && exponent != 0 &&
-            std::abs(exponent) < 100) {
+        if (isWordFieldWidth(width) && exponent != 0 && std::abs(exponent) < 100) {
             consider(exponentText(d, before, true, true));
         }
     }
@@ -190,15 +190,15 @@ size_t nonDecimalText(double value, unsigned width, char* out) {
 }  // namespace
 
 double readDouble(const char* text, size_t length, unsigned width) {
-    return abimport_detail::textToDouble(Field(text, length, width).text);
+    return abimport::detail::textToDouble(Field(text, length, width).text);
 }
 
 int32_t readInteger(const char* text, size_t length, unsigned width) {
-    return abimport_detail::textToI32(Field(text, length, width).text);
+    return abimport::detail::textToI32(Field(text, length, width).text);
 }
 
 uint32_t readUnsigned(const char* text, size_t length, unsigned width) {
-    return abimport_detail::textToU32(Field(text, length, width).text);
+    return abimport::detail::textToU32(Field(text, length, width).text);
 }
 
 std::string readText(const char* text, size_t length, unsigned width) {
@@ -268,11 +268,12 @@ size_t valueText(const Data& value, char* out) {
         char text[24];
         size_t length = 0;
         if (v < 0) text[length++] = '-';
-        length += abimport_detail::writeDigits(text + length, static_cast<uint64_t>(std::llabs(v)));
+        length +=
+            abimport::detail::writeDigits(text + length, static_cast<uint64_t>(std::llabs(v)));
         // Only the low 32 bits of the number are kept, so -1969962196 reads
         // from 2324005100 too.
         if (length > width && v < 0) {
-            length = abimport_detail::writeDigits(text, static_cast<uint32_t>(v));
+            length = abimport::detail::writeDigits(text, static_cast<uint32_t>(v));
         }
         if (length > width) return 0;
         std::memcpy(out, text, length);
@@ -414,10 +415,8 @@ void appendValues(std::string& out, const Card& card, const Gaps* gaps,
             length = std::strlen(text);
             if (length > width) length = width;
             if (inexact) {
-                const std::string name = field < card.fieldNames.size()
-                                             ? card.fieldNames[field]
-                                             : "field " + std::to_string(field + 1);
-                inexact->push_back({field, inexactMessage(name, shownValue, text, length)});
+                inexact->push_back(
+                    {field, inexactMessage(fieldName(card, field), shownValue, text, length)});
             }
         }
         appendAligned(out, text, length, width);

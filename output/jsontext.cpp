@@ -107,7 +107,7 @@ void JsonText::number(unsigned long long value) {
         return raw(digits, 2);
     }
     char digits[20];
-    raw(digits, abimport_detail::writeDigits(digits, value));
+    raw(digits, abimport::detail::writeDigits(digits, value));
 }
 
 void JsonText::number(long long value) {

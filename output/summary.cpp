@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../host/idlabels.h"
 #include "../host/references.h"
 #include "../host/shortestdouble.h"
+#include "../keywords/idkinds.h"
 #include "../model/numbertext.h"
 #include "jsontext.h"
 #include "referencesummary.h"

@@ -29,7 +29,7 @@ fi
 objdump -p "$lib" | grep -q 'SONAME *libabimport\.so\.1$' || fail "libabimport.so lacks its SONAME"
 
 # Exported: only the classes and functions the installed headers declare.
-public='^((typeinfo|typeinfo name|vtable) for )?(Object|Data|UInteger|Integer|Double|CharArray|BlankObject|Card|DataLine|abimport::ReadObserver|ABImport)(::|$)|^(import[A-Za-z]+|abimportLibraryVersion|abimportHostItemsDefinedTwice)(\[abi:cxx11\])?\('
+public='^((typeinfo|typeinfo name|vtable) for )?(Object|Data|UInteger|Integer|Double|CharArray|BlankObject|Card|DataLine|ImportBase|abimport::ReadObserver|ABImport)(::|$)|^(import[A-Za-z]+|abimport::(libraryVersion|hostItemsDefinedTwice|keywordList|keywordWithCode|keywordWithTitle|addKeyword))(\[abi:cxx11\])?\('
 if nm -D -C --defined-only "$lib" | cut -c20- | grep -vE "$public"; then
   fail "libabimport.so exports the symbols above, which no installed header declares"
 fi
@@ -44,7 +44,7 @@ fi
 
 # Public headers only, and each one compiles on its own.
 for internal in model/numbertext.h model/linefields.h model/aligntext.h frame/exponentrepair.h \
-                frame/importbase.h host/textchecks.h; do
+                keywords/cardtables.h keywords/abale.h host/textchecks.h; do
   [ ! -e "$prefix/include/abimport/$internal" ] || fail "internal header $internal is installed"
 done
 (cd "$prefix/include" && find abimport -name '*.h') | while read -r header; do

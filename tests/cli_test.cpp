@@ -17,9 +17,9 @@
 #include <tuple>
 #include <vector>
 
-#include "model/card.h"
-#include "output/jsonevents.h"
-#include "output/jsontext.h"
+#include "../model/card.h"
+#include "../output/jsonevents.h"
+#include "../output/jsontext.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -30,9 +30,9 @@ const std::string kExample = kSource + "/examples/airbags.k";
 const std::string kEvent = "{\"event\":\"";
 
 const auto golden = [](const std::string& name) { return kSource + "/tests/golden/" + name; };
-using tooltest::quoted;
-using tooltest::ToolRun;
-const auto readFile = tooltest::fileText;
+using abimport::quoted;
+using abimport::ToolRun;
+const auto readFile = abimport::fileText;
 
 // The lines of text that start with prefix.
 static Lines linesFrom(const std::string& text, const std::string& prefix = "") {
@@ -64,7 +64,7 @@ protected:
     void TearDown() override { std::system(("rm -rf " + quoted(dir_)).c_str()); }
     std::string path(const char* name) const { return std::string(dir_) + "/" + name; }
     ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
-        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
+        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
     }
     char dir_[32] = "/tmp/abimport-cli-XXXXXX";
 };
@@ -342,14 +342,13 @@ TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
     const Lines files = linesFrom(text.substr(block, text.find("warnings:", block) - block));
     ASSERT_EQ(files.size(), 5u);
     EXPECT_EQ(std::regex_replace(files[1], std::regex(" +"), " "), " file keywords");
-    for (const std::string& line : files) SCOPED_TRACE(line);
     for (size_t i = 2; i < files.size(); ++i) {
         auto columns = [](const std::string& line) {
             size_t n = 0;
             for (char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
             return n;
         };
-        EXPECT_EQ(columns(files[i]), columns(files[1])) << files[i];
+        EXPECT_EQ(columns(files[i]), columns(files[1])) << files[i] << "\nunder\n" << files[1];
     }
     EXPECT_EQ(text.substr(text.find("total over")),
               "total over 2 decks\nkeywords imported: 10\ncards built: 32\nhost lookups: 3\n"

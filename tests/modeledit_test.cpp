@@ -1,7 +1,7 @@
 // Editing a model in process: saves that fail between writing and renaming,
 // files changed on disk, and random edits on random models, which never
 // change a byte outside the edited fields.
-#include "edit/modeledit.h"
+#include "../edit/modeledit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -17,18 +17,18 @@
 #include <string>
 #include <vector>
 
+#include "../frame/exponentrepair.h"
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../output/exacttext.h"
 #include "deckfile.h"
-#include "frame/exponentrepair.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "output/exacttext.h"
 #include "toolrun.h"
 
 using namespace abimport;
 
 namespace {
 
-const auto readAll = tooltest::fileText;
+const auto readAll = abimport::fileText;
 
 class ModelEditTest : public ::testing::Test {
 protected:
@@ -169,7 +169,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         char says[40];
         char word[32] = {};
         value.copy(word, sizeof word - 2);
-        abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        abimport::detail::repairExponent(word, static_cast<unsigned>(value.size()));
         if (field == "NID" || field == "AB1" || field == "AB2" || field == "PID") {
             std::snprintf(says, sizeof says, "%d",
                           static_cast<int>(std::strtol(word, nullptr, 10)));

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "model/data.h"
-#include "model/numbertext.h"
+#include "../model/data.h"
+#include "../model/numbertext.h"
 #include "valuetext.h"
 
 using namespace abimport;
@@ -168,11 +168,11 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         for (const std::string& word : texts) {
             const char* text = word.c_str();
             const double expected = std::strtod(text, nullptr);
-            const double got = abimport_detail::textToDouble(text);
+            const double got = abimport::detail::textToDouble(text);
             ASSERT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
                         (std::isnan(got) && std::isnan(expected)))
                 << '"' << word << "\" mode " << mode << ": " << got << " vs " << expected;
-            ASSERT_EQ(abimport_detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
+            ASSERT_EQ(abimport::detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
         }
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "../output/parametertexts.h"
 #include "importharness.h"
 #include "modeltrace.h"
-#include "output/parametertexts.h"
 
 namespace abimport {
 

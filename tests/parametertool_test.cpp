@@ -11,7 +11,7 @@
 
 namespace {
 
-using tooltest::ToolRun;
+using abimport::ToolRun;
 
 class ParameterTool : public ::testing::Test {
 protected:
@@ -21,7 +21,7 @@ protected:
         std::ofstream(std::string(dir_) + "/" + name, std::ios::binary) << text;
     }
     ToolRun run(const std::string& args) const {
-        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
+        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
     }
     char dir_[40] = "/tmp/abimport-parameters-XXXXXX";
 };
@@ -57,7 +57,7 @@ TEST_F(ParameterTool, OutputsNameTheParametersUsed) {
     for (int n = 0; n < 3000; ++n)
         comments += "$ a comment of some length, line after line after line\n";
     write("pipe.k", "*AIRBAG_INTERACTION\n&area\n" + comments + kParameters);
-    const ToolRun piped = tooltest::runTool(
+    const ToolRun piped = abimport::runTool(
         "/bin/sh", "-c \"cat pipe.k | '" + std::string(ABIMPORT_CLI_PATH) + "' --json -\"", dir_,
         dir_);
     EXPECT_TRUE(holds(piped.out, "\"parameters\":{\"AB1\":\"area\"}")) << piped.out << piped.err;

@@ -121,8 +121,9 @@ TEST(Warnings, EachKindNamesItsLine) {
             const size_t at = event.find("warning main.k:");
             if (at == 0) warnings.push_back(event.substr(15));
         }
-        EXPECT_EQ(warnings, c.warnings);
-        for (const std::string& message : trace.messages) SCOPED_TRACE(message);
+        std::string messages;
+        for (const std::string& message : trace.messages) messages += "\n  " + message;
+        EXPECT_EQ(warnings, c.warnings) << "the messages:" << messages;
     }
 }
 
@@ -219,4 +220,24 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
                "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION", "call addIDToRefFile 5",
                "card Interaction 5", "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY",
                "call addIDToRefFile 7", "card NodeInfo 7"}));
+}
+
+// The README's table of warning kinds names every kind once, and nothing else.
+TEST(Warnings, ReadmeTableListsEveryKind) {
+    std::ifstream readme(ABIMPORT_SOURCE_DIR "/README.md");
+    std::string line;
+    while (std::getline(readme, line) && line != "| kind | when |") {
+    }
+    std::map<std::string, int> named;
+    std::getline(readme, line);  // |---|---|
+    while (std::getline(readme, line) && line.rfind("| ", 0) == 0) {
+        const std::string kinds = line.substr(2, line.find(" | ") - 2);
+        for (size_t at = kinds.find('`'); at != std::string::npos;
+             at = kinds.find('`', kinds.find('`', at + 1) + 1)) {
+            ++named[kinds.substr(at + 1, kinds.find('`', at + 1) - at - 1)];
+        }
+    }
+    std::map<std::string, int> kinds;
+    for (const WarningKindInfo& kind : kWarningKinds) kinds[kind.name] = 1;
+    EXPECT_EQ(named, kinds);
 }

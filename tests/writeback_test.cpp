@@ -1,6 +1,6 @@
 // The write-back: field texts that read back exactly, and whole decks that
 // import again to the same cards.
-#include "output/writeback.h"
+#include "../output/writeback.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../output/exacttext.h"
 #include "deckfile.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "output/exacttext.h"
 
 using namespace abimport;
 

@@ -5,18 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
+
 namespace abimport {
 
-struct DiffOptions {
+struct DiffOptions : ReadingOptions {
     enum class Output { Lines, Json, Summary } output = Output::Lines;
-    bool all = false;       // each node and shell, not only their counts
-    double tolerance = 0;   // relative, for doubles
-    unsigned flags = 0x16;  // Card::contFlag
-    bool includes = true;
-    bool warnings = true;
-    bool parameters = true;
-    bool strict = false;
-    bool help = false;
+    bool outputChosen = false;        // an output option was given
+    bool all = false;                 // each node and shell, not only their counts
+    double tolerance = 0;             // relative, for doubles
     std::vector<std::string> models;  // OLD and NEW; "-" is standard input
 };
 

@@ -24,7 +24,7 @@ void reportError(const std::string& message) {
 }
 
 int printVersion() {
-    const char* library = abimportLibraryVersion();
+    const char* library = abimport::libraryVersion();
     std::printf("abimport %s\nlibrary %s\n", ABIMPORT_TOOL_VERSION, library);
     if (std::strcmp(library, ABIMPORT_TOOL_VERSION) != 0) {
         reportError(std::string("the loaded library (") + library +
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     }
     const Options& options = parsed.options;
     if (options.help) {
-        std::fputs(usageText(), stdout);
+        std::fputs(usageText().c_str(), stdout);
         return 0;
     }
     if (options.version) return printVersion();

@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
     }
     std::puts("*END");
     std::fprintf(stderr, "%zu cards, %lu ID fields, %lu lookups; library %s\n", target.cards.size(),
-                 target.idFields, target.lookups, abimportLibraryVersion());
+                 target.idFields, target.lookups, abimport::libraryVersion());
     const bool readFailed = std::ferror(deck) != 0;
     std::fclose(deck);
     if (readFailed || std::fflush(stdout) != 0) {

@@ -1,6 +1,6 @@
 #include "deckdiff.h"
 
-#include "compare/diffprint.h"
+#include "../../compare/diffprint.h"
 
 namespace abimport {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <utility>
 
+#include "../../edit/modeledit.h"
 #include "deckdata.h"
-#include "edit/modeledit.h"
 #include "pyviews.h"
 
 namespace abimport {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "../../host/cardfields.h"
 #include "deckedit.h"
 #include "pysequence.h"
 #include "pytext.h"
@@ -54,8 +55,7 @@ py::dict cardDict(const Card& card) {
     for (size_t i = 0; i < card.fields.size(); ++i) {
         const Data* value = card.fields[i];
         if (!value || value->typeCode == kBlankCode) continue;
-        py::str key = i < card.fieldNames.size() ? deckText(card.fieldNames[i])
-                                                 : py::str("field " + std::to_string(i + 1));
+        py::str key = deckText(fieldName(card, i));
         if (!out.contains(key)) out[key] = fieldValue(value);
     }
     return out;

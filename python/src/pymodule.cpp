@@ -13,16 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "../../frame/version.h"
+#include "../../memory/addressregion.h"
+#include "../../output/warningkinds.h"
 #include "deckdiff.h"
 #include "deckedit.h"
 #include "deckread.h"
 #include "deckreleaser.h"
 #include "deckreplay.h"
-#include "frame/version.h"
 #include "geometry.h"
 #include "importheap.h"
-#include "memory/addressregion.h"
-#include "output/warningkinds.h"
 #include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
@@ -114,7 +114,7 @@ void populateArrayPages(std::initializer_list<ArrayBytes> arrays) {
         const uintptr_t start = (first + page - 1) / page * page;
         const uintptr_t end = (first + array.size) / page * page;
         if (start < end)
-            abimport_memory::populatePages(reinterpret_cast<char*>(start), end - start);
+            abimport::memory::populatePages(reinterpret_cast<char*>(start), end - start);
     }
 }
 
@@ -296,7 +296,7 @@ void bindDeck(py::module_& module) {
 PYBIND11_MODULE(_core, module) {
     module.doc() = "The airbag keyword import library and its stand-in host.";
     module.attr("__version__") = ABIMPORT_VERSION_STRING;
-    module.attr("library_version") = abimportLibraryVersion();
+    module.attr("library_version") = abimport::libraryVersion();
     bindCards(module);
     bindKeywords(module);
     bindWarning(module);
