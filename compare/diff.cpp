@@ -48,14 +48,15 @@ struct RowCard {
     std::string_view fields[kValues + 1];  // the ID, then the values
 };
 
-// A node or shell card as a row: false for another card, or one without an
-// integer ID (the card without fields made at the end of a file).
+// A node or shell card as a row: false for another card. A row whose ID
+// field is empty pairs with one whose ID is 0, as values read blank and 0
+// alike.
 template <class Row>
 bool takeRow(const Card& card, unsigned long long line, const RowCard<Row>& layout,
              std::vector<Row>& rows) {
+    if (!sameText(card.name, layout.name)) return false;
     int32_t id;
-    if (!sameText(card.name, layout.name) || !integerOf(fieldOf(card, layout.fields[0], 0), id))
-        return false;
+    if (!integerOf(fieldOf(card, layout.fields[0], 0), id)) id = 0;
     Row row{id, {}, line};
     for (size_t i = 0; i < RowCard<Row>::kValues; ++i) {
         const Data* value = fieldOf(card, layout.fields[1 + i], 1 + i);
@@ -124,9 +125,10 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
         if (first) {
             first = false;
             int32_t id;
+            // An empty ID field pairs as 0, as values read blank and 0 alike.
             if (const char* idName = keywordIdName(source.keyword)) {
-                keyword.hasId = integerOf(fieldOf(*card, idName, 0), id);
-                keyword.id = keyword.hasId ? id : 0;
+                keyword.hasId = true;
+                keyword.id = integerOf(fieldOf(*card, idName, 0), id) ? id : 0;
             }
         }
         const unsigned long long line = i < lines.size() ? lines[i] : 0;
@@ -232,6 +234,7 @@ public:
         : before_(before),
           after_(after),
           tolerance_(settings.tolerance),
+          absTolerance_(settings.absTolerance),
           sink_(sink),
           rows_(sink.wantsRows()) {}
 
@@ -240,8 +243,9 @@ public:
 private:
     bool sameReal(double a, double b) const {
         if (a == b || (std::isnan(a) && std::isnan(b))) return true;
-        return tolerance_ > 0 &&
-               std::fabs(a - b) <= tolerance_ * std::max(std::fabs(a), std::fabs(b));
+        const double difference = std::fabs(a - b);
+        return difference <= absTolerance_ ||
+               (tolerance_ > 0 && difference <= tolerance_ * std::max(std::fabs(a), std::fabs(b)));
     }
     bool sameValue(const DiffValue& a, const DiffValue& b) const;
     void emit(DiffChange& change) {
@@ -267,6 +271,7 @@ private:
     const DiffModel& before_;
     const DiffModel& after_;
     double tolerance_;
+    double absTolerance_;
     DiffSink& sink_;
     bool rows_;
     bool found_ = false;

@@ -164,8 +164,10 @@ public:
 };
 
 struct DiffSettings {
-    // Doubles a and b are equal when |a - b| <= tolerance * max(|a|, |b|).
+    // Doubles a and b are equal when |a - b| <= tolerance * max(|a|, |b|) or
+    // |a - b| <= absTolerance: within the larger of the two.
     double tolerance = 0;
+    double absTolerance = 0;
 };
 
 // Compares two models and hands each change to sink, the parameters that

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "../model/linefields.h"
-#include "exponentrepair.h"
+#include "../model/numbers/reading.h"
 #include "readobserver.h"
 
 using abimport::ReadObserver;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "readobserver.h"
 
 using abimport::CardDescription;

@@ -123,7 +123,7 @@ void DeckImport::readFile(size_t index, FILE* file) {
     StreamEditor editor(*this, index);
     std::optional<FileEndStream> stream;
     if (settings_.fileEndLine)
-        stream.emplace(file, settings_.parameterTexts ? &editor : nullptr, reader_);
+        stream.emplace(file, settings_.parameters ? &editor : nullptr, reader_);
     stream_ = stream ? &*stream : nullptr;
     reader_->file = stream ? stream->stream() : file;
     streams_.push_back({index, file, stream_, 0});
@@ -145,7 +145,7 @@ bool DeckImport::StreamEditor::edit(unsigned keywordCode, bool firstDataLine, co
 }
 
 void DeckImport::readParameters(const std::string& keyword) {
-    if (parametersRead_ || !settings_.parameterTexts || streams_.empty() || !stream_) return;
+    if (parametersRead_ || !settings_.parameters || streams_.empty() || !stream_) return;
     parametersRead_ = true;
     for (size_t i = 0; i < files_.size(); ++i) parameters_.setParent(i, files_[i].parent);
     // Each open file from where its reading stands: what its stream holds,
@@ -172,7 +172,7 @@ void DeckImport::readParameters(const std::string& keyword) {
         ++warningCounts_[static_cast<unsigned>(kind)];
         if (observer_) observer_->warning({kind, path, line, message});
     });
-    substitution_ = std::make_unique<ParameterSubstitution>(parameters_, *settings_.parameterTexts);
+    substitution_ = std::make_unique<ParameterSubstitution>(parameters_);
 }
 
 void DeckImport::readKeywords(size_t index) {

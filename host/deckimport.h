@@ -45,10 +45,10 @@ struct ImportSettings {
     // Check the model: references to IDs that nothing defines, IDs defined
     // twice, files included twice (modelcheck.h).
     bool check = false;
-    // The texts of parameter values: with them a field of an airbag keyword
-    // that names a parameter (&name) takes its value (parametersubstitution.h);
-    // without, &name is read as the text it is.
-    const ValueTexts* parameterTexts = nullptr;
+    // Parameters: a field of an airbag keyword that names a parameter (&name)
+    // takes its value (parametersubstitution.h); false: &name is read as the
+    // text it is.
+    bool parameters = false;
 };
 
 // A keyword line of the model: its airbag keyword, its file and line.

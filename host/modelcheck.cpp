@@ -8,7 +8,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "keywordtitles.h"
 #include "references.h"
 #include "textchecks.h"

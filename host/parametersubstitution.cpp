@@ -1,23 +1,27 @@
 #include "parametersubstitution.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 #include "../frame/dataline.h"
-#include "../frame/exponentrepair.h"
 #include "../keywords/keywordtable.h"
+#include "../model/data.h"
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
-#include "shortestdouble.h"
+#include "../model/numbers/fieldfit.h"
+#include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
+#include "fieldreading.h"
 #include "textchecks.h"
 
 namespace abimport {
 
-ValueTexts::~ValueTexts() = default;
-
 namespace {
+
+using detail::FieldReading;
+using detail::NumberText;
 
 constexpr size_t kLongestLine = DataLine::kLineBufferSize - 1;  // its line end included
 
@@ -25,40 +29,90 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool sameNumber(double a, double b) {
-    return a == b && std::signbit(a) == std::signbit(b);
-}
-
 std::string shown(double value) {
     char text[32];
-    return std::string(text, writeShortestDouble(text, value));
+    return std::isfinite(value) ? std::string(text, detail::writeShortestDouble(text, value))
+           : std::isnan(value)  ? "nan"
+           : value < 0          ? "-inf"
+                                : "inf";
 }
 
-// What a text reads as where it stands: right-aligned in a fixed field of
-// width columns (a word field with the exponent repair), or as a comma word.
-double fixedReadsAs(const std::string& text, unsigned width, bool words) {
-    char field[DataLine::kWordBufferSize] = {};
-    const size_t pad = text.size() < width ? width - text.size() : 0;
-    std::memset(field, ' ', pad);
-    std::memcpy(field + pad, text.data(), std::min<size_t>(text.size(), width));
-    if (words) detail::repairExponent(field, width);
-    return detail::textToDouble(field);
-}
-double wordReadsAs(const std::string& word) {
-    char field[DataLine::kWordBufferSize] = {};
-    const size_t length = std::min(word.size(), sizeof field - 2);
-    std::memcpy(field, word.data(), length);
-    field[detail::repairExponent(field, static_cast<unsigned>(length))] = '\0';
-    return detail::textToDouble(field);
+// Where a value is written: a fixed field's columns, or a comma word with the
+// blanks around the name (and, for the last word, the line end), which count
+// in its reading. The field reads a text as the card step reads it.
+struct Place {
+    unsigned type;  // the field's type code
+    FieldReading reading;
+    bool comma;
+    std::string before, after;  // a comma word's bytes around the text
+
+    bool integer() const { return type == kIntegerCode || type == kUnsignedCode; }
+
+    // What text, written here, reads as.
+    double readsAs(const std::string& text) const {
+        if (!comma) {
+            if (type == kIntegerCode) return detail::readInteger(text.data(), text.size(), reading);
+            if (type == kUnsignedCode)
+                return detail::readUnsigned(text.data(), text.size(), reading);
+            return detail::readDouble(text.data(), text.size(), reading);
+        }
+        // The word as DataLine cuts it: kept to its buffer, then repaired.
+        char word[DataLine::kWordBufferSize] = {};
+        const std::string whole = before + text + after;
+        const unsigned kept =
+            static_cast<unsigned>(std::min<size_t>(whole.size(), sizeof word - 2));
+        std::memcpy(word, whole.data(), kept);
+        if (reading.repair) word[detail::repairExponent(word, kept)] = '\0';
+        if (type == kIntegerCode) return detail::textToI32(word);
+        if (type == kUnsignedCode) return detail::textToU32(word);
+        return detail::textToDouble(word);
+    }
+};
+
+// A comma word takes the text without the blank a fixed field puts before it.
+std::string textOf(const NumberText& number, bool comma) {
+    size_t begin = 0;
+    while (comma && begin < number.length && number.text[begin] == ' ') ++begin;
+    return std::string(number.text + begin, number.length - begin);
 }
 
-// A whole number's digits, which read as that number in an integer field too.
-bool integerText(double value, std::string& text) {
-    if (value != std::trunc(value) || std::fabs(value) >= 1e15) return false;
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%.0f", value);
-    text = digits;
-    return true;
+enum class Fit { Exact, Closest, None };
+
+// The text of value for its place: the exact decimal for the field's width
+// and reading, the integer's digits for an integer field; in a comma word,
+// where the letterless exponent would read otherwise with the line end, the
+// exact decimal without it, and where no exact text fits the width, the
+// shortest text that reads back (a word is not held to columns). Else the
+// closest that fits, with what it reads as; None when nothing fits (an
+// integer out of the field's range).
+Fit valueText(double value, const Place& place, std::string& text, double& readsAs) {
+    if (place.integer()) {
+        const double least = place.type == kUnsignedCode ? 0 : -2147483648.0;
+        const double most = place.type == kUnsignedCode ? 4294967295.0 : 2147483647.0;
+        if (!(value >= least - 0.5 && value < most + 0.5)) return Fit::None;
+        const NumberText digits = detail::fitInteger(std::llround(value), place.reading);
+        if (digits.length == 0) return Fit::None;
+        text = textOf(digits, place.comma);
+        readsAs = place.readsAs(text);
+        return readsAs == value ? Fit::Exact : Fit::Closest;
+    }
+    const FieldReading readings[] = {place.reading, {place.reading.width, false}};
+    NumberText closest;
+    for (size_t r = 0; r < (place.comma && place.reading.repair ? 2 : 1); ++r) {
+        const NumberText number = detail::fitDouble(value, readings[r]);
+        if (r == 0) closest = number;
+        text = textOf(number, place.comma);
+        if (number.exact && detail::sameDouble(place.readsAs(text), value)) return Fit::Exact;
+    }
+    if (place.comma && std::isfinite(value)) {
+        char shortest[32];
+        text.assign(shortest, detail::writeShortestDouble(shortest, value));
+        if (detail::sameDouble(place.readsAs(text), value)) return Fit::Exact;
+    }
+    if (closest.length == 0) return Fit::None;
+    text = textOf(closest, place.comma);
+    readsAs = place.readsAs(text);
+    return Fit::Closest;
 }
 
 // The card whose fields a data line of the keyword stands in, as far as the
@@ -106,50 +160,6 @@ bool referenceIn(const char* text, size_t length, std::string& name, bool& negat
 }
 
 }  // namespace
-
-bool ParameterSubstitution::fixedText(double value, unsigned width, bool words, std::string& text,
-                                      double& readsAs) const {
-    std::string candidate;
-    if (integerText(value, candidate) && candidate.size() <= width &&
-        sameNumber(fixedReadsAs(candidate, width, words), value)) {
-        text = candidate;
-        return true;
-    }
-    char out[64];
-    const size_t length = texts_.exactText(value, width, out);
-    candidate.assign(out, length);
-    if (length > 0 && sameNumber(fixedReadsAs(candidate, width, words), value)) {
-        text = candidate;
-        return true;
-    }
-    text.assign(out, texts_.closestText(value, width, out));
-    readsAs = fixedReadsAs(text, width, words);
-    return false;
-}
-
-bool ParameterSubstitution::wordText(double value, const std::string& prefix,
-                                     const std::string& suffix, std::string& text,
-                                     double& readsAs) const {
-    std::string candidates[3];
-    integerText(value, candidates[0]);
-    char out[64];
-    candidates[1].assign(out, writeShortestDouble(out, value));
-    size_t length = texts_.exactText(value, kStandardFieldWidth, out);
-    size_t begin = 0;
-    while (begin < length && out[begin] == ' ') ++begin;
-    candidates[2].assign(out + begin, length - begin);
-    for (const std::string& candidate : candidates) {
-        if (!candidate.empty() && sameNumber(wordReadsAs(prefix + candidate + suffix), value)) {
-            text = candidate;
-            return true;
-        }
-    }
-    length = texts_.closestText(value, kStandardFieldWidth, out);
-    for (begin = 0; begin < length && out[begin] == ' ';) ++begin;
-    text.assign(out + begin, length - begin);
-    readsAs = wordReadsAs(prefix + text + suffix);
-    return false;
-}
 
 bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t file,
                                        const char* line, size_t length, std::string& out,
@@ -207,7 +217,9 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
             result.message = message;
         };
         const ParameterDefinition* definition = table_.find(slice->name, file);
-        const unsigned width = commaForm ? 0 : card.fields[slice->field].width;
+        const unsigned fieldWidth = card.fields[slice->field].width;
+        const unsigned fieldType = card.fields[slice->field].type;
+        const unsigned width = commaForm ? 0 : fieldWidth;
         // A comma word keeps the blanks around the name, and the last one the
         // line end: all of them count in its reading.
         size_t nameBegin = slice->begin, nameEnd = slice->end;
@@ -237,15 +249,27 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
         } else {
             const double value = slice->negated ? -definition->number : definition->number;
             double readsAs = value;
-            const bool exact =
-                commaForm ? wordText(value, std::string(line + slice->begin, line + nameBegin),
-                                     std::string(line + nameEnd, line + slice->end), text, readsAs)
-                          : fixedText(value, width, card.form == CardForm::Words, text, readsAs);
-            result.substituted = true;
-            if (!exact) {
-                problem(WarningKind::ParameterInexact,
-                        reference + " = " + shown(value) + " has no text that fits: written as " +
-                            quoted(text.c_str()) + ", which reads as " + shown(readsAs));
+            Place place{fieldType, detail::readingOfWidth(fieldWidth), commaForm, "", ""};
+            if (commaForm) {
+                place.before.assign(line + slice->begin, line + nameBegin);
+                place.after.assign(line + nameEnd, line + slice->end);
+            }
+            switch (valueText(value, place, text, readsAs)) {
+                case Fit::Exact: result.substituted = true; break;
+                case Fit::Closest:
+                    result.substituted = true;
+                    problem(WarningKind::ParameterInexact,
+                            reference + " = " + shown(value) +
+                                " has no text that fits: written as " + quoted(text.c_str()) +
+                                ", which reads as " + shown(readsAs));
+                    break;
+                case Fit::None:
+                    problem(WarningKind::ParameterError,
+                            reference + " = " + shown(value) +
+                                (place.integer() ? " is no integer of the field's range"
+                                                 : " has no text that fits the field") +
+                                "; read as written");
+                    break;
             }
         }
         if (result.substituted) {

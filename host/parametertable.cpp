@@ -6,10 +6,9 @@
 #include <cstring>
 
 #include "../frame/dataline.h"
-#include "../frame/exponentrepair.h"
 #include "../model/data.h"
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "parameterexpression.h"
 #include "sourcefile.h"
 #include "textchecks.h"

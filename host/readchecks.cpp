@@ -9,14 +9,19 @@
 
 #include "../model/card.h"
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
 #include "cardfields.h"
-#include "shortestdouble.h"
 #include "textchecks.h"
 
 namespace abimport {
 
 namespace {
+
+// "an" before a name that starts with a vowel, else "a".
+const char* articleFor(const char* name) {
+    return std::strchr("AEIOUaeiou", name[0]) && name[0] ? "an" : "a";
+}
 
 std::string column(size_t index) {
     return "column " + std::to_string(index + 1);
@@ -32,7 +37,7 @@ std::string readAs(const char* text, unsigned typeCode) {
             const double value = textToDouble(text);
             char shown[32];
             if (!std::isfinite(value)) return std::to_string(value);
-            return std::string(shown, writeShortestDouble(shown, value));
+            return std::string(shown, abimport::detail::writeShortestDouble(shown, value));
         }
     }
 }
@@ -308,6 +313,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
             (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
             empty |= uint32_t{1} << i;
             pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.fields[i].width);
+            pendingEmpty_.types[i] = static_cast<uint8_t>(layout.fields[i].type);
             continue;
         }
         if (empty != 0) {
@@ -347,9 +353,9 @@ void ReadChecks::checkBlankLine(const char* line, const CardDescription& layout,
     }
     // A line whose text a NUL ends is not blank: the NUL is warned.
     if (nulInPiece_) return;
-    report(
-        WarningKind::BlankLine, lineNumber,
-        std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
+    report(WarningKind::BlankLine, lineNumber,
+           std::string("blank line read as ") + articleFor(layout.name) + " " + layout.name +
+               " card: each of its fields is empty");
 }
 
 void ReadChecks::reportMissingCard(const DataLine& reader, const CardDescription& layout) {

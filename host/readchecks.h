@@ -33,6 +33,7 @@ struct EmptyFields {
     uint32_t mask = 0;
     uint32_t trailing = 0;
     uint8_t widths[kMostFields] = {};
+    uint8_t types[kMostFields] = {};  // the type codes the layout gives them
 };
 
 // The fields of a card that took a parameter's value: field name, parameter

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "textchecks.h"
 
 namespace abimport {

@@ -1,6 +1,6 @@
 #include "abale.h"
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "cardtables.h"
 #include "importfunctions.h"
 

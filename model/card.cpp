@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "linefields.h"
-#include "numbertext.h"
+#include "numbers/reading.h"
 
 using abimport::detail::textToDouble;
 using abimport::detail::textToI32;

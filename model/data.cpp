@@ -6,7 +6,8 @@
 #include <iostream>
 
 #include "aligntext.h"
-#include "digittext.h"
+#include "numbers/digits.h"
+#include "numbers/printfdouble.h"
 
 using abimport::detail::writeAligned;
 using abimport::detail::writeDigits;
@@ -66,6 +67,10 @@ void Integer::value(int* out) {
     }
     *out = 0;
     reportWrongType("wrong data type sent to get int value");
+}
+
+void Double::tostring(char* out) {
+    abimport::detail::writePrintfDouble(val, width, out);
 }
 
 void Double::value(double* out) {

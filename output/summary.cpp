@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "../host/references.h"
-#include "../host/shortestdouble.h"
 #include "../keywords/idkinds.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
 #include "jsontext.h"
 #include "referencesummary.h"
 #include "warningkinds.h"
@@ -82,7 +82,7 @@ void printParameters(FILE* out, const ParameterTable& parameters) {
         const std::string value =
             definition.type == 'C'
                 ? "'" + definition.chars + "'"
-                : std::string(number, writeShortestDouble(number, definition.number));
+                : std::string(number, detail::writeShortestDouble(number, definition.number));
         std::fprintf(out, "  %-40s %10zu  %s:%llu\n", (definition.name + " = " + value).c_str(),
                      uses[i], definition.path->c_str(), definition.line);
     }

@@ -5,9 +5,10 @@
 #include "../host/warning.h"
 
 // The kinds of the layers above reading, each once, as in host/warning.h.
-#define ABIMPORT_OUTPUT_WARNING_KINDS(KIND)      \
-    KIND(WriteBackInexact, "write-back-inexact", \
-         "the write-back: a value has no text that fits its field and reads back exactly")
+#define ABIMPORT_OUTPUT_WARNING_KINDS(KIND)                                           \
+    KIND(WriteBackInexact, "write-back-inexact",                                      \
+         "the write-back: a value has no decimal text that fits its field and reads " \
+         "back exactly; the closest is written")
 
 namespace abimport {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../host/shortestdouble.h"
+#include "../model/numbers/shortest.h"
 #include "../output/orderedchunks.h"
 
 using namespace abimport;
@@ -22,7 +22,7 @@ namespace {
 
 std::string shortest(double value) {
     char text[32];
-    return std::string(text, writeShortestDouble(text, value));
+    return std::string(text, abimport::detail::writeShortestDouble(text, value));
 }
 
 std::string library(double value) {

@@ -16,7 +16,6 @@
 #include "../host/contflag.h"
 #include "../host/keywordtitles.h"
 #include "../keywords/cardtables.h"
-#include "../output/parametertexts.h"
 #include "../output/warningkinds.h"
 #include "../output/writeback.h"
 #include "deckfile.h"
@@ -171,8 +170,8 @@ TEST_F(NinthKeyword, IsCheckedAndWrittenBackExactly) {
               "         5      0.25\n"
               "         6       0.5\n"
               "$    NID               X               Y               Z\n"
-              "       5              1.              2.              3.\n"
-              "       5              1.              2.              4.\n"
+              "       5             1.0             2.0             3.0\n"
+              "       5             1.0             2.0             4.0\n"
               "*END\n");
     EXPECT_EQ(warnings,
               (Lines{"6 ignored-text text past column 20 is not read ('999'): Point reads "
@@ -197,7 +196,7 @@ TEST_F(NinthKeyword, TakesParametersInItsFieldsColumns) {
     DataLine reader(file.get());
     HostImportObject target;
     ImportSettings settings;
-    settings.parameterTexts = &exactValueTexts();
+    settings.parameters = true;
     DeckImport(registry_, target, nullptr, settings).run(reader, "panel.k");
     Lines read;
     for (const Card* card : target.cards) read.push_back(cardLine(*card));
@@ -220,7 +219,7 @@ TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
     EXPECT_TRUE(model.apply({path, 8, "Z", "4.25"}, error)) << error;
     EXPECT_FALSE(model.apply({path, 4, "WEIGHT", "1"}, error));
     EXPECT_EQ(error, path +
-                         ":4: PanelIDs has no field WEIGHT on this line (its fields: PANEL "
+                         ":4: PanelIDs has no field 'WEIGHT' on this line (its fields: PANEL "
                          "PID AREA NPTS)");
     ASSERT_TRUE(model.saveInPlace(error)) << error;
     std::ifstream in(path, std::ios::binary);
@@ -255,6 +254,28 @@ TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
               "AIRBAG_TEST_PANEL: 1 of 2 nodes moved (largest 0.25 at node 5), 0 added, 0 "
               "removed   (old.k:3 -> new.k:5)\n"
               "AIRBAG_TEST_PANEL PanelNodes NID=5 Z: 4 -> 4.25   (old.k:8 -> new.k:10)\n");
+}
+
+TEST_F(NinthKeyword, HasItsNodeListMovedByNid) {
+    char dir[] = "/tmp/abimport-ninth-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string path = std::string(dir) + "/panel.k";
+    std::ofstream(path, std::ios::binary) << kDeck;
+    ModelEdit model;
+    std::string error;
+    ASSERT_TRUE(model.load(path, registry_, true, error)) << error;
+    // Both lines of node 5 in the panel's node list; *NODE is no reference
+    // geometry, and node 6 stands only on a Point card.
+    EXPECT_TRUE(model.setNodes({{5, {0.5, 2.0, 4.0}}}, false, error)) << error;
+    EXPECT_FALSE(model.setNodes({{6, {0.0, 0.0, 0.0}}}, false, error));
+    EXPECT_EQ(error, "no node 6 in the reference geometries");
+    const std::string text = model.contentOf(path);
+    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    std::string expected = kDeck;
+    for (const char* line :
+         {"1.0             2.0             3.0", "1.0             2.0             4.0"})
+        expected.replace(expected.find(line), 35, "0.5             2.0             4.0");
+    EXPECT_EQ(text, expected);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "../output/parametertexts.h"
 #include "importharness.h"
 #include "modeltrace.h"
 
@@ -143,9 +142,16 @@ std::vector<Case> cases() {
           "SF<-long",
           "Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789 AREA<-small SF<-long"},
          {"main.k:8 parameter-inexact"}},
+        {"an integer field takes digits: the nearest for a fraction, none past its range",
+         {{"main.k", parameters({{"R half", "2.5"}, {"R big", "3e9"}}) + kInteraction +
+                         "&half,&big,1.0,1.0,0,0,0\n" + kInteraction + "     -&big    -&half\n"}},
+         {"Interaction AB1=3 AB2=0 AREA=1.0 SF=1.0 PID=0 LCID=0 IFLOW=0 AB1<-half",
+          "Interaction AB1=0 AB2=-3 AB2<-half"},
+         {"main.k:4 parameter-inexact", "main.k:4 parameter-error", "main.k:4 not-a-number",
+          "main.k:6 parameter-error", "main.k:6 parameter-inexact", "main.k:6 not-a-number"}},
         {"a comma line that the values would make longer than one read",
          {{"main.k", "*PARAMETER_EXPRESSION\n" + expression("R third", "1/3") + kInteraction +
-                         "&third," + std::string(108, ' ') + "2,0,0,0,0,0\n"}},
+                         "1,2,&third," + std::string(104, ' ') + "0,0,0,0\n"}},
          {},
          {"main.k:4 long-line", "main.k:4 not-a-number"}},
         {"no parameter outside the fields: comments, a line past the card, other keywords",
@@ -171,7 +177,7 @@ TEST(Parameters, FieldsTakeTheirValues) {
         DataLine reader(folder.path("main.k").c_str());
         ImportSettings settings;
         settings.cardLines = true;
-        settings.parameterTexts = &exactValueTexts();
+        settings.parameters = true;
         DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
         Lines withParameters;
         for (const std::string& card : outcome.cards)
@@ -179,6 +185,29 @@ TEST(Parameters, FieldsTakeTheirValues) {
         EXPECT_EQ(withParameters, c.cards);
         EXPECT_EQ(outcome.warnings, c.warnings);
     }
+}
+
+// A value that no decimal of the field's width gives exactly is written as
+// the closest decimal, never another form of number, and the warning names
+// the field, the value and what the field reads.
+TEST(Parameters, InexactValueIsTheClosestDecimal) {
+    Card::contFlag = 0x16;
+    ModelFolder folder;
+    folder.write("main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") +
+                               kInteraction + "         1         2     &tiny\n");
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    Outcome outcome(folder);
+    HostImportObject target;
+    DataLine reader(folder.path("main.k").c_str());
+    ImportSettings settings;
+    settings.cardLines = true;
+    settings.parameters = true;
+    DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
+    EXPECT_EQ(outcome.cards, Lines{"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"});
+    EXPECT_EQ(outcome.messages,
+              Lines{"AREA: &tiny = 9.313225746154785e-10 has no text that fits: written as "
+                    "'.9313226-9', which reads as 9.313226e-10"});
 }
 
 }  // namespace abimport

@@ -38,6 +38,16 @@ bool parseTolerance(const std::string& text, double& out) {
     return true;
 }
 
+// A tolerance option: a finite number, 0 or more (`what` shows one).
+DiffOption::Take setTolerance(double DiffOptions::*member, const char* what) {
+    return [member, what](DiffOptions& options, const OptionUse& use, std::string& error) {
+        if (parseTolerance(use.value, options.*member)) return true;
+        error = "invalid value '" + use.value + "' for '" + use.name + "': expected " + what +
+                ", 0 or more";
+        return false;
+    };
+}
+
 // The reading options of an import, but a flag word must build cards: diff
 // compares cards.
 std::vector<DiffOption> diffReadingOptions() {
@@ -62,12 +72,12 @@ const OptionTable<DiffOptions>& diffOptions() {
            "REL",
            "doubles a and b are equal when |a-b| <= REL*max(|a|,|b|)\n"
            "(default 0: exactly equal)",
-           [](DiffOptions& options, const OptionUse& use, std::string& error) {
-               if (parseTolerance(use.value, options.tolerance)) return true;
-               error = "invalid value '" + use.value +
-                       "' for '--tolerance': expected a relative tolerance such as 1e-9, 0 or more";
-               return false;
-           }},
+           setTolerance(&DiffOptions::tolerance, "a relative tolerance such as 1e-9")},
+          {{"--abs-tolerance"},
+           "ABS",
+           "doubles a and b are also equal when |a-b| <= ABS: the\n"
+           "larger of the two tolerances counts (default 0)",
+           setTolerance(&DiffOptions::absTolerance, "an absolute tolerance such as 1e-6")},
           {{"--all"},
            nullptr,
            "list each node and shell changed, added or removed, not\n"
@@ -217,6 +227,7 @@ int diffMain(int argc, const char* const* argv) {
 
     DiffSettings settings;
     settings.tolerance = options.tolerance;
+    settings.absTolerance = options.absTolerance;
     bool changes = false;
     if (a.opened && b.opened) {
         switch (options.output) {

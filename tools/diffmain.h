@@ -14,6 +14,7 @@ struct DiffOptions : ReadingOptions {
     bool outputChosen = false;        // an output option was given
     bool all = false;                 // each node and shell, not only their counts
     double tolerance = 0;             // relative, for doubles
+    double absTolerance = 0;          // absolute, for doubles
     std::vector<std::string> models;  // OLD and NEW; "-" is standard input
 };
 

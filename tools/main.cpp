@@ -53,7 +53,8 @@ int main(int argc, char** argv) {
     Card::contFlag = options.flags;
     ABImport registry;
     registry.initABALETypesAndFunctions();
-    if (!options.edits.empty()) return runModelEdits(options, registry, stdout, stderr);
+    if (!options.edits.empty() || !options.nodeFiles.empty())
+        return runModelEdits(options, registry, stdout, stderr);
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));
     if (options.mode == OutputMode::Summary && options.decks.size() > 1) {

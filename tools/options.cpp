@@ -4,8 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "../output/parametertexts.h"
-
 namespace abimport {
 
 namespace {
@@ -42,14 +40,27 @@ ToolOption::Take chooseMode(OutputMode mode) {
     return chooseOutput(&Options::mode, &Options::modeChosen, mode);
 }
 
-// An option whose value names a file or folder (`what`), which must not be empty.
+// The value of an option that names a file or folder (`what`), which must
+// not be empty.
+bool isPath(const OptionUse& use, const char* what, std::string& error) {
+    if (!use.value.empty()) return true;
+    error = "option '" + use.name + "' needs " + what + use.seeHelp;
+    return false;
+}
+
 ToolOption::Take setPath(std::string Options::*member, const char* what) {
     return [member, what](Options& options, const OptionUse& use, std::string& error) {
-        if (use.value.empty()) {
-            error = "option '" + use.name + "' needs " + what + use.seeHelp;
-            return false;
-        }
+        if (!isPath(use, what, error)) return false;
         options.*member = use.value;
+        return true;
+    };
+}
+
+// The same for an option that may be given several times.
+ToolOption::Take addPath(std::vector<std::string> Options::*member, const char* what) {
+    return [member, what](Options& options, const OptionUse& use, std::string& error) {
+        if (!isPath(use, what, error)) return false;
+        (options.*member).push_back(use.value);
         return true;
     };
 }
@@ -112,11 +123,23 @@ const OptionTable<Options>& toolOptions() {
                "FILE:LINE:FIELD=VALUE",
                "change a field of the card read from FILE:LINE\n"
                "(as the provenance prints them); only its columns or its\n"
-               "comma word change; may be given several times. With one of:",
+               "comma word change; may be given several times; VALUE empty\n"
+               "blanks the field (fixed-form lines only)",
                [](Options& options, const OptionUse& use, std::string&) {
                    options.edits.push_back(use.value);
                    return true;
                }},
+              {{"--set-nodes"},
+               "CSV",
+               "set the coordinates of the reference geometries' nodes\n"
+               "from CSV rows NID,X,Y,Z (a header line optional)",
+               addPath(&Options::nodeFiles, "a CSV file")},
+              {{"--round"},
+               nullptr,
+               "where a value has no exact text that fits its field, write\n"
+               "the closest one and say what the field reads (else an error)\n"
+               "With one of:",
+               setFlag<Options>(&Options::round)},
               {{"--diff"},
                nullptr,
                "print the unified diff of the changes, write nothing",
@@ -154,9 +177,12 @@ std::string commandLineError(const Options& options) {
     }
     const int saves =
         (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
-    if (!saves && options.edits.empty()) return "";
-    if (options.edits.empty())
-        return std::string("--diff, --in-place and --output need --set") + kSeeHelp;
+    const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
+    if (!saves && !edits && !options.round) return "";
+    if (!edits) {
+        return std::string("--diff, --in-place, --output and --round need --set or --set-nodes") +
+               kSeeHelp;
+    }
     if (saves != 1)
         return std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
     if (options.decks.size() != 1 || options.modeChosen)
@@ -186,7 +212,7 @@ ImportSettings importSettings(const ReadingOptions& options) {
     ImportSettings settings;
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings;
-    if (options.parameters) settings.parameterTexts = &exactValueTexts();
+    settings.parameters = options.parameters;
     return settings;
 }
 

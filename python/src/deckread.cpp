@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "../../host/deckread.h"
-#include "../../output/parametertexts.h"
 #include "deckreleaser.h"
 #include "flagguard.h"
 #include "importheap.h"
@@ -35,7 +34,7 @@ DeckOwner importDeck(DeckRead& source, const std::string& path, const ReadOption
     settings.warnings = true;
     settings.cardLines = true;
     settings.emptyBeforeFilled = true;  // where the values stand, for the write-back
-    if (options.parameters) settings.parameterTexts = &exactValueTexts();
+    settings.parameters = options.parameters;
     FlagGuard guard(options.flags);
     source.run(registry, target, &recorder, settings, path,
                [&](const DeckImport& import) { recorder.take(target, import); });

@@ -170,15 +170,19 @@ py::tuple columnOf(const Cells& cells, size_t c, size_t columnCount, size_t rowC
     return py::make_tuple("object", values, missing);
 }
 
-// The line of each card (0 for none), the index of its file, and the files.
+// The line of each card (0 for none), the index of its file, the files, the
+// index of its keyword's title and the titles.
 py::tuple placesOf(const DeckData& deck, const std::vector<Row>& rows) {
     const auto length = static_cast<py::ssize_t>(rows.size());
     py::array_t<int64_t> lines(length);
     py::array_t<int32_t> fileCodes(length);
     py::list files;
     std::vector<const std::string*> fileNames;
+    py::array_t<int32_t> keywordCodes(length);
+    py::list titles;
+    std::vector<const KeywordDescription*> keywords;  // one title each
     const DeckKeyword* lastKeyword = nullptr;
-    int32_t code = 0;
+    int32_t code = 0, keywordCode = 0;
     for (size_t r = 0; r < rows.size(); ++r) {
         lines.mutable_data()[r] = static_cast<int64_t>(deck.cardLines.at(rows[r].card));
         if (rows[r].keyword != lastKeyword) {
@@ -192,10 +196,19 @@ py::tuple placesOf(const DeckData& deck, const std::vector<Row>& rows) {
                 at = fileNames.end() - 1;
             }
             code = static_cast<int32_t>(at - fileNames.begin());
+            const KeywordDescription* keyword = lastKeyword->keyword;
+            auto titleAt = std::find(keywords.begin(), keywords.end(), keyword);
+            if (titleAt == keywords.end()) {
+                keywords.push_back(keyword);
+                titles.append(py::str(keyword->title));
+                titleAt = keywords.end() - 1;
+            }
+            keywordCode = static_cast<int32_t>(titleAt - keywords.begin());
         }
         fileCodes.mutable_data()[r] = code;
+        keywordCodes.mutable_data()[r] = keywordCode;
     }
-    return py::make_tuple(lines, fileCodes, files);
+    return py::make_tuple(lines, fileCodes, files, keywordCodes, titles);
 }
 
 }  // namespace
@@ -236,7 +249,7 @@ py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     py::list names;
     for (const std::string& column : columns) names.append(deckText(column));
     const py::tuple places = placesOf(deck, rows);
-    return py::make_tuple(names, columnList, places[0], places[1], places[2]);
+    return py::make_tuple(names, columnList, places[0], places[1], places[2], places[3], places[4]);
 }
 
 }  // namespace abimport

@@ -1,4 +1,4 @@
-// Text form of a Double in a field of W columns.
+// The card text of a double in a field of W columns, as printf writes it.
 //
 // Both printf forms it uses ("%.14f", and "%*.*e" when that is too wide) have
 // an exact integer path here for the magnitudes a deck holds: the double is
@@ -6,15 +6,17 @@
 // integer quotient, rounded half to even as printf rounds in the default
 // rounding mode. Everything else (inf, nan, huge or tiny magnitudes, another
 // rounding mode, a compiler without 128-bit integers) goes to snprintf.
+#include "printfdouble.h"
+
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "aligntext.h"
-#include "data.h"
-#include "digittext.h"
+#include "../aligntext.h"
+#include "../object.h"
+#include "digits.h"
 
 using abimport::detail::writeDigits;
 using abimport::detail::writeDigitsPadded;
@@ -220,7 +222,10 @@ size_t exponentText(double, int, char*) {
 
 }  // namespace
 
-void Double::tostring(char* out) {
+namespace abimport::detail {
+
+void writePrintfDouble(double val, uint32_t width, char* out) {
+    constexpr auto kTextBufferSize = Object::kTextBufferSize;
     const int w = static_cast<int>(width);
     const bool exactPath = std::fegetround() == FE_TONEAREST;
 
@@ -261,3 +266,5 @@ void Double::tostring(char* out) {
         if (e) std::memmove(e, e + 1, std::strlen(e + 1) + 1);
     }
 }
+
+}  // namespace abimport::detail
