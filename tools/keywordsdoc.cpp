@@ -68,10 +68,27 @@ std::string fieldRoleText(const FieldDescription& field) {
     return "?";
 }
 
-std::string idText(const IdKind* kind) {
-    if (!kind) return "";
-    return std::string(kind->label) + " (" + std::to_string(kind->code1) + "/" +
-           std::to_string(kind->code2) + ")";
+std::string kindText(const IdKind& kind) {
+    if (kind.code1 == 0) return kind.label;  // no ID report gives it
+    return std::string(kind.label) + " (" + std::to_string(kind.code1) + "/" +
+           std::to_string(kind.code2) + ")";
+}
+
+// The kind the ID report gives the field, or the kinds a host lookup's field
+// names, by the value of the card's type field where it has one.
+std::string idText(const FieldDescription& field) {
+    if (field.id) return kindText(*field.id);
+    if (!field.lookup) return "";
+    if (!field.lookup->typeField)
+        return field.lookup->kinds[0] ? kindText(*field.lookup->kinds[0]) : "";
+    std::string text;
+    for (unsigned value = 0; value < 3; ++value) {
+        const IdKind* kind = field.lookup->kinds[value];
+        if (!kind) continue;
+        text += std::string(text.empty() ? "" : ", ") + kindText(*kind) + " for " +
+                field.lookup->typeField + " " + std::to_string(value);
+    }
+    return text;
 }
 
 void printIntroduction() {
@@ -113,7 +130,9 @@ void printIntroduction() {
         "field's ID kind is what `addIDToRefFile` is told of it, with its two\n"
         "codes (idCode1/idCode2; 9999: none); `abimport --summary` counts the\n"
         "references by these kinds, and `abimport --check` looks up those that a\n"
-        "model defines.\n"
+        "model defines. A field of a card handed whole to a lookup names the kind\n"
+        "that `--check` takes it for, by the value of the card's type field where\n"
+        "it has one.\n"
         "\n"
         "## Type codes\n"
         "\n"
@@ -158,7 +177,7 @@ void printCard(const CardDescription& card) {
         const FieldDescription& field = card.fields[i];
         const Columns columns = columnsOf(card, i);
         std::printf("| %s | %u-%u | %s | %s | %s |\n", field.name, columns.first, columns.last,
-                    typeName(field.type), idText(field.id).c_str(), fieldRoleText(field).c_str());
+                    typeName(field.type), idText(field).c_str(), fieldRoleText(field).c_str());
     }
 }
 

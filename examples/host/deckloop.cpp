@@ -53,7 +53,9 @@ int main(int argc, char** argv) {
     registry.initABALETypesAndFunctions();
     ImportObject target;  // owns the cards of every keyword of the model
     Printer printer;
-    abimport::DeckImport deck(registry, target, &printer);
+    abimport::ImportSettings settings;
+    settings.parameters = true;  // fields that name a parameter take its value
+    abimport::DeckImport deck(registry, target, &printer, settings);
     const size_t keywords = deck.run(dataLine, argv[1]);
     std::printf("%zu keywords, %zu cards, %zu files, %zu warnings\n", keywords, target.cards.size(),
                 deck.files().size(), deck.warningTotal());

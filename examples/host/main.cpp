@@ -1,13 +1,16 @@
 // A host of its own for the airbag keyword import library. It defines
 // everything the library leaves to its host (the flag word, the import target,
 // the deck reader's construction and the four reporting functions), reads one
-// deck with the files it includes and writes every card back as deck text.
+// deck with the files it includes and writes every card back as deck text. It
+// ends each file as a keyword line ends a keyword (see "The end of a file" in
+// the host guide).
 #include <abimport/frame/hostinterface.h>
 #include <abimport/frame/version.h>
 #include <abimport/keywords/keywordtable.h>
 #include <strings.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -75,6 +78,59 @@ int airbagAdvancedAle(char**, unsigned&, unsigned, ImportObject* target) {
     return static_cast<int>(++deckTarget(target).lookups);
 }
 
+// ---- The end of a file ----
+
+// The deck as the reader reads it: its bytes, then a lone "*" line, which the
+// reader takes as a keyword line. The cookie stream reads the deck straight
+// into the buffer stdio hands it. A last line without its line end reaches
+// the reader as it is: the read that meets the end returns EAGAIN once, on
+// which glibc's fgets returns the part of the line it holds; then comes the
+// "*" line, and again for every read after it. Everyone reads lines in
+// pieces of 127 characters (fgets of 128), so the reader stands inside a
+// piece at the end exactly when the last line's length is no multiple of 127.
+struct EndedDeck {
+    FILE* deck;
+    size_t lineLength = 0;  // the characters read since the last line end
+    bool paused = false;    // the EAGAIN was given
+    bool ended = false;     // the "*" line was given
+};
+
+ssize_t readEndedDeck(void* cookie, char* buffer, size_t size) {
+    EndedDeck& d = *static_cast<EndedDeck*>(cookie);
+    if (!d.ended) {
+        const size_t count = std::fread(buffer, 1, size, d.deck);
+        if (count > 0) {
+            const void* newline = memrchr(buffer, '\n', count);
+            d.lineLength =
+                newline
+                    ? count - static_cast<size_t>(static_cast<const char*>(newline) - buffer + 1)
+                    : d.lineLength + count;
+            return static_cast<ssize_t>(count);
+        }
+        if (!d.paused && d.lineLength % 127 != 0) {
+            d.paused = true;
+            errno = EAGAIN;
+            return -1;
+        }
+    }
+    if (size < 2) return 0;
+    d.ended = true;
+    std::memcpy(buffer, "*\n", 2);
+    return 2;
+}
+
+// The stream to hand the reader, or null.
+FILE* openEnded(EndedDeck& deck) {
+    cookie_io_functions_t functions = {};
+    functions.read = readEndedDeck;
+    return fopencookie(&deck, "r", functions);
+}
+
+// Whether a line piece just read is the "*" line after the deck.
+bool isEnd(const EndedDeck& deck, const char* piece) {
+    return deck.ended && std::strcmp(piece, "*\n") == 0;
+}
+
 // ---- The host's own deck loop ----
 
 // The title of a keyword line ("*TITLE", up to a blank), or "" for a line that
@@ -88,21 +144,30 @@ bool isTitle(const std::string& title, const char* name) {
     return strcasecmp(title.c_str(), name) == 0;
 }
 
-// One whole line of any length, its newline dropped. False at the end of the file.
-bool readLine(FILE* file, std::string& line) {
+// One whole line of any length, its newline dropped, read in pieces as the
+// reader reads. False at the end of the deck.
+bool readLine(FILE* file, const EndedDeck& deck, std::string& line) {
     line.clear();
-    int c;
-    while ((c = std::getc(file)) != EOF && c != '\n') line.push_back(static_cast<char>(c));
-    return c != EOF || !line.empty();
+    char piece[128];
+    while (std::fgets(piece, sizeof piece, file)) {
+        if (isEnd(deck, piece)) return !line.empty();
+        line += piece;
+        if (line.back() == '\n') {
+            line.pop_back();
+            return true;
+        }
+        if (std::strlen(piece) < sizeof piece - 1) return true;  // the deck's last line
+    }
+    return !line.empty();
 }
 
 // A file name or folder from the data lines after an include keyword: blanks
 // and a carriage return taken off, and a line that ends with " +" goes on in
 // the next. Comment lines are skipped; a keyword line ends the search and is
 // left in line for the caller. Empty when none came.
-std::string readName(FILE* file, std::string& line, bool& pending) {
+std::string readName(FILE* file, const EndedDeck& ended, std::string& line, bool& pending) {
     std::string name;
-    while (readLine(file, line)) {
+    while (readLine(file, ended, line)) {
         if (!line.empty() && line[0] == '$') continue;
         if (!line.empty() && line[0] == '*') {
             pending = true;
@@ -171,23 +236,31 @@ void includeFile(Model& model, const std::string& name, const std::string& inclu
 // Reads one file of the model up to its end or its *END line: the airbag
 // keywords are imported and written back, includes followed, the rest skipped.
 void readFile(Model& model, FILE* file, const std::string& path, unsigned depth) {
-    DataLine dataLine(file);  // each file has its own reader, its line count from 1
+    EndedDeck ended{file};
+    FILE* stream = openEnded(ended);
+    if (!stream) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errno));
+        model.failed = true;
+        return;
+    }
+    DataLine dataLine(stream);  // each file has its own reader, its line count from 1
+    dataLine.ownsFile = true;   // closes the stream, not the file it reads
     std::string line, text;
     bool pending = false;  // line holds a keyword line not yet handled
-    while (pending || readLine(file, line)) {
+    while (pending || readLine(stream, ended, line)) {
         pending = false;
         const std::string title = titleOf(line);
         if (title.empty()) continue;
         if (isTitle(title, "END")) break;
         if (isTitle(title, "INCLUDE")) {
-            const std::string name = readName(file, line, pending);
+            const std::string name = readName(stream, ended, line, pending);
             includeFile(model, name, path, depth);
             continue;
         }
         if (isTitle(title, "INCLUDE_PATH")) {
             // One folder per data line, up to the next keyword line.
             while (!pending) {
-                std::string folder = readName(file, line, pending);
+                std::string folder = readName(stream, ended, line, pending);
                 if (folder.empty()) break;
                 if (folder.back() != '/') folder += '/';
                 model.folders.push_back(folder[0] == '/' ? folder : model.mainFolder + folder);
@@ -208,14 +281,16 @@ void readFile(Model& model, FILE* file, const std::string& path, unsigned depth)
             model.target.cards[i]->tostring(text);
             std::fwrite(text.data(), 1, text.size(), stdout);
         }
-        if (dataLine.flags & DataLine::kKeywordReached) {
+        if ((dataLine.flags & DataLine::kKeywordReached) && !isEnd(ended, dataLine.keywordLine)) {
             // The import read the next keyword line: its copy holds at most
             // 127 characters; drop the rest of a longer line from the deck.
             line = dataLine.keywordLine;
-            if (line.find('\n') == std::string::npos) readLine(file, text);
+            if (line.find('\n') == std::string::npos) readLine(stream, ended, text);
             pending = true;
         }
     }
+    // glibc keeps the error flag of the end's EAGAIN on the stream: the
+    // file's own flag tells whether reading failed.
     if (std::ferror(file)) {
         std::fprintf(stderr, "%s: reading failed\n", path.c_str());
         model.failed = true;

@@ -133,7 +133,7 @@ def _checked(deck: Deck, strict: bool) -> Deck:
 
 def read(path: Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
          flags: int = DEFAULT_FLAGS, includes: bool = True, strict: bool = False,
-         check: bool = False) -> Deck:
+         check: bool = False, parameters: bool = True) -> Deck:
     """Read the deck at path with the files it includes.
 
     flags is the host flag word (0x2 keep field names, 0x4 build cards, 0x10
@@ -142,7 +142,10 @@ def read(path: Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
     warnings. check=True checks the model as ``abimport --check`` does: each
     reference to a node, shell, part, curve, vector or transformation that
     nothing in the model defines, each ID defined twice and each file
-    included twice is a warning. "-" reads standard input, as the tool does.
+    included twice is a warning. parameters=False reads a field that names a
+    parameter (&name) as its text, as ``abimport --no-parameters`` does; by
+    default it takes the value of its *PARAMETER or *PARAMETER_EXPRESSION.
+    "-" reads standard input, as the tool does.
 
     Raises FileNotFoundError, IsADirectoryError, PermissionError or another
     OSError naming the file when the deck cannot be read, and ValueError for
@@ -150,11 +153,12 @@ def read(path: Union[str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
     The import runs without the GIL: other threads go on meanwhile.
     """
     return _checked(_core.read_file(_path_bytes(path), _flag_word(flags), bool(includes),
-                                    bool(check)), strict)
+                                    bool(check), bool(parameters)), strict)
 
 
 def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str = "<text>",
-              includes: bool = True, strict: bool = False, check: bool = False) -> Deck:
+              includes: bool = True, strict: bool = False, check: bool = False,
+              parameters: bool = True) -> Deck:
     """Read a deck held in memory.
 
     text is bytes, or str, which is read as its UTF-8 bytes (surrogates
@@ -170,7 +174,7 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
             raise ValueError("the deck text holds a surrogate that stands for no byte; "
                              "pass the deck as bytes") from error
     return _checked(_core.read_text(bytes(text), _path_bytes(name), _flag_word(flags),
-                                    bool(includes), bool(check)), strict)
+                                    bool(includes), bool(check), bool(parameters)), strict)
 
 
 def diff(old: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"],

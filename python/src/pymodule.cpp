@@ -54,9 +54,10 @@ DeckView viewOf(DeckOwner deck) {
     return {DeckRef(deck.release(), ReleaseDeck())};
 }
 
-DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check) {
+DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check,
+                  bool parameters) {
     const std::string name = path;
-    const ReadOptions options{flags, includes, check};
+    const ReadOptions options{flags, includes, check, parameters};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -68,9 +69,9 @@ DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool che
 }
 
 DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes,
-                  bool check) {
+                  bool check, bool parameters) {
     const std::string deckText = text, deckName = name;
-    const ReadOptions options{flags, includes, check};
+    const ReadOptions options{flags, includes, check, parameters};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -320,9 +321,10 @@ PYBIND11_MODULE(_core, module) {
     bindWarning(module);
     bindDeck(module);
     module.def("read_file", &readFile, py::arg("path"), py::arg("flags"), py::arg("includes"),
-               py::arg("check") = false, "Reads the deck at path (bytes); see abimport.read.");
+               py::arg("check") = false, py::arg("parameters") = true,
+               "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
-               py::arg("includes"), py::arg("check") = false,
+               py::arg("includes"), py::arg("check") = false, py::arg("parameters") = true,
                "Reads a deck held in memory; see abimport.read_text.");
     module.def(
         "diff_json",
