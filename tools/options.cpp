@@ -129,6 +129,16 @@ const OptionTable<Options>& toolOptions() {
                    options.edits.push_back(use.value);
                    return true;
                }},
+              {{"--set-parameter"},
+               "NAME=VALUE",
+               "change the value of parameter NAME: the value field of\n"
+               "its *PARAMETER definition (the one the reading uses);\n"
+               "its type letter decides what it takes (R a number, I an\n"
+               "integer, C a text); may be given several times",
+               [](Options& options, const OptionUse& use, std::string&) {
+                   options.parameterEdits.push_back(use.value);
+                   return true;
+               }},
               {{"--set-nodes"},
                "CSV",
                "set the coordinates of the reference geometries' nodes\n"
@@ -177,10 +187,13 @@ std::string commandLineError(const Options& options) {
     }
     const int saves =
         (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
-    const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
+    const bool edits =
+        !options.edits.empty() || !options.nodeFiles.empty() || !options.parameterEdits.empty();
     if (!saves && !edits && !options.round) return "";
     if (!edits) {
-        return std::string("--diff, --in-place, --output and --round need --set or --set-nodes") +
+        return std::string(
+                   "--diff, --in-place, --output and --round need --set, --set-nodes or "
+                   "--set-parameter") +
                kSeeHelp;
     }
     if (saves != 1)
