@@ -197,7 +197,10 @@ std::string commandLineError(const Options& options) {
                kSeeHelp;
     }
     if (saves != 1)
-        return std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
+        return std::string(
+                   "--set, --set-nodes and --set-parameter need one of --diff, "
+                   "--in-place and --output DIR") +
+               kSeeHelp;
     if (options.decks.size() != 1 || options.modeChosen)
         return std::string("--set edits one deck and prints no other output") + kSeeHelp;
     return "";
