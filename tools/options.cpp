@@ -131,10 +131,11 @@ const OptionTable<Options>& toolOptions() {
                }},
               {{"--set-parameter"},
                "NAME=VALUE",
-               "change the value of parameter NAME: the value field of\n"
-               "its *PARAMETER definition (the one the reading uses);\n"
-               "its type letter decides what it takes (R a number, I an\n"
-               "integer, C a text); may be given several times",
+               "change parameter NAME: the value field of its\n"
+               "*PARAMETER definition that the reading uses; its type\n"
+               "letter decides what it takes (R a number, I an integer,\n"
+               "C a text); may be given several times; a field that\n"
+               "holds &NAME is not changed by --set",
                [](Options& options, const OptionUse& use, std::string&) {
                    options.parameterEdits.push_back(use.value);
                    return true;
