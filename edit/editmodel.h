@@ -3,12 +3,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "../host/hostcalls.h"
+#include "../host/parametertable.h"
 #include "../host/readchecks.h"
 #include "../keywords/keywordtable.h"
+#include "../model/numbers/fieldfit.h"
 #include "linereading.h"
 #include "modeledit.h"
 #include "modelfiles.h"
@@ -37,6 +41,10 @@ struct ModelEdit::Model {
     std::vector<KeywordAt> keywords;
     // By file, the card read from each line (its index into cards + 1; 0 for none).
     std::vector<std::vector<uint32_t>> cardOfLine;
+    // The model's parameters as the reading collected them; parametersKnown
+    // is false where the model was read without them.
+    ParameterTable parameters;
+    bool parametersKnown = false;
 
     const EmptyFields* gapsOf(const CardAt& at) const {
         return at.gaps < 0 ? nullptr : &cardGaps[static_cast<size_t>(at.gaps)];
@@ -57,6 +65,31 @@ struct FieldRequest {
     ReadField value;    // the value asked for (kind Value), unless blank
 };
 
+// A text to try for a field, and what the field must read as with it.
+struct Candidate {
+    char text[abimport::detail::kMostFitColumns + 1];
+    size_t length;
+    ReadField expected;
+    bool rounded;
+    std::string_view view() const { return std::string_view(text, length); }
+};
+
+// The texts to try for one field, best first.
+struct Candidates {
+    Candidate list[4];
+    size_t count = 0;
+    void add(std::string_view text, const ReadField& expected, bool rounded);
+};
+
+// The texts to try for the value of a request in a field of width columns,
+// best first: the text given where it is a deck's number that fits, then the
+// exact text of the value for the field's reading and, for a comma word, one
+// without a letterless exponent (the line's end counts in a last word's
+// repair). Where no exact text fits: an error naming the closest (named()
+// begins it), or with round the closest.
+bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, bool round,
+                   Candidates& out, std::string& error, const std::function<std::string()>& named);
+
 // "FILE:LINE: CARD FIELD: ", as the messages about a field begin.
 std::string namedField(const ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
                        size_t position);
@@ -69,6 +102,12 @@ std::string namedField(const ModelEdit::Model& model, const ModelEdit::Model::Ca
 bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
                  const FieldRequest* requests, size_t count, bool round, EditedField* results,
                  std::string& error);
+
+// What a field that names the parameter called name in the file of that
+// index takes its value from, and how to change it: "parameter vent, defined
+// at params.k:4: set the parameter instead (...)".
+std::string parameterReferenceNote(const ModelEdit::Model& model, size_t file,
+                                   const std::string& name);
 
 // The longest line an edit writes: longer lines are read in pieces.
 constexpr size_t kLongestLine = 126;

@@ -7,6 +7,7 @@
 
 #include "../host/fieldreading.h"
 #include "../host/fieldsinline.h"
+#include "../host/parametersubstitution.h"
 #include "../model/linefields.h"
 #include "../model/numbers/shortest.h"
 #include "editmodel.h"
@@ -105,36 +106,18 @@ ReadField valueRead(const ReadField& kind, const NumberText& text, FieldReading 
     return read;
 }
 
-// A text to try, and what the field must read as with it.
-struct Candidate {
-    char text[abimport::detail::kMostFitColumns + 1];
-    size_t length;
-    ReadField expected;
-    bool rounded;
-    std::string_view view() const { return std::string_view(text, length); }
-};
+}  // namespace
 
-// Candidates for one field, best first.
-struct Candidates {
-    Candidate list[4];
-    size_t count = 0;
-    void add(std::string_view text, const ReadField& expected, bool rounded) {
-        Candidate& c = list[count++];
-        c.length = text.size() < sizeof c.text ? text.size() : sizeof c.text - 1;
-        std::memcpy(c.text, text.data(), c.length);
-        c.expected = expected;
-        c.rounded = rounded;
-    }
-};
+void Candidates::add(std::string_view text, const ReadField& expected, bool rounded) {
+    Candidate& c = list[count++];
+    c.length = text.size() < sizeof c.text ? text.size() : sizeof c.text - 1;
+    std::memcpy(c.text, text.data(), c.length);
+    c.expected = expected;
+    c.rounded = rounded;
+}
 
-// The texts to try for a value, best first: the text given where it is a
-// deck's number that fits, then the exact text of the value for the field's
-// reading and, for a comma word, one without a letterless exponent (the
-// line's end counts in a last word's repair). Where no exact text fits: an
-// error naming the closest, or with round the closest.
-template <class Named>
 bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, bool round,
-                   Candidates& out, std::string& error, const Named& named) {
+                   Candidates& out, std::string& error, const std::function<std::string()>& named) {
     const ReadField& value = request.value;
     const bool integer = value.type != kDoubleCode;
     const FieldReading reading = abimport::detail::readingOfWidth(width);
@@ -172,6 +155,8 @@ bool candidatesFor(const FieldRequest& request, unsigned width, bool commaLine, 
     }
     return true;
 }
+
+namespace {
 
 // The line with the field of the request replaced by text.
 bool replaced(std::string_view line, bool newline, bool commaLine, const LineLayout& layout,
@@ -282,11 +267,44 @@ struct LineEdit {
     std::string named(size_t position) const { return namedField(model, at, position); }
 };
 
+// The text of the field at position as the reader cuts the line: its
+// columns, or its comma word.
+std::string_view fieldText(const LineEdit& edit, size_t position) {
+    const std::string_view line = edit.line;
+    if (edit.commaLine) {
+        size_t begin, end;
+        if (!findWord(line, edit.newline, position, begin, end)) return {};
+        return line.substr(begin, end - begin);
+    }
+    size_t column = 0;
+    for (size_t p = 0; p < position; ++p) column += edit.layout.widths[p];
+    const size_t end = textEnd(line);
+    if (column >= end) return {};
+    return line.substr(column, std::min<size_t>(edit.layout.widths[position], end - column));
+}
+
+// Whether the field at position names a parameter (&name, -&name), whose
+// value it then reads as; reference is its text without the blanks.
+bool namesParameter(const LineEdit& edit, size_t position, std::string& name,
+                    std::string& reference) {
+    const std::string_view text = fieldText(edit, position);
+    bool negated;
+    if (text.find('&') == std::string_view::npos || !parameterReference(text, name, negated)) {
+        return false;
+    }
+    reference = (negated ? "-&" : "&") + name;
+    return true;
+}
+
 // Whether the line as held still reads as the card it gave (a line not yet
-// edited: the file may have changed since the cards were read).
+// edited: the file may have changed since the cards were read). A field
+// that names a parameter holds the parameter's value, not its text's.
 bool readsAsItsCard(const LineEdit& edit, std::string& error, size_t position) {
     const LineReading built = fieldsOf(*edit.at.card, edit.model.gapsOf(edit.at));
+    const bool references = edit.line.find('&') != std::string::npos;
+    std::string name, reference;
     for (size_t p = 0; p < built.count; ++p) {
+        if (references && namesParameter(edit, p, name, reference)) continue;
         if (p >= edit.before.count || !sameField(edit.before[p], built[p])) {
             error = edit.named(position) + "the line no longer reads as the card it gave";
             return false;
@@ -370,6 +388,17 @@ bool writeFields(ModelEdit::Model& model, const ModelEdit::Model::CardAt& at,
     readLine(line, edit.newline, edit.layout, edit.before);
     if (!file.lineTouched(at.line) && !readsAsItsCard(edit, error, requests[0].position)) {
         return false;
+    }
+    if (line.find('&') != std::string::npos) {
+        // A field that takes a parameter's value keeps its reference: the
+        // parameter is what changes it.
+        std::string name, reference;
+        for (size_t k = 0; k < count; ++k) {
+            if (!namesParameter(edit, requests[k].position, name, reference)) continue;
+            error = edit.named(requests[k].position) + "the field holds '" + reference + "', " +
+                    parameterReferenceNote(model, at.file, name);
+            return false;
+        }
     }
     constexpr size_t kAtOnce = 4;  // a node's coordinates, a shell's nodes
     if (!edit.commaLine && count <= kAtOnce) {

@@ -135,12 +135,16 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
     settings.warnings = false;
     settings.cardLines = true;
     settings.emptyBeforeFilled = true;
+    // The fields that name parameters hold their values; the edits keep them.
+    settings.parameters = true;
     CardSources sources;
     DataLine reader(file);
     DeckImport import(registry, model_->target, &sources, settings);
     import.run(reader, deck);
     std::fclose(file);
     Model& model = *model_;
+    if (const ParameterTable* parameters = import.parameters()) model.parameters = *parameters;
+    model.parametersKnown = true;
     std::vector<const SourceFile*> loopFiles;
     for (const SourceFile& source : import.files()) {
         std::string bytes;

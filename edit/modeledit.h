@@ -32,6 +32,29 @@ struct FieldEdit {
 // Parses FILE:LINE:FIELD=VALUE; false with error set when it is not one.
 bool parseFieldEdit(const std::string& text, FieldEdit& edit, std::string& error);
 
+// One --set-parameter NAME=VALUE.
+struct ParameterEdit {
+    std::string name;
+    std::string value;
+};
+
+// Parses NAME=VALUE; false with error set when it is not one.
+bool parseParameterEdit(const std::string& text, ParameterEdit& edit, std::string& error);
+
+// What a parameter edit wrote, and what the definition reads as now.
+struct EditedParameter {
+    std::string where;     // "FILE:LINE: parameter NAME"
+    std::string text;      // the text written
+    bool rounded = false;  // the closest text that fits, not the value asked for
+    std::string reads;     // the value the definition reads as now ("0.003")
+    char type = 'R';       // the parameter's type letter, and its value now:
+    double number = 0;     // R and I
+    std::string chars;     // C
+    // For a name defined more than once: which definition was changed, and
+    // which were left alone ("" otherwise).
+    std::string note;
+};
+
 // What an edit wrote, and what the field reads as now.
 struct EditedField {
     std::string where;     // "FILE:LINE: CARD FIELD"
@@ -54,6 +77,8 @@ struct ShellEdit {
     int32_t nodes[4];
 };
 
+class ParameterTable;
+
 class ModelEdit {
 public:
     ModelEdit();
@@ -74,12 +99,29 @@ public:
                       const Card* const* cards, const unsigned long long* lines, size_t count,
                       const std::vector<std::pair<size_t, EmptyFields>>& gaps);
 
+    // Takes the parameters of a model adopted with adoptFiles, as the reading
+    // collected them; without, a field that names a parameter is refused
+    // without saying where it is defined, and no parameter can be set.
+    void adoptParameters(const ParameterTable& parameters);
+
     // Changes one field in the files held; nothing is written yet. The
     // errors name FILE:LINE and the field. A value without an exact text
     // that fits the field is an error naming the closest text that fits,
     // unless round is set: then that text is written (result->rounded).
     bool apply(const FieldEdit& edit, std::string& error, EditedField* result = nullptr,
                bool round = false);
+
+    // Changes the value field of the *PARAMETER definition of a parameter
+    // (any case), the one the reading uses: only its ten columns or its comma
+    // word. The name's type letter decides what it takes (R: a number, I: an
+    // integer within 32 bits, C: a text that the field holds as it is). The
+    // errors name FILE:LINE of the definition: an expression, a name defined
+    // nowhere (with a few that are) or by definitions that hold in different
+    // files, a value the type does not take; a value without an exact text
+    // is an error naming the closest text, unless round is set. A field that
+    // names a parameter (&name) is never changed by apply() or setNodes().
+    bool setParameter(const ParameterEdit& edit, std::string& error,
+                      EditedParameter* result = nullptr, bool round = false);
 
     // Sets the coordinates of the nodes of the reference geometries by NID
     // (every node card of that NID; only where keywordLine is not 0, those

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -153,8 +154,8 @@ std::string withoutLine(const std::string& text, unsigned long long line) {
 }
 
 // Edits one field of main.k chosen by the input (a value, a blank, with or
-// without --round), or moves its reference-geometry nodes, and checks that
-// nothing but the edited lines changes.
+// without --round), moves its reference-geometry nodes, or sets a parameter,
+// and checks that nothing but the edited lines changes.
 void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
     // Every field name that some keyword's card gives a value.
     static const std::vector<std::string> kFields = [] {
@@ -199,6 +200,32 @@ void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
     ModelEdit model;
     std::string error;
     if (!model.load(main, registry, true, error)) return;
+    if (data[3] & 0x40) {
+        // A parameter of the seeds set: only its definition's line may change.
+        static const char* const kNames[] = {"width", "ID",   "lc",    "t",
+                                             "name",  "area", "loop1", "none"};
+        const ParameterEdit change{kNames[data[1] % 8], kValues[data[3] % 16]};
+        EditedParameter result;
+        if (!model.setParameter(change, error, &result, data[2] & 0x80)) {
+            require(model.diff().empty(), "a refused parameter edit changed the files held");
+            return;
+        }
+        require(model.saveInPlace(error), "a parameter edit that applied could not be saved");
+        const std::string place = result.where.substr(0, result.where.rfind(": parameter "));
+        const size_t colon = place.rfind(':');
+        const std::filesystem::path edited =
+            std::filesystem::weakly_canonical(place.substr(0, colon));
+        const unsigned long long line = std::stoull(place.substr(colon + 1));
+        for (size_t i = 0; i < written; ++i) {
+            const std::string name = scratchFolder() + "/" + fileName(i);
+            const std::string after = fileText(name);
+            require(std::filesystem::weakly_canonical(name) == edited
+                        ? withoutLine(after, line) == withoutLine(before[i], line)
+                        : after == before[i],
+                    "a parameter edit changed bytes outside its definition's line");
+        }
+        return;
+    }
     if (data[3] & 0x80) {
         // Every node from NID 0 to 7 moved: unknown NIDs refuse the whole edit.
         std::vector<NodeEdit> rows;

@@ -37,12 +37,6 @@ bool startsWith(std::string_view title, std::string_view prefix) {
     return title.size() >= prefix.size() && titleIs(title.substr(0, prefix.size()), prefix);
 }
 
-std::string trimmed(std::string_view text) {
-    const size_t begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string_view::npos) return "";
-    return std::string(text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1));
-}
-
 }  // namespace
 
 bool isParameterTitle(std::string_view title, bool* expression, bool* local) {
@@ -257,61 +251,12 @@ void ParameterScan::include(const std::string& name, const Scope& file) {
 
 void ParameterScan::define(const std::string& line, const Scope& file, unsigned long long number,
                            bool expression, bool local) {
-    ParameterDefinition base;
-    base.expression = expression;
-    base.local = local;
-    base.file = file.index;
-    base.path = file.path;
-    base.line = number;
-    // The line as the reader holds it: its first piece, up to a NUL.
-    const std::string text =
-        line.substr(0, strnlen(line.data(), std::min<size_t>(line.size(), 127)));
-    auto add = [&](std::string_view nameField, size_t valueBegin, size_t valueEnd, bool commaForm) {
-        const std::string field = trimmed(nameField);
-        if (field.empty()) return;
-        ParameterDefinition definition = base;
-        definition.type = static_cast<char>(std::toupper(static_cast<unsigned char>(field[0])));
-        definition.name = trimmed(std::string_view(field).substr(1));
-        definition.valueBegin = valueBegin;
-        definition.valueEnd = std::min(valueEnd, text.size());
-        definition.commaForm = commaForm;
-        definition.text = valueBegin < text.size()
-                              ? text.substr(valueBegin, definition.valueEnd - valueBegin)
-                              : "";
+    for (ParameterDefinition& definition : definitionsOnLine(line, expression)) {
+        definition.local = local;
+        definition.file = file.index;
+        definition.path = file.path;
+        definition.line = number;
         table_.add(std::move(definition));
-    };
-    const size_t comma = text.find(',');
-    if (expression) {
-        // The name in columns 1-10 (or before a comma there), the expression after.
-        if (comma < 10) {
-            add(std::string_view(text).substr(0, comma), comma + 1, text.size(), true);
-        } else {
-            add(std::string_view(text).substr(0, std::min<size_t>(10, text.size())), 10,
-                text.size(), false);
-        }
-        return;
-    }
-    if (comma == std::string::npos) {
-        // Up to four pairs of ten-column fields: a name, then a value.
-        for (size_t at = 0; at < text.size() && at < 80; at += 20)
-            add(std::string_view(text).substr(at, 10), at + 10, at + 20, false);
-        return;
-    }
-    // Comma words in pairs, as the reader cuts them.
-    std::vector<std::pair<size_t, size_t>> words;
-    for (size_t at = 0; at < text.size();) {
-        while (at < text.size() && text[at] == ',') ++at;
-        if (at == text.size()) break;
-        const size_t end = std::min(text.find(',', at), text.size());
-        words.emplace_back(at, end);
-        at = end;
-    }
-    for (size_t k = 0; k < words.size(); k += 2) {
-        const auto [nameBegin, nameEnd] = words[k];
-        const size_t valueBegin = k + 1 < words.size() ? words[k + 1].first : text.size();
-        const size_t valueEnd = k + 1 < words.size() ? words[k + 1].second : text.size();
-        add(std::string_view(text).substr(nameBegin, nameEnd - nameBegin), valueBegin, valueEnd,
-            true);
     }
 }
 

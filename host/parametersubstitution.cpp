@@ -142,9 +142,11 @@ struct Slice {
     bool negated;
 };
 
-// The name that a field's text refers to, blanks aside: &NAME or -&NAME.
-bool referenceIn(const char* text, size_t length, std::string& name, bool& negated) {
-    size_t begin = 0, end = length;
+}  // namespace
+
+bool parameterReference(std::string_view field, std::string& name, bool& negated) {
+    const char* text = field.data();
+    size_t begin = 0, end = field.size();
     while (begin < end && isBlank(text[begin])) ++begin;
     while (end > begin && isBlank(text[end - 1])) --end;
     negated = begin < end && text[begin] == '-';
@@ -158,8 +160,6 @@ bool referenceIn(const char* text, size_t length, std::string& name, bool& negat
     name.assign(text + begin, end - begin);
     return true;
 }
-
-}  // namespace
 
 bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t file,
                                        const char* line, size_t length, std::string& out,
@@ -178,7 +178,8 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
     std::vector<Slice> slices;
     auto consider = [&](unsigned field, size_t begin, size_t end) {
         Slice slice{field, begin, end, "", false};
-        if (referenceIn(line + begin, end - begin, slice.name, slice.negated))
+        if (parameterReference(std::string_view(line + begin, end - begin), slice.name,
+                               slice.negated))
             slices.push_back(slice);
     };
     if (commaForm) {

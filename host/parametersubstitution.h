@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "parametertable.h"
@@ -26,6 +27,10 @@ struct ParameterField {
     std::string message;
 };
 using LineParameters = std::vector<ParameterField>;
+
+// Whether a field's text, blanks aside, names a parameter: &NAME or -&NAME
+// (negated); name is NAME then.
+bool parameterReference(std::string_view field, std::string& name, bool& negated);
 
 class ParameterSubstitution {
 public:

@@ -34,7 +34,7 @@ std::string readAsWord(const ParameterDefinition& definition) {
     const size_t length = std::min(definition.text.size(), sizeof word - 2);
     std::memcpy(word, definition.text.data(), length);
     const unsigned examined =
-        definition.commaForm ? static_cast<unsigned>(length) : kStandardFieldWidth;
+        definition.commaForm ? static_cast<unsigned>(length) : kParameterFieldWidth;
     word[detail::repairExponent(word, examined)] = '\0';
     return word;
 }
@@ -118,17 +118,26 @@ void ParameterTable::evaluate(const Report& report) {
 }
 
 void ParameterTable::readValue(ParameterDefinition& definition, const Report& report) {
+    std::string why;
+    if (!readParameterValue(definition, why)) {
+        report(WarningKind::ParameterError, definition.path, definition.line,
+               "parameter " + definition.name + ": " + why);
+    }
+}
+
+bool readParameterValue(ParameterDefinition& definition, std::string& why) {
     const std::string word = readAsWord(definition);
     const std::string text = trimmed(word);
-    auto fail = [&](const std::string& why) {
-        report(WarningKind::ParameterError, definition.path, definition.line,
-               "parameter " + definition.name + ": " + quoted(text.c_str()) + " " + why);
+    auto fail = [&](const std::string& problem) {
+        why = quoted(text.c_str()) + " " + problem;
+        return false;
     };
+    definition.valid = false;
     switch (definition.type) {
         case 'C':
             definition.chars = trimmed(definition.text);
             definition.valid = true;
-            return;
+            return true;
         case 'I':
             if (readsAsWritten(word.data(), word.size(), 1)) {
                 definition.number = detail::textToI32(word.c_str());
@@ -141,14 +150,71 @@ void ParameterTable::readValue(ParameterDefinition& definition, const Report& re
                 return fail("is not an integer within 32 bits");
             }
             definition.valid = true;
-            return;
+            return true;
         default:
             if (!readsAsWritten(word.data(), word.size(), 2)) return fail("is not a number");
             definition.number = detail::textToDouble(word.c_str());
             definition.valid = std::isfinite(definition.number);
-            if (!definition.valid) fail("is no finite number");
-            return;
+            return definition.valid || fail("is no finite number");
     }
+}
+
+std::vector<ParameterDefinition> definitionsOnLine(std::string_view line, bool expression) {
+    std::vector<ParameterDefinition> found;
+    // The line as the reader holds it: its first piece, up to a NUL.
+    const std::string text(
+        line.substr(0, strnlen(line.data(), std::min<size_t>(line.size(), 127))));
+    auto add = [&](std::string_view nameField, size_t valueBegin, size_t valueEnd, bool commaForm) {
+        const std::string field = trimmed(std::string(nameField));
+        if (field.empty()) return;
+        ParameterDefinition definition;
+        definition.expression = expression;
+        definition.type = static_cast<char>(std::toupper(static_cast<unsigned char>(field[0])));
+        definition.name = trimmed(field.substr(1));
+        definition.valueBegin = valueBegin;
+        definition.valueEnd = std::min(valueEnd, text.size());
+        definition.commaForm = commaForm;
+        definition.text = valueBegin < text.size()
+                              ? text.substr(valueBegin, definition.valueEnd - valueBegin)
+                              : "";
+        found.push_back(std::move(definition));
+    };
+    const size_t comma = text.find(',');
+    if (expression) {
+        // The name in columns 1-10 (or before a comma there), the expression after.
+        constexpr size_t kName = kParameterFieldWidth;
+        if (comma < kName) {
+            add(std::string_view(text).substr(0, comma), comma + 1, text.size(), true);
+        } else {
+            add(std::string_view(text).substr(0, std::min(kName, text.size())), kName, text.size(),
+                false);
+        }
+        return found;
+    }
+    if (comma == std::string::npos) {
+        // Up to four pairs of ten-column fields: a name, then a value.
+        constexpr size_t kField = kParameterFieldWidth, kPairs = 4;
+        for (size_t at = 0; at < text.size() && at < kPairs * 2 * kField; at += 2 * kField)
+            add(std::string_view(text).substr(at, kField), at + kField, at + 2 * kField, false);
+        return found;
+    }
+    // Comma words in pairs, as the reader cuts them.
+    std::vector<std::pair<size_t, size_t>> words;
+    for (size_t at = 0; at < text.size();) {
+        while (at < text.size() && text[at] == ',') ++at;
+        if (at == text.size()) break;
+        const size_t end = std::min(text.find(',', at), text.size());
+        words.emplace_back(at, end);
+        at = end;
+    }
+    for (size_t k = 0; k < words.size(); k += 2) {
+        const auto [nameBegin, nameEnd] = words[k];
+        const size_t valueBegin = k + 1 < words.size() ? words[k + 1].first : text.size();
+        const size_t valueEnd = k + 1 < words.size() ? words[k + 1].second : text.size();
+        add(std::string_view(text).substr(nameBegin, nameEnd - nameBegin), valueBegin, valueEnd,
+            true);
+    }
+    return found;
 }
 
 void ParameterTable::evaluate(size_t index, const Report& report, std::vector<size_t>& path) {

@@ -18,6 +18,10 @@
 
 namespace abimport {
 
+// The columns of a *PARAMETER name or value field (four pairs to a line),
+// and of a *PARAMETER_EXPRESSION name field.
+constexpr unsigned kParameterFieldWidth = 10;
+
 struct ParameterDefinition {
     std::string name;  // as written, without its type letter
     char type = 'R';   // 'R' real, 'I' integer, 'C' character
@@ -80,6 +84,19 @@ private:
     std::unordered_map<std::string, std::vector<size_t>> byName_;  // upper-case name: indices
     std::vector<size_t> parents_;
 };
+
+// The definitions that one data line of a *PARAMETER keyword (expression:
+// of a *PARAMETER_EXPRESSION keyword) gives, as the reading cuts it: the
+// line as the reader holds it (its first 127 bytes, up to a NUL, with its
+// line end), each definition's type, name, and the place and text of its
+// value. Its keyword's form, its file and its line are for the caller to
+// give.
+std::vector<ParameterDefinition> definitionsOnLine(std::string_view line, bool expression);
+
+// Reads the value of a definition that is no expression as the reading does
+// (a character parameter's text, an integer's or a real's number); false,
+// with why set, when it has none ("'x' is not a number").
+bool readParameterValue(ParameterDefinition& definition, std::string& why);
 
 // name in upper case.
 std::string parameterKey(std::string_view name);

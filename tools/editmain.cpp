@@ -32,6 +32,21 @@ bool findSetTwice(const std::vector<FieldEdit>& edits, std::string& error) {
     return false;
 }
 
+// The same parameter twice in one run.
+bool findParameterSetTwice(const std::vector<ParameterEdit>& edits, std::string& error) {
+    for (size_t i = 0; i < edits.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (strcasecmp(edits[i].name.c_str(), edits[j].name.c_str()) == 0) {
+                error = "parameter " + edits[i].name + " is set twice (--set-parameter " +
+                        edits[j].name + "=" + edits[j].value + " and --set-parameter " +
+                        edits[i].name + "=" + edits[i].value + ")";
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 // Reads rows NID,X,Y,Z from a CSV file; a first line that is no such row is
 // a header.
 bool readNodeRows(const std::string& path, std::vector<NodeEdit>& rows, std::string& error) {
@@ -73,7 +88,7 @@ bool readNodeRows(const std::string& path, std::vector<NodeEdit>& rows, std::str
 }
 
 bool applyAll(ModelEdit& model, const Options& options, const std::vector<FieldEdit>& edits,
-              FILE* err, std::string& error) {
+              const std::vector<ParameterEdit>& parameters, FILE* err, std::string& error) {
     for (const FieldEdit& edit : edits) {
         EditedField result;
         if (!model.apply(edit, error, &result, options.round)) return false;
@@ -81,6 +96,16 @@ bool applyAll(ModelEdit& model, const Options& options, const std::vector<FieldE
             std::fprintf(err, "abimport: %s: '%s' is written as '%s', which reads %s\n",
                          result.where.c_str(), edit.value.c_str(), result.text.c_str(),
                          shownField(result.reads).c_str());
+        }
+    }
+    for (const ParameterEdit& edit : parameters) {
+        EditedParameter result;
+        if (!model.setParameter(edit, error, &result, options.round)) return false;
+        if (!result.note.empty()) std::fprintf(err, "abimport: %s\n", result.note.c_str());
+        if (result.rounded) {
+            std::fprintf(err, "abimport: %s: '%s' is written as '%s', which reads %s\n",
+                         result.where.c_str(), edit.value.c_str(), result.text.c_str(),
+                         result.reads.c_str());
         }
     }
     for (const std::string& csv : options.nodeFiles) {
@@ -108,13 +133,20 @@ int runModelEdits(const Options& options, const ABImport& registry, FILE* out, F
             return 2;
         }
     }
-    if (findSetTwice(edits, error)) {
+    std::vector<ParameterEdit> parameters(options.parameterEdits.size());
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        if (!parseParameterEdit(options.parameterEdits[i], parameters[i], error)) {
+            std::fprintf(err, "abimport: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    if (findSetTwice(edits, error) || findParameterSetTwice(parameters, error)) {
         std::fprintf(err, "abimport: %s\n", error.c_str());
         return 2;
     }
     ModelEdit model;
     bool done = model.load(options.decks.front(), registry, options.includes, error) &&
-                applyAll(model, options, edits, err, error);
+                applyAll(model, options, edits, parameters, err, error);
     if (done) {
         if (options.diff) {
             const std::string diff = model.diff();

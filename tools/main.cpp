@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     Card::contFlag = options.flags;
     ABImport registry;
     registry.initABALETypesAndFunctions();
-    if (!options.edits.empty() || !options.nodeFiles.empty())
+    if (!options.edits.empty() || !options.nodeFiles.empty() || !options.parameterEdits.empty())
         return runModelEdits(options, registry, stdout, stderr);
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));

@@ -129,6 +129,17 @@ const OptionTable<Options>& toolOptions() {
                    options.edits.push_back(use.value);
                    return true;
                }},
+              {{"--set-parameter"},
+               "NAME=VALUE",
+               "change parameter NAME: the value field of its\n"
+               "*PARAMETER definition that the reading uses; its type\n"
+               "letter decides what it takes (R a number, I an integer,\n"
+               "C a text); may be given several times; a field that\n"
+               "holds &NAME is not changed by --set",
+               [](Options& options, const OptionUse& use, std::string&) {
+                   options.parameterEdits.push_back(use.value);
+                   return true;
+               }},
               {{"--set-nodes"},
                "CSV",
                "set the coordinates of the reference geometries' nodes\n"
@@ -177,14 +188,20 @@ std::string commandLineError(const Options& options) {
     }
     const int saves =
         (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
-    const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
+    const bool edits =
+        !options.edits.empty() || !options.nodeFiles.empty() || !options.parameterEdits.empty();
     if (!saves && !edits && !options.round) return "";
     if (!edits) {
-        return std::string("--diff, --in-place, --output and --round need --set or --set-nodes") +
+        return std::string(
+                   "--diff, --in-place, --output and --round need --set, --set-nodes or "
+                   "--set-parameter") +
                kSeeHelp;
     }
     if (saves != 1)
-        return std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
+        return std::string(
+                   "--set, --set-nodes and --set-parameter need one of --diff, "
+                   "--in-place and --output DIR") +
+               kSeeHelp;
     if (options.decks.size() != 1 || options.modeChosen)
         return std::string("--set edits one deck and prints no other output") + kSeeHelp;
     return "";

@@ -45,11 +45,12 @@ struct Options : ReadingOptions {
     std::vector<std::string> decks;  // "-" is standard input
     // Editing: --set FILE:LINE:FIELD=VALUE, and what to do with the edits.
     std::vector<std::string> edits;
-    std::vector<std::string> nodeFiles;  // --set-nodes CSV: NID,X,Y,Z rows
-    bool round = false;                  // write the closest text where no exact one fits
-    bool diff = false;                   // print the unified diff, write nothing
-    bool inPlace = false;                // rewrite the edited files
-    std::string outputFolder;            // write the whole model under this folder
+    std::vector<std::string> nodeFiles;       // --set-nodes CSV: NID,X,Y,Z rows
+    std::vector<std::string> parameterEdits;  // --set-parameter NAME=VALUE
+    bool round = false;                       // write the closest text where no exact one fits
+    bool diff = false;                        // print the unified diff, write nothing
+    bool inPlace = false;                     // rewrite the edited files
+    std::string outputFolder;                 // write the whole model under this folder
 };
 
 // The outcome of parsing: the options, or one line naming what is wrong.

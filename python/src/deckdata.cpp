@@ -115,10 +115,7 @@ void DeckRecorder::take(ImportObject& target, const DeckImport& import) {
                           deck_.cards.end());
     }
     for (const SourceFile& file : import.files()) deck_.files.push_back(*file.path);
-    if (const ParameterTable* parameters = import.parameters()) {
-        deck_.parameters = parameters->definitions();
-        deck_.parameterUses = parameters->uses();
-    }
+    if (const ParameterTable* parameters = import.parameters()) deck_.parameters = *parameters;
 }
 
 }  // namespace abimport

@@ -87,9 +87,10 @@ struct DeckData {
     std::vector<abimport::Warning> warnings;
     std::vector<DeckInclude> includes;
     std::vector<DeckEvent> events;
-    // The model's parameters, when it has any, and how often airbag fields used each.
-    std::vector<ParameterDefinition> parameters;
-    std::vector<size_t> parameterUses;
+    // Whether it was read with its parameters; the model's parameters (none
+    // when it has none), with how often airbag fields used each.
+    bool parametersRead = false;
+    ParameterTable parameters;
 
     // The host calls of one keyword, in order.
     std::vector<LoggedCall> callsOf(const DeckKeyword& keyword) const;

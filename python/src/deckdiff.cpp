@@ -19,7 +19,7 @@ void fillModel(const DeckData& deck, DiffModel& model) {
                          deck.cards.data() + keyword.firstCard, keyword.cardCount, lines, false,
                          &keyword.parameters);
     }
-    model.addParameters(deck.parameters, deck.parameterUses);
+    model.addParameters(deck.parameters.definitions(), deck.parameters.uses());
 }
 
 }  // namespace

@@ -45,6 +45,7 @@ DeckEdits& editsOf(const DeckData& deck) {
                                 deck.cards.data() + keyword.firstCard, lines.data(),
                                 keyword.cardCount, keyword.gaps);
         }
+        if (deck.parametersRead) model->adoptParameters(deck.parameters);
         edits.model = std::move(model);
     }
     return edits;
@@ -218,6 +219,41 @@ void setShells(const DeckData& deck, const py::array_t<int64_t>& eid,
         done = edits.model->setShells(rows, error, file, line);
     }
     if (!done) raise(PyExc_ValueError, error);
+}
+
+py::object setParameter(const DeckData& deck, const py::str& name, const py::handle& value,
+                        bool round) {
+    std::string text;
+    if (py::isinstance<py::str>(value)) {
+        if (!deckBytes(value.cast<py::str>(), text)) {
+            raise(PyExc_ValueError, "a parameter's value is text of the deck's own bytes");
+        }
+    } else if (!PyBool_Check(value.ptr()) &&
+               (PyLong_Check(value.ptr()) || PyFloat_Check(value.ptr()))) {
+        text = py::repr(value).cast<std::string>();
+    } else {
+        raise(PyExc_TypeError, "a parameter takes an int, a float or a str, not " +
+                                   py::repr(py::type::handle_of(value)).cast<std::string>());
+    }
+    ParameterEdit edit;
+    std::string error;
+    deckBytes(name, edit.name);
+    if (!isParameterName(edit.name)) {
+        raise(PyExc_KeyError, "no parameter can be called " + py::repr(name).cast<std::string>());
+    }
+    edit.value = text;
+    DeckEdits& edits = editsOf(deck);
+    EditedParameter result;
+    if (!edits.model->setParameter(edit, error, &result, round)) {
+        raise(error.rfind("no parameter of the model", 0) == 0 ? PyExc_KeyError : PyExc_ValueError,
+              error);
+    }
+    if (!result.note.empty() && PyErr_WarnEx(PyExc_UserWarning, result.note.c_str(), 1) != 0) {
+        throw py::error_already_set();
+    }
+    if (result.type == 'C') return deckText(result.chars);
+    if (result.type == 'I') return py::int_(static_cast<long long>(result.number));
+    return py::float_(result.number);
 }
 
 py::str editDiff(const DeckData& deck) {

@@ -48,6 +48,15 @@ void setNodes(const DeckData& deck, const py::array_t<int64_t>& nid, const py::a
 void setShells(const DeckData& deck, const py::array_t<int64_t>& eid,
                const py::array_t<int64_t>& nodes, const py::object& keyword);
 
+// Sets the value of the parameter called name (any case): the value field of
+// its *PARAMETER definition that the reading uses (ModelEdit::setParameter).
+// Returns what it reads as now (a float, an int or a str by its type).
+// KeyError for a name the model does not define, TypeError for a value of
+// another type, ValueError for any other edit it cannot take; a UserWarning
+// says which definition changed where the name has several.
+py::object setParameter(const DeckData& deck, const py::str& name, const py::handle& value,
+                        bool round);
+
 // The unified diff of the edits, file by file ("" without edits).
 py::str editDiff(const DeckData& deck);
 

@@ -24,6 +24,7 @@ DeckOwner importDeck(DeckRead& source, const std::string& path, const ReadOption
     deck->path = path;
     deck->flags = options.flags;
     deck->followIncludes = options.includes;
+    deck->parametersRead = options.parameters;
     ABImport registry;
     registry.initABALETypesAndFunctions();
     DeckRecorder recorder(*deck);

@@ -287,6 +287,18 @@ void bindDeck(py::module_& module) {
             "Sets the nodes N1 to N4 of shell reference-geometry elements by EID (n IDs, n "
             "rows of 4 node IDs), as set_nodes does.")
         .def(
+            "set_parameter",
+            [](const DeckView& d, const py::str& name, const py::handle& value, bool round) {
+                return setParameter(*d.deck, name, value, round);
+            },
+            py::arg("name"), py::arg("value"), py::arg("round") = false,
+            "Sets the value of parameter name: the value field of its *PARAMETER definition "
+            "that the reading uses, as Card.set writes a field (its type letter decides: R a "
+            "number, I an int, C a str). Returns the value it reads as now. The cards keep "
+            "the values read; read the deck again to see those that take it. KeyError for a "
+            "name the model does not define, ValueError for an expression or a value the "
+            "field cannot take exactly (unless round).")
+        .def(
             "diff", [](const DeckView& d) { return editDiff(*d.deck); },
             "The unified diff of the fields set and not yet saved, file by file.")
         .def(
