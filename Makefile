@@ -26,7 +26,7 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build format-check test test-clang python-test python-types python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
+.PHONY: all build format-check keywords-doc test test-clang python-test python-types python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
 
 all: build
 
@@ -37,6 +37,7 @@ help:
 	@echo "make python-wheel-test  the Python tests against a wheel in a fresh virtual environment"
 	@echo "make build      build the library, the host and the tools"
 	@echo "make format-check  every C++ file as .clang-format writes it"
+	@echo "make keywords-doc  docs/keywords.md written again from the keyword table"
 	@echo "make demo       build abimport and import examples/airbags.k"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
 	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
@@ -85,6 +86,13 @@ python-wheel-test: build
 
 format-check:
 	scripts/check-format.sh
+
+# docs/keywords.md is printed from the keyword table; a test compares the two.
+keywords-doc:
+	@scripts/require-packages.sh $(BASE_PACKAGES)
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS) --target abimport_keywords_doc
+	$(BUILD)/tools/abimport_keywords_doc > docs/keywords.md
 
 demo:
 	@scripts/require-packages.sh $(BASE_PACKAGES)

@@ -1,10 +1,12 @@
 // A host of its own for the airbag keyword import library. It defines
 // everything the library leaves to its host (the flag word, the import target,
-// the deck reader's construction and the four reporting functions), imports
-// one deck and writes every card back as deck text. It ends the deck as a
-// keyword line ends a keyword (see "The end of a file" in the host guide).
+// the deck reader's construction and the four reporting functions), reads one
+// deck with the files it includes and writes every card back as deck text. It
+// ends each file as a keyword line ends a keyword (see "The end of a file" in
+// the host guide).
 #include <abimport/frame/hostinterface.h>
 #include <abimport/frame/version.h>
+#include <abimport/keywords/keywordtable.h>
 #include <strings.h>
 
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 // ---- What the library expects its host to define ----
 
@@ -130,29 +133,15 @@ bool isEnd(const EndedDeck& deck, const char* piece) {
 
 // ---- The host's own deck loop ----
 
-// Keyword titles by type code: the code of title i is i + 1.
-const char* const kTitles[] = {
-    "AIRBAG_ADVANCED_ALE",
-    "AIRBAG_ALE",
-    "AIRBAG_INTERACTION",
-    "AIRBAG_REFERENCE_GEOMETRY",
-    "AIRBAG_REFERENCE_GEOMETRY_BIRTH",
-    "AIRBAG_REFERENCE_GEOMETRY_BIRTH_RDT",
-    "AIRBAG_REFERENCE_GEOMETRY_RDT",
-    "AIRBAG_SHELL_REFERENCE_GEOMETRY",
-};
-constexpr unsigned kTitleCount = sizeof kTitles / sizeof kTitles[0];
+// The title of a keyword line ("*TITLE", up to a blank), or "" for a line that
+// is no keyword line.
+std::string titleOf(const std::string& line) {
+    if (line.empty() || line[0] != '*') return "";
+    return line.substr(1, std::strcspn(line.c_str() + 1, " \t\r\n"));
+}
 
-// The type code of a keyword line ("*TITLE", any case, up to a blank), or 0.
-unsigned keywordCode(const std::string& line) {
-    if (line.empty() || line[0] != '*') return 0;
-    const size_t length = std::strcspn(line.c_str() + 1, " \t\r\n");
-    for (unsigned i = 0; i < kTitleCount; ++i) {
-        if (std::strlen(kTitles[i]) == length &&
-            strncasecmp(line.c_str() + 1, kTitles[i], length) == 0)
-            return i + 1;
-    }
-    return 0;
+bool isTitle(const std::string& title, const char* name) {
+    return strcasecmp(title.c_str(), name) == 0;
 }
 
 // One whole line of any length, its newline dropped, read in pieces as the
@@ -172,43 +161,124 @@ bool readLine(FILE* file, const EndedDeck& deck, std::string& line) {
     return !line.empty();
 }
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DECK\n", argv[0]);
-        return 2;
+// A file name or folder from the data lines after an include keyword: blanks
+// and a carriage return taken off, and a line that ends with " +" goes on in
+// the next. Comment lines are skipped; a keyword line ends the search and is
+// left in line for the caller. Empty when none came.
+std::string readName(FILE* file, const EndedDeck& ended, std::string& line, bool& pending) {
+    std::string name;
+    while (readLine(file, ended, line)) {
+        if (!line.empty() && line[0] == '$') continue;
+        if (!line.empty() && line[0] == '*') {
+            pending = true;
+            return "";
+        }
+        while (!line.empty() && std::strchr(" \t\r", line.back())) line.pop_back();
+        const bool continues = line.size() >= 2 && line.compare(line.size() - 2, 2, " +") == 0;
+        if (continues) line.resize(line.size() - 2);
+        const size_t first = line.find_first_not_of(" \t");
+        if (first != std::string::npos) name += line.substr(first);
+        if (!continues) return name;
     }
-    FILE* deck = std::fopen(argv[1], "rb");
-    if (!deck) {
-        std::fprintf(stderr, "%s: cannot open %s: %s\n", argv[0], argv[1], std::strerror(errno));
-        return 1;
+    return name;
+}
+
+std::string folderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+// The model being read: where relative include names are looked for.
+struct Model {
+    std::string mainFolder;            // the main deck's folder
+    std::vector<std::string> folders;  // of *INCLUDE_PATH, relative ones from mainFolder
+    ABImport registry;
+    DeckTarget target;
+    bool failed = false;  // a file could not be opened or read
+};
+
+// A relative name in the including file's folder, then in the *INCLUDE_PATH
+// folders, then in the main deck's folder: the first that opens.
+FILE* openInclude(const Model& model, const std::string& name, const std::string& including,
+                  std::string& path) {
+    std::vector<std::string> candidates = {name};
+    if (name[0] != '/') {
+        candidates = {folderOf(including) + name};
+        for (const std::string& folder : model.folders) candidates.push_back(folder + name);
+        candidates.push_back(model.mainFolder + name);
     }
-    EndedDeck ended{deck};
+    for (const std::string& candidate : candidates) {
+        if (FILE* file = std::fopen(candidate.c_str(), "rb")) {
+            path = candidate;
+            return file;
+        }
+    }
+    return nullptr;
+}
+
+void readFile(Model& model, FILE* file, const std::string& path, unsigned depth);
+
+// *INCLUDE: the named file is read where the keyword stands.
+void includeFile(Model& model, const std::string& name, const std::string& including,
+                 unsigned depth) {
+    std::string path;
+    FILE* file = name.empty() || depth >= 64 ? nullptr : openInclude(model, name, including, path);
+    if (!file) {
+        std::fprintf(stderr, "%s: cannot include '%s'%s\n", including.c_str(), name.c_str(),
+                     depth >= 64 ? ": includes nest deeper than 64" : "");
+        model.failed = true;
+        return;
+    }
+    readFile(model, file, path, depth + 1);
+    std::fclose(file);
+}
+
+// Reads one file of the model up to its end or its *END line: the airbag
+// keywords are imported and written back, includes followed, the rest skipped.
+void readFile(Model& model, FILE* file, const std::string& path, unsigned depth) {
+    EndedDeck ended{file};
     FILE* stream = openEnded(ended);
     if (!stream) {
-        std::fprintf(stderr, "%s: %s\n", argv[0], std::strerror(errno));
-        return 1;
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), std::strerror(errno));
+        model.failed = true;
+        return;
     }
-    DataLine dataLine(stream);
-    dataLine.ownsFile = true;
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    DeckTarget target;
-
+    DataLine dataLine(stream);  // each file has its own reader, its line count from 1
+    dataLine.ownsFile = true;   // closes the stream, not the file it reads
     std::string line, text;
-    bool pending = false;  // line holds the keyword line that ended the last import
+    bool pending = false;  // line holds a keyword line not yet handled
     while (pending || readLine(stream, ended, line)) {
         pending = false;
-        const unsigned code = keywordCode(line);
-        const auto entry = registry.abaleTypeMap.find(code);
-        if (entry == registry.abaleTypeMap.end()) continue;
+        const std::string title = titleOf(line);
+        if (title.empty()) continue;
+        if (isTitle(title, "END")) break;
+        if (isTitle(title, "INCLUDE")) {
+            const std::string name = readName(stream, ended, line, pending);
+            includeFile(model, name, path, depth);
+            continue;
+        }
+        if (isTitle(title, "INCLUDE_PATH")) {
+            // One folder per data line, up to the next keyword line.
+            while (!pending) {
+                std::string folder = readName(stream, ended, line, pending);
+                if (folder.empty()) break;
+                if (folder.back() != '/') folder += '/';
+                model.folders.push_back(folder[0] == '/' ? folder : model.mainFolder + folder);
+            }
+            continue;
+        }
+        const abimport::KeywordDescription* keyword = abimport::keywordWithTitle(title);
+        const auto entry = keyword ? model.registry.abaleTypeMap.find(keyword->code)
+                                   : model.registry.abaleTypeMap.end();
+        if (entry == model.registry.abaleTypeMap.end()) continue;
 
-        const size_t firstCard = target.cards.size();
+        const size_t firstCard = model.target.cards.size();
         dataLine.flags &= ~DataLine::kKeywordReached;  // the reader stops while it is set
-        entry->second(&dataLine, &target);
-        std::printf("*%s\n", kTitles[code - 1]);
-        for (size_t i = firstCard; i < target.cards.size(); ++i) {
+        entry->second(&dataLine, &model.target);
+        std::printf("*%s\n", keyword->title);
+        for (size_t i = firstCard; i < model.target.cards.size(); ++i) {
             text.clear();
-            target.cards[i]->tostring(text);
+            model.target.cards[i]->tostring(text);
             std::fwrite(text.data(), 1, text.size(), stdout);
         }
         if ((dataLine.flags & DataLine::kKeywordReached) && !isEnd(ended, dataLine.keywordLine)) {
@@ -219,15 +289,36 @@ int main(int argc, char** argv) {
             pending = true;
         }
     }
-    std::puts("*END");
-    std::fprintf(stderr, "%zu cards, %lu ID fields, %lu lookups; library %s\n", target.cards.size(),
-                 target.idFields, target.lookups, abimport::libraryVersion());
-    const bool readFailed = std::ferror(deck) != 0;
-    std::fclose(deck);
-    if (readFailed || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "%s: %s failed\n", argv[0],
-                     readFailed ? "reading the deck" : "writing");
+    // glibc keeps the error flag of the end's EAGAIN on the stream: the
+    // file's own flag tells whether reading failed.
+    if (std::ferror(file)) {
+        std::fprintf(stderr, "%s: reading failed\n", path.c_str());
+        model.failed = true;
+    }
+}
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s DECK\n", argv[0]);
+        return 2;
+    }
+    FILE* deck = std::fopen(argv[1], "rb");
+    if (!deck) {
+        std::fprintf(stderr, "%s: cannot open %s: %s\n", argv[0], argv[1], std::strerror(errno));
         return 1;
     }
-    return 0;
+    Model model;
+    model.mainFolder = folderOf(argv[1]);
+    model.registry.initABALETypesAndFunctions();
+    readFile(model, deck, argv[1], 0);
+    std::fclose(deck);
+    std::puts("*END");
+    std::fprintf(stderr, "%zu cards, %lu ID fields, %lu lookups; library %s\n",
+                 model.target.cards.size(), model.target.idFields, model.target.lookups,
+                 abimport::libraryVersion());
+    if (std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "%s: writing failed\n", argv[0]);
+        return 1;
+    }
+    return model.failed ? 1 : 0;
 }
