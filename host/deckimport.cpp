@@ -65,7 +65,8 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
 
     struct stat status;
     const int fd = reader.file ? fileno(reader.file) : -1;
-    const bool known = fd >= 0 && fstat(fd, &status) == 0;
+    const bool known = fd >= 0 ? fstat(fd, &status) == 0
+                               : path != "-" && ::stat(path.c_str(), &status) == 0;
     chain_.push_back({known ? status.st_dev : 0, known ? status.st_ino : 0, known});
     if (known) noteOpened(status.st_dev, status.st_ino, currentFile_);
 

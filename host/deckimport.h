@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -36,6 +37,12 @@ struct ImportSettings {
     // Check the model: references to IDs that nothing defines, IDs defined
     // twice, files included twice (modelcheck.h).
     bool check = false;
+    // Opens the include files in place of openInclude, given the path the
+    // include search found: a host that holds files' texts itself (an
+    // editor's unsaved buffers) hands them over as streams, which the loop
+    // closes. The identity (device and inode) it gives tells includes that
+    // include themselves or come twice. Unset: the files on disk.
+    std::function<OpenedInclude(const std::string& path)> openFile;
 };
 
 // A keyword line of the model: its airbag keyword, its file and line.
@@ -86,7 +93,8 @@ public:
     // Imports the deck that reader reads, from its current position to its
     // end or its *END line, with the files it includes. path names the deck
     // ("-" for standard input); relative include names are looked up from its
-    // folder. Keyword codes without a function in the registry are skipped
+    // folder. A stream without a file of its own (text in memory) takes the
+    // identity of the file that path names, if there is one. Keyword codes without a function in the registry are skipped
     // like unknown keywords. Returns the number of keywords imported.
     size_t run(DataLine& reader, const std::string& path);
 
