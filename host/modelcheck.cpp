@@ -261,6 +261,31 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
     return out;
 }
 
+bool ModelCheck::kindOfCodes(unsigned code1, unsigned code2, Kind& kind) {
+    return kindOf(code1, code2, kind);
+}
+
+bool ModelCheck::definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const {
+    if (kind >= kKindCount || !defined_[kind].ids.contains(id)) return false;
+    for (const Run& run : defined_[kind].runs) {
+        if (id < run.first || static_cast<int64_t>(id) >= int64_t{run.first} + run.count) continue;
+        file = run.place.file;
+        line = run.place.line + static_cast<unsigned>(id - run.first);
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::pair<size_t, unsigned long long>> ModelCheck::referencesTo(Kind kind,
+                                                                            int32_t id) const {
+    std::vector<std::pair<size_t, unsigned long long>> places;
+    for (const Reference& reference : references_) {
+        if (reference.kind == kind && reference.id == id)
+            places.emplace_back(reference.place.file, reference.place.line);
+    }
+    return places;
+}
+
 size_t ModelCheck::definitionBytes() const {
     size_t bytes = 0;
     for (const Defined& defined : defined_) {

@@ -88,6 +88,15 @@ public:
     // The bytes the sets of defined IDs and their places hold.
     size_t definitionBytes() const;
 
+    // The kind that an ID report's codes name; false for codes of a kind the
+    // check does not look up.
+    static bool kindOfCodes(unsigned code1, unsigned code2, Kind& kind);
+    // After the model is read: where it first defines an ID of the kind, by
+    // the index of its file and its line; false when nothing defines it.
+    bool definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const;
+    // The places of the airbag cards' references to it, in deck order.
+    std::vector<std::pair<size_t, unsigned long long>> referencesTo(Kind kind, int32_t id) const;
+
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
                   const unsigned* idCode2, unsigned long long line) override;
     void airbagCall(HostCallKind kind, char** words, unsigned wordCount,

@@ -1,0 +1,210 @@
+#include "keywordreading.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "../frame/readobserver.h"
+#include "../host/hostcalls.h"
+#include "../host/keywordtitles.h"
+
+namespace abimport::lsp {
+
+namespace {
+
+// A piece's text without its line end: up to the newline, or the bytes
+// before the NULs that follow what fgets stored.
+size_t textLength(const char* piece, size_t size) {
+    const void* newline = std::memchr(piece, '\n', size);
+    size_t length = newline ? static_cast<size_t>(static_cast<const char*>(newline) - piece) : size;
+    if (!newline) {
+        while (length > 0 && piece[length - 1] == '\0') --length;
+    }
+    if (length > 0 && piece[length - 1] == '\r') --length;
+    return length;
+}
+
+// The comma words of a text as the reader cuts them: runs of commas
+// separate, and none yields an empty word. [begin, end) of each.
+std::vector<std::pair<size_t, size_t>> commaWords(std::string_view text) {
+    std::vector<std::pair<size_t, size_t>> words;
+    for (size_t at = 0; at < text.size();) {
+        if (text[at] == ',') {
+            ++at;
+            continue;
+        }
+        const size_t comma = text.find(',', at);
+        const size_t end = comma == std::string_view::npos ? text.size() : comma;
+        words.emplace_back(at, end);
+        at = end;
+    }
+    return words;
+}
+
+}  // namespace
+
+// Notes every card the import reads, with the piece of line it came from,
+// and the ID report that follows it.
+class KeywordReading::Observer : public ReadObserver, public HostCallListener {
+public:
+    Observer(std::vector<CardPlace>& cards, const ImportObject& target)
+        : cards_(cards), target_(target) {}
+
+    void linePieceRead(const DataLine& reader) override {
+        if (reader.lineNumber == pieceLine_) {
+            pieceOffset_ += pieceBytes_;
+        } else {
+            pieceOffset_ = 0;
+            pieceLine_ = reader.lineNumber;
+        }
+        const char* buffer = reader.lineBuffer;
+        const void* newline = std::memchr(buffer, '\n', DataLine::kLineBufferSize - 1);
+        pieceBytes_ = newline ? static_cast<size_t>(static_cast<const char*>(newline) - buffer) + 1
+                              : DataLine::kLineBufferSize - 1;
+        piece_.assign(buffer, textLength(buffer, DataLine::kLineBufferSize - 1));
+        // The text up to a NUL is what the reader cuts.
+        piece_.resize(strnlen(piece_.data(), piece_.size()));
+    }
+
+    void cardRead(const DataLine& reader, const CardRead& read) override {
+        settle();
+        if (reader.endOfFile) return;
+        const CardLayout& layout = read.layout;
+        CardPlace card;
+        card.line = reader.lineNumber;
+        card.pieceOffset = pieceOffset_;
+        card.card = layout.name ? layout.name : "";
+        card.lineCard = read.line != nullptr;
+        card.commaForm = piece_.find(',') != std::string::npos;
+        const auto words = commaWords(piece_);
+        size_t at = 0;
+        for (unsigned i = 0; i < layout.count; ++i) {
+            FieldPlace field;
+            field.name = layout.names && layout.names[i] ? layout.names[i] : "";
+            field.type = layout.types ? layout.types[i] : 0;
+            field.width = layout.widths ? layout.widths[i] : 10;
+            if (card.commaForm) {
+                if (i < words.size()) {
+                    field.begin = words[i].first;
+                    field.end = words[i].second;
+                } else {
+                    field.begin = field.end = piece_.size();
+                }
+            } else {
+                field.begin = at < piece_.size() ? at : piece_.size();
+                at += field.width;
+                field.end = at < piece_.size() ? at : piece_.size();
+            }
+            if (!card.lineCard && read.words && i < read.wordCount) {
+                field.text = read.words[i];
+            } else {
+                field.text = piece_.substr(field.begin, field.end - field.begin);
+            }
+            while (!field.text.empty() && (field.text.back() == '\n' || field.text.back() == '\r'))
+                field.text.pop_back();
+            field.begin += pieceOffset_;
+            field.end += pieceOffset_;
+            card.fields.push_back(std::move(field));
+        }
+        cards_.push_back(std::move(card));
+        firstUnbuilt_ = target_.cards.size();
+        waiting_ = true;
+    }
+
+    void numberTaken(const DataLine&, unsigned) override {}
+    void repetitionEnded(const DataLine&, const CardLayout&, unsigned, unsigned) override {}
+
+    void idReport(char**, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
+                  const unsigned* idCode2, unsigned long long) override {
+        if (!waiting_ || cards_.empty()) return;
+        std::vector<FieldPlace>& fields = cards_.back().fields;
+        for (unsigned k = 0; k < idCount; ++k) {
+            if (idPos[k] >= fields.size()) continue;
+            fields[idPos[k]].code1 = idCode1[k];
+            fields[idPos[k]].code2 = idCode2[k];
+        }
+    }
+    void airbagCall(HostCallKind, char**, unsigned, unsigned long long) override {}
+
+    // The card built since the last card read belongs to it: its values,
+    // found by field name (the card keeps its names).
+    void settle() {
+        if (!waiting_) return;
+        waiting_ = false;
+        if (target_.cards.size() <= firstUnbuilt_) return;
+        const Card* built = target_.cards[firstUnbuilt_];
+        CardPlace& card = cards_.back();
+        card.built = built;
+        if (built->fieldNames.size() != built->fields.size()) return;
+        std::vector<bool> taken(built->fields.size(), false);
+        for (FieldPlace& field : card.fields) {
+            for (size_t i = 0; i < built->fieldNames.size(); ++i) {
+                if (taken[i] || built->fieldNames[i] != field.name) continue;
+                taken[i] = true;
+                field.value = built->fields[i];
+                break;
+            }
+        }
+    }
+
+private:
+    std::vector<CardPlace>& cards_;
+    const ImportObject& target_;
+    unsigned long long pieceLine_ = 0;
+    size_t pieceOffset_ = 0, pieceBytes_ = 0;
+    std::string piece_;
+    size_t firstUnbuilt_ = 0;
+    bool waiting_ = false;
+};
+
+KeywordReading::KeywordReading(const ABImport& registry, std::string_view text,
+                               size_t keywordOffset, unsigned long long keywordLine) {
+    if (keywordOffset >= text.size()) return;
+    const size_t newline = text.find('\n', keywordOffset);
+    const size_t lineEnd = newline == std::string_view::npos ? text.size() : newline;
+    const KeywordTitle* keyword = findKeyword(text.data() + keywordOffset, lineEnd - keywordOffset);
+    if (!keyword) return;
+    const auto entry = registry.abaleTypeMap.find(keyword->code);
+    if (entry == registry.abaleTypeMap.end() || !entry->second) return;
+    code_ = keyword->code;
+    title_ = keyword->title;
+
+    auto target = std::make_unique<HostImportObject>();
+    Observer observer(cards_, *target);
+    target->listener = &observer;
+    const size_t start = newline == std::string_view::npos ? text.size() : newline + 1;
+    // fmemopen of no bytes is not portable: an empty rest reads from an empty file.
+    FILE* file = start < text.size()
+                     ? fmemopen(const_cast<char*>(text.data() + start), text.size() - start, "r")
+                     : std::fopen("/dev/null", "r");
+    if (!file) return;
+    DataLine reader(file);
+    reader.lineNumber = keywordLine;
+    reader.lineEnded = true;
+    reader.observer = &observer;
+    target->reader = &reader;
+    entry->second(&reader, target.get());
+    observer.settle();
+    target->reader = nullptr;
+    target->listener = nullptr;
+    std::fclose(file);
+    target_ = std::move(target);
+}
+
+KeywordReading::~KeywordReading() = default;
+
+const CardPlace* KeywordReading::cardAt(unsigned long long line, size_t byteColumn) const {
+    const CardPlace* found = nullptr;
+    for (const CardPlace& card : cards_) {
+        if (card.line == line && card.pieceOffset <= byteColumn) found = &card;
+    }
+    return found;
+}
+
+const FieldPlace* fieldAt(const CardPlace& card, size_t byteColumn) {
+    for (const FieldPlace& field : card.fields) {
+        if (byteColumn >= field.begin && byteColumn < field.end) return &field;
+    }
+    return nullptr;
+}
+
+}  // namespace abimport::lsp

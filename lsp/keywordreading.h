@@ -1,0 +1,75 @@
+// One airbag keyword of a file read again, on demand, exactly as the library
+// reads it: which card each of its data lines is, and where each field of
+// that card stands in the line, with the text the reader cut and the value
+// the card step made of it. The server keeps no card of a model; hover,
+// definitions and formatting read the keyword they look at again from the
+// text the editor holds. This is the one place that knows how cards are
+// described (the reader's card layouts and the host's ID reports).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../frame/hostinterface.h"
+
+namespace abimport::lsp {
+
+// One field of a card line.
+struct FieldPlace {
+    std::string name;   // "AB1"; "UNUSED" for a column the importer does not read
+    unsigned type = 0;  // the type code the card step asks for
+    unsigned width = 0;
+    // Where it stands: byte columns of the physical line, [begin, end). In
+    // fixed form the field's columns (cut to the line's text); in comma form
+    // its word. begin == end for a field past the end of the line.
+    size_t begin = 0, end = 0;
+    std::string text;               // what the reader cut (the exponent repaired)
+    const Data* value = nullptr;    // what the card step made of it; null: empty
+    unsigned code1 = 0, code2 = 0;  // the ID report's codes; 0: none reported
+};
+
+// One card as a data line gave it.
+struct CardPlace {
+    unsigned long long line = 0;  // 1-based, in the file
+    size_t pieceOffset = 0;       // the byte of the line where the piece read begins
+    std::string card;             // the card name
+    bool commaForm = false;
+    bool lineCard = false;           // fields of their own widths (nodes, elements)
+    std::vector<FieldPlace> fields;  // in layout order
+    const Card* built = nullptr;     // the card as the library built it
+};
+
+class KeywordReading {
+public:
+    // Reads the keyword whose keyword line begins at byte keywordOffset of
+    // text and is line keywordLine (1-based): from the next line to the next
+    // keyword line or the end of text. Nothing is read when that line is no
+    // airbag keyword that the registry imports.
+    KeywordReading(const ABImport& registry, std::string_view text, size_t keywordOffset,
+                   unsigned long long keywordLine);
+    ~KeywordReading();
+    KeywordReading(const KeywordReading&) = delete;
+    KeywordReading& operator=(const KeywordReading&) = delete;
+
+    bool read() const { return code_ != 0; }
+    const std::string& title() const { return title_; }
+    const std::vector<CardPlace>& cards() const { return cards_; }
+    // The card that byte column of line gave (a line longer than a read
+    // gives a card of each piece), or null.
+    const CardPlace* cardAt(unsigned long long line, size_t byteColumn = 0) const;
+
+private:
+    class Observer;
+    unsigned code_ = 0;
+    std::string title_;
+    std::vector<CardPlace> cards_;
+    std::unique_ptr<ImportObject> target_;
+};
+
+// The field of a card that stands at a byte column, or null.
+const FieldPlace* fieldAt(const CardPlace& card, size_t byteColumn);
+
+}  // namespace abimport::lsp
