@@ -32,12 +32,12 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
       observer_(observer),
       settings_(settings),
       checks_({settings.warnings, settings.cardLines, settings.emptyBeforeFilled},
-              [this](WarningKind kind, unsigned long long line, const std::string& message) {
-                  warn(kind, line, message);
-              }),
-      check_(checks_.lastCard(), files_,
-             [this](WarningKind kind, size_t file, unsigned long long line,
-                    const std::string& message) { warnAt(kind, file, line, message); }) {}
+              [this](WarningKind kind, unsigned long long line, const std::string& message,
+                     WarningColumns columns) { warn(kind, line, message, columns); }),
+      check_(
+          checks_.lastCard(), files_,
+          [this](WarningKind kind, size_t file, unsigned long long line, const std::string& message,
+                 WarningColumns columns) { warnAt(kind, file, line, message, columns); }) {}
 
 size_t DeckImport::warningTotal() const {
     size_t total = 0;
@@ -45,14 +45,15 @@ size_t DeckImport::warningTotal() const {
     return total;
 }
 
-void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message) {
-    warnAt(kind, currentFile_, line, message);
+void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message,
+                      WarningColumns columns) {
+    warnAt(kind, currentFile_, line, message, columns);
 }
 
 void DeckImport::warnAt(WarningKind kind, size_t file, unsigned long long line,
-                        const std::string& message) {
+                        const std::string& message, WarningColumns columns) {
     ++warningCounts_[static_cast<unsigned>(kind)];
-    if (observer_) observer_->warning({kind, files_[file].path, line, message});
+    if (observer_) observer_->warning({kind, files_[file].path, line, message, columns});
 }
 
 size_t DeckImport::run(DataLine& reader, const std::string& path) {
@@ -65,8 +66,8 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
 
     struct stat status;
     const int fd = reader.file ? fileno(reader.file) : -1;
-    const bool known = fd >= 0 ? fstat(fd, &status) == 0
-                               : path != "-" && ::stat(path.c_str(), &status) == 0;
+    const bool known =
+        fd >= 0 ? fstat(fd, &status) == 0 : path != "-" && ::stat(path.c_str(), &status) == 0;
     chain_.push_back({known ? status.st_dev : 0, known ? status.st_ino : 0, known});
     if (known) noteOpened(status.st_dev, status.st_ino, currentFile_);
 
@@ -82,7 +83,7 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
     // The model check sees every reporting call first.
     HostCallListener* const savedListener = host ? host->listener : nullptr;
     if (host && settings_.check) {
-        check_.start(reader);
+        check_.start(reader, &checks_);
         check_.forwardTo(savedListener);
         host->listener = &check_;
     }

@@ -94,8 +94,8 @@ public:
     // end or its *END line, with the files it includes. path names the deck
     // ("-" for standard input); relative include names are looked up from its
     // folder. A stream without a file of its own (text in memory) takes the
-    // identity of the file that path names, if there is one. Keyword codes without a function in the registry are skipped
-    // like unknown keywords. Returns the number of keywords imported.
+    // identity of the file that path names, if there is one. Keyword codes without a function in
+    // the registry are skipped like unknown keywords. Returns the number of keywords imported.
     size_t run(DataLine& reader, const std::string& path);
 
     // Every file read: the main deck first, then each include as it was opened.
@@ -157,8 +157,10 @@ private:
     void holdKeywordLine(LinePieces& lines, PendingKeyword& pending);
     // *TITLE: its first data line, unless a keyword line (left in pending) comes first.
     void readTitle(LinePieces& lines, PendingKeyword& pending);
-    void warn(WarningKind kind, unsigned long long line, const std::string& message);
-    void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message);
+    void warn(WarningKind kind, unsigned long long line, const std::string& message,
+              WarningColumns columns = {});
+    void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message,
+                WarningColumns columns = {});
     std::string chainTo(const std::string& path) const;
 
     const ABImport& registry_;

@@ -67,6 +67,16 @@ bool firstFieldId(const char* piece, size_t length, unsigned width, int32_t& id)
     return true;
 }
 
+// The columns of the number that begins a defining line (after blanks).
+WarningColumns numberColumns(const char* piece, size_t length) {
+    size_t at = 0;
+    while (at < length && (piece[at] == ' ' || piece[at] == '\t')) ++at;
+    size_t end = at;
+    if (end < length && (piece[end] == '-' || piece[end] == '+')) ++end;
+    while (end < length && static_cast<unsigned char>(piece[end] - '0') <= 9) ++end;
+    return {static_cast<unsigned>(at + 1), static_cast<unsigned>(end)};
+}
+
 }  // namespace
 
 void ModelCheck::keywordStarts(const char* title, unsigned long long line, size_t file) {
@@ -122,12 +132,12 @@ void ModelCheck::defineFrom(const Definitions& how, const char* piece, size_t le
     given_ = how.firstOnly;
     int32_t id;
     if (firstFieldId(piece, length, how.width, id))
-        define(how.kind, id, {static_cast<uint32_t>(file), line});
+        define(how.kind, id, {static_cast<uint32_t>(file), line}, numberColumns(piece, length));
 }
 
-void ModelCheck::define(Kind kind, int32_t id, Place place) {
+void ModelCheck::define(Kind kind, int32_t id, Place place, WarningColumns columns) {
     Defined& defined = defined_[kind];
-    if (!defined.ids.insert(id)) duplicates_.push_back({id, kind, place});
+    if (!defined.ids.insert(id)) duplicates_.push_back({id, kind, place, columns});
     Run* last = defined.runs.empty() ? nullptr : &defined.runs.back();
     if (last && last->place.file == place.file && defined.lastLine + 1 == place.line &&
         static_cast<int64_t>(last->first) + last->count == id) {
@@ -138,7 +148,8 @@ void ModelCheck::define(Kind kind, int32_t id, Place place) {
     defined.lastLine = place.line;
 }
 
-void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line) {
+void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line,
+                                    WarningColumns columns) {
     if (geometryIds_.insert(id)) {
         if (geometryIndex_.empty()) {
             geometry_.emplace_back(id, line);
@@ -152,7 +163,8 @@ void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long 
     report_(WarningKind::DuplicateId, file_, line,
             std::string(std::strcmp(card, "NodeInfo") == 0 ? "node " : "shell element ") +
                 std::to_string(id) + " is given twice in *" + keyword_ + " (line " +
-                std::to_string(keywordLine_) + "): first at line " + std::to_string(at->second));
+                std::to_string(keywordLine_) + "): first at line " + std::to_string(at->second),
+            columns);
 }
 
 void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
@@ -174,15 +186,17 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
         const char* card = lastCard_.name ? lastCard_.name : "";
         const char* field =
             idPos[k] < lastCard_.count && lastCard_.names ? lastCard_.names[idPos[k]] : "";
+        const WarningColumns columns = checks_ ? checks_->fieldColumns(idPos[k]) : WarningColumns{};
         // The first field of a node or shell line of a reference geometry
         // gives that node or shell its reference place.
         if (idPos[k] == 0 && ((kind == Node && std::strcmp(card, "NodeInfo") == 0) ||
                               (kind == Shell && std::strcmp(card, "ShellInfo") == 0))) {
-            geometryDefinition(card, static_cast<int32_t>(id), line);
+            geometryDefinition(card, static_cast<int32_t>(id), line, columns);
         }
         references_.push_back({static_cast<int32_t>(id),
                                kind,
                                {static_cast<uint32_t>(file_), line},
+                               columns,
                                keyword_,
                                card,
                                field});
@@ -205,7 +219,8 @@ void ModelCheck::finish() {
         report_(WarningKind::UndefinedReference, reference.place.file, reference.place.line,
                 std::string(reference.keyword) + " " + reference.card + " " + reference.field +
                     ": " + idKindLabel(info.code1, info.code2) + " " +
-                    std::to_string(reference.id) + " is not defined in the model");
+                    std::to_string(reference.id) + " is not defined in the model",
+                reference.columns);
     }
 
     // The first place of each ID defined twice: the first run that holds it.
@@ -237,7 +252,8 @@ void ModelCheck::finish() {
         report_(WarningKind::DuplicateId, duplicate.place.file, duplicate.place.line,
                 std::string(idKindLabel(info.code1, info.code2)) + " " +
                     std::to_string(duplicate.id) + " is defined twice: first at " +
-                    *files_[first[i].file].path + ":" + std::to_string(first[i].line));
+                    *files_[first[i].file].path + ":" + std::to_string(first[i].line),
+                duplicate.columns);
     }
 }
 

@@ -21,6 +21,7 @@
 #include "../frame/readobserver.h"
 #include "hostcalls.h"
 #include "idset.h"
+#include "readchecks.h"
 #include "sourcefile.h"
 #include "warning.h"
 
@@ -48,15 +49,20 @@ public:
     };
 
     // Receives each warning: its kind, the index of its file in the model, its
-    // line and its message.
-    using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
+    // line, its message and the columns of that line it concerns.
+    using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&,
+                                      WarningColumns)>;
 
     // lastCard: the layout of the card last read (the reading checks keep it);
     // files: the model's files, for the places that messages name.
     ModelCheck(const CardLayout& lastCard, const std::deque<SourceFile>& files, Report report)
         : lastCard_(lastCard), files_(files), report_(std::move(report)) {}
-    // The reader of the model, which tells the words of the line just read.
-    void start(const DataLine& reader) { reader_ = &reader; }
+    // The reader of the model, which tells the words of the line just read,
+    // and the reading checks, which tell the columns of its fields.
+    void start(const DataLine& reader, const ReadChecks* checks = nullptr) {
+        reader_ = &reader;
+        checks_ = checks;
+    }
 
     // The listener that receives the reporting calls after the check.
     void forwardTo(HostCallListener* next) { next_ = next; }
@@ -117,6 +123,7 @@ private:
         int32_t id;
         Kind kind;
         Place place;
+        WarningColumns columns;
         const char* keyword;
         const char* card;
         const char* field;
@@ -125,6 +132,7 @@ private:
         int32_t id;
         Kind kind;
         Place place;
+        WarningColumns columns;
     };
     struct Defined {
         IdSet ids;
@@ -138,11 +146,13 @@ private:
         IdSet ids;
     };
 
-    void define(Kind kind, int32_t id, Place place);
+    void define(Kind kind, int32_t id, Place place, WarningColumns columns);
     // A node or shell that one reference geometry keyword gives twice.
-    void geometryDefinition(const char* card, int32_t id, unsigned long long line);
+    void geometryDefinition(const char* card, int32_t id, unsigned long long line,
+                            WarningColumns columns);
 
     const DataLine* reader_ = nullptr;
+    const ReadChecks* checks_ = nullptr;
     const CardLayout& lastCard_;
     const std::deque<SourceFile>& files_;
     Report report_;

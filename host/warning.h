@@ -37,11 +37,20 @@ enum class WarningKind : unsigned {
 // kind; they also name them.
 constexpr unsigned kReadWarningKindCount = static_cast<unsigned>(WarningKind::DuplicateId) + 1;
 
+// The byte columns of its line that a warning concerns, 1-based and
+// inclusive, where the check knows them: a field, a word, a character. first
+// 0: the line as a whole; last 0 after a first: to the end of the line.
+struct WarningColumns {
+    unsigned first = 0;
+    unsigned last = 0;
+};
+
 struct Warning {
     WarningKind kind;
     std::shared_ptr<const std::string> file;  // the path as opened
     unsigned long long line;                  // 1-based
     std::string message;
+    WarningColumns columns = {};
 };
 
 }  // namespace abimport

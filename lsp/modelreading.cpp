@@ -110,6 +110,8 @@ ModelReading::ModelReading(const ABImport& registry, const std::string& mainDeck
         out.line = warning.line;
         out.kind = warningKindName(warning.kind);
         out.message = warning.message;
+        out.firstColumn = warning.columns.first;
+        out.lastColumn = warning.columns.last;
         out.error = warning.kind == WarningKind::IncludeNotFound;
         warnings_.push_back(std::move(out));
     }
