@@ -13,7 +13,8 @@ override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR) \
   -DABIMPORT_TOOL_SKIP_TEARDOWN=$(TOOL_SKIP_TEARDOWN)
 # The default allocator is part of the tool; mimalloc and jemalloc come from Debian.
 ALLOCATOR_PACKAGE := $(if $(filter mimalloc,$(TOOL_ALLOCATOR)),libmimalloc-dev)$(if $(filter jemalloc,$(TOOL_ALLOCATOR)),libjemalloc-dev)
-BASE_PACKAGES := cmake g++ make $(ALLOCATOR_PACKAGE)
+# The language server (lsp/) parses its messages with nlohmann-json.
+BASE_PACKAGES := cmake g++ make nlohmann-json3-dev $(ALLOCATOR_PACKAGE)
 # The Python package builds with Debian's python3, setuptools and pybind11;
 # its tests use numpy, pytest, matplotlib, meshio and pandas.
 PYTHON_PACKAGES := python3-venv python3-pip python3-setuptools python3-wheel python3-pybind11 \

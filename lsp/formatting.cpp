@@ -127,7 +127,7 @@ bool alignedLine(const CardPlace& card, std::string_view line, std::string& out,
             aligned.append(field.width, ' ');
             continue;
         }
-        if (!readsAsWritten(field.text.data(), field.text.size(), field.type)) {
+        if (!readsAsWritten(field.read.data(), field.read.size(), field.type)) {
             reason = field.name + ": " + quoted(field.text.c_str()) + " is not read as written";
             return false;
         }

@@ -94,11 +94,12 @@ public:
                 at += field.width;
                 field.end = at < piece_.size() ? at : piece_.size();
             }
-            if (!card.lineCard && read.words && i < read.wordCount) {
-                field.text = read.words[i];
-            } else {
-                field.text = piece_.substr(field.begin, field.end - field.begin);
-            }
+            field.text = piece_.substr(field.begin, field.end - field.begin);
+            field.read = !card.lineCard && read.words && i < read.wordCount
+                             ? std::string(read.words[i])
+                             : field.text;
+            while (!field.read.empty() && (field.read.back() == '\n' || field.read.back() == '\r'))
+                field.read.pop_back();
             while (!field.text.empty() && (field.text.back() == '\n' || field.text.back() == '\r'))
                 field.text.pop_back();
             field.begin += pieceOffset_;

@@ -26,7 +26,8 @@ struct FieldPlace {
     // fixed form the field's columns (cut to the line's text); in comma form
     // its word. begin == end for a field past the end of the line.
     size_t begin = 0, end = 0;
-    std::string text;               // what the reader cut (the exponent repaired)
+    std::string text;               // the field's text in the line
+    std::string read;               // what the reader cut (the exponent repaired)
     const Data* value = nullptr;    // what the card step made of it; null: empty
     unsigned code1 = 0, code2 = 0;  // the ID report's codes; 0: none reported
 };

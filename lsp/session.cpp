@@ -84,7 +84,10 @@ void Session::read(const std::string& mainDeck) {
 }
 
 void Session::doPendingWork() {
-    while (!stale_.empty()) read(*stale_.begin());
+    while (!stale_.empty()) {
+        const std::string deck = *stale_.begin();
+        read(deck);
+    }
 }
 
 const ModelReading& Session::modelOf(const std::string& path) {

@@ -67,7 +67,9 @@ std::string absolutePath(const std::string& path) {
     std::error_code error;
     std::filesystem::path absolute = std::filesystem::absolute(path, error);
     if (error) absolute = path;
-    return absolute.lexically_normal().string();
+    std::string normal = absolute.lexically_normal().string();
+    if (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    return normal;
 }
 
 }  // namespace abimport::lsp

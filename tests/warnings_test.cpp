@@ -218,15 +218,13 @@ TEST(Warnings, ColumnsNameTheFieldOrCharacter) {
         Lines seen;
         void warning(const Warning& w) override {
             seen.push_back(std::to_string(w.line) + " " + warningKindName(w.kind) + " " +
-                           std::to_string(w.columns.first) + "-" +
-                           std::to_string(w.columns.last));
+                           std::to_string(w.columns.first) + "-" + std::to_string(w.columns.last));
         }
     };
     using std::string;
     const std::pair<std::string, Lines> cases[] = {
         {kInteraction + "       abc" + kCard.substr(10) + "\n", {"2 not-a-number 1-10"}},
-        {kInteraction + "1, x ,1.5\n",
-         {"2 not-a-number 3-5", "2 stale-word 0-0"}},
+        {kInteraction + "1, x ,1.5\n", {"2 not-a-number 3-5", "2 stale-word 0-0"}},
         {kInteraction + kCard + "     extra\n", {"2 ignored-text 76-0"}},
         {kInteraction + "1,2,1.5,1.0,10,20,0,77,88\n", {"2 ignored-text 21-0"}},
         {kInteraction + "1,,2,1.5,10,20,0\n", {"2 empty-comma-word 2-3"}},
