@@ -26,7 +26,7 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build format-check test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
+.PHONY: all build format-check test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows editor-test
 
 all: build
 
@@ -37,6 +37,7 @@ help:
 	@echo "make build      build the library, the host and the tools"
 	@echo "make format-check  every C++ file as .clang-format writes it"
 	@echo "make demo       build abimport and import examples/airbags.k"
+	@echo "make editor-test  Neovim's LSP client on abimport lsp (tests/editor/)"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
 	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
 	@echo "make tsan       the concurrency tests under ThreadSanitizer (build-tsan)"
@@ -77,6 +78,12 @@ python-wheel-test: build
 
 format-check:
 	scripts/check-format.sh
+
+# Neovim (Debian's, headless) with its own LSP client running abimport lsp on
+# a deck with known problems; what it received is compared with a file.
+editor-test: build
+	@scripts/require-packages.sh neovim
+	scripts/editor-test.sh $(BUILD)/tools/abimport
 
 demo:
 	@scripts/require-packages.sh $(BASE_PACKAGES)

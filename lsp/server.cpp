@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 
 #include "features.h"
@@ -16,8 +17,10 @@ using nlohmann::json;
 
 namespace {
 
-// How long the editor must be quiet before changed models are read again.
+// How long the editor must be quiet before changed models are read again,
+// and how long a stream of edits may put that off at most.
 constexpr int kQuietMs = 30;
+constexpr auto kMostDelay = std::chrono::milliseconds(300);
 
 using Request = json (*)(Session&, const json&);
 
@@ -254,7 +257,19 @@ int serveLanguage(int in, int out, const ABImport& registry) {
                 !channel.send(message.dump(-1, ' ', false, json::error_handler_t::replace));
     });
     std::string body, error;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point pendingSince;
+    bool waiting = false;
     while (!server.exited()) {
+        if (!server.hasPendingWork()) {
+            waiting = false;
+        } else if (!waiting) {
+            waiting = true;
+            pendingSince = Clock::now();
+        } else if (Clock::now() - pendingSince >= kMostDelay) {
+            server.doPendingWork();
+            continue;
+        }
         const int wait = server.hasPendingWork() ? kQuietMs : -1;
         const MessageChannel::Read got = channel.next(body, wait, error);
         switch (got) {
