@@ -30,7 +30,7 @@ int lspMain(int argc, char** argv, const ABImport& registry) {
         }
         // Some clients pass --stdio; that is the only channel there is.
         if (std::strcmp(argv[i], "--stdio") == 0) continue;
-        std::fprintf(stderr, "abimport lsp: unknown option '%s'\n%s", argv[i], kUsage);
+        std::fprintf(stderr, "abimport lsp: unknown option '%s' (abimport lsp --help)\n", argv[i]);
         return 2;
     }
     // Names kept, cards built, IDs reported: what hover and formatting read.
