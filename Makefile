@@ -41,7 +41,7 @@ help:
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
 	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
 	@echo "make tsan       the concurrency tests under ThreadSanitizer (build-tsan)"
-	@echo "make fuzz       fuzz the deck import for FUZZ_SECONDS (build-fuzz)"
+	@echo "make fuzz       fuzz the deck import and the language server for FUZZ_SECONDS in all (build-fuzz)"
 	@echo "make memcheck   abimport under valgrind on the example decks"
 	@echo "make bench      benchmarks (build-bench, Release), then abimport against numpy and pandas"
 	@echo "make windows    the library and its unit tests cross-compiled for Windows (build-windows), run under wine if installed"
@@ -114,6 +114,9 @@ tsan:
 	  -R '^(Threads|Reader|CliTest|SmallHeap|OrderedChunks)[.].*Thread'
 
 FUZZ_SECONDS ?= 60
+# The time is shared: two thirds for the deck import, a third for the language server.
+LSP_FUZZ_SECONDS = $(shell expr $(FUZZ_SECONDS) / 3)
+DECK_FUZZ_SECONDS = $(shell expr $(FUZZ_SECONDS) - $(LSP_FUZZ_SECONDS))
 FUZZ_PACKAGES := $(BASE_PACKAGES) clang-14 libclang-rt-14-dev
 
 # The corpus grows in build-fuzz/corpus across runs; findings land in
@@ -122,12 +125,16 @@ fuzz:
 	@scripts/require-packages.sh $(FUZZ_PACKAGES)
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DABIMPORT_BUILD_TESTS=OFF \
 	  -DABIMPORT_BUILD_FUZZERS=ON -DABIMPORT_SANITIZE=address,undefined $(CMAKE_FLAGS)
-	cmake --build build-fuzz -j $(JOBS) --target deck_fuzzer
+	cmake --build build-fuzz -j $(JOBS) --target deck_fuzzer lsp_fuzzer
 	fuzz/corpus.sh build-fuzz/corpus
+	fuzz/corpus.sh --lsp build-fuzz/lsp-corpus
 	mkdir -p build-fuzz/findings
-	$(SANITIZE_ENV) build-fuzz/fuzz/deck_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	$(SANITIZE_ENV) build-fuzz/fuzz/deck_fuzzer -max_total_time=$(DECK_FUZZ_SECONDS) -max_len=4096 \
 	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
+	$(SANITIZE_ENV) build-fuzz/fuzz/lsp_fuzzer -max_total_time=$(LSP_FUZZ_SECONDS) -max_len=4096 \
+	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	  -artifact_prefix=build-fuzz/findings/ build-fuzz/lsp-corpus
 
 # valgrind follows the system allocator only, and counts memory still
 # reachable at exit as an error.
