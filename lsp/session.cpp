@@ -51,6 +51,12 @@ void Session::settingsChanged() {
 }
 
 std::string Session::mainDeckOf(const std::string& path) {
+    if (!workspace.scanned()) {
+        // The folder as on disk, then the open buffers as the editor holds them.
+        workspace.scan();
+        for (const auto& [open, document] : documents.all())
+            workspace.fileChanged(open, &document.text());
+    }
     for (const std::string& deck : workspace.mainDecks()) {
         if (deck == path) return deck;
         if (!models_.count(deck)) read(deck);

@@ -25,14 +25,17 @@ public:
 
     // The main deck of a file (absolute path).
     std::string mainDeckOf(const std::string& path);
-    // A file changed: its include keywords are looked at again when next needed.
+    // A file changed (text: its buffer; null: the file on disk): its include
+    // keywords are looked at again, once the folder has been looked at.
     void fileChanged(const std::string& path, const std::string* text);
+    // Looks at the deck files of the folder, once.
+    bool scanned() const { return scanned_; }
+    void scan();
 
 private:
     // The files that the include keywords of a file's text name, resolved
     // from its folder and the root.
     std::vector<std::string> includesOf(const std::string& path, const std::string& text) const;
-    void scan();
 
     std::string root_;
     std::vector<std::string> mainDecks_;

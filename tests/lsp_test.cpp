@@ -313,3 +313,32 @@ TEST(LspServer, SymbolsFormattingAndCompletion) {
     EXPECT_EQ(items[0]["textEdit"]["range"]["start"]["character"], 1);
     EXPECT_EQ(client.request("textDocument/completion", at(main, 1, 0))["result"], json::array());
 }
+
+// A file belongs to the main deck that includes it, found from the workspace
+// folder; the setting mainDeck names the main deck instead.
+TEST(LspServer, FindsTheMainDeckOfAFile) {
+    ModelFolder folder;
+    folder.write("a.k", "*INCLUDE\nparts.k\n");
+    folder.write("b.k", "*INCLUDE\nparts.k\n" + kInteraction + kCard + "\n");
+    folder.write("parts.k", "*PART\nheading\n        11\n");
+    for (const auto& [setting, undefined] :
+         {std::pair<json, size_t>{json::object(), 0}, {{{"mainDeck", "b.k"}}, 1}}) {
+        SCOPED_TRACE(setting.dump());
+        LspClient client(kTool);
+        client.initialize(folder.path(""), setting);
+        client.open(folder.path("parts.k"), "*PART\nheading\n        11\n");
+        // b.k refers to part 10, which only its own model leaves undefined.
+        EXPECT_EQ(client.diagnostics(folder.path("b.k")).size(), undefined);
+        EXPECT_EQ(client.diagnostics(folder.path("parts.k")), json::array());
+    }
+    // An include that only an unsaved buffer holds counts too.
+    folder.write("c.k", "*KEYWORD\n");
+    folder.write("extra.k", "*KEYWORD\n");
+    LspClient client(kTool);
+    client.initialize(folder.path(""));
+    client.open(folder.path("c.k"), "*INCLUDE\nextra.k\n");
+    client.open(folder.path("extra.k"), "*KEYWORD\n");
+    const json files = client.request("workspace/symbol", {{"query", "extra"}})["result"];
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].value("containerName", ""), "c.k:1");
+}
