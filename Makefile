@@ -159,7 +159,8 @@ install:
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Benchmarks: the Google Benchmark program on generated decks, then the whole
-# abimport process against numpy.genfromtxt and pandas.read_fwf.
+# abimport process against numpy.genfromtxt and pandas.read_fwf, then the
+# language server's diagnostics after a change against --check -q.
 BENCH_BUILD ?= build-bench
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 bench:
@@ -171,6 +172,7 @@ bench:
 	$(BENCH_BUILD)/venv/bin/pip install -q --disable-pip-version-check --no-build-isolation --no-index --no-deps .
 	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck \
 	  --python $(BENCH_BUILD)/venv/bin/python
+	bench/lsp --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck
 
 # The library and its unit tests for Windows with MinGW-w64, GoogleTest built
 # for it from Debian's sources; the tests run under wine where it is installed.

@@ -108,6 +108,15 @@ MessageChannel::Read MessageChannel::next(std::string& body, int timeoutMs, std:
             return Read::Closed;
         }
     }
+    if (start_ + header + length == buffer_.size()) {
+        // The last message read: its bytes become the body without a copy
+        // (a deck's text may be hundreds of megabytes).
+        body = std::move(buffer_);
+        body.erase(0, start_ + header);
+        buffer_.clear();
+        start_ = 0;
+        return Read::Message;
+    }
     body.assign(buffer_, start_ + header, length);
     start_ += header + length;
     if (start_ > buffer_.size() / 2) {

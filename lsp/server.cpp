@@ -112,8 +112,9 @@ void LanguageServer::malformed(const std::string& error) {
     replyError(nullptr, kParseError, error);
 }
 
-void LanguageServer::handle(const std::string& body) {
+void LanguageServer::handle(std::string body) {
     json message = json::parse(body, nullptr, false);
+    std::string().swap(body);  // the message holds it all now
     if (message.is_discarded()) return replyError(nullptr, kParseError, "the message is no JSON");
     if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {
         // A reply to a request of ours (none is sent that waits for one) or nonsense.
@@ -139,7 +140,8 @@ void LanguageServer::handle(const std::string& body) {
 void LanguageServer::handleRequest(const json& message) {
     const json& id = message["id"];
     const std::string method = message["method"];
-    const json params = message.value("params", json::object());
+    static const json kNoParams = json::object();
+    const json& params = message.contains("params") ? message["params"] : kNoParams;
     try {
         if (method == "initialize") {
             if (initialized_) throw RequestError(kInvalidRequest, "initialize came twice");
@@ -191,7 +193,7 @@ json LanguageServer::initialize(const json& params) {
             {"serverInfo", {{"name", "abimport"}, {"version", ABIMPORT_LSP_VERSION}}}};
 }
 
-void LanguageServer::handleNotification(const json& message) {
+void LanguageServer::handleNotification(json& message) {
     const std::string method = message["method"];
     if (method == "exit") {
         exited_ = true;
@@ -201,22 +203,25 @@ void LanguageServer::handleNotification(const json& message) {
     // Before initialize every notification but exit is dropped; so is one
     // the server does not know or cannot take (a notification has no reply).
     if (!initialized_ || shutdown_) return;
-    const json params = message.value("params", json::object());
+    static const json kNoParams = json::object();
+    const json& params = message.contains("params") ? message["params"] : kNoParams;
     try {
         Session& session = *session_;
         if (method == "textDocument/didOpen") {
-            const json& document = params.at("textDocument");
-            session.opened(documentPath(params), document.at("text").get<std::string>());
+            // The text is moved out of the message, not copied.
+            std::string& text =
+                message["params"].at("textDocument").at("text").get_ref<std::string&>();
+            session.opened(documentPath(params), std::move(text));
         } else if (method == "textDocument/didChange") {
             const std::string path = documentPath(params);
             TextDocument* document = session.documents.find(path);
             if (!document) return;
-            for (const json& change : params.at("contentChanges")) {
-                const std::string text = change.at("text");
+            for (json& change : message["params"].at("contentChanges")) {
+                std::string& text = change.at("text").get_ref<std::string&>();
                 if (change.contains("range"))
                     document->replace(rangeIn(change["range"]), text, session.encoding);
                 else
-                    document->setText(text);
+                    document->setText(std::move(text));
             }
             session.changed(path);
         } else if (method == "textDocument/didSave") {
@@ -273,7 +278,10 @@ int serveLanguage(int in, int out, const ABImport& registry) {
         const int wait = server.hasPendingWork() ? kQuietMs : -1;
         const MessageChannel::Read got = channel.next(body, wait, error);
         switch (got) {
-            case MessageChannel::Read::Message: server.handle(body); break;
+            case MessageChannel::Read::Message:
+                server.handle(std::move(body));
+                body = std::string();  // a large message's memory goes at once
+                break;
             case MessageChannel::Read::Timeout: server.doPendingWork(); break;
             case MessageChannel::Read::Malformed: server.malformed(error); break;
             case MessageChannel::Read::Closed: return server.exitCode();

@@ -26,7 +26,7 @@ public:
     LanguageServer& operator=(const LanguageServer&) = delete;
 
     // Handles one message as it came: its body, JSON or not. Never throws.
-    void handle(const std::string& body);
+    void handle(std::string body);
     // Reports a message that could not even be framed.
     void malformed(const std::string& error);
 
@@ -42,7 +42,8 @@ public:
 
 private:
     void handleRequest(const nlohmann::json& message);
-    void handleNotification(const nlohmann::json& message);
+    // The message's text fields may be moved out.
+    void handleNotification(nlohmann::json& message);
     nlohmann::json initialize(const nlohmann::json& params);
     void reply(const nlohmann::json& id, nlohmann::json result);
     void replyError(const nlohmann::json& id, int code, const std::string& message);

@@ -75,6 +75,8 @@ const std::string* Session::bufferOf(const std::string& path) const {
 
 void Session::read(const std::string& mainDeck) {
     stale_.erase(mainDeck);
+    // The reading before goes first: a large model's check is not held twice.
+    models_.erase(mainDeck);
     auto model = std::make_unique<ModelReading>(
         registry_, mainDeck, [this](const std::string& path) { return bufferOf(path); });
     // A deck that this model includes is no model of its own any more.
