@@ -1,6 +1,6 @@
 // Completion: keyword titles after a '*' at the start of a line.
-#include "../host/keywordtitles.h"
 #include "features.h"
+#include "keywordreading.h"
 
 namespace abimport::lsp {
 
@@ -30,15 +30,14 @@ json completion(Session& session, const json& params) {
         return items;
     // The title typed so far is replaced whole, whatever its case.
     const json range = session.rangeOf(*document, position.line, 1, column);
-    auto add = [&](const char* title, const char* detail) {
+    auto add = [&](const std::string& title, const char* detail) {
         items.push_back({{"label", title},
                          {"kind", kKeyword},
                          {"detail", detail},
                          {"textEdit", {{"range", range}, {"newText", title}}}});
     };
-    size_t count;
-    const KeywordTitle* titles = keywordTitles(&count);
-    for (size_t i = 0; i < count; ++i) add(titles[i].title, "airbag keyword");
+    for (const std::string& title : importedTitles(session.registry()))
+        add(title, "airbag keyword");
     for (const char* title : kDeckLoopKeywords) add(title, "read by the deck loop");
     return items;
 }

@@ -38,7 +38,18 @@ void TextDocument::replace(const Range& range, std::string_view text, PositionEn
     size_t end = offsetOf(range.end, encoding);
     if (end < begin) std::swap(begin, end);
     text_.replace(begin, end - begin, text);
-    index();
+    // The lines that began inside the replaced bytes go, those of the new
+    // text come, and the later ones move by the difference in length: no
+    // rescan of a large text for one keystroke.
+    const auto first = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), begin);
+    const auto last = std::upper_bound(first, lineStarts_.end(), end);
+    std::vector<size_t> added;
+    for (size_t at = text.find('\n'); at != std::string_view::npos; at = text.find('\n', at + 1))
+        added.push_back(begin + at + 1);
+    const auto from = lineStarts_.erase(first, last);
+    const auto after = lineStarts_.insert(from, added.begin(), added.end()) +
+                       static_cast<std::ptrdiff_t>(added.size());
+    for (auto it = after; it != lineStarts_.end(); ++it) *it = *it - (end - begin) + text.size();
 }
 
 void DocumentStore::open(const std::string& path, std::string text, long long) {

@@ -1,7 +1,6 @@
 // Hover: what the library reads at a place of a deck.
 #include <map>
 
-#include "../host/idlabels.h"
 #include "features.h"
 #include "lineplaces.h"
 #include "rpcerror.h"
@@ -29,7 +28,7 @@ std::string fileName(const Session& session, const std::string& path) {
 
 // The kind of ID a field holds and where the model defines it.
 std::string idText(Session& session, const std::string& path, const FieldPlace& field) {
-    const std::string kind = idKindLabel(field.code1, field.code2);
+    const std::string kind = idKindName(field.code1, field.code2);
     int32_t id;
     if (!idOf(field, id)) return kind + " ID (none given)";
     std::string text = kind + " " + std::to_string(id);

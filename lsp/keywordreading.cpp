@@ -5,6 +5,7 @@
 
 #include "../frame/readobserver.h"
 #include "../host/hostcalls.h"
+#include "../host/idlabels.h"
 #include "../host/keywordtitles.h"
 
 namespace abimport::lsp {
@@ -206,6 +207,21 @@ const FieldPlace* fieldAt(const CardPlace& card, size_t byteColumn) {
         if (byteColumn >= field.begin && byteColumn < field.end) return &field;
     }
     return nullptr;
+}
+
+const char* idKindName(unsigned code1, unsigned code2) {
+    return idKindLabel(code1, code2);
+}
+
+std::vector<std::string> importedTitles(const ABImport& registry) {
+    std::vector<std::string> titles;
+    size_t count;
+    const KeywordTitle* known = keywordTitles(&count);
+    for (size_t i = 0; i < count; ++i) {
+        const auto entry = registry.abaleTypeMap.find(known[i].code);
+        if (entry != registry.abaleTypeMap.end() && entry->second) titles.push_back(known[i].title);
+    }
+    return titles;
 }
 
 }  // namespace abimport::lsp

@@ -73,4 +73,10 @@ private:
 // The field of a card that stands at a byte column, or null.
 const FieldPlace* fieldAt(const CardPlace& card, size_t byteColumn);
 
+// The plain name of the kind of ID that an ID report's codes give: "part".
+const char* idKindName(unsigned code1, unsigned code2);
+
+// The titles of the airbag keywords that the registry imports, by code.
+std::vector<std::string> importedTitles(const ABImport& registry);
+
 }  // namespace abimport::lsp

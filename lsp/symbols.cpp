@@ -93,14 +93,12 @@ json documentSymbols(Session& session, const json& params) {
         json entry =
             symbol("*" + std::string(title.empty() ? "" : title), linesText(first + 1, last + 1),
                    kStruct, range, session.rangeOf(*document, first, 0, title.size() + 1));
-        if (findKeyword(line.data(), line.size())) {
-            const size_t end = last + 1 < document->lineCount() ? offsetOfLine(*document, last + 1)
-                                                                : document->text().size();
-            const KeywordReading keyword(session.registry(),
-                                         std::string_view(document->text()).substr(0, end),
-                                         offsetOfLine(*document, first), first + 1);
-            entry["children"] = cardSymbols(session, *document, keyword);
-        }
+        const size_t end = last + 1 < document->lineCount() ? offsetOfLine(*document, last + 1)
+                                                            : document->text().size();
+        const KeywordReading keyword(session.registry(),
+                                     std::string_view(document->text()).substr(0, end),
+                                     offsetOfLine(*document, first), first + 1);
+        if (keyword.read()) entry["children"] = cardSymbols(session, *document, keyword);
         out.push_back(std::move(entry));
     }
     return out;

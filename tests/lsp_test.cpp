@@ -93,6 +93,21 @@ TEST(LspDocuments, FollowEditsByRange) {
     EXPECT_EQ(document.lineCount(), 3u);
     EXPECT_EQ(document.line(2), "new");
     EXPECT_EQ(document.positionOf(0, 3, PositionEncoding::Utf16).character, 2u);
+    // Lines kept in step with the text through many edits, as if indexed anew.
+    unsigned seed = 7;
+    auto next = [&seed](size_t below) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<size_t>(seed >> 8) % below;
+    };
+    const char* const kTexts[] = {"", "x", "\n", "ab\ncd", "\r\n", "\n\n"};
+    for (int i = 0; i < 500; ++i) {
+        const Position a{next(document.lineCount() + 1), next(8)};
+        const Position b{next(document.lineCount() + 1), next(8)};
+        document.replace({a, b}, kTexts[next(6)], PositionEncoding::Utf16);
+        const TextDocument fresh(document.text());
+        ASSERT_EQ(document.lineCount(), fresh.lineCount()) << i;
+        for (size_t n = 0; n < fresh.lineCount(); ++n) ASSERT_EQ(document.line(n), fresh.line(n));
+    }
 }
 
 // Headers in any case and order, a body in pieces, a bad length skipped and
