@@ -25,7 +25,7 @@ json completion(Session& session, const json& params) {
     if (!document || position.line >= document->lineCount()) return items;
     const std::string_view line = document->line(position.line);
     const size_t column = byteColumnOf(line, position.character, session.encoding);
-    if (line.empty() || line[0] != '*' ||
+    if (column == 0 || line.empty() || line[0] != '*' ||
         line.substr(1, column - 1).find_first_of(" \t,") != std::string_view::npos)
         return items;
     // The title typed so far is replaced whole, whatever its case.

@@ -158,7 +158,8 @@ json references(Session& session, const json& params) {
         if (!document) continue;
         unsigned long long last = 0;
         for (const unsigned long long line : lines) {
-            if (line == last) continue;  // one line, several references: found at once
+            // One line of several references is looked at once; line 0 is no line.
+            if (line == last || line == 0) continue;
             last = line;
             addFieldsHolding(session, file, *document, line - 1, target, out);
         }

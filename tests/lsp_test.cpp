@@ -357,3 +357,43 @@ TEST(LspServer, FindsTheMainDeckOfAFile) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].value("containerName", ""), "c.k:1");
 }
+
+// Every kind of warning reaches the editor as a diagnostic of its file, at
+// its line and columns in UTF-16 units (the é before a field is one unit).
+TEST(LspServer, PublishesEachWarningKind) {
+    const std::string ale =
+        "*AIRBAG_ALE\n       100         1\n     293.0\n         4\n        30\n"
+        "        10        10         0\n       0.0                 0.0"
+        "         3         0         0\n";
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"*AIRBAG_REFERENCE_GEOMETRY\n" + std::string(130, '1') + "\n*END\n",
+         {"1:56-130 ignored-text", "1:127-130 long-line"}},
+        {kInteraction + kCard + "  extra\n", {"1:72-77 ignored-text"}},
+        {kInteraction + "1,,2,1.5,1.0,10,20,0\n", {"1:1-3 empty-comma-word"}},
+        {kInteraction + "   \xC3\xA9    1\n", {"1:0-9 not-a-number"}},
+        {kInteraction + "1,2,1.5\n", {"1:0-7 stale-word"}},
+        {ale + "*END\n", {"6:30-40 short-count"}},
+        {kInteraction + "$ nothing\n", {"1:0-9 missing-card"}},
+        {kInteraction + "         1\t        2\n", {"1:10-11 control-character"}},
+        {kInteraction + "   \n", {"1:0-3 blank-line"}},
+        {"* AIRBAG_ALE\n", {"0:0-1 empty-title"}},
+        {"*INCLUDE\nnowhere.k\n", {"0:0-8 include-not-found"}},
+        {"*INCLUDE_TRANSFORM\nother.k\n", {"0:0-18 include-transform"}},
+        {"*INCLUDE\nself.k\n", {"0:0-8 include-cycle"}},
+        {"*INCLUDE\nother.k\n*INCLUDE\nother.k\n", {"2:0-8 include-repeated"}},
+    };
+    ModelFolder folder;
+    folder.write("other.k", "*KEYWORD\n");
+    LspClient client(kTool);
+    client.initialize(folder.path(""));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string name = i == 12 ? "self.k" : "deck" + std::to_string(i) + ".k";
+        folder.write(name, cases[i].first);
+        client.open(folder.path(name), cases[i].first);
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string name = i == 12 ? "self.k" : "deck" + std::to_string(i) + ".k";
+        SCOPED_TRACE(cases[i].first);
+        EXPECT_EQ(shown(client.diagnostics(folder.path(name))), cases[i].second);
+    }
+}
