@@ -7,6 +7,7 @@
 
 #include "features.h"
 #include "framing.h"
+#include "largetext.h"
 #include "rpcerror.h"
 #include "session.h"
 #include "uri.h"
@@ -21,6 +22,10 @@ namespace {
 // and how long a stream of edits may put that off at most.
 constexpr int kQuietMs = 30;
 constexpr auto kMostDelay = std::chrono::milliseconds(300);
+
+// Messages from this size on have their deck text taken out whole.
+constexpr size_t kLargeMessage = size_t{1} << 20;
+constexpr size_t kLargeText = size_t{1} << 16;
 
 using Request = json (*)(Session&, const json&);
 
@@ -113,7 +118,12 @@ void LanguageServer::malformed(const std::string& error) {
 }
 
 void LanguageServer::handle(std::string body) {
-    json message = json::parse(body, nullptr, false);
+    // A deck's text in a large message is taken out whole, not parsed into a
+    // copy (largetext.h).
+    std::string rest;
+    const bool taken = body.size() >= kLargeMessage && takeLargeText(body, rest, kLargeText);
+    json message = json::parse(taken ? rest : body, nullptr, false);
+    if (taken && !message.is_discarded()) putBackText(message, std::move(body));
     std::string().swap(body);  // the message holds it all now
     if (message.is_discarded()) return replyError(nullptr, kParseError, "the message is no JSON");
     if (!message.is_object() || !message.contains("method") || !message["method"].is_string()) {

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 
 #include "lsp/documents.h"
+#include "lsp/largetext.h"
 #include "lsp/positions.h"
 #include "lspclient.h"
 #include "modeltrace.h"
@@ -132,6 +133,30 @@ TEST(LspFraming, ReadsMessagesAsTheHeadersSay) {
     EXPECT_EQ(body, "[1,2,3]");
     EXPECT_EQ(channel.next(body, 1000, error), MessageChannel::Read::Closed);
     close(fds[0]);
+}
+
+// A large text is taken out of its message decoded exactly as the JSON
+// parser decodes it, and put back where it stood.
+TEST(LspLargeText, TakenOutWholeAndPutBack) {
+    // The text as JSON writes it: escapes of every kind, a pair of surrogates.
+    const std::string text =
+        R"(*KEYWORD\n$ \"quoted\" back\\slash\ttab \u00e9 \ud83d\ude00 \/ end)";
+    const std::string message =
+        "{\"params\": {\"text\": \"short\", \"textDocument\": {\"uri\": "
+        "\"file:///x.k\", \"text\" : \"" +
+        text + "\"}}, \"id\": 3}";
+    std::string body = message, rest;
+    ASSERT_TRUE(takeLargeText(body, rest, 10));
+    json parsed = json::parse(rest);
+    EXPECT_EQ(parsed["params"]["text"], "short");
+    putBackText(parsed, std::move(body));
+    EXPECT_EQ(parsed, json::parse(message));
+    for (const char* bad : {"\\x", "\\ud83d alone", "\\u12", "raw\ttab"}) {
+        std::string broken = "{\"text\": \"0123456789" + std::string(bad) + "\"}";
+        const std::string before = broken;
+        EXPECT_FALSE(takeLargeText(broken, rest, 5)) << bad;
+        EXPECT_EQ(broken, before);
+    }
 }
 
 // Errors are replies, never the end of the server; shutdown and exit as the
