@@ -100,7 +100,9 @@ MessageChannel::Read MessageChannel::next(std::string& body, int timeoutMs, std:
         start_ += header;
         return Read::Malformed;
     }
-    // The body follows whole: wait for it however long it takes.
+    // The body follows whole: wait for it however long it takes, in memory
+    // of its size (growing by doubling would hold a large body twice).
+    if (buffer_.capacity() < start_ + header + length) buffer_.reserve(start_ + header + length);
     while (buffer_.size() - start_ - header < length) {
         if (!fill(-1) && closed_) {
             error = "the input ended inside a message";

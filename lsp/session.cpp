@@ -1,7 +1,5 @@
 #include "session.h"
 
-#include <fstream>
-#include <sstream>
 #include <tuple>
 
 #include "uri.h"
@@ -10,18 +8,7 @@ namespace abimport::lsp {
 
 using nlohmann::json;
 
-namespace {
-
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return !in.bad();
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void Session::opened(const std::string& path, std::string text) {
     documents.open(path, std::move(text), 0);
@@ -107,7 +94,7 @@ const ModelReading& Session::modelOf(const std::string& path) {
 const TextDocument* Session::documentOf(const std::string& path, TextDocument& scratch) const {
     if (const TextDocument* document = documents.find(path)) return document;
     std::string text;
-    if (!readFile(path, text)) return nullptr;
+    if (!readFileText(path, text)) return nullptr;
     scratch.setText(std::move(text));
     return &scratch;
 }

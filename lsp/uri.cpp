@@ -1,5 +1,8 @@
 #include "uri.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
 
 namespace abimport::lsp {
@@ -61,6 +64,21 @@ std::string uriOfPath(const std::string& path) {
         }
     }
     return uri;
+}
+
+bool readFileText(const std::string& path, std::string& text) {
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return false;
+    struct stat status;
+    bool read = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+    if (read) {
+        text.resize(static_cast<size_t>(status.st_size));
+        const size_t got = std::fread(text.data(), 1, text.size(), file);
+        read = !std::ferror(file);
+        text.resize(got);  // the file may have shrunk meanwhile
+    }
+    std::fclose(file);
+    return read;
 }
 
 std::string absolutePath(const std::string& path) {

@@ -1,4 +1,4 @@
-// file: URIs and the paths they name.
+// file: URIs, the paths they name and the files' texts.
 #pragma once
 
 #include <string>
@@ -12,6 +12,10 @@ bool pathOfUri(const std::string& uri, std::string& path);
 // The file: URI of an absolute path, with the bytes that a URI path may not
 // hold percent-escaped.
 std::string uriOfPath(const std::string& path);
+
+// The bytes of a file, read in one piece of its size; false when it cannot
+// be read.
+bool readFileText(const std::string& path, std::string& text);
 
 // path made absolute (from the working folder) and without "." and ".."
 // parts, the way URIs name files; symbolic links are not followed.

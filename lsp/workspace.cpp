@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "../host/includefiles.h"
 #include "../host/keywordtitles.h"
@@ -31,13 +30,25 @@ bool namesAFile(std::string_view title) {
     return !titleIs(title, "INCLUDE_PATH") && !titleIs(title, "INCLUDE_PATH_RELATIVE");
 }
 
-bool readFile(const std::string& path, std::string& text) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    text = all.str();
-    return true;
+// The lines of a text in memory, one after the other.
+std::function<bool(std::string_view&)> linesOf(const std::string& text) {
+    return [&text, begin = size_t{0}](std::string_view& line) mutable {
+        if (begin >= text.size()) return false;
+        size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        line = std::string_view(text).substr(begin, end - begin);
+        begin = end + 1;
+        return true;
+    };
+}
+
+// The lines of a file on disk, read as they come (a deck may be large).
+std::function<bool(std::string_view&)> linesOf(std::ifstream& in) {
+    return [&in, kept = std::string()](std::string_view& line) mutable {
+        if (!std::getline(in, kept)) return false;
+        line = kept;
+        return true;
+    };
 }
 
 }  // namespace
@@ -58,24 +69,20 @@ void Workspace::setRoot(const std::string& root) {
     includes_.clear();
 }
 
-std::vector<std::string> Workspace::includesOf(const std::string& path,
-                                               const std::string& text) const {
+std::vector<std::string> Workspace::includesOf(
+    const std::string& path, const std::function<bool(std::string_view&)>& nextLine) const {
     std::vector<std::string> named;
     bool nameNext = false;
     std::string name;
-    size_t begin = 0;
-    while (begin < text.size()) {
-        size_t end = text.find('\n', begin);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(begin, end - begin);
-        begin = end + 1;
-        if (line.empty() || line[0] == '$') continue;
-        if (line[0] == '*') {
-            nameNext = namesAFile(keywordTitleOf(line.data(), line.size()));
+    for (std::string_view view; nextLine(view);) {
+        if (view.empty() || view[0] == '$') continue;
+        if (view[0] == '*') {
+            nameNext = namesAFile(keywordTitleOf(view.data(), view.size()));
             name.clear();
             continue;
         }
         if (!nameNext) continue;
+        std::string line(view);
         const bool continued = takeNameLine(line);
         name += line;
         if (continued) continue;
@@ -107,17 +114,19 @@ void Workspace::scan() {
         if (++seen > kMostFiles) break;
         const std::string path = absolutePath(it->path().string());
         if (includes_.count(path)) continue;
-        std::string text;
-        if (readFile(path, text)) includes_[path] = includesOf(path, text);
+        std::ifstream in(path, std::ios::binary);
+        if (in) includes_[path] = includesOf(path, linesOf(in));
     }
 }
 
 void Workspace::fileChanged(const std::string& path, const std::string* text) {
     if (!scanned_) return;
-    std::string disk;
-    if (!text && readFile(path, disk)) text = &disk;
+    std::ifstream in;
+    if (!text) in.open(path, std::ios::binary);
     if (text)
-        includes_[path] = includesOf(path, *text);
+        includes_[path] = includesOf(path, linesOf(*text));
+    else if (in)
+        includes_[path] = includesOf(path, linesOf(in));
     else
         includes_.erase(path);
 }

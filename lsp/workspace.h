@@ -4,9 +4,11 @@
 // own main deck. A setting may name the main decks instead.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace abimport::lsp {
@@ -33,9 +35,10 @@ public:
     void scan();
 
 private:
-    // The files that the include keywords of a file's text name, resolved
-    // from its folder and the root.
-    std::vector<std::string> includesOf(const std::string& path, const std::string& text) const;
+    // The files that the include keywords of a file's lines name, resolved
+    // from its folder and the root; nextLine gives each line, false at the end.
+    std::vector<std::string> includesOf(
+        const std::string& path, const std::function<bool(std::string_view&)>& nextLine) const;
 
     std::string root_;
     std::vector<std::string> mainDecks_;
