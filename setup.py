@@ -26,7 +26,7 @@ VERSION = project_version()
 # library, the stand-in host, the output formats, editing, comparing and the
 # small-object heap (whose operator new the extension defines for itself,
 # python/src/importheap.cpp), then the binding.
-FOLDERS = ["model", "frame", "keywords", "host", "output", "edit", "compare", "memory", "python/src"]
+FOLDERS = ["model", "model/numbers", "frame", "keywords", "host", "output", "edit", "compare", "memory", "python/src"]
 SOURCES = [path for folder in FOLDERS for path in sorted(glob.glob(folder + "/*.cpp"))]
 
 # The extension exports PyInit__core only, which keeps its operator new and
@@ -58,7 +58,6 @@ setup(
             "abimport._core",
             SOURCES,
             depends=HEADERS,
-            include_dirs=["."],
             cxx_std=17,
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
             extra_compile_args=["-O3", NEW_ALIGNMENT] + WARNINGS,

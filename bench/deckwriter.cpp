@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace abimport {
+
 namespace {
 
 // A fixed pseudo-random sequence (64-bit linear congruential generator).
@@ -124,3 +126,5 @@ bool writeDeck(std::FILE* out, const DeckShape& shape) {
     std::fputs("*END\n", out);
     return std::fflush(out) == 0 && !std::ferror(out);
 }
+
+}  // namespace abimport

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace abimport {
+
 struct DeckShape {
     unsigned long modelNodes = 0;    // *NODE lines of the model the airbags belong to
     unsigned long modelShells = 0;   // *ELEMENT_SHELL lines of that model
@@ -22,3 +24,5 @@ struct DeckShape {
 // "%16.6f" writes them, drawn from a fixed sequence so every run writes the
 // same file. Returns false when writing failed.
 bool writeDeck(std::FILE* out, const DeckShape& shape);
+
+}  // namespace abimport

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "../host/contflag.h"
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../model/card.h"
 #include "deckwriter.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "model/card.h"
 #include "peakmemory.h"
 
 using namespace abimport;
@@ -122,13 +123,13 @@ void importAt(benchmark::State& state, const Deck* deck, unsigned flags) {
     state.counters["cards"] = static_cast<double>(cards);
     state.counters["hostcalls"] = static_cast<double>(calls);
     if (peakPerCard > 0) state.counters["peakB/card"] = peakPerCard;
-    Card::contFlag = 0x16;
+    Card::contFlag = kDefaultFlags;
 }
 
-// Writing back: every card of a full import (0x16) through Card::tostring,
-// one card at a time, to /dev/null as the tool writes it to its output.
+// Writing back: every card of a full import (the default flags) through
+// Card::tostring, one card at a time, to /dev/null as the tool writes it.
 void writeBack(benchmark::State& state, const Deck* deck) {
-    Card::contFlag = 0x16;
+    Card::contFlag = kDefaultFlags;
     HostImportObject target;
     importInto(*deck, target);
     std::FILE* sink = std::fopen("/dev/null", "w");
@@ -211,7 +212,7 @@ int main(int argc, char** argv) {
         const Deck* d = &deck;
         benchmark::RegisterBenchmark(("floor/" + deck.name).c_str(), floorLoop, d)
             ->Unit(benchmark::kMillisecond);
-        for (unsigned flags : {0x0u, 0x4u, 0x14u, 0x16u}) {
+        for (unsigned flags : {0x0u, 0x4u, 0x14u, kDefaultFlags}) {
             char name[64];
             std::snprintf(name, sizeof name, "import/%s/flags:0x%x", deck.name.c_str(), flags);
             benchmark::RegisterBenchmark(name, importAt, d, flags)->Unit(benchmark::kMillisecond);

@@ -7,6 +7,8 @@
 
 #include "deckwriter.h"
 
+using namespace abimport;
+
 namespace {
 
 const char kUsage[] =

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace abimport {
+
 namespace {
 
 // A "Name:   1234 kB" line of /proc/self/status, in bytes.
@@ -40,3 +42,5 @@ size_t residentBytes() {
 size_t peakResidentBytes() {
     return statusBytes("VmHWM");
 }
+
+}  // namespace abimport

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace abimport {
+
 // Returns freed heap memory to the system and resets the high-water mark to
 // the memory resident now. False when the kernel does not allow the reset.
 bool resetPeakMemory();
@@ -12,3 +14,5 @@ bool resetPeakMemory();
 // /proc cannot be read.
 size_t residentBytes();
 size_t peakResidentBytes();
+
+}  // namespace abimport

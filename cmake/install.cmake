@@ -12,12 +12,14 @@ set(ABIMPORT_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/abimport)
 set(ABIMPORT_PKGCONFIG_DIR ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 
 # What a host needs to build against the library: the card model, the host
-# interface, the import functions and the version. The importer classes and
-# the text and number helpers stay private to the library.
+# interface, the import functions, the keyword table with the importer frame
+# (for a host that adds a keyword of its own) and the version. The library's
+# importer classes and the text and number helpers stay private to it.
 set(ABIMPORT_PUBLIC_HEADERS
   model/export.h model/object.h model/data.h model/card.h
   frame/dataline.h frame/hostinterface.h frame/readobserver.h frame/version.h
-  keywords/importfunctions.h)
+  frame/carddescription.h frame/importbase.h
+  keywords/importfunctions.h keywords/keywordtable.h keywords/idkinds.h)
 set(ABIMPORT_HOST_HEADERS host/deckimport.h host/hostcalls.h host/keywordtitles.h
   host/includefiles.h host/linepieces.h host/readchecks.h host/sourcefile.h host/warning.h
   host/modelcheck.h host/idset.h)

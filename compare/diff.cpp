@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <tuple>
 #include <type_traits>
 #include <unordered_map>
@@ -10,19 +11,11 @@
 
 namespace abimport {
 
-using namespace cardfields;
+using namespace detail;
 
 namespace {
 
 constexpr size_t kNone = static_cast<size_t>(-1);
-
-struct KeywordIdField {
-    unsigned code;
-    const char* name;
-};
-// The keywords whose first card names them: the bag IDs of an advanced ALE
-// airbag, the set of an ALE airbag, the first bag of an interaction.
-constexpr KeywordIdField kKeywordIds[] = {{1, "BAGID1"}, {2, "SID"}, {3, "AB1"}};
 
 template <class Row>
 void sortById(std::vector<Row>& rows, size_t first) {
@@ -43,33 +36,53 @@ void makeRoom(std::vector<Row>& rows, size_t count) {
         rows.reserve(std::max(rows.size() + count, rows.capacity() * 3 / 2));
 }
 
-bool takeNode(const Card& card, unsigned long long line, std::vector<NodeRow>& rows) {
-    int32_t nid;
-    if (!sameText(card.name, "NodeInfo") || !integerOf(fieldOf(card, "NID", 0), nid)) return false;
-    NodeRow row{nid, {}, line};
-    for (size_t i = 0; i < 3; ++i)
-        row.values[i] = numberOf(fieldOf(card, kNodeCoordinates[i], 1 + i), 0.0);
+// The names of a node or shell list card and of its fields, taken once per
+// keyword from its description.
+template <class Row>
+struct RowCard {
+    static constexpr size_t kValues = sizeof(Row::values) / sizeof(Row::values[0]);
+    explicit RowCard(const CardDescription& card) : name(card.name) {
+        for (size_t i = 0; i <= kValues; ++i) fields[i] = card.fields[i].name;
+    }
+    std::string_view name;
+    std::string_view fields[kValues + 1];  // the ID, then the values
+};
+
+// A node or shell card as a row: false for another card. A row whose ID
+// field is empty pairs with one whose ID is 0, as values read blank and 0
+// alike.
+template <class Row>
+bool takeRow(const Card& card, unsigned long long line, const RowCard<Row>& layout,
+             std::vector<Row>& rows) {
+    if (!sameText(card.name, layout.name)) return false;
+    int32_t id;
+    if (!integerOf(fieldOf(card, layout.fields[0], 0), id)) id = 0;
+    Row row{id, {}, line};
+    for (size_t i = 0; i < RowCard<Row>::kValues; ++i) {
+        const Data* value = fieldOf(card, layout.fields[1 + i], 1 + i);
+        if constexpr (std::is_floating_point_v<std::remove_reference_t<decltype(row.values[0])>>) {
+            row.values[i] = numberOf(value, 0.0);
+        } else {
+            row.values[i] = integerOr0(value);
+        }
+    }
     rows.push_back(row);
     return true;
 }
 
-bool takeShell(const Card& card, unsigned long long line, std::vector<ShellRow>& rows) {
-    int32_t eid;
-    if (!sameText(card.name, "ShellInfo") || !integerOf(fieldOf(card, "EID", 0), eid)) return false;
-    ShellRow row{eid, {}, line};
-    for (size_t i = 0; i < 5; ++i)
-        row.values[i] = integerOr0(fieldOf(card, kShellFields[i], 1 + i));
-    rows.push_back(row);
-    return true;
+// The row card of a keyword's card with that role, if it has one.
+template <class Row>
+std::optional<RowCard<Row>> rowCard(const KeywordDescription& keyword, CardRole role) {
+    const CardDescription* card = cardWithRole(keyword, role);
+    return card ? std::optional<RowCard<Row>>(*card) : std::nullopt;
 }
 
 }  // namespace
 
-const char* keywordIdName(const KeywordTitle& keyword) {
-    for (const KeywordIdField& field : kKeywordIds) {
-        if (field.code == keyword.code) return field.name;
-    }
-    return nullptr;
+const char* keywordIdName(const KeywordDescription& keyword) {
+    const FieldDescription* id =
+        keyword.cardCount ? fieldWithRole(keyword.cards[0], FieldRole::KeywordId) : nullptr;
+    return id ? id->name : nullptr;
 }
 
 DiffModel::~DiffModel() {
@@ -80,8 +93,9 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
                            const std::vector<unsigned long long>& lines, bool adopt) {
     DiffKeyword keyword{&source.keyword, source.file.path, source.line};
     keyword.firstCard = cards.size();
-    const unsigned code = source.keyword.code;
-    const bool nodeKeyword = isNodeKeyword(code), shellKeyword = code == kShellKeyword;
+    const auto nodeCard = rowCard<NodeRow>(source.keyword, CardRole::NodeList);
+    const auto shellCard = rowCard<ShellRow>(source.keyword, CardRole::ShellList);
+    const bool nodeKeyword = nodeCard.has_value(), shellKeyword = shellCard.has_value();
     keyword.firstRow = nodeKeyword ? nodes.size() : shells.size();
     if (nodeKeyword) makeRoom(nodes, count);
     if (shellKeyword) makeRoom(shells, count);
@@ -92,9 +106,10 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
         if (first) {
             first = false;
             int32_t id;
+            // An empty ID field pairs as 0, as values read blank and 0 alike.
             if (const char* idName = keywordIdName(source.keyword)) {
-                keyword.hasId = integerOf(fieldOf(*card, idName, 0), id);
-                keyword.id = keyword.hasId ? id : 0;
+                keyword.hasId = true;
+                keyword.id = integerOf(fieldOf(*card, idName, 0), id) ? id : 0;
             }
         }
         const unsigned long long line = i < lines.size() ? lines[i] : 0;
@@ -104,8 +119,8 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
             if (adopt) owned_.push_back(card);
             continue;
         }
-        const bool row = (nodeKeyword && takeNode(*card, line, nodes)) ||
-                         (shellKeyword && takeShell(*card, line, shells));
+        const bool row = (nodeCard && takeRow(*card, line, *nodeCard, nodes)) ||
+                         (shellCard && takeRow(*card, line, *shellCard, shells));
         if (row) {
             if (adopt) delete card;
             continue;
@@ -162,6 +177,32 @@ DiffValue valueOf(const Data* data) {
     return value;
 }
 
+// The rows of two paired keywords, each sorted by ID.
+template <class Row>
+struct RowRanges {
+    const DiffKeyword& a;
+    const DiffKeyword& b;
+    const Row* before;  // a.rowCount rows
+    const Row* after;   // b.rowCount rows
+
+    // Walks both by ID: removed(x) for a row only before, added(y) for one
+    // only after, paired(x, y) for the rows of one ID.
+    template <class Removed, class Added, class Paired>
+    void walk(Removed removed, Added added, Paired paired) const {
+        const Row *x = before, *xEnd = before + a.rowCount;
+        const Row *y = after, *yEnd = after + b.rowCount;
+        while (x != xEnd || y != yEnd) {
+            if (y == yEnd || (x != xEnd && x->id < y->id)) {
+                removed(*x++);
+            } else if (x == xEnd || y->id < x->id) {
+                added(*y++);
+            } else {
+                paired(*x++, *y++);
+            }
+        }
+    }
+};
+
 class Comparison {
 public:
     Comparison(const DiffModel& before, const DiffModel& after, const DiffSettings& settings,
@@ -169,6 +210,7 @@ public:
         : before_(before),
           after_(after),
           tolerance_(settings.tolerance),
+          absTolerance_(settings.absTolerance),
           sink_(sink),
           rows_(sink.wantsRows()) {}
 
@@ -177,8 +219,9 @@ public:
 private:
     bool sameReal(double a, double b) const {
         if (a == b || (std::isnan(a) && std::isnan(b))) return true;
-        return tolerance_ > 0 &&
-               std::fabs(a - b) <= tolerance_ * std::max(std::fabs(a), std::fabs(b));
+        const double difference = std::fabs(a - b);
+        return difference <= absTolerance_ ||
+               (tolerance_ > 0 && difference <= tolerance_ * std::max(std::fabs(a), std::fabs(b)));
     }
     bool sameValue(const DiffValue& a, const DiffValue& b) const;
     void emit(DiffChange& change) {
@@ -189,13 +232,21 @@ private:
     void compareKeywords(const DiffKeyword& a, const DiffKeyword& b);
     void compareCards(const DiffKeyword& a, const DiffKeyword& b);
     void compareFields(const DiffChange& where, const Card& a, const Card& b);
+    // The nodes or shells of two paired keywords: their count of changes,
+    // then, when the sink wants them, each row changed, added or removed.
     template <class Row>
     void compareRows(const DiffKeyword& a, const DiffKeyword& b, const std::vector<Row>& before,
-                     const std::vector<Row>& after);
+                     const std::vector<Row>& after, const CardDescription& card);
+    template <class Row>
+    void countRowChanges(const RowRanges<Row>& rows, DiffChange& count) const;
+    template <class Row>
+    void emitRowChanges(const RowRanges<Row>& rows, const RowCard<Row>& card,
+                        const DiffChange& count);
 
     const DiffModel& before_;
     const DiffModel& after_;
     double tolerance_;
+    double absTolerance_;
     DiffSink& sink_;
     bool rows_;
     bool found_ = false;
@@ -305,10 +356,10 @@ DiffChange Comparison::keywordChange(DiffChange::Kind kind, const DiffKeyword& k
 
 void Comparison::compareKeywords(const DiffKeyword& a, const DiffKeyword& b) {
     compareCards(a, b);
-    if (isNodeKeyword(a.keyword->code)) {
-        compareRows(a, b, before_.nodes, after_.nodes);
-    } else if (a.keyword->code == kShellKeyword) {
-        compareRows(a, b, before_.shells, after_.shells);
+    if (const CardDescription* nodes = cardWithRole(*a.keyword, CardRole::NodeList)) {
+        compareRows(a, b, before_.nodes, after_.nodes, *nodes);
+    } else if (const CardDescription* shells = cardWithRole(*a.keyword, CardRole::ShellList)) {
+        compareRows(a, b, before_.shells, after_.shells, *shells);
     }
 }
 
@@ -385,7 +436,7 @@ void Comparison::compareFields(const DiffChange& where, const Card& a, const Car
         change.before = valueOf(x);
         change.after = valueOf(y);
         if (sameValue(change.before, change.after)) return;
-        if (name.empty()) positionName = "field " + std::to_string(position + 1);
+        if (name.empty()) positionName = unnamedFieldName(position);
         change.field = name.empty() ? std::string_view(positionName) : std::string_view(name);
         emit(change);
     };
@@ -420,80 +471,77 @@ DiffValue rowValue(Value value) {
 
 template <class Row>
 void Comparison::compareRows(const DiffKeyword& a, const DiffKeyword& b,
-                             const std::vector<Row>& before, const std::vector<Row>& after) {
-    constexpr bool nodes = std::is_same_v<Row, NodeRow>;
-    constexpr size_t kValues = sizeof(Row::values) / sizeof(Row::values[0]);
-    const std::string_view* names = nodes ? kNodeCoordinates : kShellFields;
+                             const std::vector<Row>& before, const std::vector<Row>& after,
+                             const CardDescription& card) {
+    const RowCard<Row> layout(card);
     DiffChange count = keywordChange(DiffChange::Geometry, a);
     count.to = {b.file.get(), b.line};
-    count.card = nodes ? "NodeInfo" : "ShellInfo";
-    count.rowIdName = nodes ? "NID" : "EID";
-    count.rowNoun = nodes ? "nodes" : "shells";
+    count.card = layout.name;
+    count.rowIdName = layout.fields[0];
+    count.rowNoun = card.role == CardRole::NodeList ? "nodes" : "shells";
     count.rows = a.rowCount;
-    // Compares the rows: counts the changes into tally, or without one emits
-    // each. Each row change goes after the keyword's count, so the rows are
-    // compared twice when the sink wants them, which costs less than keeping them.
-    const auto eachRow = [&](DiffChange* tally) {
-        const bool emitRows = !tally;
-        DiffChange row = count;
-        row.hasRowId = true;
-        const auto side = [&](DiffChange::Kind kind, const Row& r, const DiffKeyword& k) {
-            if (tally) {
-                ++(kind == DiffChange::Removed ? tally->removed : tally->added);
-                return;
-            }
-            DiffChange change = row;
-            change.kind = kind;
-            change.rowId = r.id;
-            (kind == DiffChange::Removed ? change.to : change.from) = {};
-            (kind == DiffChange::Removed ? change.from : change.to) =
-                DiffPlace{k.file.get(), r.line};
-            emit(change);
-        };
-        const Row* x = before.data() + a.firstRow;
-        const Row* xEnd = x + a.rowCount;
-        const Row* y = after.data() + b.firstRow;
-        const Row* yEnd = y + b.rowCount;
-        while (x != xEnd || y != yEnd) {
-            if (y == yEnd || (x != xEnd && x->id < y->id)) {
-                side(DiffChange::Removed, *x++, a);
-            } else if (x == xEnd || y->id < x->id) {
-                side(DiffChange::Added, *y++, b);
-            } else {
-                bool changed = false;
-                double distance = 0;
-                row.kind = DiffChange::Value;
-                row.rowId = x->id;
-                row.from = {a.file.get(), x->line};
-                row.to = {b.file.get(), y->line};
-                for (size_t v = 0; v < kValues; ++v) {
-                    const DiffValue p = rowValue(x->values[v]), q = rowValue(y->values[v]);
-                    if (sameValue(p, q)) continue;
-                    changed = true;
-                    if constexpr (nodes) distance += (q.real - p.real) * (q.real - p.real);
-                    if (emitRows) {
-                        row.field = names[v];
-                        row.before = p;
-                        row.after = q;
-                        emit(row);
-                    }
-                }
-                if (changed && tally) {
-                    ++tally->changed;
-                    distance = std::sqrt(distance);
-                    if (nodes && (tally->changed == 1 || distance > tally->largest)) {
-                        tally->largest = distance;
-                        tally->largestId = x->id;
-                    }
-                }
-                ++x, ++y;
-            }
-        }
-    };
-    eachRow(&count);
+    const RowRanges<Row> rows{a, b, before.data() + a.firstRow, after.data() + b.firstRow};
+    countRowChanges(rows, count);
     if (count.changed + count.added + count.removed == 0) return;
     emit(count);
-    if (rows_) eachRow(nullptr);
+    // Each row change goes after the keyword's count, so the rows are
+    // compared twice when the sink wants them, which costs less than keeping
+    // the changes.
+    if (rows_) emitRowChanges(rows, layout, count);
+}
+
+template <class Row>
+void Comparison::countRowChanges(const RowRanges<Row>& rows, DiffChange& count) const {
+    constexpr bool nodes = std::is_same_v<Row, NodeRow>;
+    rows.walk([&](const Row&) { ++count.removed; }, [&](const Row&) { ++count.added; },
+              [&](const Row& x, const Row& y) {
+                  bool changed = false;
+                  double distance = 0;
+                  for (size_t v = 0; v < RowCard<Row>::kValues; ++v) {
+                      const DiffValue p = rowValue(x.values[v]), q = rowValue(y.values[v]);
+                      if (sameValue(p, q)) continue;
+                      changed = true;
+                      if constexpr (nodes) distance += (q.real - p.real) * (q.real - p.real);
+                  }
+                  if (!changed) return;
+                  ++count.changed;
+                  distance = std::sqrt(distance);
+                  if (nodes && (count.changed == 1 || distance > count.largest)) {
+                      count.largest = distance;
+                      count.largestId = x.id;
+                  }
+              });
+}
+
+template <class Row>
+void Comparison::emitRowChanges(const RowRanges<Row>& rows, const RowCard<Row>& card,
+                                const DiffChange& count) {
+    DiffChange row = count;
+    row.hasRowId = true;
+    const auto side = [&](DiffChange::Kind kind, const Row& r, const DiffKeyword& k) {
+        DiffChange change = row;
+        change.kind = kind;
+        change.rowId = r.id;
+        (kind == DiffChange::Removed ? change.to : change.from) = {};
+        (kind == DiffChange::Removed ? change.from : change.to) = DiffPlace{k.file.get(), r.line};
+        emit(change);
+    };
+    rows.walk([&](const Row& x) { side(DiffChange::Removed, x, rows.a); },
+              [&](const Row& y) { side(DiffChange::Added, y, rows.b); },
+              [&](const Row& x, const Row& y) {
+                  row.kind = DiffChange::Value;
+                  row.rowId = x.id;
+                  row.from = {rows.a.file.get(), x.line};
+                  row.to = {rows.b.file.get(), y.line};
+                  for (size_t v = 0; v < RowCard<Row>::kValues; ++v) {
+                      const DiffValue p = rowValue(x.values[v]), q = rowValue(y.values[v]);
+                      if (sameValue(p, q)) continue;
+                      row.field = card.fields[1 + v];
+                      row.before = p;
+                      row.after = q;
+                      emit(row);
+                  }
+              });
 }
 
 }  // namespace

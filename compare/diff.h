@@ -34,7 +34,7 @@ using NodeRow = DiffRow<double, 3>;    // X, Y, Z
 using ShellRow = DiffRow<int32_t, 5>;  // PID, N1 to N4
 
 struct DiffKeyword {
-    const KeywordTitle* keyword;
+    const KeywordDescription* keyword;
     std::shared_ptr<const std::string> file;
     unsigned long long line;
     bool hasId = false;  // the ID of its first card, where it carries one
@@ -138,8 +138,10 @@ public:
 };
 
 struct DiffSettings {
-    // Doubles a and b are equal when |a - b| <= tolerance * max(|a|, |b|).
+    // Doubles a and b are equal when |a - b| <= tolerance * max(|a|, |b|) or
+    // |a - b| <= absTolerance: within the larger of the two.
     double tolerance = 0;
+    double absTolerance = 0;
 };
 
 // Compares two models and hands each change to sink; returns whether any
@@ -149,6 +151,6 @@ bool compareModels(const DiffModel& before, const DiffModel& after, const DiffSe
 
 // The ID field of a keyword's first card, as named in the output ("SID",
 // "AB1", "BAGID1"); null for keywords paired by order only.
-const char* keywordIdName(const KeywordTitle& keyword);
+const char* keywordIdName(const KeywordDescription& keyword);
 
 }  // namespace abimport

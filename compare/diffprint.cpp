@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "../host/shortestdouble.h"
+#include "../model/numbers/shortest.h"
 #include "../output/jsontext.h"
 
 namespace abimport {
@@ -12,7 +12,7 @@ namespace {
 void appendDouble(std::string& out, double value) {
     if (std::isfinite(value)) {
         char text[32];
-        out.append(text, writeShortestDouble(text, value));
+        out.append(text, abimport::detail::writeShortestDouble(text, value));
     } else {
         out += std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan")
                : value < 0       ? "-inf"

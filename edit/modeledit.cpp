@@ -1,25 +1,19 @@
 #include "modeledit.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <strings.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <typeinfo>
+#include <unordered_map>
 
-#include "../frame/exponentrepair.h"
 #include "../host/deckimport.h"
-#include "../host/hostcalls.h"
-#include "../model/linefields.h"
-#include "../model/numbertext.h"
-#include "../output/exacttext.h"
+#include "../host/fieldreading.h"
+#include "../host/fieldsinline.h"
+#include "../model/numbers/shortest.h"
+#include "editmodel.h"
 
 namespace abimport {
 
@@ -27,91 +21,74 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr size_t kLongestLine = 126;  // longer lines are read in pieces
-
-bool readWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::ostringstream all;
-    all << in.rdbuf();
-    bytes = all.str();
-    return !in.bad();
+std::string where(const std::string& file, unsigned long long line) {
+    return file + ":" + std::to_string(line) + ": ";
 }
 
-// The bytes of line (1-based) in text: [begin, end) without its newline.
-bool findLine(const std::string& text, unsigned long long line, size_t& begin, size_t& end) {
-    begin = 0;
-    for (unsigned long long n = 1; n < line; ++n) {
-        const size_t newline = text.find('\n', begin);
-        if (newline == std::string::npos) return false;
-        begin = newline + 1;
+// Notes where each card came from.
+class CardSources : public DeckObserver {
+public:
+    void keywordEnds(const ImportedKeyword& keyword) override {
+        const size_t built = keyword.target.cards.size() - keyword.firstCard;
+        const size_t first = cards.size();
+        bool endOfFile = false;
+        auto gap = keyword.emptyBeforeFilled.begin();
+        for (size_t n = 0; n < built; ++n) {
+            const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
+            while (gap != keyword.emptyBeforeFilled.end() && gap->first < n) ++gap;
+            int32_t gaps = -1;
+            if (gap != keyword.emptyBeforeFilled.end() && gap->first == n) {
+                gaps = static_cast<int32_t>(cardGaps.size());
+                cardGaps.push_back(gap->second);
+            }
+            if (line == 0) endOfFile = true;
+            cards.push_back(
+                {&keyword.source.file, gaps, line, keyword.target.cards[keyword.firstCard + n]});
+        }
+        keywords.push_back({&keyword.source.file, keyword.source.line, &keyword.source.keyword,
+                            endOfFile, first, built});
     }
-    if (begin >= text.size() && line > 1) return false;
-    end = text.find('\n', begin);
-    if (end == std::string::npos) end = text.size();
-    return true;
-}
-
-std::string where(const FieldEdit& edit) {
-    return edit.file + ":" + std::to_string(edit.line) + ": ";
-}
-
-bool sameDouble(double a, double b) {
-    return (std::isnan(a) && std::isnan(b)) || (a == b && std::signbit(a) == std::signbit(b));
-}
-
-// One field of a card in line order.
-struct LineField {
-    std::string name;
-    unsigned width;
-    const Data* value;  // null for an empty field
-    size_t valueIndex;  // index into Card::fields when value is set
+    struct NotedCard {
+        const SourceFile* file;
+        int32_t gaps;
+        unsigned long long line;
+        const Card* card;
+    };
+    struct NotedKeyword {
+        const SourceFile* file;
+        unsigned long long line;
+        const KeywordDescription* keyword;
+        bool endOfFile;
+        size_t firstCard, cardCount;
+    };
+    std::vector<NotedCard> cards;
+    std::vector<EmptyFields> cardGaps;
+    std::vector<NotedKeyword> keywords;
 };
 
-std::vector<LineField> fieldsInLineOrder(const Card& card, const EmptyFields* gaps) {
-    std::vector<LineField> fields;
-    size_t empty = 0;
-    unsigned position = 0;
-    auto addEmpty = [&](unsigned at) {
-        const std::string name =
-            empty < card.emptyFieldNames.size() ? card.emptyFieldNames[empty] : std::string();
-        ++empty;
-        fields.push_back({name, gaps->widths[at], nullptr, 0});
-    };
-    for (size_t i = 0; i < card.fields.size(); ++i) {
-        for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1);
-             ++position) {
-            addEmpty(position);
-        }
-        ++position;
-        const Data* value = card.fields[i];
-        fields.push_back({i < card.fieldNames.size() ? card.fieldNames[i] : std::string(),
-                          value ? value->width : abimport_detail::kStandardFieldWidth, value, i});
-    }
-    for (; gaps && position < EmptyFields::kMostFields; ++position) {
-        if (gaps->trailing >> position & 1) addEmpty(position);
-    }
-    return fields;
-}
+// Where the values a geometry edit sets stand in the card of a node or shell
+// list, as the roles lay those cards out: a node's X, Y and Z after its ID;
+// a shell's four nodes after its ID and part.
+constexpr unsigned kFirstCoordinate = 1;
+constexpr unsigned kFirstShellNode = 2;
 
-// The value a text says: an integer of 32 bits for an integer field, else a
-// number, its exponent written with or without its letter ("1.5+3").
-bool textSays(const std::string& text, bool integer, double& says) {
-    if (text.empty() || text.size() > 64) return false;
-    char word[72] = {};
-    std::memcpy(word, text.data(), text.size());
-    char* end = nullptr;
-    if (integer) {
-        errno = 0;
-        const long long value = std::strtoll(word, &end, 10);
-        if (*end != '\0' || errno != 0 || value < INT32_MIN || value > UINT32_MAX) return false;
-        says = static_cast<double>(value);
-        return true;
+// Whether the field called name of a card holds value as read, on a line not
+// edited since: a geometry edit leaves it alone then.
+template <class Value>
+bool holdsAsRead(const ModelFile& file, const ModelEdit::Model::CardAt& at, std::string_view name,
+                 Value value) {
+    if (file.lineTouched(at.line)) return false;
+    const Card& card = *at.card;
+    for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
+        if (card.fieldNames[i] != name) continue;
+        if (const auto* real = dynamic_cast<const Double*>(card.fields[i])) {
+            return abimport::detail::sameDouble(real->val, static_cast<double>(value));
+        }
+        if (const auto* integer = dynamic_cast<const Integer*>(card.fields[i])) {
+            return static_cast<double>(integer->val) == static_cast<double>(value);
+        }
     }
-    const unsigned length =
-        abimport_detail::repairExponent(word, static_cast<unsigned>(text.size()));
-    says = std::strtod(word, &end);
-    return end == word + length;
+    return false;
 }
 
 }  // namespace
@@ -139,72 +116,6 @@ bool parseFieldEdit(const std::string& text, FieldEdit& edit, std::string& error
     return true;
 }
 
-struct ModelEdit::Model {
-    struct File {
-        std::string path;
-        std::string original;  // as read
-        std::string content;   // with the edits
-    };
-    struct CardAt {
-        size_t file;
-        unsigned long long line;
-        size_t card;  // into target.cards
-        bool hasGaps;
-        EmptyFields gaps;
-    };
-    struct KeywordAt {
-        size_t file;
-        unsigned long long line;
-        std::string title;
-        bool endOfFileCard;
-    };
-
-    HostImportObject target;
-    std::vector<File> files;
-    std::vector<CardAt> cards;
-    std::vector<KeywordAt> keywords;
-    std::vector<const SourceFile*> sources;  // the loop's files, by index
-};
-
-namespace {
-
-// Notes where each card came from.
-class CardSources : public DeckObserver {
-public:
-    void keywordEnds(const ImportedKeyword& keyword) override {
-        const size_t built = keyword.target.cards.size() - keyword.firstCard;
-        bool endOfFile = false;
-        auto gap = keyword.emptyBeforeFilled.begin();
-        for (size_t n = 0; n < built; ++n) {
-            const unsigned long long line = n < keyword.cardLines.size() ? keyword.cardLines[n] : 0;
-            while (gap != keyword.emptyBeforeFilled.end() && gap->first < n) ++gap;
-            const bool hasGaps = gap != keyword.emptyBeforeFilled.end() && gap->first == n;
-            if (line == 0) endOfFile = true;
-            cards.push_back({&keyword.source.file, line, keyword.firstCard + n, hasGaps,
-                             hasGaps ? gap->second : EmptyFields{}});
-        }
-        keywords.push_back(
-            {&keyword.source.file, keyword.source.line, keyword.source.keyword.title, endOfFile});
-    }
-    struct NotedCard {
-        const SourceFile* file;
-        unsigned long long line;
-        size_t card;
-        bool hasGaps;
-        EmptyFields gaps;
-    };
-    struct NotedKeyword {
-        const SourceFile* file;
-        unsigned long long line;
-        std::string title;
-        bool endOfFile;
-    };
-    std::vector<NotedCard> cards;
-    std::vector<NotedKeyword> keywords;
-};
-
-}  // namespace
-
 ModelEdit::ModelEdit() : model_(std::make_unique<Model>()) {}
 ModelEdit::~ModelEdit() = default;
 
@@ -229,263 +140,487 @@ bool ModelEdit::load(const std::string& deck, const ABImport& registry, bool inc
     DeckImport import(registry, model_->target, &sources, settings);
     import.run(reader, deck);
     std::fclose(file);
+    Model& model = *model_;
+    std::vector<const SourceFile*> loopFiles;
     for (const SourceFile& source : import.files()) {
-        Model::File read{*source.path, "", ""};
-        if (!readWholeFile(read.path, read.original)) {
-            error = "cannot read '" + read.path + "': " + std::strerror(errno);
+        std::string bytes;
+        if (!readWholeFile(*source.path, bytes)) {
+            error = "cannot read '" + *source.path + "': " + std::strerror(errno);
             return false;
         }
-        read.content = read.original;
-        model_->files.push_back(std::move(read));
-        model_->sources.push_back(&source);
+        model.files.emplace_back(*source.path, std::move(bytes));
+        loopFiles.push_back(&source);
     }
     auto indexOf = [&](const SourceFile* source) {
-        for (size_t k = 0; k < model_->sources.size(); ++k) {
-            if (model_->sources[k] == source) return k;
+        for (size_t k = 0; k < loopFiles.size(); ++k) {
+            if (loopFiles[k] == source) return static_cast<uint32_t>(k);
         }
-        return size_t{0};
+        return uint32_t{0};
     };
+    model.cardOfLine.assign(model.files.size(), {});
     for (const auto& card : sources.cards) {
-        model_->cards.push_back(
-            {indexOf(card.file), card.line, card.card, card.hasGaps, card.gaps});
+        model.addCard(indexOf(card.file),
+                      card.gaps < 0 ? nullptr : &sources.cardGaps[static_cast<size_t>(card.gaps)],
+                      card.line, card.card);
     }
     for (const auto& keyword : sources.keywords) {
-        model_->keywords.push_back(
-            {indexOf(keyword.file), keyword.line, keyword.title, keyword.endOfFile});
+        model.keywords.push_back({indexOf(keyword.file), keyword.line, keyword.keyword,
+                                  keyword.endOfFile, keyword.firstCard, keyword.cardCount});
     }
-    model_->sources.clear();  // the loop's files end with it
     return true;
 }
 
-bool ModelEdit::apply(const FieldEdit& edit, std::string& error, double* readsAs) {
+bool ModelEdit::adoptFiles(const std::vector<std::string>& paths, std::string& error) {
     Model& model = *model_;
+    for (const std::string& path : paths) {
+        std::string bytes;
+        if (!readWholeFile(path, bytes)) {
+            error = "cannot read '" + path + "': " + std::strerror(errno);
+            return false;
+        }
+        model.files.emplace_back(path, std::move(bytes));
+    }
+    model.cardOfLine.assign(model.files.size(), {});
+    return true;
+}
+
+void ModelEdit::adoptKeyword(size_t file, unsigned long long line,
+                             const KeywordDescription& keyword, const Card* const* cards,
+                             const unsigned long long* lines, size_t count,
+                             const std::vector<std::pair<size_t, EmptyFields>>& gaps) {
+    Model& model = *model_;
+    const uint32_t fileIndex = static_cast<uint32_t>(file);
+    const size_t first = model.cards.size();
+    bool endOfFile = false;
+    auto gap = gaps.begin();
+    for (size_t n = 0; n < count; ++n) {
+        while (gap != gaps.end() && gap->first < n) ++gap;
+        const bool hasGaps = gap != gaps.end() && gap->first == n;
+        endOfFile = endOfFile || lines[n] == 0;
+        model.addCard(fileIndex, hasGaps ? &gap->second : nullptr, lines[n], cards[n]);
+    }
+    model.keywords.push_back({fileIndex, line, &keyword, endOfFile, first, count});
+}
+
+namespace {
+
+using Model = ModelEdit::Model;
+
+// The card read from FILE:LINE of an edit.
+bool findCard(Model& model, const FieldEdit& edit, ModelFile*& file, const Model::CardAt*& card,
+              std::string& error) {
     size_t fileIndex = model.files.size();
     for (size_t k = 0; k < model.files.size() && fileIndex == model.files.size(); ++k) {
-        if (model.files[k].path == edit.file) fileIndex = k;
+        if (model.files[k].path() == edit.file) fileIndex = k;
     }
     if (fileIndex == model.files.size()) {
         error = edit.file + ": no file of the model is called so (its files:";
-        for (const Model::File& file : model.files) error += " " + file.path;
+        for (const ModelFile& known : model.files) error += " " + known.path();
         error += ")";
         return false;
     }
-    Model::File& file = model.files[fileIndex];
-    const Model::CardAt* found = nullptr;
-    for (const Model::CardAt& card : model.cards) {
-        if (card.file == fileIndex && card.line == edit.line) found = &card;
-    }
-    size_t begin, end;
-    if (!findLine(file.content, edit.line, begin, end)) {
-        error = where(edit) + "the file has no such line";
+    file = &model.files[fileIndex];
+    std::string_view line;
+    if (!file->line(edit.line, line)) {
+        error = where(edit.file, edit.line) + "the file has no such line";
         return false;
     }
-    if (end - begin > kLongestLine) {
-        error = where(edit) + "the line is longer than " + std::to_string(kLongestLine) +
-                " characters and was read in pieces: " + edit.field + " cannot be edited there";
+    if (line.size() > kLongestLine) {
+        error = where(edit.file, edit.line) + "the line is longer than " +
+                std::to_string(kLongestLine) + " characters and was read in pieces: " + edit.field +
+                " cannot be edited there";
         return false;
     }
-    if (!found) {
-        for (const Model::KeywordAt& keyword : model.keywords) {
-            if (keyword.file == fileIndex && keyword.line == edit.line && keyword.endOfFileCard) {
-                error = where(edit) + "the last card of *" + keyword.title +
-                        " was built from the end of the file, not from a data line: " + edit.field +
-                        " has no columns to edit";
-                return false;
-            }
-        }
-        error = where(edit) + "no airbag card was read from this line";
-        return false;
-    }
-    const Card& card = *model.target.cards[found->card];
-    if (card.fieldNames.empty()) {
-        error = where(edit) + card.name + " kept no field names (read with flag 0x2)";
-        return false;
-    }
-    const std::vector<LineField> fields =
-        fieldsInLineOrder(card, found->hasGaps ? &found->gaps : nullptr);
-    size_t position = fields.size(), column = 0;
-    for (size_t p = 0, at = 0; p < fields.size(); at += fields[p].width, ++p) {
-        if (fields[p].name == edit.field && position == fields.size()) {
-            position = p;
-            column = at;
+    card = model.cardAtLine(fileIndex, edit.line);
+    if (card) return true;
+    for (const Model::KeywordAt& keyword : model.keywords) {
+        if (keyword.file == fileIndex && keyword.line == edit.line && keyword.endOfFileCard) {
+            error = where(edit.file, edit.line) + "the last card of *" + keyword.keyword->title +
+                    " was built from the end of the file, not from a data line: " + edit.field +
+                    " has no columns to edit";
+            return false;
         }
     }
-    if (position == fields.size()) {
-        error =
-            where(edit) + card.name + " has no field " + edit.field + " on this line (its fields:";
-        for (const LineField& field : fields) {
-            if (!field.name.empty() && field.name != " ") error += " " + field.name;
-        }
-        error += ")";
-        return false;
-    }
-    const LineField& field = fields[position];
-    const std::string named = where(edit) + card.name + " " + field.name + ": ";
+    error = where(edit.file, edit.line) + "no airbag card was read from this line";
+    return false;
+}
 
-    // The text: as given where it fits and reads back as what it says, or
-    // the exact text of its value.
-    const std::string& value = edit.value;
-    if (value.find_first_of(",$*\t\r\n") != std::string::npos ||
-        value.find(' ') != std::string::npos) {
+bool isPlaceholder(const FieldInLine& field) {
+    return field.value ? field.value->typeCode == kBlankCode : field.emptyType == kBlankRequestCode;
+}
+
+// The position in the line of the field called name (in any case); not a
+// placeholder column.
+bool findField(const Model& model, const Model::CardAt& at, const std::string& name,
+               const std::string& place, size_t& position, std::string& error) {
+    const Card& card = *at.card;
+    if (card.fieldNames.empty()) {
+        error = place + card.name + " kept no field names (read with flag 0x2)";
+        return false;
+    }
+    bool found = false, placeholder = false;
+    std::string names;
+    forEachFieldInLine(card, model.gapsOf(at), true, [&](const FieldInLine& field) {
+        if (!field.name) return;
+        const bool matches = strcasecmp(field.name->c_str(), name.c_str()) == 0;
+        if (isPlaceholder(field)) {
+            placeholder = placeholder || matches;
+            return;
+        }
+        names += " " + *field.name;
+        if (matches && !found) {
+            found = true;
+            position = field.position;
+        }
+    });
+    if (found) return true;
+    error =
+        place + card.name + " has no field '" + name + "' on this line" +
+        (placeholder ? " ('" + name + "' is a placeholder column, not a field of the card)" : "") +
+        " (its fields:" + names + ")";
+    return false;
+}
+
+// What a VALUE text asks a field of the type code a layout gives it to read as.
+bool requestOf(const std::string& value, unsigned type, unsigned width, const std::string& named,
+               FieldRequest& request, std::string& error) {
+    request.given = value;
+    if (value.empty()) {
+        request.blank = true;
+        return true;
+    }
+    if (value.find_first_of(std::string(",$*\t\r\n \0", 9)) != std::string::npos) {
         error = named + "'" + value + "' holds a character that a field cannot hold";
         return false;
     }
-    const bool integer = field.value && (typeid(*field.value) == typeid(Integer) ||
-                                         typeid(*field.value) == typeid(UInteger));
-    double says = 0;
-    if (!textSays(value, integer, says)) {
-        error = named + "'" + value + "' is not " +
-                (integer ? "an integer within 32 bits" : "a number");
+    ReadField& read = request.value;
+    read.kind = ReadField::Value;
+    read.type = type;
+    if (type == kIntegerCode || type == kUnsignedCode) {
+        const bool isSigned = type == kIntegerCode;
+        const long long least = isSigned ? INT32_MIN : 0;
+        const long long most = isSigned ? INT32_MAX : UINT32_MAX;
+        if (!abimport::detail::parseInteger(value, least, most, read.integer)) {
+            error = named + "'" + value + "' is not an integer from " + std::to_string(least) +
+                    " to " + std::to_string(most);
+            return false;
+        }
+        return true;
+    }
+    if (type != kDoubleCode) {
+        error = named + "the field holds no number; it cannot be edited";
         return false;
     }
-    std::string lineText = file.content.substr(begin, end - begin);
-    const size_t textEnd =
-        !lineText.empty() && lineText.back() == '\r' ? lineText.size() - 1 : lineText.size();
-    const size_t nul = lineText.find('\0');
-    const bool commaForm =
-        lineText.substr(0, nul == std::string::npos ? textEnd : nul).find(',') != std::string::npos;
-    const unsigned width = field.width;
-    std::string text = value;
-    if (commaForm) {
-        if (!field.value) {
-            error = named + "the field has no word on this comma-separated line";
-            return false;
-        }
-        char word[72] = {};
-        std::memcpy(word, value.data(), value.size());
-        if (width == abimport_detail::kStandardFieldWidth)
-            abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
-        const double back =
-            integer ? abimport_detail::textToI32(word) : abimport_detail::textToDouble(word);
-        if (!sameDouble(back, integer ? static_cast<double>(
-                                            static_cast<int32_t>(static_cast<long long>(says)))
-                                      : says)) {
-            error = named + "'" + value + "' reads back as another value in this field";
-            return false;
-        }
-        // The word of the field: words are runs between commas, empty ones
-        // dropped.
-        size_t wordStart = 0, wordEnd = 0, index = 0, at = 0;
-        bool located = false;
-        while (at < textEnd && !located) {
-            while (at < textEnd && lineText[at] == ',') ++at;
-            if (at >= textEnd) break;
-            wordStart = at;
-            while (at < textEnd && lineText[at] != ',') ++at;
-            wordEnd = at;
-            located = index++ == field.valueIndex;
-        }
-        if (!located) {
-            error = named + "the field has no word on this comma-separated line";
-            return false;
-        }
-        lineText.replace(wordStart, wordEnd - wordStart, text);
-    } else {
-        if (text.size() <= width) {
-            const bool exact =
-                integer
-                    ? static_cast<double>(
-                          exact_text::readInteger(text.data(), text.size(), width)) ==
-                          static_cast<double>(static_cast<int32_t>(static_cast<long long>(says)))
-                    : sameDouble(exact_text::readDouble(text.data(), text.size(), width), says);
-            if (!exact) {
-                char shown[64], back[64];
-                std::snprintf(shown, sizeof shown, "%.17g", says);
-                std::snprintf(back, sizeof back, "%.17g",
-                              exact_text::readDouble(text.data(), text.size(), width));
-                error = named + "'" + value + "' says " + shown + " but reads back as " + back +
-                        " in this " + std::to_string(width) + "-column field";
-                return false;
-            }
-        } else {
-            char out[exact_text::kMostColumns];
-            const size_t length = integer ? 0 : exact_text::doubleText(says, width, out);
-            if (length == 0) {
-                error = named + "'" + value + "' has no text that fits its " +
-                        std::to_string(width) + " columns and reads back exactly";
-                return false;
-            }
-            text.assign(out, length);
-        }
-        const std::string padded = std::string(width - text.size(), ' ') + text;
-        std::string head = lineText.substr(0, textEnd), tail = lineText.substr(textEnd);
-        if (head.size() < column) head.append(column - head.size(), ' ');
-        head.replace(column, std::min<size_t>(width, head.size() - column), padded);
-        lineText = head + tail;
-    }
-    if (lineText.size() > kLongestLine) {
-        error = named + "the edited line would be longer than " + std::to_string(kLongestLine) +
-                " characters";
+    if (!abimport::detail::parseNumber(value, abimport::detail::readingOfWidth(width).repair,
+                                       read.real)) {
+        error = named + "'" + value + "' is not a number";
         return false;
-    }
-    file.content.replace(begin, end - begin, lineText);
-    if (readsAs) {
-        *readsAs = integer ? static_cast<double>(static_cast<int32_t>(static_cast<long long>(says)))
-                           : says;
     }
     return true;
+}
+
+std::string nameAt(const Model& model, const Model::CardAt& at, size_t position) {
+    std::string name;
+    forEachFieldInLine(*at.card, model.gapsOf(at), true, [&](const FieldInLine& field) {
+        if (field.position == position && field.name) name = *field.name;
+    });
+    return name;
+}
+
+}  // namespace
+
+bool ModelEdit::apply(const FieldEdit& edit, std::string& error, EditedField* result, bool round) {
+    Model& model = *model_;
+    ModelFile* file = nullptr;
+    const Model::CardAt* card = nullptr;
+    if (!findCard(model, edit, file, card, error)) return false;
+    FieldRequest request;
+    if (!findField(model, *card, edit.field, where(edit.file, edit.line), request.position,
+                   error)) {
+        return false;
+    }
+    const LineLayout layout = layoutOf(*card->card, model.gapsOf(*card));
+    const size_t position = request.position;
+    if (!requestOf(edit.value, layout.types[position], layout.widths[position],
+                   namedField(model, *card, position), request, error)) {
+        return false;
+    }
+    if (!writeFields(model, *card, &request, 1, round, result, error)) return false;
+    if (result) result->field = nameAt(model, *card, position);
+    return true;
+}
+
+namespace {
+
+// Undoes the lines written by a batch of edits that failed: those edited
+// after the batch's mark in each file, and the earlier edits of lines it
+// wrote again given back.
+struct LineJournal {
+    struct Entry {
+        ModelFile* file;
+        unsigned long long line;
+        ModelFile::LineState state;
+    };
+    explicit LineJournal(std::vector<ModelFile>& files) : files_(files) {
+        for (const ModelFile& file : files) marks_.push_back(file.mark());
+    }
+    void note(ModelFile& file, unsigned long long line) {
+        const ModelFile::LineState state = file.state(line);
+        const size_t k = static_cast<size_t>(&file - files_.data());
+        if (file.lineEdited(line) && state.offset < marks_[k].edits) {
+            entries_.push_back({&file, line, state});
+        }
+    }
+    void undo() {
+        for (size_t k = 0; k < files_.size(); ++k) files_[k].undoSince(marks_[k]);
+        for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
+            it->file->restore(it->line, it->state);
+        }
+    }
+
+private:
+    std::vector<ModelFile>& files_;
+    std::vector<ModelFile::Mark> marks_;
+    std::vector<Entry> entries_;
+};
+
+// The cards of node or shell lists (the keyword's card of that role) by
+// their ID, the list card's first field, in the keyword read from
+// file:keywordLine or in every keyword.
+class ListCards {
+public:
+    ListCards(const Model& model, CardRole role, const std::string& file,
+              unsigned long long keywordLine) {
+        for (const Model::KeywordAt& keyword : model.keywords) {
+            if (keywordLine != 0 &&
+                (keyword.line != keywordLine || model.files[keyword.file].path() != file)) {
+                continue;
+            }
+            const CardDescription* list = cardWithRole(*keyword.keyword, role);
+            if (!list) continue;
+            for (size_t n = 0; n < keyword.cardCount; ++n) {
+                const Model::CardAt& at = model.cards[keyword.firstCard + n];
+                const Card& card = *at.card;
+                if (at.line == 0 || card.name != list->name || card.fields.empty()) continue;
+                if (const auto* id = dynamic_cast<const Integer*>(card.fields[0])) {
+                    byId_.push_back({id->val, &at, list});
+                }
+            }
+        }
+        std::stable_sort(byId_.begin(), byId_.end(),
+                         [](const Entry& a, const Entry& b) { return a.id < b.id; });
+    }
+    // The cards of one ID, in deck order.
+    template <class Visit>
+    bool forEach(int32_t id, Visit visit) const {
+        auto at =
+            std::lower_bound(byId_.begin(), byId_.end(), id,
+                             [](const Entry& entry, int32_t wanted) { return entry.id < wanted; });
+        if (at == byId_.end() || at->id != id) return false;
+        for (; at != byId_.end() && at->id == id; ++at) {
+            if (!visit(*at->card, *at->list)) return true;
+        }
+        return true;
+    }
+
+private:
+    struct Entry {
+        int32_t id;
+        const Model::CardAt* card;
+        const CardDescription* list;  // its description
+    };
+    std::vector<Entry> byId_;
+};
+
+// The shortest text of a double that reads back as it, with a point: a
+// whole number as "2.0".
+std::string givenText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    char text[34];
+    size_t length = abimport::detail::writeShortestDouble(text, value);
+    if (!std::memchr(text, '.', length) && !std::memchr(text, 'e', length)) {
+        text[length++] = '.';
+        text[length++] = '0';
+    }
+    return std::string(text, length);
+}
+
+// The requests that set count fields of a list card from position first on
+// (a node's coordinates, a shell's nodes) to values, where they change.
+template <class Value>
+size_t listRequests(const ModelFile& file, const Model::CardAt& at, const Value* values,
+                    size_t count, size_t first, FieldRequest* requests) {
+    const Card& card = *at.card;
+    size_t made = 0;
+    const bool edited = file.lineTouched(at.line);
+    for (size_t k = 0; k < count && first + k < card.fields.size(); ++k) {
+        const Data* field = card.fields[first + k];
+        FieldRequest& request = requests[made];
+        request.value.kind = ReadField::Value;
+        request.value.type = field->typeCode;
+        if constexpr (std::is_floating_point_v<Value>) {
+            const auto* real = dynamic_cast<const Double*>(field);
+            if (!real || (!edited && abimport::detail::sameDouble(real->val, values[k]))) continue;
+            request.value.real = values[k];
+            request.given = givenText(values[k]);
+        } else {
+            const auto* integer = dynamic_cast<const Integer*>(field);
+            if (!integer || (!edited && integer->val == values[k])) continue;
+            request.value.integer = values[k];
+            request.given = std::to_string(values[k]);
+        }
+        request.position = first + k;
+        ++made;
+    }
+    return made;
+}
+
+}  // namespace
+
+bool ModelEdit::setNodes(const std::vector<NodeEdit>& rows, bool round, std::string& error,
+                         size_t* rounded, const std::string& file, unsigned long long keywordLine) {
+    Model& model = *model_;
+    const ListCards nodes(model, CardRole::NodeList, file, keywordLine);
+    LineJournal journal(model.files);
+    FieldRequest requests[3];
+    EditedField results[3];
+    // One node line: its changed coordinates written at once where the line
+    // holds no empty field, else field by field.
+    auto setNode = [&](const NodeEdit& row, const Model::CardAt& at, const CardDescription& list) {
+        ModelFile& held = model.files[at.file];
+        if (at.gaps >= 0) {
+            // A node line with empty fields: each coordinate found by its name.
+            for (unsigned k = 0; k < 3; ++k) {
+                const char* name = list.fields[kFirstCoordinate + k].name;
+                if (holdsAsRead(held, at, name, row.xyz[k])) continue;
+                const FieldEdit edit{held.path(), at.line, name, givenText(row.xyz[k])};
+                journal.note(held, at.line);
+                if (!apply(edit, error, &results[0], round)) return false;
+                if (results[0].rounded && rounded) ++*rounded;
+            }
+            return true;
+        }
+        const size_t count = listRequests(held, at, row.xyz, 3, kFirstCoordinate, requests);
+        if (count == 0) return true;
+        journal.note(held, at.line);
+        if (!writeFields(model, at, requests, count, round, results, error)) return false;
+        for (size_t k = 0; k < count && rounded; ++k) *rounded += results[k].rounded;
+        return true;
+    };
+    for (const NodeEdit& row : rows) {
+        bool failed = false;
+        const bool found =
+            nodes.forEach(row.nid, [&](const Model::CardAt& at, const CardDescription& list) {
+                failed = !setNode(row, at, list);
+                return !failed;
+            });
+        if (!found) {
+            error = "no node " + std::to_string(row.nid) + " in the reference geometries" +
+                    (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)
+                                 : std::string());
+        }
+        if (!found || failed) {
+            journal.undo();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ModelEdit::setShells(const std::vector<ShellEdit>& rows, std::string& error,
+                          const std::string& file, unsigned long long keywordLine) {
+    Model& model = *model_;
+    const ListCards shells(model, CardRole::ShellList, file, keywordLine);
+    LineJournal journal(model.files);
+    FieldRequest requests[4];
+    auto setShell = [&](const ShellEdit& row, const Model::CardAt& at,
+                        const CardDescription& list) {
+        ModelFile& held = model.files[at.file];
+        if (at.gaps >= 0) {
+            // A shell line with empty fields: each node found by its name.
+            for (unsigned k = 0; k < 4; ++k) {
+                const char* name = list.fields[kFirstShellNode + k].name;
+                if (holdsAsRead(held, at, name, row.nodes[k])) continue;
+                const FieldEdit edit{held.path(), at.line, name, std::to_string(row.nodes[k])};
+                journal.note(held, at.line);
+                if (!apply(edit, error)) return false;
+            }
+            return true;
+        }
+        const size_t count = listRequests(held, at, row.nodes, 4, kFirstShellNode, requests);
+        if (count == 0) return true;
+        journal.note(held, at.line);
+        return writeFields(model, at, requests, count, false, nullptr, error);
+    };
+    for (const ShellEdit& row : rows) {
+        bool failed = false;
+        const bool found =
+            shells.forEach(row.eid, [&](const Model::CardAt& at, const CardDescription& list) {
+                failed = !setShell(row, at, list);
+                return !failed;
+            });
+        if (!found) {
+            error = "no shell " + std::to_string(row.eid) + " in the shell reference geometries" +
+                    (keywordLine ? " of the keyword at " + file + ":" + std::to_string(keywordLine)
+                                 : std::string());
+        }
+        if (!found || failed) {
+            journal.undo();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string ModelEdit::contentOf(const std::string& path) const {
+    for (const ModelFile& file : model_->files) {
+        if (file.path() == path) return file.content();
+    }
+    return "";
 }
 
 std::string ModelEdit::diff() const {
     std::string out;
-    for (const Model::File& file : model_->files) {
-        if (file.content == file.original) continue;
-        out += "--- " + file.path + "\n+++ " + file.path + "\n";
-        size_t a = 0, b = 0;
-        for (unsigned long long line = 1; a <= file.original.size() && b <= file.content.size();
-             ++line) {
-            size_t aEnd = file.original.find('\n', a), bEnd = file.content.find('\n', b);
-            if (aEnd == std::string::npos) aEnd = file.original.size();
-            if (bEnd == std::string::npos) bEnd = file.content.size();
-            const std::string before = file.original.substr(a, aEnd - a);
-            const std::string after = file.content.substr(b, bEnd - b);
-            if (before != after) {
-                out += "@@ -" + std::to_string(line) + " +" + std::to_string(line) + " @@\n-" +
-                       before + "\n+" + after + "\n";
-            }
-            a = aEnd + 1;
-            b = bEnd + 1;
-        }
+    for (const ModelFile& file : model_->files) {
+        if (!file.changed()) continue;
+        out += "--- " + file.path() + "\n+++ " + file.path() + "\n" + file.diff();
     }
     return out;
 }
 
 bool ModelEdit::saveInPlace(std::string& error) {
-    for (const Model::File& file : model_->files) {
-        if (file.content == file.original) continue;
-        std::string now;
-        if (!readWholeFile(file.path, now) || now != file.original) {
-            error = file.path + ": the file changed on disk since it was read; nothing written";
-            return false;
-        }
-    }
-    for (const Model::File& file : model_->files) {
-        if (file.content == file.original) continue;
-        if (!writeFileAtomically(file.path, file.content, beforeRename, error)) return false;
+    if (!filesUnchangedOnDisk(model_->files, true, error)) return false;
+    for (ModelFile& file : model_->files) {
+        if (!file.changed()) continue;
+        if (!writeFileAtomically(file.path(), file, beforeRename, error)) return false;
+        file.rebase();
     }
     return true;
 }
 
 bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
-    const fs::path deckFolder = fs::path(model_->files.front().path).parent_path();
+    const auto& files = model_->files;
+    const fs::path deckFolder = fs::path(files.front().path()).parent_path();
     std::error_code failed;
     const fs::path base =
         fs::weakly_canonical(deckFolder.empty() ? fs::path(".") : deckFolder, failed);
     std::vector<fs::path> places;
-    for (const Model::File& file : model_->files) {
-        const fs::path relative = fs::weakly_canonical(file.path, failed).lexically_relative(base);
+    for (const ModelFile& file : files) {
+        const fs::path relative =
+            fs::weakly_canonical(file.path(), failed).lexically_relative(base);
         if (relative.empty() || *relative.begin() == "..") {
-            error = file.path + ": the include lies outside the main deck's folder (" +
+            error = file.path() + ": the include lies outside the main deck's folder (" +
                     base.string() + "), so --output cannot mirror it; nothing written";
             return false;
         }
         places.push_back(fs::path(folder) / relative);
     }
+    if (!filesUnchangedOnDisk(files, false, error)) return false;
     for (size_t k = 0; k < places.size(); ++k) {
         // A file included twice is written once, with its edits.
         bool seen = false;
-        for (size_t j = 0; j < k; ++j)
-            seen = seen || model_->files[j].path == model_->files[k].path;
+        for (size_t j = 0; j < k; ++j) seen = seen || files[j].path() == files[k].path();
         if (seen) continue;
         fs::create_directories(places[k].parent_path(), failed);
         if (failed) {
@@ -493,62 +628,9 @@ bool ModelEdit::saveTo(const std::string& folder, std::string& error) {
                     "': " + failed.message();
             return false;
         }
-        if (!writeFileAtomically(places[k].string(), model_->files[k].content, beforeRename,
-                                 error)) {
+        if (!writeFileAtomically(places[k].string(), files[k], beforeRename, error)) {
             return false;
         }
-    }
-    return true;
-}
-
-bool writeFileAtomically(const std::string& path, const std::string& bytes,
-                         const std::function<void(const std::string&)>& beforeRename,
-                         std::string& error) {
-    std::string temporary = path + ".abimport-XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = "cannot write next to '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    struct stat status;
-    mode_t mode;
-    if (stat(path.c_str(), &status) == 0) {
-        mode = status.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    auto fail = [&](const char* what) {
-        error = std::string(what) + " '" + path + "': " + std::strerror(errno);
-        close(fd);
-        unlink(temporary.c_str());
-        return false;
-    };
-    for (size_t written = 0; written < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail("cannot write");
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (fchmod(fd, mode) != 0 || fsync(fd) != 0) return fail("cannot write");
-    if (close(fd) != 0) {
-        error = "cannot write '" + path + "': " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    try {
-        if (beforeRename) beforeRename(temporary);
-    } catch (...) {
-        unlink(temporary.c_str());
-        throw;
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace '" + path + "': " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
     }
     return true;
 }

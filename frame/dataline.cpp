@@ -4,14 +4,12 @@
 #include <cstring>
 
 #include "../model/linefields.h"
-#include "exponentrepair.h"
+#include "../model/numbers/reading.h"
 #include "readobserver.h"
 
-using abimport::CardLayout;
-using abimport::CardRead;
 using abimport::ReadObserver;
 
-using abimport_detail::repairExponent;
+using abimport::detail::repairExponent;
 
 namespace {
 
@@ -51,7 +49,7 @@ unsigned DataLine::cutCommaWords() {
     char* cursor = lineBuffer;
     size_t n;
     while (wordIndex < kWordBufferCount) {
-        const char* token = abimport_detail::nextCommaWord(cursor, n);
+        const char* token = abimport::detail::nextCommaWord(cursor, n);
         if (!token) break;
         char* word = wordBuffers[wordIndex];
         std::memset(word, 0, kClearedWordBytes);
@@ -71,9 +69,9 @@ unsigned DataLine::cutFixedWords(unsigned requested) {
     for (unsigned i = 0; i < requested; ++i) {
         char* word = wordBuffers[i];
         std::memset(word, 0, kClearedWordBytes);
-        std::memcpy(word, lineBuffer + abimport_detail::kStandardFieldWidth * i,
-                    abimport_detail::kStandardFieldWidth);
-        repairExponent(word, abimport_detail::kStandardFieldWidth);
+        std::memcpy(word, lineBuffer + abimport::kStandardFieldWidth * i,
+                    abimport::kStandardFieldWidth);
+        repairExponent(word, abimport::kStandardFieldWidth);
         if (word[0] != '\0' && word[0] != '\n') ++filledCount;
     }
     wordIndex = requested;

@@ -71,7 +71,7 @@ const void* addressOf(int (*function)(char**, unsigned&, unsigned, ImportObject*
 
 }  // namespace
 
-std::string abimportHostItemsDefinedTwice() {
+std::string abimport::hostItemsDefinedTwice() {
     std::vector<std::string> modules;
     dl_iterate_phdr(collectModule, &modules);
     // The addresses the library was bound to when it was loaded.
@@ -87,7 +87,7 @@ std::string abimportHostItemsDefinedTwice() {
 
 // A program links the static library together with its one host: a second
 // definition of an item fails at link time.
-std::string abimportHostItemsDefinedTwice() {
+std::string abimport::hostItemsDefinedTwice() {
     return "";
 }
 

@@ -9,6 +9,7 @@
 
 #include "../model/card.h"
 #include "../model/export.h"
+#include "carddescription.h"
 #include "dataline.h"
 
 // The host's import target. Its card list owns every appended card. A host
@@ -23,16 +24,15 @@ public:
     std::vector<Card*> cards;
 };
 
-using ImportFunction = unsigned (*)(DataLine*, ImportObject*);
-
 // The host's registry of import functions by keyword type code.
 class ABIMPORT_API ABImport {
 public:
-    // Inserts the library's eight import functions under codes 1 to 8,
+    // Inserts the library's eight import functions under codes 1 to 8 (and
+    // those of keywords a host added to the keyword table under theirs),
     // leaving any code already present untouched.
     void initABALETypesAndFunctions();
 
-    std::map<unsigned, ImportFunction> abaleTypeMap;
+    std::map<unsigned, abimport::ImportFunction> abaleTypeMap;
 };
 
 // Reports the ID-bearing fields of one card: row k names the field at word
@@ -51,4 +51,6 @@ ABIMPORT_API int airbagAdvancedAle(char** words, unsigned& wordCount, unsigned,
 // each, "ITEM: used from MODULE, also defined in MODULE...", naming first the
 // definition the library uses. Empty when each item is defined once. All
 // modules share the definition in use (one host per process).
-ABIMPORT_API std::string abimportHostItemsDefinedTwice();
+namespace abimport {
+ABIMPORT_API std::string hostItemsDefinedTwice();
+}

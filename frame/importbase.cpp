@@ -4,29 +4,67 @@
 #include <cstring>
 
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "readobserver.h"
 
-using abimport::CardLayout;
+using abimport::CardDescription;
 using abimport::CardRead;
+using abimport::IdStep;
 using abimport::ReadObserver;
 
 abimport::ReadObserver::~ReadObserver() = default;
-void abimport::ReadObserver::cardMissing(const DataLine&, const CardLayout&) {}
+void abimport::ReadObserver::cardMissing(const DataLine&, const CardDescription&) {}
 
 namespace {
 
-CardLayout layoutOf(const WordCard& card) {
-    const CardLayout::IdStepForm form = card.ids.kind == IdStep::Report   ? CardLayout::IdReport
-                                        : card.ids.kind == IdStep::Airbag ? CardLayout::AirbagCall
-                                                                          : CardLayout::NoIds;
-    return {card.name, card.count, card.types,           card.names,
-            nullptr,   form,       card.ids.table.count, card.ids.table.pos};
-}
+// The most fields a card has.
+constexpr unsigned kMostFields = 8;
 
-CardLayout layoutOf(const LineCard& card) {
-    return {card.name,   card.count,           card.types,     card.names,
-            card.widths, CardLayout::IdReport, card.ids.count, card.ids.pos};
+// A card's field layout for one read, copied from its description into
+// arrays of the read's own: the host is handed them through non-const
+// pointers, so whatever it writes there ends with the read.
+struct FieldLayout {
+    explicit FieldLayout(const CardDescription& card) {
+        for (unsigned i = 0; i < card.fieldCount; ++i) {
+            types[i] = card.fields[i].type;
+            widths[i] = card.fields[i].width;
+            names[i] = card.fields[i].name;
+        }
+    }
+    unsigned types[kMostFields];
+    unsigned widths[kMostFields];
+    const char* names[kMostFields];
+};
+
+// The card's ID field table for one read: its ID-bearing fields in
+// ascending position with the codes of their kind of ID.
+struct IdFieldTable {
+    explicit IdFieldTable(const CardDescription& card) {
+        for (unsigned i = 0; i < card.fieldCount; ++i) {
+            const abimport::IdKind* kind = card.fields[i].id;
+            if (!kind) continue;
+            pos[count] = i;
+            code1[count] = kind->code1;
+            code2[count] = kind->code2;
+            ++count;
+        }
+    }
+    unsigned count = 0;
+    unsigned pos[kMostFields];
+    unsigned code1[kMostFields];
+    unsigned code2[kMostFields];
+};
+
+// The host lookup that takes the whole card.
+int callAirbagLookup(IdStep step, char** words, unsigned& wordCount, ImportObject* target) {
+    switch (step) {
+        case IdStep::AirbagFind: return airbagFind(words, wordCount, 0, target);
+        case IdStep::AirbagVentHoleFind: return airbagVentHoleFind(words, wordCount, 0, target);
+        case IdStep::AirbagAdvancedAle: return airbagAdvancedAle(words, wordCount, 0, target);
+        case IdStep::None:
+        case IdStep::Report: break;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -37,106 +75,103 @@ bool ImportBase::atEndOfKeyword() const {
     return wordCount == 0 && (dataLine->flags & DataLine::kKeywordReached);
 }
 
-bool ImportBase::readWords(unsigned count) {
+bool ImportBase::readWordCount(unsigned count) {
     wordCount = count;
     words = dataLine->readNextCardAsWords(wordCount);
     return !atEndOfKeyword();
 }
 
-bool ImportBase::readWords(const WordCard& layout) {
-    if (readWords(layout.count)) return true;
-    if (ReadObserver* observer = dataLine->observer) {
-        observer->cardMissing(*dataLine, layoutOf(layout));
-    }
+bool ImportBase::readWords(const CardDescription& description) {
+    if (readWordCount(description.fieldCount)) return true;
+    if (ReadObserver* observer = dataLine->observer) observer->cardMissing(*dataLine, description);
     return false;
 }
 
-void ImportBase::reportAndBuild(const WordCard& layout) {
+void ImportBase::reportAndBuild(const CardDescription& description) {
     if (ReadObserver* observer = dataLine->observer) {
-        observer->cardRead(*dataLine, {layoutOf(layout), words, wordCount, nullptr});
+        observer->cardRead(*dataLine, {description, words, wordCount, nullptr});
     }
-    if (layout.ids.kind != IdStep::None && (Card::contFlag & Card::kReportIds)) {
-        if (layout.ids.kind == IdStep::Report) {
-            IdTable t = layout.ids.table;
-            addIDToRefFile(words, t.count, t.pos, t.code1, t.code2, importObject);
+    if (description.idStep != IdStep::None && (Card::contFlag & Card::kReportIds)) {
+        if (description.idStep == IdStep::Report) {
+            IdFieldTable ids(description);
+            addIDToRefFile(words, ids.count, ids.pos, ids.code1, ids.code2, importObject);
         } else {
-            layout.ids.airbag(words, wordCount, 0, importObject);
+            callAirbagLookup(description.idStep, words, wordCount, importObject);
         }
     }
     if (Card::contFlag & Card::kBuildCards) {
+        FieldLayout layout(description);
         card = new Card;
-        card->name = layout.name;
+        card->name = description.name;
         // A comma line can deliver more words than the card has fields.
-        unsigned fieldCount = std::min(wordCount, layout.count);
+        unsigned fieldCount = std::min(wordCount, description.fieldCount);
         card->addFields(fieldCount, layout.types, layout.names, words);
         importObject->cards.push_back(card);
     }
 }
 
-bool ImportBase::readCard(const WordCard& layout) {
-    if (!readWords(layout)) return false;
-    reportAndBuild(layout);
+bool ImportBase::readCard(const CardDescription& description) {
+    if (!readWords(description)) return false;
+    reportAndBuild(description);
     return true;
 }
 
-bool ImportBase::readRepeated(const WordCard& layout, unsigned count) {
+bool ImportBase::readRepeated(const CardDescription& description, unsigned count) {
     unsigned pass = 0;
     bool keywordGoesOn = true;
     for (; pass != count; ++pass) {
-        if (!readWords(layout.count)) {
+        if (!readWordCount(description.fieldCount)) {
             keywordGoesOn = false;
             break;
         }
-        reportAndBuild(layout);
+        reportAndBuild(description);
         if (atEndOfFile()) break;  // this pass's card came from no data line
     }
     if (ReadObserver* observer = dataLine->observer) {
-        observer->repetitionEnded(*dataLine, layoutOf(layout), count, pass);
+        observer->repetitionEnded(*dataLine, description, count, pass);
     }
     return keywordGoesOn;
 }
 
-bool ImportBase::readLineCard(const LineCard& layout) {
-    wordCount = layout.count;
+bool ImportBase::readLineCard(const CardDescription& description) {
+    wordCount = description.fieldCount;
     line = dataLine->readNextCardAsLine(wordCount);
     if (atEndOfKeyword()) return false;
     if (ReadObserver* observer = dataLine->observer) {
-        observer->cardRead(*dataLine, {layoutOf(layout), nullptr, wordCount, line});
+        observer->cardRead(*dataLine, {description, nullptr, wordCount, line});
     }
 
     if (Card::contFlag & Card::kReportIds) {
         // The field texts as the card step cuts them, taken from a copy before
         // that step splits a comma line in place. Fields the line does not
         // reach have empty texts.
-        constexpr unsigned kMaxFields = 8;
-        constexpr unsigned kSize = abimport_detail::LineFields::kFieldBufferSize;
+        constexpr unsigned kSize = abimport::detail::LineFields::kFieldBufferSize;
         char copy[DataLine::kLineBufferSize];
         const size_t lineLength = strnlen(line, DataLine::kLineBufferSize - 1);
         std::memcpy(copy, line, lineLength);
         copy[lineLength] = '\0';
-        char texts[kMaxFields][kSize];
-        char* list[kMaxFields];
-        abimport_detail::LineFields cut(copy);
+        char texts[kMostFields][kSize];
+        char* list[kMostFields];
+        abimport::detail::LineFields cut(copy);
         // Only the fields up to the last ID position are cut; later entries
         // of the list are empty texts.
-        IdTable t = layout.ids;
-        unsigned cutCount = 0;
-        for (unsigned k = 0; k < t.count; ++k) cutCount = std::max(cutCount, t.pos[k] + 1);
-        const unsigned n = std::min(layout.count, kMaxFields);
-        for (unsigned i = 0; i < n; ++i) {
+        IdFieldTable ids(description);
+        const unsigned cutCount = ids.count ? ids.pos[ids.count - 1] + 1 : 0;
+        for (unsigned i = 0; i < description.fieldCount; ++i) {
             list[i] = texts[i];
             texts[i][0] = '\0';
             if (i >= cutCount) continue;
-            const char* text = cut.next(layout.widths[i]);
+            const char* text = cut.next(description.fields[i].width);
             const size_t length = text ? strnlen(text, kSize - 1) : 0;
             std::memcpy(texts[i], text ? text : "", length);
             texts[i][length] = '\0';
         }
-        addIDToRefFile(list, t.count, t.pos, t.code1, t.code2, importObject);
+        addIDToRefFile(list, ids.count, ids.pos, ids.code1, ids.code2, importObject);
     }
     if (Card::contFlag & Card::kBuildCards) {
+        FieldLayout layout(description);
         card = new Card;
-        card->name = layout.name;
+        card->name = description.name;
         card->addFields(wordCount, layout.types, layout.widths, layout.names, line);
         importObject->cards.push_back(card);
     }
@@ -145,5 +180,5 @@ bool ImportBase::readLineCard(const LineCard& layout) {
 
 unsigned ImportBase::numberAt(unsigned pos) const {
     if (ReadObserver* observer = dataLine->observer) observer->numberTaken(*dataLine, pos);
-    return hasWordAt(pos) ? abimport_detail::textToU32(words[pos]) : 0;
+    return hasWordAt(pos) ? abimport::detail::textToU32(words[pos]) : 0;
 }

@@ -1,37 +1,23 @@
 // An optional observer of the reading: the host may hand one to its DataLine
 // to see every line piece the reader takes from the deck and every card the
-// importers read, with the card's layout, without the importers knowing. With
+// importers read, with the card's description, without the importers knowing. With
 // no observer set, reading costs what it costs without this interface.
 #pragma once
 
 #include "../model/export.h"
+#include "carddescription.h"
 
 class DataLine;
 
 namespace abimport {
 
-// The layout of one card as its importer declares it.
-struct CardLayout {
-    enum IdStepForm { NoIds, IdReport, AirbagCall };
-
-    const char* name;          // the card name
-    unsigned count;            // N, the number of fields
-    const unsigned* types;     // N type codes
-    const char* const* names;  // N field names
-    const unsigned* widths;    // N column widths of a fixed-width line card; null for
-                               // a word card (ten columns, or comma-separated words)
-    IdStepForm idStep;
-    unsigned idCount;       // rows of the ID report (IdReport only)
-    const unsigned* idPos;  // their word positions
-};
-
 // One card as the reader delivered it, just after its end test: the ID step
 // and the card step follow.
 struct CardRead {
-    CardLayout layout;
-    char** words;        // word cards: the word array; null for line cards
-    unsigned wordCount;  // word cards: the number of words delivered
-    const char* line;    // line cards: the raw line, not yet cut; null for word cards
+    const CardDescription& card;  // the card as its keyword describes it
+    char** words;                 // word cards: the word array; null for line cards
+    unsigned wordCount;           // word cards: the number of words delivered
+    const char* line;             // line cards: the raw line, not yet cut; null for word cards
 };
 
 class ABIMPORT_API ReadObserver {
@@ -56,13 +42,13 @@ public:
     // A counted repetition of a card ended: count passes were asked for, and
     // cardsRead cards came from data lines before the keyword or the file
     // ended (or all of them).
-    virtual void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
-                                 unsigned cardsRead) = 0;
+    virtual void repetitionEnded(const DataLine& reader, const CardDescription& card,
+                                 unsigned count, unsigned cardsRead) = 0;
 
     // A card of the keyword's fixed sequence was not read: the read met the
     // next keyword line. Not told for a list of node or element lines or a
     // counted repetition, which simply end there. Does nothing by default.
-    virtual void cardMissing(const DataLine& reader, const CardLayout& layout);
+    virtual void cardMissing(const DataLine& reader, const CardDescription& card);
 };
 
 }  // namespace abimport

@@ -1,5 +1,5 @@
 #include "version.h"
 
-const char* abimportLibraryVersion() {
+const char* abimport::libraryVersion() {
     return ABIMPORT_VERSION_STRING;
 }

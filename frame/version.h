@@ -3,5 +3,9 @@
 
 #include "../model/export.h"
 
+namespace abimport {
+
 // "MAJOR.MINOR.PATCH" of the loaded library.
-ABIMPORT_API const char* abimportLibraryVersion();
+ABIMPORT_API const char* libraryVersion();
+
+}  // namespace abimport

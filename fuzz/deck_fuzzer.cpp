@@ -147,13 +147,40 @@ std::string withoutLine(const std::string& text, unsigned long long line) {
     return text.substr(0, begin) + (end == std::string::npos ? "" : text.substr(end));
 }
 
-// Edits one field of main.k chosen by the input and checks that nothing but
-// that line changes.
+// Edits one field of main.k chosen by the input (a value, a blank, with or
+// without --round), or moves its reference-geometry nodes, and checks that
+// nothing but the edited lines changes.
 void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
-    static const char* const kFields[] = {"AREA", "X",   "Y",  "Z",     "NID", "SF",
-                                          "AB2",  "PID", "N1", "BIRTH", "MWD", "NX"};
-    static const char* const kValues[] = {"1",   "-7",        "0.0025", "1.5-3", "-1523.123456",
-                                          "1e5", "123456789", ".5"};
+    // Every field name that some keyword's card gives a value.
+    static const std::vector<std::string> kFields = [] {
+        std::vector<std::string> names;
+        for (const KeywordDescription* keyword : keywordList()) {
+            for (unsigned c = 0; c < keyword->cardCount; ++c) {
+                const CardDescription& card = keyword->cards[c];
+                for (unsigned i = 0; i < card.fieldCount; ++i) {
+                    if (card.fields[i].type != kBlankRequestCode)
+                        names.push_back(card.fields[i].name);
+                }
+            }
+        }
+        return names;
+    }();
+    static const char* const kValues[] = {"1",
+                                          "-7",
+                                          "0.0025",
+                                          "1.5-3",
+                                          "-1523.123456",
+                                          "1e5",
+                                          "123456789",
+                                          ".5",
+                                          "",
+                                          "0.8250000000000001",
+                                          "0x1p-30",
+                                          "2.5+12",
+                                          "2147483648",
+                                          "000000000020",
+                                          "inf",
+                                          "-46541.-325"};
     if (size < 4) return;
     const std::string main = scratchFolder() + "/main.k";
     const std::vector<std::string> before = [] {
@@ -162,10 +189,23 @@ void editOneField(const uint8_t* data, size_t size, const ABImport& registry) {
             texts.push_back(fileText(scratchFolder() + "/" + fileName(i)));
         return texts;
     }();
-    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % 12], kValues[data[3] % 8]};
+    const FieldEdit edit{main, 1u + data[1] % 64u, kFields[data[2] % kFields.size()],
+                         kValues[data[3] % 16]};
     ModelEdit model;
     std::string error;
-    if (!model.load(main, registry, true, error) || !model.apply(edit, error)) return;
+    if (!model.load(main, registry, true, error)) return;
+    if (data[3] & 0x80) {
+        // Every node from NID 0 to 7 moved: unknown NIDs refuse the whole edit.
+        std::vector<NodeEdit> rows;
+        for (int32_t nid = 0; nid < 8; ++nid) rows.push_back({nid, {nid * 0.1, -1.5e-7, 1e300}});
+        if (!model.setNodes(rows, data[2] & 0x80, error)) {
+            require(model.diff().empty(), "a refused node edit changed the files held");
+            return;
+        }
+        require(model.saveInPlace(error), "a node edit that applied could not be saved");
+        return;
+    }
+    if (!model.apply(edit, error, nullptr, data[2] & 0x80)) return;
     require(model.saveInPlace(error), "an edit that applied could not be saved");
     for (size_t i = 0; i < written; ++i) {
         const std::string after = fileText(scratchFolder() + "/" + fileName(i));

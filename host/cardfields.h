@@ -1,6 +1,7 @@
 // Reading one field of a card by name: what the geometry arrays and the
-// model comparison need from NodeInfo and ShellInfo cards, a million of them
-// in a large model, so everything here is inline.
+// model comparison need from the cards of node and shell lists, a million of
+// them in a large model, so everything here is inline. And the name that the
+// outputs give a value of a card that kept no field names.
 #pragma once
 
 #include <cstdint>
@@ -13,14 +14,18 @@
 
 namespace abimport {
 
-namespace cardfields {
-
-// The keyword codes whose cards are nodes (NodeInfo) and shells (ShellInfo).
-constexpr unsigned kFirstNodeKeyword = 4, kLastNodeKeyword = 7, kShellKeyword = 8;
-
-inline bool isNodeKeyword(unsigned code) {
-    return code >= kFirstNodeKeyword && code <= kLastNodeKeyword;
+// The name the outputs give value i of a card that kept no field names:
+// "field 1", "field 2", ... (counting the card's values).
+inline std::string unnamedFieldName(size_t i) {
+    return "field " + std::to_string(i + 1);
 }
+
+// The name of value i of a card: its kept name, or its unnamed field name.
+inline std::string fieldName(const Card& card, size_t i) {
+    return i < card.fieldNames.size() ? card.fieldNames[i] : unnamedFieldName(i);
+}
+
+namespace detail {
 
 inline bool sameText(const std::string& text, std::string_view wanted) {
     return text.size() == wanted.size() &&
@@ -76,10 +81,6 @@ inline int32_t integerOr0(const Data* value) {
     return integerOf(value, out) ? out : 0;
 }
 
-// The node fields after NID and the shell fields after EID, in layout order.
-constexpr std::string_view kNodeCoordinates[3] = {"X", "Y", "Z"};
-constexpr std::string_view kShellFields[5] = {"PID", "N1", "N2", "N3", "N4"};
-
-}  // namespace cardfields
+}  // namespace detail
 
 }  // namespace abimport

@@ -1,4 +1,3 @@
-// The host's flag word: by default keep field names, build cards and report IDs.
-#include "../model/card.h"
+#include "contflag.h"
 
-unsigned Card::contFlag = 0x16;
+unsigned Card::contFlag = abimport::kDefaultFlags;

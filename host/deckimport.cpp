@@ -35,7 +35,7 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
               [this](WarningKind kind, unsigned long long line, const std::string& message,
                      WarningColumns columns) { warn(kind, line, message, columns); }),
       check_(
-          checks_.lastCard(), files_,
+          checks_, files_,
           [this](WarningKind kind, size_t file, unsigned long long line, const std::string& message,
                  WarningColumns columns) { warnAt(kind, file, line, message, columns); }) {}
 
@@ -83,7 +83,7 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
     // The model check sees every reporting call first.
     HostCallListener* const savedListener = host ? host->listener : nullptr;
     if (host && settings_.check) {
-        check_.start(reader, &checks_);
+        check_.start(reader);
         check_.forwardTo(savedListener);
         host->listener = &check_;
     }
@@ -129,7 +129,7 @@ void DeckImport::readFile(size_t index) {
         const std::string title(keywordTitleOf(pending.text, pending.length));
         const unsigned long long line = pending.line;
         if (titleIs(title, "END")) return checks_.fileChanges();  // the end of this file's input
-        if (const KeywordTitle* keyword = findKeyword(pending.text, pending.length)) {
+        if (const KeywordDescription* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
         } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
             readTitle(lines, pending);
@@ -160,7 +160,7 @@ void DeckImport::readTitle(LinePieces& lines, PendingKeyword& pending) {
     }
 }
 
-void DeckImport::importKeyword(const KeywordTitle& keyword, unsigned long long line,
+void DeckImport::importKeyword(const KeywordDescription& keyword, unsigned long long line,
                                LinePieces& lines, PendingKeyword& pending) {
     const auto entry = registry_.abaleTypeMap.find(keyword.code);
     if (entry == registry_.abaleTypeMap.end() || !entry->second) return;

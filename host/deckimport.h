@@ -47,7 +47,7 @@ struct ImportSettings {
 
 // A keyword line of the model: its airbag keyword, its file and line.
 struct KeywordSource {
-    const KeywordTitle& keyword;
+    const KeywordDescription& keyword;
     const SourceFile& file;
     unsigned long long line;
 };
@@ -134,8 +134,8 @@ private:
     };
 
     void readFile(size_t index);
-    void importKeyword(const KeywordTitle& keyword, unsigned long long line, LinePieces& lines,
-                       PendingKeyword& pending);
+    void importKeyword(const KeywordDescription& keyword, unsigned long long line,
+                       LinePieces& lines, PendingKeyword& pending);
     // *INCLUDE and the include keywords that name a file on their first line.
     void includeFile(std::string_view title, unsigned long long line, LinePieces& lines,
                      PendingKeyword& pending);

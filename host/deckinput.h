@@ -1,5 +1,5 @@
 // One deck named on the command line, opened for reading: a file, or
-// standard input for "-".
+// standard input for "-"; or a stream opened by the caller.
 #pragma once
 
 #include <cstdio>
@@ -10,6 +10,8 @@ namespace abimport {
 class DeckInput {
 public:
     explicit DeckInput(const std::string& path);
+    // A stream that stays the caller's, named name in errors.
+    DeckInput(FILE* file, const std::string& name) : name_(name), file_(file) {}
     ~DeckInput();
     DeckInput(const DeckInput&) = delete;
     DeckInput& operator=(const DeckInput&) = delete;

@@ -48,14 +48,12 @@ bool isAirbagTitle(std::string_view title) {
 }
 
 const char* misspelledAirbagKeyword(std::string_view title) {
-    size_t count;
-    const KeywordTitle* titles = keywordTitles(&count);
     const char* nearest = nullptr;
     size_t nearestDistance = kMostEdits + 1;
-    for (size_t k = 0; k < count; ++k) {
-        const size_t distance = titleDistance(title, titles[k].title, kMostEdits);
+    for (const KeywordDescription* keyword : keywordList()) {
+        const size_t distance = titleDistance(title, keyword->title, kMostEdits);
         if (distance < nearestDistance) {
-            nearest = titles[k].title;
+            nearest = keyword->title;
             nearestDistance = distance;
         }
     }

@@ -1,21 +1,13 @@
-// Keyword titles: the airbag keywords the stand-in host recognises with their
-// codes, and the title of any keyword line.
+// Keyword titles: the title of any keyword line, and the airbag keyword of
+// the keyword table that a line or a code names.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-#include "../model/export.h"  // refuses a language level or ABI the library cannot share
+#include "../keywords/keywordtable.h"
 
 namespace abimport {
-
-struct KeywordTitle {
-    unsigned code;
-    const char* title;  // canonical, upper case, without the '*'
-};
-
-// The eight titles, by ascending code.
-const KeywordTitle* keywordTitles(size_t* count);
 
 // The title of a keyword line (first character '*'): the text after the '*'
 // up to the first blank, tab, CR, LF or NUL; empty for any other line.
@@ -26,7 +18,7 @@ std::string_view keywordTitleOf(const char* line, size_t length);
 bool titleIs(std::string_view title, std::string_view name);
 
 // The airbag keyword of a keyword line, or null for any other line or title.
-const KeywordTitle* findKeyword(const char* line, size_t length);
+const KeywordDescription* findKeyword(const char* line, size_t length);
 
 // The title of a code, or null.
 const char* keywordTitle(unsigned code);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "idlabels.h"
 #include "keywordtitles.h"
 #include "references.h"
 
@@ -11,24 +10,12 @@ namespace abimport {
 
 namespace {
 
-struct KindInfo {
-    unsigned code1, code2;
-    const char* keyword;  // the title of the keyword that defines it
-};
-
-const KindInfo kKinds[ModelCheck::kKindCount] = {
-    {7, 9999, "NODE"},       {6, 41, "ELEMENT_SHELL"}, {5, 9999, "PART"},
-    {1, 33, "DEFINE_CURVE"}, {1, 39, "DEFINE_VECTOR"}, {1, 40, "DEFINE_TRANSFORMATION"},
-};
-
+// The kind of an ID report's codes, when a keyword of the model defines it.
 bool kindOf(unsigned code1, unsigned code2, ModelCheck::Kind& kind) {
-    for (unsigned k = 0; k < ModelCheck::kKindCount; ++k) {
-        if (kKinds[k].code1 == code1 && kKinds[k].code2 == code2) {
-            kind = static_cast<ModelCheck::Kind>(k);
-            return true;
-        }
-    }
-    return false;
+    const IdKind* found = idKindOf(code1, code2);
+    if (!found || !found->definedBy.keyword) return false;
+    kind = static_cast<ModelCheck::Kind>(indexOf(*found));
+    return true;
 }
 
 bool startsWith(std::string_view title, std::string_view prefix) {
@@ -89,29 +76,22 @@ void ModelCheck::keywordStarts(const char* title, unsigned long long line, size_
 }
 
 bool ModelCheck::definitionsOf(std::string_view title, Definitions& how) {
-    struct Form {
-        const char* title;
-        Definitions how;
-    };
-    static const Form kForms[] = {
-        {"NODE", {Node, 8, false, false}},
-        {"ELEMENT_SHELL", {Shell, 8, false, false}},
-        {"PART", {Part, 10, true, false}},
-        {"DEFINE_CURVE", {Curve, 10, false, true}},
-        {"DEFINE_CURVE_TITLE", {Curve, 10, true, true}},
-        {"DEFINE_VECTOR", {Vector, 10, false, false}},
-        {"DEFINE_VECTOR_TITLE", {Vector, 10, true, false}},
-        {"DEFINE_TRANSFORMATION", {Transformation, 10, false, true}},
-        {"DEFINE_TRANSFORMATION_TITLE", {Transformation, 10, true, true}},
-    };
-    for (const Form& form : kForms) {
-        if (titleIs(title, form.title)) {
-            how = form.how;
+    static constexpr std::string_view kTitleForm = "_TITLE";
+    for (Kind k = 0; k < kIdKindCount; ++k) {
+        const IdDefinition& defined = kIdKinds[k].definedBy;
+        if (!defined.keyword) continue;
+        const std::string_view keyword = defined.keyword;
+        const bool titleForm =
+            defined.titleForm && title.size() == keyword.size() + kTitleForm.size() &&
+            startsWith(title, keyword) && titleIs(title.substr(keyword.size()), kTitleForm);
+        if (titleIs(title, keyword) || titleForm) {
+            how = {k, defined.width, defined.headings || titleForm, defined.firstOnly};
             return true;
         }
     }
-    for (unsigned k = 0; k < kKindCount; ++k) {
-        if (startsWith(title, std::string(kKinds[k].keyword) + "_")) defined_[k].otherForms = true;
+    for (Kind k = 0; k < kIdKindCount; ++k) {
+        const char* keyword = kIdKinds[k].definedBy.keyword;
+        if (keyword && startsWith(title, std::string(keyword) + "_")) defined_[k].otherForms = true;
     }
     return false;
 }
@@ -148,7 +128,7 @@ void ModelCheck::define(Kind kind, int32_t id, Place place, WarningColumns colum
     defined.lastLine = place.line;
 }
 
-void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long long line,
+void ModelCheck::geometryDefinition(Kind kind, int32_t id, unsigned long long line,
                                     WarningColumns columns) {
     if (geometryIds_.insert(id)) {
         if (geometryIndex_.empty()) {
@@ -161,9 +141,9 @@ void ModelCheck::geometryDefinition(const char* card, int32_t id, unsigned long 
     if (geometryIndex_.empty()) geometryIndex_.insert(geometry_.begin(), geometry_.end());
     const auto at = geometryIndex_.find(id);
     report_(WarningKind::DuplicateId, file_, line,
-            std::string(std::strcmp(card, "NodeInfo") == 0 ? "node " : "shell element ") +
-                std::to_string(id) + " is given twice in *" + keyword_ + " (line " +
-                std::to_string(keywordLine_) + "): first at line " + std::to_string(at->second),
+            std::string(kIdKinds[kind].label) + " " + std::to_string(id) + " is given twice in *" +
+                keyword_ + " (line " + std::to_string(keywordLine_) + "): first at line " +
+                std::to_string(at->second),
             columns);
 }
 
@@ -183,15 +163,15 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
         counted.ids.insert(id);
         Kind kind;
         if (!kindOf(idCode1[k], idCode2[k], kind)) continue;
-        const char* card = lastCard_.name ? lastCard_.name : "";
-        const char* field =
-            idPos[k] < lastCard_.count && lastCard_.names ? lastCard_.names[idPos[k]] : "";
-        const WarningColumns columns = checks_ ? checks_->fieldColumns(idPos[k]) : WarningColumns{};
+        const CardDescription* read = checks_.lastCard();
+        const char* card = read ? read->name : "";
+        const char* field = read && idPos[k] < read->fieldCount ? read->fields[idPos[k]].name : "";
+        const WarningColumns columns = checks_.fieldColumns(idPos[k]);
         // The first field of a node or shell line of a reference geometry
         // gives that node or shell its reference place.
-        if (idPos[k] == 0 && ((kind == Node && std::strcmp(card, "NodeInfo") == 0) ||
-                              (kind == Shell && std::strcmp(card, "ShellInfo") == 0))) {
-            geometryDefinition(card, static_cast<int32_t>(id), line, columns);
+        if (idPos[k] == 0 && read &&
+            (read->role == CardRole::NodeList || read->role == CardRole::ShellList)) {
+            geometryDefinition(kind, static_cast<int32_t>(id), line, columns);
         }
         references_.push_back({static_cast<int32_t>(id),
                                kind,
@@ -213,20 +193,20 @@ void ModelCheck::finish() {
     for (const Reference& reference : references_) {
         const Defined& defined = defined_[reference.kind];
         if (defined.ids.size() == 0 || defined.ids.contains(reference.id)) continue;
-        const KindInfo& info = kKinds[reference.kind];
+        const IdKind& info = kIdKinds[reference.kind];
         ++counted_[{info.code1, info.code2}].undefined;
         if (defined.otherForms) continue;
         report_(WarningKind::UndefinedReference, reference.place.file, reference.place.line,
                 std::string(reference.keyword) + " " + reference.card + " " + reference.field +
-                    ": " + idKindLabel(info.code1, info.code2) + " " +
-                    std::to_string(reference.id) + " is not defined in the model",
+                    ": " + info.label + " " + std::to_string(reference.id) +
+                    " is not defined in the model",
                 reference.columns);
     }
 
     // The first place of each ID defined twice: the first run that holds it.
     std::vector<std::pair<int32_t, size_t>> order;  // (id, index in duplicates_), by kind
     std::vector<Place> first(duplicates_.size(), Place{0, 0});
-    for (unsigned k = 0; k < kKindCount; ++k) {
+    for (Kind k = 0; k < kIdKindCount; ++k) {
         order.clear();
         for (size_t i = 0; i < duplicates_.size(); ++i) {
             if (duplicates_[i].kind == k) order.emplace_back(duplicates_[i].id, i);
@@ -248,11 +228,11 @@ void ModelCheck::finish() {
     }
     for (size_t i = 0; i < duplicates_.size(); ++i) {
         const Duplicate& duplicate = duplicates_[i];
-        const KindInfo& info = kKinds[duplicate.kind];
+        const IdKind& info = kIdKinds[duplicate.kind];
         report_(WarningKind::DuplicateId, duplicate.place.file, duplicate.place.line,
-                std::string(idKindLabel(info.code1, info.code2)) + " " +
-                    std::to_string(duplicate.id) + " is defined twice: first at " +
-                    *files_[first[i].file].path + ":" + std::to_string(first[i].line),
+                std::string(info.label) + " " + std::to_string(duplicate.id) +
+                    " is defined twice: first at " + *files_[first[i].file].path + ":" +
+                    std::to_string(first[i].line),
                 duplicate.columns);
     }
 }
@@ -267,7 +247,7 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
         Kind kind;
         if (kindOf(codes.first, codes.second, kind)) {
             const Defined& defined = defined_[kind];
-            report.keyword = kKinds[kind].keyword;
+            report.keyword = kIdKinds[kind].definedBy.keyword;
             report.coverage = defined.ids.size() == 0 ? Coverage::NothingDefined
                               : defined.otherForms    ? Coverage::NotFully
                                                       : Coverage::Checked;
@@ -277,12 +257,8 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
     return out;
 }
 
-bool ModelCheck::kindOfCodes(unsigned code1, unsigned code2, Kind& kind) {
-    return kindOf(code1, code2, kind);
-}
-
 bool ModelCheck::definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const {
-    if (kind >= kKindCount || !defined_[kind].ids.contains(id)) return false;
+    if (kind >= kIdKindCount || !defined_[kind].ids.contains(id)) return false;
     for (const Run& run : defined_[kind].runs) {
         if (id < run.first || static_cast<int64_t>(id) >= int64_t{run.first} + run.count) continue;
         file = run.place.file;

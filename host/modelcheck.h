@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "../frame/readobserver.h"
+#include "../keywords/idkinds.h"
 #include "hostcalls.h"
 #include "idset.h"
 #include "readchecks.h"
@@ -29,8 +29,9 @@ namespace abimport {
 
 class ModelCheck : public HostCallListener {
 public:
-    // The kinds of ID that the model's keywords define, as the check knows them.
-    enum Kind : unsigned { Node, Shell, Part, Curve, Vector, Transformation, kKindCount };
+    // A kind of ID by its position in kIdKinds; the check looks up the kinds
+    // that a keyword of the model defines (IdKind::definedBy).
+    using Kind = unsigned;
     // How a kind was checked.
     enum class Coverage {
         Checked,         // every reference was looked up
@@ -53,16 +54,13 @@ public:
     using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&,
                                       WarningColumns)>;
 
-    // lastCard: the layout of the card last read (the reading checks keep it);
-    // files: the model's files, for the places that messages name.
-    ModelCheck(const CardLayout& lastCard, const std::deque<SourceFile>& files, Report report)
-        : lastCard_(lastCard), files_(files), report_(std::move(report)) {}
-    // The reader of the model, which tells the words of the line just read,
-    // and the reading checks, which tell the columns of its fields.
-    void start(const DataLine& reader, const ReadChecks* checks = nullptr) {
-        reader_ = &reader;
-        checks_ = checks;
-    }
+    // checks: the reading checks, which know the card last read and the
+    // columns of its fields; files: the model's files, for the places that
+    // messages name.
+    ModelCheck(const ReadChecks& checks, const std::deque<SourceFile>& files, Report report)
+        : checks_(checks), files_(files), report_(std::move(report)) {}
+    // The reader of the model, which tells the words of the line just read.
+    void start(const DataLine& reader) { reader_ = &reader; }
 
     // The listener that receives the reporting calls after the check.
     void forwardTo(HostCallListener* next) { next_ = next; }
@@ -94,9 +92,6 @@ public:
     // The bytes the sets of defined IDs and their places hold.
     size_t definitionBytes() const;
 
-    // The kind that an ID report's codes name; false for codes of a kind the
-    // check does not look up.
-    static bool kindOfCodes(unsigned code1, unsigned code2, Kind& kind);
     // After the model is read: where it first defines an ID of the kind, by
     // the index of its file and its line; false when nothing defines it.
     bool definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const;
@@ -148,19 +143,17 @@ private:
 
     void define(Kind kind, int32_t id, Place place, WarningColumns columns);
     // A node or shell that one reference geometry keyword gives twice.
-    void geometryDefinition(const char* card, int32_t id, unsigned long long line,
-                            WarningColumns columns);
+    void geometryDefinition(Kind kind, int32_t id, unsigned long long line, WarningColumns columns);
 
     const DataLine* reader_ = nullptr;
-    const ReadChecks* checks_ = nullptr;
-    const CardLayout& lastCard_;
+    const ReadChecks& checks_;
     const std::deque<SourceFile>& files_;
     Report report_;
     HostCallListener* next_ = nullptr;
     const char* keyword_ = "";
     unsigned long long keywordLine_ = 0;
     size_t file_ = 0;
-    std::array<Defined, kKindCount> defined_;
+    std::array<Defined, kIdKindCount> defined_;
     std::deque<Reference> references_;  // grows without moving what it holds
     std::vector<Duplicate> duplicates_;
     std::map<std::pair<unsigned, unsigned>, Counted> counted_;

@@ -9,13 +9,18 @@
 
 #include "../model/card.h"
 #include "../model/linefields.h"
-#include "../model/numbertext.h"
-#include "shortestdouble.h"
+#include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
 #include "textchecks.h"
 
 namespace abimport {
 
 namespace {
+
+// "an" before a name that starts with a vowel, else "a".
+const char* articleFor(const char* name) {
+    return std::strchr("AEIOUaeiou", name[0]) && name[0] ? "an" : "a";
+}
 
 std::string column(size_t index) {
     return "column " + std::to_string(index + 1);
@@ -23,7 +28,7 @@ std::string column(size_t index) {
 
 // What the card step makes of a text that is no number of its kind.
 std::string readAs(const char* text, unsigned typeCode) {
-    using namespace abimport_detail;
+    using namespace abimport::detail;
     switch (typeCode) {
         case 0: return std::to_string(textToU32(text));
         case 1: return std::to_string(textToI32(text));
@@ -31,7 +36,7 @@ std::string readAs(const char* text, unsigned typeCode) {
             const double value = textToDouble(text);
             char shown[32];
             if (!std::isfinite(value)) return std::to_string(value);
-            return std::string(shown, writeShortestDouble(shown, value));
+            return std::string(shown, abimport::detail::writeShortestDouble(shown, value));
         }
     }
 }
@@ -39,23 +44,24 @@ std::string readAs(const char* text, unsigned typeCode) {
 // The fields of the ID report that a comma line does not reach: their names
 // (a range for three or more in a row), the words handed over instead (the
 // first two) and the lines those words came from.
-std::string staleWordMessage(const CardLayout& layout, const CardRead& card,
+std::string staleWordMessage(const CardDescription& layout, const CardRead& card,
                              const unsigned long long* wordLines) {
     std::vector<unsigned> stale;
-    for (unsigned k = 0; k < layout.idCount; ++k) {
-        if (layout.idPos[k] >= card.wordCount) stale.push_back(layout.idPos[k]);
+    for (unsigned i = card.wordCount; i < layout.fieldCount; ++i) {
+        if (layout.fields[i].id) stale.push_back(i);
     }
     if (stale.empty()) return "";
     const bool inARow = stale.back() - stale.front() + 1 == stale.size();
     std::string names, words;
     if (stale.size() >= 3 && inARow) {
-        names = std::string(layout.names[stale.front()]) + "-" + layout.names[stale.back()];
+        names =
+            std::string(layout.fields[stale.front()].name) + "-" + layout.fields[stale.back()].name;
     }
     std::vector<unsigned long long> lines;  // known lines the words came from
     bool beforeFile = false;
     for (size_t i = 0; i < stale.size(); ++i) {
         if (stale.size() < 3 || !inARow) {
-            names += (i ? ", " : "") + std::string(layout.names[stale[i]]);
+            names += (i ? ", " : "") + std::string(layout.fields[stale[i]].name);
         }
         if (i < 2) words += (i ? ", " : "") + quoted(card.words[stale[i]]);
         const unsigned long long from = wordLines[stale[i]];
@@ -73,7 +79,7 @@ std::string staleWordMessage(const CardLayout& layout, const CardRead& card,
     }
     if (beforeFile) source += (source.empty() ? "" : " and ") + std::string("before this file");
     return names + ": the line gives " + std::to_string(card.wordCount) + " of " +
-           std::to_string(layout.count) + " values; the host is handed " + words + " from " +
+           std::to_string(layout.fieldCount) + " values; the host is handed " + words + " from " +
            source + " for " + (stale.size() == 1 ? "it" : "them") +
            "; write 0 for IDs that are not used";
 }
@@ -261,14 +267,14 @@ void ReadChecks::settleTabs(const unsigned* fieldEnds, unsigned count) {
 }
 
 void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
-    lastCard_ = card.layout;
+    lastCard_ = &card.card;
     noteCounts(card);
     if (tabPending_) {
         unsigned ends[kMostFields];
-        const unsigned count = card.layout.count < kMostFields ? card.layout.count : kMostFields;
+        const unsigned count =
+            card.card.fieldCount < kMostFields ? card.card.fieldCount : kMostFields;
         for (unsigned i = 0, end = 0; i < count; ++i) {
-            end +=
-                card.layout.widths ? card.layout.widths[i] : abimport_detail::kStandardFieldWidth;
+            end += card.card.fields[i].width;
             ends[i] = end;
         }
         settleTabs(reader.endOfFile ? nullptr : ends, count);
@@ -277,13 +283,13 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
     if (reader.endOfFile) {
         if (Card::contFlag & (Card::kBuildCards | Card::kReportIds)) {
-            reportMissingCard(reader, card.layout);
+            reportMissingCard(reader, card.card);
         }
         return;
     }
     if (!settings_.warn && !settings_.emptyBeforeFilled) return;
     if (settings_.warn && pieceStartsLine_) {
-        checkBlankLine(card.line ? card.line : reader.lineBuffer, card.layout, pendingLine_);
+        checkBlankLine(card.line ? card.line : reader.lineBuffer, card.card, pendingLine_);
     }
     if (card.line) {
         checkLineCard(card, pendingLine_);
@@ -294,28 +300,28 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
 
 void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsigned count,
                              bool controlMeansEmpty, unsigned long long line) {
-    const CardLayout& layout = card.layout;
+    const CardDescription& layout = card.card;
     uint32_t empty = 0;  // empty fields since the last filled one
     for (unsigned i = 0; i < count; ++i) {
         const FieldText& field = texts[i];
         if (controlMeansEmpty &&
             (field.length == 0 || std::iscntrl(static_cast<unsigned char>(field.text[0])))) {
             empty |= uint32_t{1} << i;
-            pendingEmpty_.widths[i] = static_cast<uint8_t>(
-                layout.widths ? layout.widths[i] : abimport_detail::kStandardFieldWidth);
+            pendingEmpty_.widths[i] = static_cast<uint8_t>(layout.fields[i].width);
+            pendingEmpty_.types[i] = static_cast<uint8_t>(layout.fields[i].type);
             continue;
         }
         if (empty != 0) {
             if (pendingEmpty_.mask == 0)
-                pendingEmpty_.firstName = layout.names[__builtin_ctz(empty)];
+                pendingEmpty_.firstName = layout.fields[__builtin_ctz(empty)].name;
             pendingEmpty_.mask |= empty;
             empty = 0;
         }
-        const unsigned type = layout.types[i];
+        const unsigned type = layout.fields[i].type;
         if (settings_.warn && !readsAsWritten(field.text, field.length, type)) {
             const std::string text(field.text, strnlen(field.text, field.length));
             report(WarningKind::NotANumber, line,
-                   std::string(layout.names[i]) + ": " + quoted(text.c_str()) + " is not " +
+                   std::string(layout.fields[i].name) + ": " + quoted(text.c_str()) + " is not " +
                        kindOfNumber(type) + "; read as " + readAs(text.c_str(), type),
                    fieldColumns(i));
         }
@@ -323,7 +329,7 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
     pendingEmpty_.trailing = empty;
 }
 
-void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardLayout& layout,
+void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardDescription& layout,
                                unsigned long long lineNumber) {
     const size_t length = textLength_;
     for (size_t i = columnCount; i < length; ++i) {
@@ -337,19 +343,19 @@ void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardL
     }
 }
 
-void ReadChecks::checkBlankLine(const char* line, const CardLayout& layout,
+void ReadChecks::checkBlankLine(const char* line, const CardDescription& layout,
                                 unsigned long long lineNumber) {
     for (size_t i = 0; i < textLength_; ++i) {
         if (!isBlankOrLineEnd(line[i])) return;
     }
     // A line whose text a NUL ends is not blank: the NUL is warned.
     if (nulInPiece_) return;
-    report(
-        WarningKind::BlankLine, lineNumber,
-        std::string("blank line read as a ") + layout.name + " card: each of its fields is empty");
+    report(WarningKind::BlankLine, lineNumber,
+           std::string("blank line read as ") + articleFor(layout.name) + " " + layout.name +
+               " card: each of its fields is empty");
 }
 
-void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& layout) {
+void ReadChecks::reportMissingCard(const DataLine& reader, const CardDescription& layout) {
     if (!settings_.warn || cardMissed_) return;
     cardMissed_ = true;
     const std::string keyword =
@@ -365,15 +371,15 @@ void ReadChecks::reportMissingCard(const DataLine& reader, const CardLayout& lay
     }
 }
 
-void ReadChecks::cardMissing(const DataLine& reader, const CardLayout& layout) {
+void ReadChecks::cardMissing(const DataLine& reader, const CardDescription& layout) {
     reportMissingCard(reader, layout);
 }
 
 void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
                                unsigned long long line) {
-    const CardLayout& layout = card.layout;
+    const CardDescription& layout = card.card;
     FieldText texts[kMostFields];
-    unsigned fields = card.wordCount < layout.count ? card.wordCount : layout.count;
+    unsigned fields = card.wordCount < layout.fieldCount ? card.wordCount : layout.fieldCount;
     if (fields > kMostFields) fields = kMostFields;
     for (unsigned i = 0; i < fields; ++i) {
         const char* word = card.words ? card.words[i] : nullptr;
@@ -383,20 +389,18 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
     if (!settings_.warn) return;
     if (!commaForm_) {
         // A fixed-form line: the reader's line buffer still holds it whole.
-        checkTextPast(reader.lineBuffer,
-                      abimport_detail::kStandardFieldWidth * static_cast<size_t>(layout.count),
-                      layout, line);
+        checkTextPast(reader.lineBuffer, columnsRead(layout), layout, line);
         noteWordLines(card, line);
         return;
     }
-    if (card.wordCount > layout.count) {
+    if (card.wordCount > layout.fieldCount) {
         report(WarningKind::IgnoredText, line,
                "the line holds " + std::to_string(card.wordCount) + " comma-separated words; " +
-                   layout.name + " has " + std::to_string(layout.count) +
+                   layout.name + " has " + std::to_string(layout.fieldCount) +
                    " fields and the rest is not read",
-               wordsFrom(layout.count));
+               wordsFrom(layout.fieldCount));
     }
-    if (layout.idStep == CardLayout::IdReport && (Card::contFlag & Card::kReportIds)) {
+    if (layout.idStep == IdStep::Report && (Card::contFlag & Card::kReportIds)) {
         const std::string message = staleWordMessage(layout, card, wordLines_.data());
         if (!message.empty()) report(WarningKind::StaleWord, line, message);
     }
@@ -407,15 +411,15 @@ void ReadChecks::noteWordLines(const CardRead& card, unsigned long long line) {
     // A comma line fills a word for each of its words, a fixed line one for
     // each field asked for.
     const unsigned filled = commaForm_ ? card.wordCount
-                            : card.layout.count < DataLine::kMaxFixedFields
-                                ? card.layout.count
+                            : card.card.fieldCount < DataLine::kMaxFixedFields
+                                ? card.card.fieldCount
                                 : DataLine::kMaxFixedFields;
     for (unsigned i = 0; i < filled && i < wordLines_.size(); ++i) wordLines_[i] = line;
 }
 
 void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
-    const CardLayout& layout = card.layout;
-    const unsigned count = layout.count < kMostFields ? layout.count : kMostFields;
+    const CardDescription& layout = card.card;
+    const unsigned count = layout.fieldCount < kMostFields ? layout.fieldCount : kMostFields;
     FieldText texts[kMostFields];
     // The line is the data piece just read.
     const size_t length = textLength_;
@@ -424,7 +428,7 @@ void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
         size_t at = 0;
         for (unsigned i = 0; i < count; ++i) {
             const size_t begin = at < length ? at : length;
-            at += layout.widths[i];
+            at += layout.fields[i].width;
             texts[i] = {card.line + begin, (at < length ? at : length) - begin};
         }
         checkFields(card, texts, count, true, line);
@@ -436,7 +440,7 @@ void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
     char copy[DataLine::kLineBufferSize];
     std::memcpy(copy, card.line, length);
     copy[length] = '\0';
-    abimport_detail::LineFields cut(copy);
+    abimport::detail::LineFields cut(copy);
     unsigned words = 0;
     for (const char* text; words < count && (text = cut.next(0));) {
         texts[words++] = {text, std::strlen(text)};
@@ -446,10 +450,10 @@ void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
     while (cut.next(0)) ++more;
     if (settings_.warn && more > 0) {
         report(WarningKind::IgnoredText, line,
-               "the line holds " + std::to_string(layout.count + more) +
+               "the line holds " + std::to_string(layout.fieldCount + more) +
                    " comma-separated words; " + layout.name + " has " +
-                   std::to_string(layout.count) + " fields and the rest is not read",
-               wordsFrom(layout.count));
+                   std::to_string(layout.fieldCount) + " fields and the rest is not read",
+               wordsFrom(layout.fieldCount));
     }
 }
 
@@ -463,23 +467,19 @@ void ReadChecks::noteCounts(const CardRead& card) {
     counts_.clear();
     for (const unsigned pos : countPositions_) {
         const char* word = card.words && pos < card.wordCount ? card.words[pos] : nullptr;
-        if (word) counts_.emplace_back(abimport_detail::textToU32(word), fieldColumns(pos));
+        if (word) counts_.emplace_back(detail::textToU32(word), fieldColumns(pos));
     }
     countPositions_.clear();
 }
 
 WarningColumns ReadChecks::fieldColumns(unsigned i) const {
-    const CardLayout& layout = lastCard_;
     if (commaForm_) {
         if (i >= commaWords_.size()) return {};
         return inLine(commaWords_[i].first + 1, commaWords_[i].second);
     }
-    size_t first = 0;
-    for (unsigned k = 0; k < i && k < layout.count; ++k)
-        first += layout.widths ? layout.widths[k] : abimport_detail::kStandardFieldWidth;
-    const size_t width =
-        layout.widths && i < layout.count ? layout.widths[i] : abimport_detail::kStandardFieldWidth;
-    return inLine(first + 1, first + width);
+    if (!lastCard_ || i >= lastCard_->fieldCount) return {};
+    const Columns columns = columnsOf(*lastCard_, i);
+    return inLine(columns.first, columns.last);
 }
 
 WarningColumns ReadChecks::wordsFrom(unsigned i) const {
@@ -487,8 +487,8 @@ WarningColumns ReadChecks::wordsFrom(unsigned i) const {
     return inLine(commaWords_[i].first + 1, 0);
 }
 
-void ReadChecks::repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
-                                 unsigned cardsRead) {
+void ReadChecks::repetitionEnded(const DataLine& reader, const CardDescription& layout,
+                                 unsigned count, unsigned cardsRead) {
     // A count of -1 reads up to the next keyword; a count from the end of the
     // file is that card's affair.
     if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;

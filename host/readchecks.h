@@ -17,6 +17,7 @@
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
+#include "../keywords/keywordtable.h"
 #include "warning.h"
 
 namespace abimport {
@@ -30,6 +31,7 @@ struct EmptyFields {
     uint32_t mask = 0;
     uint32_t trailing = 0;
     uint8_t widths[kMostFields] = {};
+    uint8_t types[kMostFields] = {};  // the type codes the layout gives them
 };
 
 class ReadChecks : public ReadObserver {
@@ -61,8 +63,8 @@ public:
         return emptyBeforeFilled_;
     }
 
-    // The layout of the card read last (its name and field names).
-    const CardLayout& lastCard() const { return lastCard_; }
+    // The card read last, as its keyword describes it; null before the first.
+    const CardDescription* lastCard() const { return lastCard_; }
     // The columns of field i of the card read last in its line: its fixed
     // columns, or its word in a comma line; 0 when the line has no such word.
     // Known while the checks warn.
@@ -77,9 +79,9 @@ public:
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
     void numberTaken(const DataLine& reader, unsigned pos) override;
-    void repetitionEnded(const DataLine& reader, const CardLayout& layout, unsigned count,
+    void repetitionEnded(const DataLine& reader, const CardDescription& card, unsigned count,
                          unsigned cardsRead) override;
-    void cardMissing(const DataLine& reader, const CardLayout& layout) override;
+    void cardMissing(const DataLine& reader, const CardDescription& card) override;
 
 private:
     // The text of one field as the card step cuts it: length bytes, or up to a NUL before.
@@ -103,13 +105,14 @@ private:
     void checkWordCard(const DataLine& reader, const CardRead& card, unsigned long long line);
     void checkLineCard(const CardRead& card, unsigned long long line);
     // Text past the columns the card reads, in the data piece just read.
-    void checkTextPast(const char* line, size_t column, const CardLayout& layout,
+    void checkTextPast(const char* line, size_t column, const CardDescription& card,
                        unsigned long long lineNumber);
     // A card's line of nothing but blanks, in the data piece just read.
-    void checkBlankLine(const char* line, const CardLayout& layout, unsigned long long lineNumber);
+    void checkBlankLine(const char* line, const CardDescription& card,
+                        unsigned long long lineNumber);
     // The first card of the import that the next keyword or the end of the
     // file cut off; later ones follow from it and are not reported.
-    void reportMissingCard(const DataLine& reader, const CardLayout& layout);
+    void reportMissingCard(const DataLine& reader, const CardDescription& card);
     // The cards appended since the last read came from that read.
     void settleCards();
     // The counts taken from the card just read, with their columns.
@@ -171,7 +174,7 @@ private:
     size_t tabOffset_ = 0;     // where the pending tab piece begins in its line
     bool cardMissed_ = false;  // the import's missing card was reported
 
-    CardLayout lastCard_{};
+    const CardDescription* lastCard_ = nullptr;
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
 };

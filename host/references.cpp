@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
 #include "textchecks.h"
 
 namespace abimport {
@@ -17,7 +17,7 @@ bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& 
     if (reader && words == reader->wordBuffers && pos >= reader->wordIndex) return false;
     const char* word = words[pos];
     if (!readsAsWritten(word, std::strlen(word), 1)) return false;
-    id = abimport_detail::textToI32(word);
+    id = abimport::detail::textToI32(word);
     return id != 0;
 }
 

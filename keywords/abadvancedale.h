@@ -21,10 +21,12 @@ public:
 
 private:
     friend unsigned importABAdvancedALE(DataLine*, ImportObject*);
-    // The three ID cards differ only in their names and the kind of ID.
-    void readIdCard(const char* cardName, const char** names, IdKind kind);
     void readMeshDetails();
     void readCVCard1();
     void readCVCard2();
     void readAirCards();
 };
+
+namespace abimport {
+extern const KeywordDescription kAdvancedAleKeyword;
+}

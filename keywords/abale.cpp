@@ -1,82 +1,177 @@
 #include "abale.h"
 
-#include "../model/numbertext.h"
+#include "../model/numbers/reading.h"
+#include "cardtables.h"
 #include "importfunctions.h"
+
+namespace abimport {
+
+namespace {
+
+using namespace detail;
+
+constexpr const IdKind* kLoadCurve = idKind("load curve");
+
+constexpr FieldDescription kSetFields[] = {
+    withRole(word("SID", kInt), FieldRole::KeywordId),
+    word("SIDTYP", kInt),
+    unused(),
+    unused(),
+    unused(),
+    unused(),
+    word("MWD", kDouble),
+    word("SPSF", kDouble),
+};
+constexpr FieldDescription kAmbientFields[] = {
+    word("ATMOST", kDouble),  word("ATMOSP", kDouble), unused(),
+    word("GC", kDouble),      word("CC", kDouble),     word("TNKVOL", kDouble),
+    word("TNKFINP", kDouble),
+};
+constexpr FieldDescription kCouplingFields[] = {
+    word("NQUAD", kInt),     word("CTYPE", kInt),   word("PFAC", kDouble), word("FRIC", kDouble),
+    word("FRCMIN", kDouble), word("NORMTYP", kInt), word("ILEAK", kInt),   word("PLEAK", kDouble),
+};
+constexpr FieldDescription kVentHoleFields[] = {
+    word("IVSETID", kInt),
+    word("IVTYPE", kInt),
+    word("IBLOCK", kInt),
+    word("VNTCOF", kDouble),
+};
+constexpr FieldDescription kMeshFields[] = {
+    word("NX", kInt),
+    word("NY", kInt),
+    withRole(word("NZ", kInt), FieldRole::MeshSize, "Card5a"),
+    word("MOVERN", kInt),
+    word("ZOOM", kInt),
+};
+constexpr FieldDescription kPointAFields[] = {
+    word("X0", kDouble), word("Y0", kDouble), word("Z0", kDouble), word("X1", kDouble),
+    word("Y1", kDouble), word("Z1", kDouble), word("IPAIR", kInt), word("IPGAS", kInt),
+};
+constexpr FieldDescription kPointBFields[] = {
+    word("X2", kDouble), word("Y2", kDouble), word("Z2", kDouble),
+    word("X3", kDouble), word("Y3", kDouble), word("Z3", kDouble),
+};
+constexpr FieldDescription kToCVFields[] = {
+    word("SWTIME", kDouble),
+    unused(),
+    word("HG", kDouble),
+    withRole(word("NAIR", kInt), FieldRole::Count, "AirCard"),
+    withRole(word("NGAS", kInt), FieldRole::Count, "GasCard"),
+    withRole(word("NORIF", kInt), FieldRole::Count, "OrifCard"),
+    word("LCVEL", kInt, kLoadCurve),
+    word("LCT", kInt, kLoadCurve),
+};
+constexpr FieldDescription kAirFields[] = {
+    unused(),
+    unused(),
+    unused(),
+    word("MWAIR", kDouble),
+    word("INITM", kDouble),
+    word("AIRA", kDouble),
+    word("AIRB", kDouble),
+    word("AIRC", kDouble),
+};
+constexpr FieldDescription kGasFields[] = {
+    word("LCMF", kInt, kLoadCurve),
+    unused(),
+    unused(),
+    word("MWGAS", kDouble),
+    unused(),
+    word("GASA", kDouble),
+    word("GASB", kDouble),
+    word("GASC", kDouble),
+};
+constexpr FieldDescription kOrificeFields[] = {
+    word("NODEID", kInt, idKind("node")),
+    word("VECID", kInt, idKind("orifice vector")),
+    word("ORIFARE", kDouble),
+};
+
+constexpr CardDescription kCards[] = {
+    {"SetInfo", CardForm::Words, IdStep::AirbagFind, CardRole::None, kSetFields},
+    {"AmbientCard", CardForm::Words, IdStep::None, CardRole::None, kAmbientFields},
+    {"Coupling", CardForm::Words, IdStep::None, CardRole::None, kCouplingFields},
+    {"VentHole", CardForm::Words, IdStep::AirbagVentHoleFind, CardRole::None, kVentHoleFields},
+    {"ALEMesh", CardForm::Words, IdStep::None, CardRole::None, kMeshFields},
+    {"Card5a", CardForm::Words, IdStep::None, CardRole::None, kPointAFields},
+    {"Card5b", CardForm::Words, IdStep::None, CardRole::None, kPointBFields},
+    {"ALEToCV", CardForm::Words, IdStep::Report, CardRole::None, kToCVFields},
+    {"AirCard", CardForm::Words, IdStep::None, CardRole::None, kAirFields},
+    {"GasCard", CardForm::Words, IdStep::Report, CardRole::None, kGasFields},
+    {"OrifCard", CardForm::Words, IdStep::Report, CardRole::None, kOrificeFields},
+};
+
+constexpr const CardDescription& kSetInfo = cardIn(kCards, "SetInfo");
+constexpr const CardDescription& kAmbientCard = cardIn(kCards, "AmbientCard");
+constexpr const CardDescription& kCoupling = cardIn(kCards, "Coupling");
+constexpr const CardDescription& kVentHole = cardIn(kCards, "VentHole");
+constexpr const CardDescription& kALEMesh = cardIn(kCards, "ALEMesh");
+constexpr const CardDescription& kCard5a = cardIn(kCards, "Card5a");
+constexpr const CardDescription& kCard5b = cardIn(kCards, "Card5b");
+constexpr const CardDescription& kALEToCV = cardIn(kCards, "ALEToCV");
+constexpr const CardDescription& kAirCard = cardIn(kCards, "AirCard");
+constexpr const CardDescription& kGasCard = cardIn(kCards, "GasCard");
+constexpr const CardDescription& kOrifCard = cardIn(kCards, "OrifCard");
+// The numbers that steer the sequence: the mesh test's size and the counts.
+constexpr unsigned kNZ = fieldIndex(kALEMesh, "NZ");
+constexpr unsigned kNAir = fieldIndex(kALEToCV, "NAIR");
+constexpr unsigned kNGas = fieldIndex(kALEToCV, "NGAS");
+constexpr unsigned kNOrif = fieldIndex(kALEToCV, "NORIF");
+
+}  // namespace
+
+constexpr KeywordDescription kAleKeyword{2, "AIRBAG_ALE", importABALE, kCards};
+
+}  // namespace abimport
 
 ABALE::~ABALE() = default;
 
 void ABALE::readSetInfo() {
-    unsigned types[] = {kInt, kInt, kUnused, kUnused, kUnused, kUnused, kDouble, kDouble};
-    const char* names[] = {"SID", "SIDTYP", "UNUSED", "UNUSED", "UNUSED", "UNUSED", "MWD", "SPSF"};
-    readCard({"SetInfo", 8, types, names, IdStep::call(airbagFind)});
+    readCard(abimport::kSetInfo);
 }
 
 void ABALE::readAmbientCard() {
-    unsigned types[] = {kDouble, kDouble, kUnused, kDouble, kDouble, kDouble, kDouble};
-    const char* names[] = {"ATMOST", "ATMOSP", "UNUSED", "GC", "CC", "TNKVOL", "TNKFINP"};
-    readCard({"AmbientCard", 7, types, names, IdStep::none()});
+    readCard(abimport::kAmbientCard);
 }
 
 void ABALE::readCoupling() {
-    unsigned types[] = {kInt, kInt, kDouble, kDouble, kDouble, kInt, kInt, kDouble};
-    const char* names[] = {"NQUAD", "CTYPE", "PFAC", "FRIC", "FRCMIN", "NORMTYP", "ILEAK", "PLEAK"};
-    readCard({"Coupling", 8, types, names, IdStep::none()});
+    readCard(abimport::kCoupling);
 }
 
 void ABALE::readVentHole() {
-    unsigned types[] = {kInt, kInt, kInt, kDouble};
-    const char* names[] = {"IVSETID", "IVTYPE", "IBLOCK", "VNTCOF"};
-    readCard({"VentHole", 4, types, names, IdStep::call(airbagVentHoleFind)});
+    readCard(abimport::kVentHole);
 }
 
 bool ABALE::readALEMesh() {
-    unsigned types[] = {kInt, kInt, kInt, kInt, kInt};
-    const char* names[] = {"NX", "NY", "NZ", "MOVERN", "ZOOM"};
-    if (!readCard({"ALEMesh", 5, types, names, IdStep::none()})) return false;
+    if (!readCard(abimport::kALEMesh)) return false;
     // The mesh points follow when NZ, as a signed number, is at least 1.
-    return hasWordAt(2) && abimport_detail::textToI32(words[2]) >= 1;
+    return hasWordAt(abimport::kNZ) && abimport::detail::textToI32(words[abimport::kNZ]) >= 1;
 }
 
 void ABALE::readMeshPoints() {
-    unsigned typesA[] = {kDouble, kDouble, kDouble, kDouble, kDouble, kDouble, kInt, kInt};
-    const char* namesA[] = {"X0", "Y0", "Z0", "X1", "Y1", "Z1", "IPAIR", "IPGAS"};
-    readCard({"Card5a", 8, typesA, namesA, IdStep::none()});
-
-    unsigned typesB[] = {kDouble, kDouble, kDouble, kDouble, kDouble, kDouble};
-    const char* namesB[] = {"X2", "Y2", "Z2", "X3", "Y3", "Z3"};
-    readCard({"Card5b", 6, typesB, namesB, IdStep::none()});
+    readCard(abimport::kCard5a);
+    readCard(abimport::kCard5b);
 }
 
 void ABALE::readALEToCV() {
-    unsigned types[] = {kDouble, kUnused, kDouble, kInt, kInt, kInt, kInt, kInt};
-    const char* names[] = {"SWTIME", "UNUSED", "HG", "NAIR", "NGAS", "NORIF", "LCVEL", "LCT"};
-    IdFields ids({{6, kLoadCurveId}, {7, kLoadCurveId}});
-    const WordCard toCV{"ALEToCV", 8, types, names, IdStep::report(ids.table())};
-    if (!readWords(toCV)) return;
-    nAir = numberAt(3);
-    nGas = numberAt(4);
-    nOrif = numberAt(5);
-    reportAndBuild(toCV);
+    if (!readWords(abimport::kALEToCV)) return;
+    nAir = numberAt(abimport::kNAir);
+    nGas = numberAt(abimport::kNGas);
+    nOrif = numberAt(abimport::kNOrif);
+    reportAndBuild(abimport::kALEToCV);
 }
 
 void ABALE::readAirCards() {
-    unsigned types[] = {kUnused, kUnused, kUnused, kDouble, kDouble, kDouble, kDouble, kDouble};
-    const char* names[] = {"UNUSED", "UNUSED", "UNUSED", "MWAIR", "INITM", "AIRA", "AIRB", "AIRC"};
-    readRepeated({"AirCard", 8, types, names, IdStep::none()}, nAir);
+    readRepeated(abimport::kAirCard, nAir);
 }
 
 void ABALE::readGasCard() {
-    unsigned types[] = {kInt, kUnused, kUnused, kDouble, kUnused, kDouble, kDouble, kDouble};
-    const char* names[] = {"LCMF", "UNUSED", "UNUSED", "MWGAS", "UNUSED", "GASA", "GASB", "GASC"};
-    IdFields ids({{0, kLoadCurveId}});
-    readRepeated({"GasCard", 8, types, names, IdStep::report(ids.table())}, nGas);
+    readRepeated(abimport::kGasCard, nGas);
 }
 
 void ABALE::readOrifCards() {
-    unsigned types[] = {kInt, kInt, kDouble};
-    const char* names[] = {"NODEID", "VECID", "ORIFARE"};
-    IdFields ids({{0, kNodeId}, {1, kOrificeVectorId}});
-    readRepeated({"OrifCard", 3, types, names, IdStep::report(ids.table())}, nOrif);
+    readRepeated(abimport::kOrifCard, nOrif);
 }
 
 unsigned importABALE(DataLine* dataLine, ImportObject* importObject) {

@@ -28,3 +28,7 @@ private:
     void readAirCards();
     void readOrifCards();
 };
+
+namespace abimport {
+extern const KeywordDescription kAleKeyword;
+}

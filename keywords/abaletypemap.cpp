@@ -1,20 +1,14 @@
-// Registration of the library's import functions in the host's map.
-#include <iterator>
-
+// Registration of the library's import functions in the host's map: every
+// keyword of the keyword table (the library's eight by ascending type code,
+// then those a host added), never overwriting a code the map holds.
 #include "../frame/hostinterface.h"
-#include "../keywords/importfunctions.h"
+#include "keywordtable.h"
 
 void ABImport::initABALETypesAndFunctions() {
-    static const std::pair<unsigned, ImportFunction> kImporters[] = {
-        {1, importABAdvancedALE},      {2, importABALE},
-        {3, importABInteraction},      {4, importABReferenceGeometry},
-        {5, importABRefGeometryBirth}, {6, importABRefGeoBirthRDT},
-        {7, importABRefGeometryRDT},   {8, importABShellRefGeometry},
-    };
-    for (const auto& entry : kImporters) {
-        auto at = abaleTypeMap.lower_bound(entry.first);
-        if (at == abaleTypeMap.end() || at->first > entry.first) {
-            abaleTypeMap.insert(at, entry);
+    for (const abimport::KeywordDescription* keyword : abimport::keywordList()) {
+        auto at = abaleTypeMap.lower_bound(keyword->code);
+        if (at == abaleTypeMap.end() || at->first > keyword->code) {
+            abaleTypeMap.insert(at, {keyword->code, keyword->import});
         }
     }
 }

@@ -10,3 +10,7 @@ public:
     ~ABInteraction() override;
     void readInteraction();
 };
+
+namespace abimport {
+extern const KeywordDescription kInteractionKeyword;
+}

@@ -2,26 +2,28 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kReferenceGeometryKeyword{
+    4, "AIRBAG_REFERENCE_GEOMETRY", importABReferenceGeometry, detail::kNodeCards};
+
+}  // namespace abimport
+
 ABReferenceGeometry::~ABReferenceGeometry() = default;
 
 void ABReferenceGeometry::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
-void readReferenceNode(ImportBase& importer) {
-    unsigned types[] = {kInt, kDouble, kDouble, kDouble};
-    unsigned widths[] = {8, 16, 16, 16};
-    const char* names[] = {"NID", "X", "Y", "Z"};
-    IdFields ids({{0, kNodeId}});
-    importer.readLineCard({"NodeInfo", 4, types, widths, names, ids.table()});
+void abimport::detail::readReferenceNode(ImportBase& importer) {
+    importer.readLineCard(kNodeCard);
 }
 
-void readBirthCard(ImportBase& importer) {
-    unsigned types[] = {kDouble};
-    const char* names[] = {"BIRTH"};
-    importer.readCard({"BirthCard", 1, types, names, IdStep::none()});
+void abimport::detail::readBirthCard(ImportBase& importer) {
+    importer.readCard(kBirthCard);
 }
 
 unsigned importABReferenceGeometry(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABReferenceGeometry>(dataLine, importObject, false);
+    return abimport::detail::importReferenceNodes<ABReferenceGeometry>(dataLine, importObject,
+                                                                       false);
 }

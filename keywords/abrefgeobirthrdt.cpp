@@ -2,12 +2,19 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeoBirthRdtKeyword{
+    6, "AIRBAG_REFERENCE_GEOMETRY_BIRTH_RDT", importABRefGeoBirthRDT, detail::kBirthNodeCards};
+
+}  // namespace abimport
+
 ABRefGeoBirthRDT::~ABRefGeoBirthRDT() = default;
 
 void ABRefGeoBirthRDT::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeoBirthRDT(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeoBirthRDT>(dataLine, importObject, true);
+    return abimport::detail::importReferenceNodes<ABRefGeoBirthRDT>(dataLine, importObject, true);
 }

@@ -9,3 +9,7 @@ public:
     ~ABRefGeoBirthRDT() override;
     void readNodeInfo();
 };
+
+namespace abimport {
+extern const KeywordDescription kRefGeoBirthRdtKeyword;
+}

@@ -2,12 +2,19 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeometryBirthKeyword{
+    5, "AIRBAG_REFERENCE_GEOMETRY_BIRTH", importABRefGeometryBirth, detail::kBirthNodeCards};
+
+}  // namespace abimport
+
 ABRefGeometryBirth::~ABRefGeometryBirth() = default;
 
 void ABRefGeometryBirth::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeometryBirth(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeometryBirth>(dataLine, importObject, true);
+    return abimport::detail::importReferenceNodes<ABRefGeometryBirth>(dataLine, importObject, true);
 }

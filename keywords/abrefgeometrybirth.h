@@ -9,3 +9,7 @@ public:
     ~ABRefGeometryBirth() override;
     void readNodeInfo();
 };
+
+namespace abimport {
+extern const KeywordDescription kRefGeometryBirthKeyword;
+}

@@ -2,12 +2,19 @@
 
 #include "importfunctions.h"
 
+namespace abimport {
+
+constexpr KeywordDescription kRefGeometryRdtKeyword{7, "AIRBAG_REFERENCE_GEOMETRY_RDT",
+                                                    importABRefGeometryRDT, detail::kNodeCards};
+
+}  // namespace abimport
+
 ABRefGeometryRDT::~ABRefGeometryRDT() = default;
 
 void ABRefGeometryRDT::readNodeInfo() {
-    readReferenceNode(*this);
+    abimport::detail::readReferenceNode(*this);
 }
 
 unsigned importABRefGeometryRDT(DataLine* dataLine, ImportObject* importObject) {
-    return importReferenceNodes<ABRefGeometryRDT>(dataLine, importObject, false);
+    return abimport::detail::importReferenceNodes<ABRefGeometryRDT>(dataLine, importObject, false);
 }

@@ -9,3 +9,7 @@ public:
     ~ABRefGeometryRDT() override;
     void readNodeInfo();
 };
+
+namespace abimport {
+extern const KeywordDescription kRefGeometryRdtKeyword;
+}

@@ -11,3 +11,7 @@ public:
     ~ABShellRefGeometry() override;
     void readShellInfo();
 };
+
+namespace abimport {
+extern const KeywordDescription kShellRefGeometryKeyword;
+}

@@ -58,7 +58,8 @@ bool sameValue(const Data* a, const Data* b) {
 }
 
 bool sameCard(const CardPlace& a, const CardPlace& b) {
-    if (a.card != b.card || a.fields.size() != b.fields.size() || !a.built != !b.built)
+    if (a.description != b.description || a.fields.size() != b.fields.size() ||
+        !a.built != !b.built)
         return false;
     for (size_t i = 0; i < a.fields.size(); ++i) {
         if (!sameValue(a.fields[i].value, b.fields[i].value)) return false;
@@ -92,12 +93,11 @@ bool alignedLine(const CardPlace& card, std::string_view line, std::string& out,
             at = std::min(line.find(',', at), line.size());
         }
         if (words > card.fields.size()) {
-            reason = "it holds more words than " + card.card + " has fields";
+            reason = "it holds more words than " + std::string(card.name()) + " has fields";
             return false;
         }
     } else {
-        size_t columns = 0;
-        for (const FieldPlace& field : card.fields) columns += field.width;
+        const size_t columns = columnsRead(*card.description);
         if (line.size() > columns && !blank(line.substr(columns))) {
             reason = "text past column " + std::to_string(columns) + " is not read";
             return false;
@@ -108,38 +108,39 @@ bool alignedLine(const CardPlace& card, std::string_view line, std::string& out,
     for (const FieldPlace& field : card.fields) {
         const std::string_view text =
             field.end > field.begin ? line.substr(field.begin, field.end - field.begin) : "";
-        if (field.type == kBlankRequestCode) {
+        const unsigned width = field.width();
+        if (field.type() == kBlankRequestCode) {
             if (!blank(text)) {
-                reason = field.name + " columns hold text that is not read";
+                reason = field.name() + std::string(" columns hold text that is not read");
                 return false;
             }
-            aligned.append(field.width, ' ');
+            aligned.append(width, ' ');
             continue;
         }
         if (!field.value) {
             // Empty: a tab in its first column keeps it empty before a filled field.
             aligned += '\t';
-            aligned.append(field.width - 1, ' ');
+            aligned.append(width - 1, ' ');
             continue;
         }
         if (blank(field.text)) {
             // Blanks stay blanks: another reader may give them a default of its own.
-            aligned.append(field.width, ' ');
+            aligned.append(width, ' ');
             continue;
         }
-        if (!readsAsWritten(field.read.data(), field.read.size(), field.type)) {
-            reason = field.name + ": " + quoted(field.text.c_str()) + " is not read as written";
+        if (!readsAsWritten(field.read.data(), field.read.size(), field.type())) {
+            reason = field.name() + (": " + quoted(field.text.c_str())) + " is not read as written";
             return false;
         }
-        char value[exact_text::kMostColumns];
-        const size_t length = exact_text::valueText(*field.value, value);
-        if (length == 0 || length > field.width) {
-            reason = field.name + ": no text of " + std::to_string(field.width) +
+        // The text the write-back writes for the value.
+        const detail::NumberText value = exact_text::valueText(*field.value);
+        if (!value.exact || value.length == 0 || value.length > width) {
+            reason = field.name() + (": no text of " + std::to_string(width)) +
                      " columns reads back as its value";
             return false;
         }
-        aligned.append(field.width - length, ' ');
-        aligned.append(value, length);
+        aligned.append(width - value.length, ' ');
+        aligned.append(value.text, value.length);
         filledEnd = aligned.size();
     }
     aligned.resize(filledEnd);

@@ -11,11 +11,11 @@ using nlohmann::json;
 
 namespace {
 
-std::string columnsText(const CardPlace& card, const FieldPlace& field, size_t index) {
-    if (card.commaForm) return "word " + std::to_string(index + 1) + " of the comma line";
-    size_t first = card.pieceOffset;
-    for (size_t i = 0; i < index; ++i) first += card.fields[i].width;
-    return "columns " + std::to_string(first + 1) + "-" + std::to_string(first + field.width);
+std::string columnsText(const CardPlace& card, const FieldPlace& field) {
+    if (card.commaForm) return "word " + std::to_string(field.index + 1) + " of the comma line";
+    const Columns columns = columnsOf(*card.description, field.index);
+    return "columns " + std::to_string(card.pieceOffset + columns.first) + "-" +
+           std::to_string(card.pieceOffset + columns.last);
 }
 
 std::string fileName(const Session& session, const std::string& path) {
@@ -28,14 +28,14 @@ std::string fileName(const Session& session, const std::string& path) {
 
 // The kind of ID a field holds and where the model defines it.
 std::string idText(Session& session, const std::string& path, const FieldPlace& field) {
-    const std::string kind = idKindName(field.code1, field.code2);
+    const IdKind& kind = *field.idKind();
     int32_t id;
-    if (!idOf(field, id)) return kind + " ID (none given)";
-    std::string text = kind + " " + std::to_string(id);
+    if (!idOf(field, id)) return std::string(kind.label) + " ID (none given)";
+    std::string text = kind.label + (" " + std::to_string(id));
     const ModelReading& model = session.modelOf(path);
-    if (!model.definesKind(field.code1, field.code2)) return text;
+    if (!model.definesKind(kind)) return text;
     ModelPlace place;
-    if (model.definitionOf(field.code1, field.code2, id, place))
+    if (model.definitionOf(kind, id, place))
         return text + ", defined at " + fileName(session, model.files()[place.file].path) + ":" +
                std::to_string(place.line);
     return text + ", not defined in the model";
@@ -44,10 +44,9 @@ std::string idText(Session& session, const std::string& path, const FieldPlace& 
 std::string fieldHover(Session& session, const std::string& path, const FieldAt& at) {
     const CardPlace& card = *at.card;
     const FieldPlace& field = *at.field;
-    const size_t index = static_cast<size_t>(&field - card.fields.data());
-    std::string text = "**" + at.keyword->title() + "** card **" + card.card + "** field **" +
-                       field.name + "** (" + columnsText(card, field, index) + ")\n\n";
-    if (field.type == kBlankRequestCode) return text + "not read by the library";
+    std::string text = "**" + at.keyword->title() + "** card **" + card.name() + "** field **" +
+                       field.name() + "** (" + columnsText(card, field) + ")\n\n";
+    if (field.type() == kBlankRequestCode) return text + "not read by the library";
     std::string shown = field.text;
     const size_t first = shown.find_first_not_of(' ');
     shown = first == std::string::npos ? "" : shown.substr(first);
@@ -58,7 +57,7 @@ std::string fieldHover(Session& session, const std::string& path, const FieldAt&
     } else {
         text += "`" + shown + "` reads as " + value;
     }
-    if (field.code1 != 0) text += "\n\n" + idText(session, path, field);
+    if (field.idKind()) text += "\n\n" + idText(session, path, field);
     return text;
 }
 
@@ -67,10 +66,10 @@ std::string keywordHover(const KeywordReading& keyword) {
     std::string text = "**" + keyword.title() + "**";
     std::vector<std::pair<std::string, size_t>> runs;
     for (const CardPlace& card : keyword.cards()) {
-        if (!runs.empty() && runs.back().first == card.card)
+        if (!runs.empty() && runs.back().first == card.name())
             ++runs.back().second;
         else
-            runs.emplace_back(card.card, 1);
+            runs.emplace_back(card.name(), 1);
     }
     if (runs.empty()) return text + "\n\nno cards";
     text += "\n\ncards:";

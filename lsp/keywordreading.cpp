@@ -1,11 +1,11 @@
 #include "keywordreading.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "../frame/readobserver.h"
 #include "../host/hostcalls.h"
-#include "../host/idlabels.h"
 #include "../host/keywordtitles.h"
 
 namespace abimport::lsp {
@@ -43,9 +43,8 @@ std::vector<std::pair<size_t, size_t>> commaWords(std::string_view text) {
 
 }  // namespace
 
-// Notes every card the import reads, with the piece of line it came from,
-// and the ID report that follows it.
-class KeywordReading::Observer : public ReadObserver, public HostCallListener {
+// Notes every card the import reads, with the piece of line it came from.
+class KeywordReading::Observer : public ReadObserver {
 public:
     Observer(std::vector<CardPlace>& cards, const ImportObject& target)
         : cards_(cards), target_(target) {}
@@ -69,36 +68,27 @@ public:
     void cardRead(const DataLine& reader, const CardRead& read) override {
         settle();
         if (reader.endOfFile) return;
-        const CardLayout& layout = read.layout;
         CardPlace card;
+        card.description = &read.card;
         card.line = reader.lineNumber;
         card.pieceOffset = pieceOffset_;
-        card.card = layout.name ? layout.name : "";
-        card.lineCard = read.line != nullptr;
         card.commaForm = piece_.find(',') != std::string::npos;
         const auto words = commaWords(piece_);
-        size_t at = 0;
-        for (unsigned i = 0; i < layout.count; ++i) {
+        for (unsigned i = 0; i < read.card.fieldCount; ++i) {
             FieldPlace field;
-            field.name = layout.names && layout.names[i] ? layout.names[i] : "";
-            field.type = layout.types ? layout.types[i] : 0;
-            field.width = layout.widths ? layout.widths[i] : 10;
+            field.description = &read.card.fields[i];
+            field.index = i;
             if (card.commaForm) {
-                if (i < words.size()) {
-                    field.begin = words[i].first;
-                    field.end = words[i].second;
-                } else {
-                    field.begin = field.end = piece_.size();
-                }
+                field.begin = i < words.size() ? words[i].first : piece_.size();
+                field.end = i < words.size() ? words[i].second : piece_.size();
             } else {
-                field.begin = at < piece_.size() ? at : piece_.size();
-                at += field.width;
-                field.end = at < piece_.size() ? at : piece_.size();
+                const Columns columns = columnsOf(read.card, i);
+                field.begin = std::min<size_t>(columns.first - 1, piece_.size());
+                field.end = std::min<size_t>(columns.last, piece_.size());
             }
             field.text = piece_.substr(field.begin, field.end - field.begin);
-            field.read = !card.lineCard && read.words && i < read.wordCount
-                             ? std::string(read.words[i])
-                             : field.text;
+            field.read = !read.line && read.words && i < read.wordCount ? std::string(read.words[i])
+                                                                        : field.text;
             while (!field.read.empty() && (field.read.back() == '\n' || field.read.back() == '\r'))
                 field.read.pop_back();
             while (!field.text.empty() && (field.text.back() == '\n' || field.text.back() == '\r'))
@@ -113,19 +103,7 @@ public:
     }
 
     void numberTaken(const DataLine&, unsigned) override {}
-    void repetitionEnded(const DataLine&, const CardLayout&, unsigned, unsigned) override {}
-
-    void idReport(char**, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
-                  const unsigned* idCode2, unsigned long long) override {
-        if (!waiting_ || cards_.empty()) return;
-        std::vector<FieldPlace>& fields = cards_.back().fields;
-        for (unsigned k = 0; k < idCount; ++k) {
-            if (idPos[k] >= fields.size()) continue;
-            fields[idPos[k]].code1 = idCode1[k];
-            fields[idPos[k]].code2 = idCode2[k];
-        }
-    }
-    void airbagCall(HostCallKind, char**, unsigned, unsigned long long) override {}
+    void repetitionEnded(const DataLine&, const CardDescription&, unsigned, unsigned) override {}
 
     // The card built since the last card read belongs to it: its values,
     // found by field name (the card keeps its names).
@@ -140,7 +118,7 @@ public:
         std::vector<bool> taken(built->fields.size(), false);
         for (FieldPlace& field : card.fields) {
             for (size_t i = 0; i < built->fieldNames.size(); ++i) {
-                if (taken[i] || built->fieldNames[i] != field.name) continue;
+                if (taken[i] || built->fieldNames[i] != field.name()) continue;
                 taken[i] = true;
                 field.value = built->fields[i];
                 break;
@@ -163,16 +141,15 @@ KeywordReading::KeywordReading(const ABImport& registry, std::string_view text,
     if (keywordOffset >= text.size()) return;
     const size_t newline = text.find('\n', keywordOffset);
     const size_t lineEnd = newline == std::string_view::npos ? text.size() : newline;
-    const KeywordTitle* keyword = findKeyword(text.data() + keywordOffset, lineEnd - keywordOffset);
+    const KeywordDescription* keyword =
+        findKeyword(text.data() + keywordOffset, lineEnd - keywordOffset);
     if (!keyword) return;
     const auto entry = registry.abaleTypeMap.find(keyword->code);
     if (entry == registry.abaleTypeMap.end() || !entry->second) return;
-    code_ = keyword->code;
-    title_ = keyword->title;
+    keyword_ = keyword;
 
     auto target = std::make_unique<HostImportObject>();
     Observer observer(cards_, *target);
-    target->listener = &observer;
     const size_t start = newline == std::string_view::npos ? text.size() : newline + 1;
     // fmemopen of no bytes is not portable: an empty rest reads from an empty file.
     FILE* file = start < text.size()
@@ -187,7 +164,6 @@ KeywordReading::KeywordReading(const ABImport& registry, std::string_view text,
     entry->second(&reader, target.get());
     observer.settle();
     target->reader = nullptr;
-    target->listener = nullptr;
     std::fclose(file);
     target_ = std::move(target);
 }
@@ -209,17 +185,11 @@ const FieldPlace* fieldAt(const CardPlace& card, size_t byteColumn) {
     return nullptr;
 }
 
-const char* idKindName(unsigned code1, unsigned code2) {
-    return idKindLabel(code1, code2);
-}
-
 std::vector<std::string> importedTitles(const ABImport& registry) {
     std::vector<std::string> titles;
-    size_t count;
-    const KeywordTitle* known = keywordTitles(&count);
-    for (size_t i = 0; i < count; ++i) {
-        const auto entry = registry.abaleTypeMap.find(known[i].code);
-        if (entry != registry.abaleTypeMap.end() && entry->second) titles.push_back(known[i].title);
+    for (const KeywordDescription* keyword : keywordList()) {
+        const auto entry = registry.abaleTypeMap.find(keyword->code);
+        if (entry != registry.abaleTypeMap.end() && entry->second) titles.push_back(keyword->title);
     }
     return titles;
 }

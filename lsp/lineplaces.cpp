@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "../host/shortestdouble.h"
 #include "../model/card.h"
+#include "../model/numbers/shortest.h"
 
 namespace abimport::lsp {
 
@@ -48,7 +48,7 @@ std::string valueText(const Data* value) {
             if (std::isnan(number)) return std::signbit(number) ? "-nan" : "nan";
             if (std::isinf(number)) return number < 0 ? "-inf" : "inf";
             char text[32];
-            return std::string(text, writeShortestDouble(text, number));
+            return std::string(text, detail::writeShortestDouble(text, number));
         }
         case kTextCode: {
             const char* text = static_cast<const CharArray*>(value)->val;

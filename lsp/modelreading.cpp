@@ -39,6 +39,16 @@ private:
     ImportObject& target_;
 };
 
+// The model check's kind of a kind of ID, found by its codes: a card
+// description's kind points into the library's own copy of the list, so
+// only its codes tell it.
+bool checkedKind(const IdKind& kind, ModelCheck::Kind& checked) {
+    const IdKind* found = idKindOf(kind.code1, kind.code2);
+    if (!found || !found->definedBy.keyword) return false;
+    checked = static_cast<ModelCheck::Kind>(indexOf(*found));
+    return true;
+}
+
 }  // namespace
 
 // The deck loop with what it refers to; kept for the model check's
@@ -136,24 +146,22 @@ size_t ModelReading::fileIndex(const std::string& path) const {
     return kNoFile;
 }
 
-bool ModelReading::definesKind(unsigned code1, unsigned code2) const {
-    ModelCheck::Kind kind;
-    return loop_ && loop_->deck.modelCheck() && ModelCheck::kindOfCodes(code1, code2, kind);
+bool ModelReading::definesKind(const IdKind& kind) const {
+    ModelCheck::Kind checked;
+    return loop_ && loop_->deck.modelCheck() && checkedKind(kind, checked);
 }
 
-bool ModelReading::definitionOf(unsigned code1, unsigned code2, int32_t id,
-                                ModelPlace& place) const {
-    ModelCheck::Kind kind;
-    if (!definesKind(code1, code2) || !ModelCheck::kindOfCodes(code1, code2, kind)) return false;
-    return loop_->deck.modelCheck()->definitionOf(kind, id, place.file, place.line);
+bool ModelReading::definitionOf(const IdKind& kind, int32_t id, ModelPlace& place) const {
+    ModelCheck::Kind checked;
+    if (!definesKind(kind) || !checkedKind(kind, checked)) return false;
+    return loop_->deck.modelCheck()->definitionOf(checked, id, place.file, place.line);
 }
 
-std::vector<ModelPlace> ModelReading::referencesTo(unsigned code1, unsigned code2,
-                                                   int32_t id) const {
+std::vector<ModelPlace> ModelReading::referencesTo(const IdKind& kind, int32_t id) const {
     std::vector<ModelPlace> places;
-    ModelCheck::Kind kind;
-    if (!definesKind(code1, code2) || !ModelCheck::kindOfCodes(code1, code2, kind)) return places;
-    for (const auto& [file, line] : loop_->deck.modelCheck()->referencesTo(kind, id))
+    ModelCheck::Kind checked;
+    if (!definesKind(kind) || !checkedKind(kind, checked)) return places;
+    for (const auto& [file, line] : loop_->deck.modelCheck()->referencesTo(checked, id))
         places.push_back({file, line});
     return places;
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../frame/hostinterface.h"
+#include "../keywords/idkinds.h"
 
 namespace abimport::lsp {
 
@@ -59,14 +60,13 @@ public:
     // The index of a file of the model by absolute path, or kNoFile.
     size_t fileIndex(const std::string& path) const;
 
-    // Where the model first defines the ID of the kind that an ID report's
-    // codes name; false for an ID it does not define or a kind whose
-    // definitions it does not collect.
-    bool definitionOf(unsigned code1, unsigned code2, int32_t id, ModelPlace& place) const;
+    // Where the model first defines an ID of the kind; false for an ID it
+    // does not define or a kind whose definitions it does not collect.
+    bool definitionOf(const IdKind& kind, int32_t id, ModelPlace& place) const;
     // Whether the model collects the definitions of that kind at all.
-    bool definesKind(unsigned code1, unsigned code2) const;
+    bool definesKind(const IdKind& kind) const;
     // The lines of the airbag cards that refer to it, in deck order.
-    std::vector<ModelPlace> referencesTo(unsigned code1, unsigned code2, int32_t id) const;
+    std::vector<ModelPlace> referencesTo(const IdKind& kind, int32_t id) const;
 
 private:
     struct Loop;

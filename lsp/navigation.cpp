@@ -43,11 +43,17 @@ namespace {
 
 // What stands at a position: an ID of a kind, or the file an include names.
 struct Target {
-    unsigned code1 = 0, code2 = 0;
+    const IdKind* kind = nullptr;
     int32_t id = 0;
     std::string includedFile;  // absolute path
-    bool found() const { return code1 != 0 || !includedFile.empty(); }
+    bool found() const { return kind || !includedFile.empty(); }
 };
+
+// Kinds of ID are told by their codes (the descriptions' kinds point into
+// the library's own copy of the list).
+bool sameKind(const IdKind* a, const IdKind* b) {
+    return a && b && a->code1 == b->code1 && a->code2 == b->code2;
+}
 
 // The name line of an include keyword at line: the file it opened.
 std::string includedAt(Session& session, const std::string& path, const TextDocument& document,
@@ -79,9 +85,8 @@ Target targetAt(Session& session, const json& params, std::string& path) {
     const size_t column =
         byteColumnOf(document->line(position.line), position.character, session.encoding);
     const FieldAt at = fieldAt(session, *document, position.line, column);
-    if (at.field && at.field->code1 != 0 && idOf(*at.field, target.id)) {
-        target.code1 = at.field->code1;
-        target.code2 = at.field->code2;
+    if (at.field && at.field->idKind() && idOf(*at.field, target.id)) {
+        target.kind = at.field->idKind();
         return target;
     }
     target.includedFile = includedAt(session, path, *document, position.line);
@@ -92,7 +97,7 @@ json definitionOf(Session& session, const std::string& path, const Target& targe
     if (!target.includedFile.empty()) return locationOf(session, target.includedFile, 0, 0, 0);
     const ModelReading& model = session.modelOf(path);
     ModelPlace place;
-    if (!model.definitionOf(target.code1, target.code2, target.id, place)) return nullptr;
+    if (!model.definitionOf(*target.kind, target.id, place)) return nullptr;
     const std::string& file = model.files()[place.file].path;
     TextDocument scratch;
     const TextDocument* document = session.documentOf(file, scratch);
@@ -110,8 +115,7 @@ void addFieldsHolding(Session& session, const std::string& file, const TextDocum
         if (card.line != line + 1) continue;
         for (const FieldPlace& field : card.fields) {
             int32_t id;
-            if (field.code1 == target.code1 && field.code2 == target.code2 && idOf(field, id) &&
-                id == target.id)
+            if (sameKind(field.idKind(), target.kind) && idOf(field, id) && id == target.id)
                 out.push_back(locationOf(session, file, line, field.begin, field.end));
         }
     }
@@ -149,7 +153,7 @@ json references(Session& session, const json& params) {
         if (!defined.is_null()) out.push_back(std::move(defined));
     }
     std::map<size_t, std::vector<unsigned long long>> byFile;
-    for (const ModelPlace& place : model.referencesTo(target.code1, target.code2, target.id))
+    for (const ModelPlace& place : model.referencesTo(*target.kind, target.id))
         byFile[place.file].push_back(place.line);
     for (const auto& [index, lines] : byFile) {
         const std::string& file = model.files()[index].path;

@@ -38,7 +38,7 @@ json cardSymbols(const Session& session, const TextDocument& document,
     const std::vector<CardPlace>& cards = keyword.cards();
     for (size_t i = 0; i < cards.size();) {
         size_t j = i + 1;
-        while (j < cards.size() && cards[j].card == cards[i].card &&
+        while (j < cards.size() && cards[j].description == cards[i].description &&
                cards[j].line <= cards[j - 1].line + 1)
             ++j;
         const size_t first = cards[i].line - 1, last = cards[j - 1].line - 1;
@@ -46,7 +46,7 @@ json cardSymbols(const Session& session, const TextDocument& document,
         range["end"] = session.rangeOf(document, last, 0, document.line(last).size())["end"];
         const std::string count = j - i > 1 ? " (" + std::to_string(j - i) + " cards)" : "";
         children.push_back(
-            symbol(cards[i].card, linesText(first + 1, last + 1) + count, kField, range,
+            symbol(cards[i].name(), linesText(first + 1, last + 1) + count, kField, range,
                    session.rangeOf(document, first, 0, document.line(first).size())));
         i = j;
     }

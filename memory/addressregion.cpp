@@ -11,7 +11,7 @@
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels answer EINVAL
 #endif
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -79,4 +79,4 @@ void touchPages(char* start, size_t bytes) {
     }
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -11,7 +11,7 @@
 
 #include "sizeclasses.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 class AddressRegion {
 public:
@@ -70,4 +70,4 @@ bool populatePages(char* start, size_t bytes);
 // mapping of the page, which populating does not make.
 void touchPages(char* start, size_t bytes);
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

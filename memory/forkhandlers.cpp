@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <mutex>
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -50,4 +50,4 @@ bool handleForks(ForkHandlers& part) {
     return true;
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -10,7 +10,7 @@
 // module that keeps its symbols to itself) has one list of its own.
 #pragma once
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 class ForkHandlers {
 public:
@@ -34,4 +34,4 @@ protected:
 // registered). Safe on any thread; allocates nothing.
 bool handleForks(ForkHandlers& handlers);
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -5,7 +5,7 @@
 
 #include "sizeclasses.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -161,4 +161,4 @@ bool Prefaulter::prepare(std::unique_lock<std::mutex>& lock) {
     return true;
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -22,7 +22,7 @@
 
 #include "addressregion.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 // Bytes to keep prepared after `used` bytes were handed out, at a rate of
 // bytesPerSecond: what 25 ms at that rate take, at least 1 MiB and at most
@@ -102,4 +102,4 @@ private:
     std::chrono::steady_clock::time_point lastRound_ = std::chrono::steady_clock::now();
 };
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

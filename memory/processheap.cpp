@@ -8,7 +8,7 @@
 
 #include "forkhandlers.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -111,4 +111,4 @@ void* allocateBlockSlowly(SmallHeap* heap, ThreadCache& cache, size_t bytes, siz
     return mallocOrNull(bytes, alignment, populateLarge);
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -16,7 +16,7 @@
 
 #include "smallheap.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace detail {
 extern std::atomic<SmallHeap*> processHeap;
@@ -91,4 +91,4 @@ void* allocateNoThrow(Allocate allocate) noexcept {
     }
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -16,7 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 constexpr size_t kMaxSmallSize = 1024;
 constexpr size_t kPlainAlignment = 8;
@@ -46,4 +46,4 @@ static_assert(classSize(sizeClassOf(kMaxSmallSize)) == kMaxSmallSize);
 static_assert(sizeClassOf(kMaxSmallSize) == kClassCount - 1);
 static_assert(kClassCount < 255, "span classes are stored in one byte");
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

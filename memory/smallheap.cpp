@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -343,4 +343,4 @@ void SmallHeap::unlockAfterFork(bool inChild) {
     trimMutex_.unlock();
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

@@ -21,7 +21,7 @@
 #include "prefaulter.h"
 #include "sizeclasses.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 struct FreeBlock {
     FreeBlock* next;
@@ -183,4 +183,4 @@ private:
     std::optional<Prefaulter> prefaulter_;
 };
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory

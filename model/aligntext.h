@@ -7,7 +7,7 @@
 
 #include "object.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 inline void writeAligned(char* out, const char* text, size_t length, unsigned width,
                          bool leftAlign = false) {
@@ -30,4 +30,4 @@ inline void writeAligned(char* out, const char* text, size_t length, unsigned wi
     out[at] = '\0';
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "linefields.h"
-#include "numbertext.h"
+#include "numbers/reading.h"
 
-using abimport_detail::textToDouble;
-using abimport_detail::textToI32;
-using abimport_detail::textToU32;
+using abimport::detail::textToDouble;
+using abimport::detail::textToI32;
+using abimport::detail::textToU32;
 
 namespace {
 
@@ -25,7 +25,8 @@ const char* wordAt(char** words, unsigned i) {
 
 // Whether a type code makes a value (a placeholder included).
 bool makesValue(unsigned code) {
-    return code <= kDoubleCode || code == kTextCode || code == kBlankRequestCode;
+    return code <= abimport::kDoubleCode || code == abimport::kTextCode ||
+           code == abimport::kBlankRequestCode;
 }
 
 void appendPadded(std::string& out, const std::string& text, unsigned columns) {
@@ -62,11 +63,17 @@ void Card::addEmptyField(int, unsigned width) {
 
 void Card::addConverted(unsigned code, unsigned width, const char* fieldName, const char* text) {
     switch (code) {
-        case kUnsignedCode: addValue(new UInteger(width, textToU32(text)), fieldName); break;
-        case kIntegerCode: addValue(new Integer(width, textToI32(text)), fieldName); break;
-        case kDoubleCode: addValue(new Double(width, textToDouble(text)), fieldName); break;
-        case kTextCode: addValue(new CharArray(width, text), fieldName); break;
-        case kBlankRequestCode: addEmptyField(0, width); break;
+        case abimport::kUnsignedCode:
+            addValue(new UInteger(width, textToU32(text)), fieldName);
+            break;
+        case abimport::kIntegerCode:
+            addValue(new Integer(width, textToI32(text)), fieldName);
+            break;
+        case abimport::kDoubleCode:
+            addValue(new Double(width, textToDouble(text)), fieldName);
+            break;
+        case abimport::kTextCode: addValue(new CharArray(width, text), fieldName); break;
+        case abimport::kBlankRequestCode: addEmptyField(0, width); break;
         default: break;  // no value class for this code
     }
 }
@@ -83,7 +90,7 @@ void Card::addFields(unsigned& count, unsigned* types, const char** names, char*
             emptyFieldNames.emplace_back(names[i]);
             continue;
         }
-        addConverted(types[i], abimport_detail::kStandardFieldWidth, names[i], word);
+        addConverted(types[i], abimport::kStandardFieldWidth, names[i], word);
     }
 }
 

@@ -7,7 +7,7 @@
 
 void Card::addFields(unsigned& count, unsigned* types, unsigned* widths, const char** names,
                      char* line) {
-    abimport_detail::LineFields cut(line);
+    abimport::detail::LineFields cut(line);
     reserveFields(count);  // node and element lines are nearly always full
     for (unsigned i = 0; i < count; ++i) {
         const char* text = cut.next(widths[i]);

@@ -6,10 +6,11 @@
 #include <iostream>
 
 #include "aligntext.h"
-#include "digittext.h"
+#include "numbers/digits.h"
+#include "numbers/printfdouble.h"
 
-using abimport_detail::writeAligned;
-using abimport_detail::writeDigits;
+using abimport::detail::writeAligned;
+using abimport::detail::writeDigits;
 
 namespace {
 
@@ -41,7 +42,7 @@ void UInteger::tostring(char* out) {
 }
 
 void UInteger::value(unsigned int* out) {
-    if (typeCode == kUnsignedCode) {
+    if (typeCode == abimport::kUnsignedCode) {
         *out = val;
         return;
     }
@@ -60,7 +61,7 @@ void Integer::tostring(char* out) {
 }
 
 void Integer::value(int* out) {
-    if (typeCode == kIntegerCode) {
+    if (typeCode == abimport::kIntegerCode) {
         *out = val;
         return;
     }
@@ -68,8 +69,12 @@ void Integer::value(int* out) {
     reportWrongType("wrong data type sent to get int value");
 }
 
+void Double::tostring(char* out) {
+    abimport::detail::writePrintfDouble(val, width, out);
+}
+
 void Double::value(double* out) {
-    if (typeCode == kDoubleCode) {
+    if (typeCode == abimport::kDoubleCode) {
         *out = val;
         return;
     }
@@ -78,7 +83,7 @@ void Double::value(double* out) {
 }
 
 CharArray::CharArray(uint32_t fieldWidth, const char* text)
-    : Data(kTextCode, fieldWidth), val(text ? strdup(text) : nullptr) {}
+    : Data(abimport::kTextCode, fieldWidth), val(text ? strdup(text) : nullptr) {}
 
 CharArray::~CharArray() {
     if (val) free(val);
@@ -90,7 +95,7 @@ void CharArray::tostring(char* out) {
 }
 
 void CharArray::value(char** out) {
-    if (typeCode == kTextCode) {
+    if (typeCode == abimport::kTextCode) {
         *out = val;
         return;
     }

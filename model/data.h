@@ -6,8 +6,10 @@
 
 #include "object.h"
 
+namespace abimport {
+
 // Stored type codes. Code 7 is only ever requested (a blank placeholder) and
-// is stored as kBlank.
+// is stored as kBlankCode.
 enum TypeCode : unsigned {
     kUnsignedCode = 0,
     kIntegerCode = 1,
@@ -16,6 +18,13 @@ enum TypeCode : unsigned {
     kBlankRequestCode = 7,
     kBlankCode = 8,
 };
+
+// The width of every value of a word card (and of every word the reader cuts
+// from a fixed-column line): ten columns, in which an exponent may stand
+// without its letter (1.5-3).
+constexpr unsigned kStandardFieldWidth = 10;
+
+}  // namespace abimport
 
 class ABIMPORT_API Data : public Object {
 public:
@@ -35,7 +44,7 @@ protected:
 
 class ABIMPORT_API UInteger : public Data {
 public:
-    UInteger(uint32_t fieldWidth, uint32_t v) : Data(kUnsignedCode, fieldWidth), val(v) {}
+    UInteger(uint32_t fieldWidth, uint32_t v) : Data(abimport::kUnsignedCode, fieldWidth), val(v) {}
     using Data::tostring;
     using Data::value;
     void tostring(char* out) override;
@@ -45,7 +54,7 @@ public:
 
 class ABIMPORT_API Integer : public Data {
 public:
-    Integer(uint32_t fieldWidth, int32_t v) : Data(kIntegerCode, fieldWidth), val(v) {}
+    Integer(uint32_t fieldWidth, int32_t v) : Data(abimport::kIntegerCode, fieldWidth), val(v) {}
     using Data::tostring;
     using Data::value;
     void tostring(char* out) override;
@@ -55,7 +64,7 @@ public:
 
 class ABIMPORT_API Double : public Data {
 public:
-    Double(uint32_t fieldWidth, double v) : Data(kDoubleCode, fieldWidth), val(v) {}
+    Double(uint32_t fieldWidth, double v) : Data(abimport::kDoubleCode, fieldWidth), val(v) {}
     using Data::tostring;
     using Data::value;
     // Fixed notation with 14 decimals and trailing zeros stripped when it fits
@@ -79,7 +88,7 @@ public:
 
 class ABIMPORT_API BlankObject : public Data {
 public:
-    explicit BlankObject(uint32_t fieldWidth) : Data(kBlankCode, fieldWidth) {}
+    explicit BlankObject(uint32_t fieldWidth) : Data(abimport::kBlankCode, fieldWidth) {}
     using Data::tostring;
     void tostring(char* out) override;
 };

@@ -4,12 +4,7 @@
 
 #include <cstring>
 
-namespace abimport_detail {
-
-// The width of a field of a card that gives no widths of its own, which is
-// also the width of every word the reader cuts from a fixed-column line; in
-// these ten columns an exponent may stand without its letter (1.5-3).
-constexpr unsigned kStandardFieldWidth = 10;
+namespace abimport::detail {
 
 // The next comma-separated word at cursor, with strtok semantics on the
 // delimiter set ",": adjacent commas and a leading comma yield no word, and
@@ -75,4 +70,4 @@ private:
     char field_[kFieldBufferSize];
 };
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail

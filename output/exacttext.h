@@ -1,9 +1,8 @@
-// Field texts that read back exactly. A value is written as a text that fits
-// its field's columns and that the reading of that field turns back into the
-// same value: the same bits for a double (the sign of zero included, any NaN
-// for a NaN), the same 32 bits for an integer, the same characters for a
-// text. Ten-column fields are the word fields, read with the exponent repair;
-// other widths are line fields (nodes, elements), read as they stand.
+// The write-back's card lines: each value as a text that fits its field's
+// columns and reads back exactly (the number texts come from
+// model/numbers/fieldfit.h): the same bits for a double (the sign of zero
+// included, any NaN for a NaN), the same 32 bits for an integer, the same
+// characters for a text.
 //
 // Where a text one column narrower than the field exists, the value keeps a
 // blank before it, so that values do not touch in the line.
@@ -16,34 +15,22 @@
 
 #include "../host/readchecks.h"
 #include "../model/card.h"
+#include "../model/numbers/fieldfit.h"
 
 namespace abimport {
 
 namespace exact_text {
 
 // The longest field handled; wider fields are cut to it.
-constexpr unsigned kMostColumns = 64;
+constexpr unsigned kMostColumns = abimport::detail::kMostFitColumns;
 
-// What a text of length characters, right-aligned in a field of width
-// columns, reads back as.
-double readDouble(const char* text, size_t length, unsigned width);
-int32_t readInteger(const char* text, size_t length, unsigned width);
-uint32_t readUnsigned(const char* text, size_t length, unsigned width);
-// A text value: the field's characters as the card step keeps them.
-std::string readText(const char* text, size_t length, unsigned width);
+// The text of a value of a card for its field: exact where one fits, else
+// the closest decimal that fits (a number) or the card text cut to the
+// columns (a text); blank placeholders are blanks.
+abimport::detail::NumberText valueText(const Data& value);
 
-// Writes an exact text of value for a field of width columns to out (room
-// for kMostColumns characters, no terminator) and returns its length; 0 when
-// no exact text fits. Chooses among plain decimals ("-1523.123456", ".5",
-// "1."), exponent forms ("1.5e-3", "15e-4", ".15e-9", for word fields also
-// "1.5-3", which the exponent repair reads as 1.5e-3) and hexadecimal ones.
-size_t doubleText(double value, unsigned width, char* out);
-
-// The same for any value of a card; blank placeholders are blanks.
-size_t valueText(const Data& value, char* out);
-
-// A field of a card that has no exact text: the value as the library's card
-// text writes it, and what that reads back as.
+// A field of a card that has no exact text: what it is written as, and what
+// that reads back as.
 struct InexactField {
     size_t field;         // index into Card::fields
     std::string message;  // "NAME: VALUE is written as 'TEXT', which reads back as X"
@@ -62,10 +49,10 @@ bool sameLayout(const Card& a, const Gaps* aGaps, const Card& b, const Gaps* bGa
 // included.
 void appendHeader(std::string& out, const Card& card, const Gaps* gaps);
 
-// Appends the card's values line: each value's exact text right-aligned in
-// its columns, an empty field between values as a tab in its first column
+// Appends the card's values line: each value's text right-aligned in its
+// columns, an empty field between values as a tab in its first column
 // (which reads as empty), nothing for empty fields at the end. A value
-// without an exact text is written as the card text writes it and, when
+// without an exact text is written as the closest text that fits and, when
 // inexact is given, listed there.
 void appendValues(std::string& out, const Card& card, const Gaps* gaps,
                   std::vector<InexactField>* inexact);

@@ -72,8 +72,8 @@ void appendDeckEvent(std::string& text, const std::string& path) {
     out.raw('}');
 }
 
-void appendKeywordEvent(std::string& text, const KeywordTitle& keyword, const std::string& file,
-                        unsigned long long line) {
+void appendKeywordEvent(std::string& text, const KeywordDescription& keyword,
+                        const std::string& file, unsigned long long line) {
     JsonText out(text);
     out.raw("{\"event\":\"keyword\",\"code\":");
     out.number(keyword.code);

@@ -16,8 +16,8 @@
 namespace abimport {
 
 void appendDeckEvent(std::string& out, const std::string& path);
-void appendKeywordEvent(std::string& out, const KeywordTitle& keyword, const std::string& file,
-                        unsigned long long line);
+void appendKeywordEvent(std::string& out, const KeywordDescription& keyword,
+                        const std::string& file, unsigned long long line);
 void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
                         const std::string& path);
 void appendWarningEvent(std::string& out, const Warning& warning);

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "../host/shortestdouble.h"
-#include "../model/digittext.h"
+#include "../model/numbers/digits.h"
+#include "../model/numbers/shortest.h"
 
 namespace abimport {
 
@@ -107,7 +107,7 @@ void JsonText::number(unsigned long long value) {
         return raw(digits, 2);
     }
     char digits[20];
-    raw(digits, abimport_detail::writeDigits(digits, value));
+    raw(digits, abimport::detail::writeDigits(digits, value));
 }
 
 void JsonText::number(long long value) {
@@ -128,7 +128,7 @@ void JsonText::real(double value) {
         return;
     }
     char text[32];
-    raw(text, writeShortestDouble(text, value));
+    raw(text, abimport::detail::writeShortestDouble(text, value));
 }
 
 void appendJsonString(std::string& out, const char* text, size_t length) {

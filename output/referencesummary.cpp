@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "../host/idlabels.h"
+#include "../keywords/idkinds.h"
 
 namespace abimport {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "../host/idlabels.h"
 #include "../host/references.h"
-#include "../model/numbertext.h"
+#include "../keywords/idkinds.h"
+#include "../model/numbers/reading.h"
 #include "jsontext.h"
 #include "referencesummary.h"
 #include "warningkinds.h"

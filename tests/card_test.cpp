@@ -1,5 +1,5 @@
 // Card: both addFields forms (words, raw lines) and the card's deck text.
-#include "model/card.h"
+#include "../model/card.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+using namespace abimport;
 
 namespace {
 

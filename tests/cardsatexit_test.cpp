@@ -2,7 +2,7 @@
 // cards move out of the import target and are freed when asked, or when the
 // next deck's cards come; in a build that checks for leaks they stay with
 // the target, which frees them.
-#include "tools/cardsatexit.h"
+#include "../tools/cardsatexit.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-using ToolResult = tooltest::ToolRun;
+using ToolResult = abimport::ToolRun;
 
 // A scratch folder of model files, and the tool run in it.
 class Model {
@@ -30,7 +30,7 @@ public:
         std::ofstream(std::string(dir_) + "/" + name, std::ios::binary) << text;
     }
     ToolResult run(const std::string& args) const {
-        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
+        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
     }
 
 private:

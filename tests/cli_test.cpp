@@ -17,7 +17,7 @@
 #include <tuple>
 #include <vector>
 
-#include "output/jsontext.h"
+#include "../output/jsontext.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -28,9 +28,9 @@ const std::string kExample = kSource + "/examples/airbags.k";
 const std::string kEvent = "{\"event\":\"";
 
 const auto golden = [](const std::string& name) { return kSource + "/tests/golden/" + name; };
-using tooltest::quoted;
-using tooltest::ToolRun;
-const auto readFile = tooltest::fileText;
+using abimport::quoted;
+using abimport::ToolRun;
+const auto readFile = abimport::fileText;
 
 // The lines of text that start with prefix.
 static Lines linesFrom(const std::string& text, const std::string& prefix = "") {
@@ -62,7 +62,7 @@ protected:
     void TearDown() override { std::system(("rm -rf " + quoted(dir_)).c_str()); }
     std::string path(const char* name) const { return std::string(dir_) + "/" + name; }
     ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
-        return tooltest::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
+        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
     }
     char dir_[32] = "/tmp/abimport-cli-XXXXXX";
 };
@@ -378,20 +378,20 @@ TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
     EXPECT_EQ(result.out.substr(result.out.find("\n") + 1),
               "*AIRBAG_INTERACTION\n"
               "$      AB1       AB2      AREA        SF\n"
-              "         1\t                 3.        4.\n"
+              "         1\t                3.0       4.0\n"
               "$ " +
                   path("inexact.k") +
                   ":3\n*AIRBAG_INTERACTION\n"
                   "$      AB1       AB2      AREA        SF       PID      LCID     IFLOW\n"
-                  "         1         21.2346e-011.2346e+00         5         6         7\n"
+                  "         1         2.1234567891.23456789         5         6         7\n"
                   "$ " +
                   path("inexact.k") +
                   ":5\n*AIRBAG_REFERENCE_GEOMETRY\n"
                   "$    NID               X               Y               Z\n"
-                  "12345678             1.5             2.5             3.5\n"
+                  "99999999             1.5             2.5             3.5\n"
                   "$    NID               X               Y\n"
-                  "       2    -1523.123456              0.\n"
-                  "       3    -1523.123456              0.\n"
+                  "       2    -1523.123456             0.0\n"
+                  "       3    -1523.123456             0.0\n"
                   "$    NID               X               Y\n"
                   "       4\t" +
                   std::string(15 + 13, ' ') +
@@ -400,14 +400,13 @@ TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
     EXPECT_EQ(result.err,
               path("inexact.k") +
                   ":4: warning: Interaction card: AREA: 0.123456789012 is written "
-                  "as '1.2346e-01', which reads back as 0.12346 [write-back-inexact]\n" +
+                  "as '.123456789', which reads back as 0.123456789 [write-back-inexact]\n" +
                   path("inexact.k") +
-                  ":4: warning: Interaction card: SF: 1.2345678901199999 is "
-                  "written as '1.2346e+00', which reads back as 1.2345999999999999 "
-                  "[write-back-inexact]\n" +
+                  ":4: warning: Interaction card: SF: 1.23456789012 is written as '1.23456789', "
+                  "which reads back as 1.23456789 [write-back-inexact]\n" +
                   path("inexact.k") +
                   ":6: warning: NodeInfo card: NID: 123456789 is written as "
-                  "'12345678', which reads back as 12345678 [write-back-inexact]\n");
+                  "'99999999', which reads back as 99999999 [write-back-inexact]\n");
     std::ofstream(path("again.k"), std::ios::binary) << result.out;
     EXPECT_EQ(run(quoted(path("again.k"))).err, "");
 }
@@ -482,7 +481,7 @@ TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
     const std::string json = run("--json " + quoted(path("many.k"))).out;
     const std::string written = run(quoted(path("many.k"))).out;
     const std::regex nodeValue(R"("fields":\[\{"type":1,"width":8,"value":(\d+)\})");
-    const std::regex nodeLine(R"(^ *(\d+) +[0-9.]+ +1\. +2\.$)");
+    const std::regex nodeLine(R"(^ *(\d+) +[0-9.]+ +1\.0 +2\.0$)");
     std::vector<int> fromJson, fromText;
     for (const std::string& line : linesFrom(json, kEvent + "card")) {
         std::smatch match;
@@ -572,14 +571,14 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
     };
     const std::vector<Case> cases = {
         {file + ":2:AREA=0.123456789012",
-         file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns", 1},
-        {file + ":4:X=1.5+3",
-         file + ":4: NodeInfo X: '1.5+3' says 1500 but reads back as 1.5 in this 16-column field",
+         file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns; the "
+                "closest is '.123456789'",
          1},
+        {file + ":4:X=1.5+3", file + ":4: NodeInfo X: '1.5+3' is not a number", 1},
         {file + ":2:ARE=1",
-         file + ":2: Interaction has no field ARE on this line (its fields: AB1 AB2 AREA)", 1},
-        {file + ":2:AB1=1.5", file + ":2: Interaction AB1: '1.5' is not an integer within 32 bits",
-         1},
+         file + ":2: Interaction has no field 'ARE' on this line (its fields: AB1 AB2 AREA)", 1},
+        {file + ":2:AB1=1.5",
+         file + ":2: Interaction AB1: '1.5' is not an integer from -2147483648 to 2147483647", 1},
         {file + ":6:NID=1",
          file +
              ":6: the last card of *AIRBAG_REFERENCE_GEOMETRY was built from the end of the file",
@@ -610,4 +609,43 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
               std::string::npos)
         << outside.err;
     EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
+}
+
+// --round writes the closest text and says what the field reads; the same
+// field twice is an error; --set-nodes takes NID,X,Y,Z rows with or without
+// a header.
+TEST_F(CliTest, RoundingSetTwiceAndNodesFromCsv) {
+    const std::string file = path("main.k");
+    std::ofstream(file, std::ios::binary)
+        << "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+           "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0\n"
+           "       8             2.0\n";
+    const ToolRun rounded = run("--set " + quoted(file + ":2:AREA=0.8250000000000001") +
+                                " --round --diff " + quoted(file));
+    EXPECT_EQ(rounded.status, 0) << rounded.err;
+    EXPECT_EQ(rounded.err, "abimport: " + file +
+                               ":2: Interaction AREA: '0.8250000000000001' is written as "
+                               "'0.825', which reads 0.825\n");
+    EXPECT_NE(rounded.out.find("+         1         2     0.825\n"), std::string::npos)
+        << rounded.out;
+
+    const ToolRun twice = run("--set " + quoted(file + ":2:AREA=1") + " --set " +
+                              quoted(file + ":2:area=2") + " --diff " + quoted(file));
+    EXPECT_EQ(twice.status, 2);
+    EXPECT_EQ(twice.err,
+              "abimport: " + file + ":2: area is set twice (--set AREA=1 and --set area=2)\n");
+
+    std::ofstream(path("nodes.csv")) << "NID,X,Y,Z\n8,1.5,2.5,3.5\n7,0.0,-1,0.25\n";
+    const ToolRun nodes =
+        run("--set-nodes " + quoted(path("nodes.csv")) + " --in-place " + quoted(file));
+    EXPECT_EQ(nodes.status, 0) << nodes.err;
+    EXPECT_EQ(readFile(file),
+              "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+              "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0            -1.0"
+              "            0.25\n       8             1.5             2.5             3.5\n");
+    std::ofstream(path("bad.csv")) << "7,1,2,3\n9,1,2,3\n";
+    const ToolRun missing =
+        run("--set-nodes " + quoted(path("bad.csv")) + " --in-place " + quoted(file));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "abimport: no node 9 in the reference geometries\n");
 }

@@ -5,7 +5,7 @@
 
 #include <tuple>
 
-#include "host/deckimport.h"
+#include "../host/deckimport.h"
 #include "importharness.h"
 
 namespace abimport {

@@ -11,8 +11,8 @@
 #include <string>
 #include <tuple>
 
+#include "../compare/diffprint.h"
 #include "../host/hostcalls.h"
-#include "compare/diffprint.h"
 #include "deckfile.h"
 #include "toolrun.h"
 
@@ -116,11 +116,11 @@ TEST(Diff, ChangesBetweenTwoDecks) {
     }
 }
 
-using tooltest::ToolRun;
+using abimport::ToolRun;
 
 // Runs abimport diff with args (shell words) from the source folder.
 ToolRun diff(const std::string& args) {
-    return tooltest::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
+    return abimport::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
                              ABIMPORT_SOURCE_DIR);
 }
 

@@ -225,14 +225,12 @@ TEST_F(HostileDecks, ImportExactlyAsTheReadingRulesSay) {
 // Each deck behind every keyword title, under flag words with and without each
 // bit: what comes out follows the flags and stays bounded by the deck's size.
 TEST_F(HostileDecks, EveryKeywordTakesEveryDeckWithinBounds) {
-    size_t titleCount = 0;
-    const KeywordTitle* titles = keywordTitles(&titleCount);
     const unsigned flagWords[] = {0x0, 0x2, 0x4, 0x10, 0x16, 0xffffffff};
     for (const Hostile& h : hostileDecks()) {
-        for (size_t t = 0; t < titleCount; ++t) {
-            const std::string deck = "*" + std::string(titles[t].title) + "\n" + h.deck;
+        for (const KeywordDescription* keyword : keywordList()) {
+            const std::string deck = "*" + std::string(keyword->title) + "\n" + h.deck;
             for (unsigned flags : flagWords) {
-                SCOPED_TRACE(std::string(h.label) + " behind " + titles[t].title + " flags " +
+                SCOPED_TRACE(std::string(h.label) + " behind " + keyword->title + " flags " +
                              std::to_string(flags));
                 Card::contFlag = flags;
                 const DeckRun run = runDeck(deck);

@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <string>
 
-#include "frame/hostinterface.h"
+#include "../frame/hostinterface.h"
 
 TEST(HostItems, ASecondDefinitionIsNamedWithBothModules) {
-    EXPECT_EQ(abimportHostItemsDefinedTwice(), "");
+    EXPECT_EQ(abimport::hostItemsDefinedTwice(), "");
     void* second = dlopen(ABIMPORT_SECOND_HOST, RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(second, nullptr) << dlerror();
-    const std::string report = abimportHostItemsDefinedTwice();
+    const std::string report = abimport::hostItemsDefinedTwice();
     dlclose(second);
     for (const char* item : {"Card::contFlag", "addIDToRefFile", "airbagFind", "airbagVentHoleFind",
                              "airbagAdvancedAle"}) {
@@ -24,5 +24,5 @@ TEST(HostItems, ASecondDefinitionIsNamedWithBothModules) {
         EXPECT_NE(rest.find("also defined in " ABIMPORT_SECOND_HOST), std::string::npos) << rest;
     }
     EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), 5) << report;
-    EXPECT_EQ(abimportHostItemsDefinedTwice(), "");
+    EXPECT_EQ(abimport::hostItemsDefinedTwice(), "");
 }

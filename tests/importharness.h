@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "../host/hostcalls.h"
+#include "../keywords/importfunctions.h"
 #include "deckfile.h"
-#include "host/hostcalls.h"
-#include "keywords/importfunctions.h"
 
 namespace abimport {
 

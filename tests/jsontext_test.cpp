@@ -1,7 +1,7 @@
 // JSON text of the tool's events: doubles exactly as std::to_chars writes
 // them, strings escaped to printable ASCII; cards written in order from
 // chunks that two threads prepare.
-#include "output/jsontext.h"
+#include "../output/jsontext.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "host/shortestdouble.h"
-#include "output/orderedchunks.h"
+#include "../model/numbers/shortest.h"
+#include "../output/orderedchunks.h"
 
 using namespace abimport;
 
@@ -22,7 +22,7 @@ namespace {
 
 std::string shortest(double value) {
     char text[32];
-    return std::string(text, writeShortestDouble(text, value));
+    return std::string(text, abimport::detail::writeShortestDouble(text, value));
 }
 
 std::string library(double value) {

@@ -5,9 +5,9 @@
 // symbols, formatting and completion.
 #include <fcntl.h>
 
-#include "lsp/documents.h"
-#include "lsp/largetext.h"
-#include "lsp/positions.h"
+#include "../lsp/documents.h"
+#include "../lsp/largetext.h"
+#include "../lsp/positions.h"
 #include "lspclient.h"
 #include "modeltrace.h"
 
@@ -328,7 +328,7 @@ TEST(LspServer, SymbolsFormattingAndCompletion) {
     ASSERT_EQ(edits.size(), 2u);
     EXPECT_EQ(edits[0]["range"]["start"]["line"], 4);
     EXPECT_EQ(edits[0]["newText"],
-              "         1         2    0.0015        1.        10        20         0");
+              "         1         2    0.0015       1.0        10        20         0");
     EXPECT_EQ(edits[1]["range"]["start"]["line"], 8);
     EXPECT_EQ(edits[1]["newText"], "         1         2       1.5");
     EXPECT_EQ(client.notifications.back()["method"], "window/showMessage");

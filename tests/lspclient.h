@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "lsp/framing.h"
-#include "lsp/uri.h"
+#include "../lsp/framing.h"
+#include "../lsp/uri.h"
 
 namespace lsptest {
 

@@ -1,7 +1,7 @@
 // Editing a model in process: saves that fail between writing and renaming,
 // files changed on disk, and random edits on random models, which never
 // change a byte outside the edited fields.
-#include "edit/modeledit.h"
+#include "../edit/modeledit.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -10,25 +10,28 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <regex>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../model/numbers/fieldfit.h"
+#include "../model/numbers/reading.h"
+#include "../output/exacttext.h"
 #include "deckfile.h"
-#include "frame/exponentrepair.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "output/exacttext.h"
 #include "toolrun.h"
 
 using namespace abimport;
 
 namespace {
 
-const auto readAll = tooltest::fileText;
+const auto readAll = abimport::fileText;
 
 class ModelEditTest : public ::testing::Test {
 protected:
@@ -98,10 +101,91 @@ TEST_F(ModelEditTest, SavesAreAtomicAndRefuseChangedFiles) {
 
     model.beforeRename = nullptr;
     write("main.k", deck + "$ changed\n");
-    EXPECT_FALSE(model.saveInPlace(error));
-    EXPECT_EQ(error,
-              path("main.k") + ": the file changed on disk since it was read; nothing written");
-    EXPECT_EQ(readAll(path("main.k")), deck + "$ changed\n");
+    for (bool inPlace : {true, false}) {
+        EXPECT_FALSE(inPlace ? model.saveInPlace(error) : model.saveTo(path("copy"), error));
+        EXPECT_EQ(error,
+                  path("main.k") + ": the file changed on disk since it was read; nothing written");
+        EXPECT_EQ(readAll(path("main.k")), deck + "$ changed\n");
+    }
+    EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
+}
+
+// Edits that wrote a value other than the one asked for, or refused a good
+// one: each line as the edit leaves it, or the error it gives.
+TEST_F(ModelEditTest, EachEditReadsBackAsAskedOrSaysWhy) {
+    const std::string interaction = "*AIRBAG_INTERACTION\n";
+    struct Case {
+        std::string deck;  // after the title line; the edit is of line 2
+        std::string set;   // FIELD=VALUE
+        std::string line;  // line 2 after the edit, or the error's end
+        bool round = false;
+    };
+    const std::vector<Case> cases = {
+        // The line's end counts in the repair of a comma line's last word.
+        {interaction + "1,2,3.5,4.5\n", "SF=2.5+12", "1,2,3.5,2.5e12"},
+        {interaction + "1,2,3.5,4.5", "SF=2.5+12", "1,2,3.5,2.5+12"},
+        // The word the reader gives the field, whatever control characters
+        // stand before it.
+        {interaction + "\t1,2,1.5,1.0,7,20,0\n", "AREA=2.5", "\t1,2,2.5,1.0,7,20,0"},
+        {interaction + "1,2,1.5,\t1.0,7,20,0\n", "PID=9", "1,2,1.5,\t1.0,9,20,0"},
+        {interaction + "1,2,1.5,\t1.0,7,20,0\n", "SF=3", "1,2,1.5,3,7,20,0"},
+        {interaction + "1,2,1.5,1.0,7,20\n", "LCID=2147483648",
+         "'2147483648' is not an integer from -2147483648 to 2147483647"},
+        {interaction + "1,2,1.5,1.0,7,20\n", "LCID=2147483647", "1,2,1.5,1.0,7,2147483647"},
+        {interaction + "1,2,1.5,1.0,7,20\n", "LCID=-2147483648",
+         "'-2147483648' has no text that fits its 10 columns"},
+        // Placeholder columns are no fields of the card.
+        {"*AIRBAG_ALE\n       100         1\t" + std::string(39, ' ') + "0.5\n", "unused=5",
+         "('unused' is a placeholder column, not a field of the card) (its fields: SID SIDTYP "
+         "MWD)"},
+        {"*AIRBAG_ALE\n       100         1         5\n", " =5",
+         "(' ' is a placeholder column, not a field of the card) (its fields: SID SIDTYP)"},
+        // A value's own text where the one given is wider than the field.
+        {interaction + "         1         2\n", "AB1=000000000020", "        20         2"},
+        {interaction + "1,2\n", "AB1=+0000000020", "20,2"},
+        // Every text the field's reading reads as a number.
+        {interaction + "         1         2       1.5\n",
+         "AREA=0.000010000000000000000818030539140313095458623138256371021270751953125",
+         "         1         2   0.00001"},
+        {interaction + "         1         2       1.5\n", "AREA=0x1.4f8b588e368f1p-17",
+         "         1         2   0.00001"},
+        {interaction + "         1         2       1.5\n", "AREA=-46541.-325",
+         "         1         2-4654e-324"},
+        {interaction + "         1         2       1.5\n", "AREA=9.313225746154785e-10",
+         "has no text that fits its 10 columns; the closest is '.9313226-9'"},
+        {interaction + "         1         2       1.5\n", "AREA=9.313225746154785e-10",
+         "         1         2.9313226-9", true},
+        // A word that is only the line's end: the new word goes before it.
+        {"*AIRBAG_REFERENCE_GEOMETRY\n12345678,,3,\n", "Y=5", "12345678,,3,5"},
+        {interaction + "1,2,3.5\r\n", "area=4", "1,2,4\r"},
+        // Blanking: a fixed-form field's columns; not a comma word.
+        {interaction + "         1         2       1.5       2.5\n",
+         "AREA=", "         1         2                 2.5"},
+        {interaction + "1,2,3.5,4.5\n", "AREA=",
+         "an empty word drops out and moves the later values one field left; write 0 instead"},
+        // No text of a hexadecimal: the decimal that reads back exactly.
+        {interaction + "1,2,3.5,4.5\n", "SF=0x1p-2", "1,2,3.5,0.25"},
+    };
+    for (const Case& c : cases) {
+        write("main.k", c.deck);
+        ModelEdit model;
+        std::string error;
+        ASSERT_TRUE(model.load(path("main.k"), registry_, true, error)) << error;
+        const size_t equals = c.set.find('=');
+        EditedField result;
+        const bool applied = model.apply(edit(2, c.set.substr(0, equals), c.set.substr(equals + 1)),
+                                         error, &result, c.round);
+        if (!applied) {
+            EXPECT_NE(error.find(c.line), std::string::npos) << c.set << ": " << error;
+            EXPECT_EQ(error.rfind(path("main.k") + ":2: ", 0), 0u) << error;
+            continue;
+        }
+        ASSERT_TRUE(model.saveInPlace(error)) << error;
+        const std::string after = readAll(path("main.k"));
+        const size_t begin = after.find('\n') + 1;
+        EXPECT_EQ(after.substr(begin, after.find('\n', begin) - begin), c.line) << c.set;
+        EXPECT_EQ(result.rounded, c.round) << c.set;
+    }
 }
 
 // Random edits on random models (fixed and comma lines, tabs, short lines,
@@ -137,7 +221,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         const std::string value = kTexts[pick(12)];
         if (!model.apply({path("main.k"), line, field, value}, error))
             continue;  // an error is fine
-        ASSERT_TRUE(model.saveInPlace(error)) << error;
+        write("main.k", model.contentOf(path("main.k")));
         ++applied;
         const std::string after = readAll(path("main.k"));
 
@@ -158,7 +242,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
                oldLine[oldLine.size() - 1 - tail] == newLine[newLine.size() - 1 - tail])
             ++tail;
         const std::string changed = newLine.substr(same, newLine.size() - same - tail);
-        ASSERT_EQ(changed.find_first_not_of(" " + value + "0123456789.e+-"), std::string::npos)
+        ASSERT_EQ(changed.find_first_not_of(" \t" + value + "0123456789.e+-"), std::string::npos)
             << oldLine << " -> " << newLine;
 
         // Re-read: the other cards and fields are the same, the edited
@@ -169,7 +253,7 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         char says[40];
         char word[32] = {};
         value.copy(word, sizeof word - 2);
-        abimport_detail::repairExponent(word, static_cast<unsigned>(value.size()));
+        abimport::detail::repairExponent(word, static_cast<unsigned>(value.size()));
         if (field == "NID" || field == "AB1" || field == "AB2" || field == "PID") {
             std::snprintf(says, sizeof says, "%d",
                           static_cast<int>(std::strtol(word, nullptr, 10)));
@@ -190,4 +274,171 @@ TEST_F(ModelEditTest, RandomEditsChangeOnlyTheEditedFields) {
         }
     }
     EXPECT_GT(applied, 100);
+}
+
+namespace {
+
+// A value as a plain reader of decks reads a field's text: decimal digits
+// with an optional sign, point and exponent letter ('e' or 'E'), and in a
+// ten-column field an exponent without its letter after a point; inf and
+// nan. Nothing else (no hexadecimal, no text the C library alone reads).
+bool plainReading(const std::string& text, bool integer, bool letterless, double& value) {
+    static const std::regex kInteger(R"([+-]?[0-9]+)");
+    static const std::regex kDecimal(R"([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)");
+    static const std::regex kLetterless(R"(([+-]?([0-9]+\.[0-9]*|\.[0-9]+))([+-][0-9]+))");
+    std::smatch match;
+    if (integer) {
+        if (!std::regex_match(text, kInteger)) return false;
+        value = static_cast<double>(std::stoll(text));
+        return true;
+    }
+    if (text == "inf" || text == "-inf" || text == "nan") {
+        value = text == "nan" ? NAN : text == "inf" ? INFINITY : -INFINITY;
+        return true;
+    }
+    if (std::regex_match(text, kDecimal)) {
+        value = std::strtod(text.c_str(), nullptr);
+        return true;
+    }
+    if (letterless && std::regex_match(text, match, kLetterless)) {
+        value = std::strtod((match[1].str() + "e" + match[3].str()).c_str(), nullptr);
+        return true;
+    }
+    return false;
+}
+
+// A double of one of the shapes decks and computations hold.
+double randomDouble(std::mt19937_64& rng) {
+    switch (rng() % 10) {
+        case 0: {
+            const uint64_t bits = rng();
+            double value;
+            std::memcpy(&value, &bits, sizeof value);
+            return std::isfinite(value) ? value : 1.0;
+        }
+        case 1: return std::round(static_cast<double>(rng() % 20000000) - 1e7) / 1000;
+        case 2: return static_cast<double>(static_cast<int32_t>(rng()));
+        case 3: return std::ldexp(1.0, static_cast<int>(rng() % 200) - 100);
+        case 4: return -0.0;
+        case 5: return std::nextafter(0.0, 1.0) * static_cast<double>(rng() % 1000);
+        case 6: return (rng() % 2 ? 1 : -1) * std::pow(10.0, static_cast<int>(rng() % 600) - 300);
+        case 7: return rng() % 2 ? INFINITY : NAN;
+        case 8: {
+            // Six digits and a two-digit exponent: in ten columns only
+            // without the exponent's letter (1.23456-12).
+            char text[32];
+            std::snprintf(text, sizeof text, "%.5e",
+                          (1 + static_cast<double>(rng() % 9000000) / 1e6) *
+                              std::pow(10.0, static_cast<int>(rng() % 80) - 40));
+            return std::strtod(text, nullptr);
+        }
+        default: return static_cast<double>(rng() % 1000000) / 1e6 + 0.1;
+    }
+}
+
+// A text that says value, in one of the forms users and programs write.
+std::string textOfValue(std::mt19937_64& rng, double value) {
+    char text[64];
+    switch (rng() % 4) {
+        case 0: std::snprintf(text, sizeof text, "%a", value); break;
+        case 1: std::snprintf(text, sizeof text, "%.17g", value); break;
+        case 2: std::snprintf(text, sizeof text, "%.6E", value); break;
+        default: std::snprintf(text, sizeof text, "%.12g", value); break;
+    }
+    return text;
+}
+
+}  // namespace
+
+// Random values of every shape into random fields of random decks: each
+// edit either names FILE:LINE and the field, or writes a text that the
+// import reads back as the value asked for (or, rounded, as the value the
+// edit says), that a plain decimal reader reads the same, and leaves every
+// other field as it was.
+TEST_F(ModelEditTest, RandomValuesReadBackByTheFieldsReadingAndAPlainOne) {
+    std::mt19937_64 rng(25);
+    auto pick = [&](unsigned n) { return static_cast<unsigned>(rng() % n); };
+    int written = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string deck = "*AIRBAG_INTERACTION\n";
+        const char* const interactions[] = {
+            "         1         2       1.5       1.0        10        20\n",
+            "1,2,1.5,1.0,10,20,0\n", "1,2,1.5,1.0,10,20\r\n", "1,2,1.5,1.0\n"};
+        deck += interactions[pick(4)];
+        deck += "*AIRBAG_REFERENCE_GEOMETRY\n";
+        deck += pick(2) ? "       7    -1523.123456             0.0             2.5\n"
+                        : "7,-1523.123456,0.0,2.5\n";
+        deck += pick(2) ? "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n       1       2       3       4\n"
+                        : "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n1,2,3,4\n";
+        const std::string name = "deck" + std::to_string(round) + ".k";
+        write(name, deck);
+        const auto before = cardsOf(path(name), registry_);
+        ModelEdit model;
+        std::string error;
+        ASSERT_TRUE(model.load(path(name), registry_, true, error)) << error;
+        const unsigned card = pick(3);
+        const unsigned long long line = card == 0 ? 2 : card == 1 ? 4 : 6;
+        const char* const fields[3][4] = {
+            {"AB1", "AREA", "SF", "LCID"}, {"NID", "X", "Y", "Z"}, {"EID", "PID", "N1", "N2"}};
+        const std::string field = fields[card][pick(4)];
+        const bool integer = card == 2 || field == "AB1" || field == "LCID" || field == "NID";
+        std::string value;
+        double asked;
+        if (integer) {
+            const long long n = static_cast<long long>(
+                rng() % 2 ? static_cast<int32_t>(rng()) : static_cast<int32_t>(rng() % 99));
+            value = (pick(4) == 0 ? "+000" : "") + std::to_string(n);
+            if (value[0] == '+' && n < 0) value = std::to_string(n);
+            asked = static_cast<double>(n);
+        } else {
+            value = textOfValue(rng, randomDouble(rng));
+            asked = std::strtod(value.c_str(), nullptr);
+        }
+        const bool closest = pick(2);
+        EditedField result;
+        if (!model.apply({path(name), line, field, value}, error, &result, closest)) {
+            EXPECT_EQ(error.rfind(path(name) + ":" + std::to_string(line) + ": ", 0), 0u) << error;
+            EXPECT_NE(error.find(field), std::string::npos) << error;
+            continue;
+        }
+        // Written as a save writes it (saves are checked above, with their
+        // flush to disk that would slow this down).
+        write(name + "2", model.contentOf(path(name)));
+        std::rename(path(name + "2").c_str(), path(name).c_str());
+        ++written;
+        const auto after = cardsOf(path(name), registry_);
+        ASSERT_EQ(after.size(), before.size());
+        const size_t index = card == 0 ? 0 : card == 1 ? 1 : 2;
+        for (size_t i = 0; i < after.size(); ++i) {
+            if (i == index) continue;
+            EXPECT_EQ(after[i], before[i]) << value;
+        }
+        // The field as the import reads it, as the edit says, as asked.
+        const Card* read = nullptr;
+        const Data* data = nullptr;
+        FILE* file = std::fopen(path(name).c_str(), "rb");
+        DataLine reader(file);
+        HostImportObject target;
+        DeckImport(registry_, target, nullptr, {}).run(reader, path(name));
+        std::fclose(file);
+        read = target.cards[index];
+        for (size_t i = 0; i < read->fields.size(); ++i) {
+            if (read->fieldNames[i] == field) data = read->fields[i];
+        }
+        ASSERT_NE(data, nullptr) << field << " = " << value;
+        double imported = 0;
+        if (auto* real = dynamic_cast<const Double*>(data)) imported = real->val;
+        if (auto* whole = dynamic_cast<const Integer*>(data)) imported = whole->val;
+        const double says = integer ? static_cast<double>(result.reads.integer) : result.reads.real;
+        EXPECT_TRUE(abimport::detail::sameDouble(imported, says)) << value << " " << result.text;
+        if (!result.rounded) {
+            EXPECT_TRUE(abimport::detail::sameDouble(imported, asked))
+                << value << " " << result.text;
+        }
+        double plain = 0;
+        EXPECT_TRUE(plainReading(result.text, integer, data->width == 10, plain))
+            << "'" << result.text << "' for " << value;
+        EXPECT_TRUE(abimport::detail::sameDouble(plain, imported)) << result.text;
+    }
+    EXPECT_GT(written, 150);
 }

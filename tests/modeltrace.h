@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "output/warningkinds.h"
+#include "../host/deckimport.h"
+#include "../host/hostcalls.h"
+#include "../output/warningkinds.h"
 
 namespace abimport {
 

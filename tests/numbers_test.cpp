@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "model/data.h"
-#include "model/numbertext.h"
+#include "../model/data.h"
+#include "../model/numbers/fieldfit.h"
+#include "../model/numbers/reading.h"
 #include "valuetext.h"
 
 using namespace abimport;
@@ -168,11 +169,11 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         for (const std::string& word : texts) {
             const char* text = word.c_str();
             const double expected = std::strtod(text, nullptr);
-            const double got = abimport_detail::textToDouble(text);
+            const double got = abimport::detail::textToDouble(text);
             ASSERT_TRUE(std::memcmp(&got, &expected, sizeof got) == 0 ||
                         (std::isnan(got) && std::isnan(expected)))
                 << '"' << word << "\" mode " << mode << ": " << got << " vs " << expected;
-            ASSERT_EQ(abimport_detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
+            ASSERT_EQ(abimport::detail::textToLong(text), std::strtoll(text, nullptr, 10)) << word;
         }
         for (double value : values) {
             const uint32_t n = static_cast<uint32_t>(rng()) >> (rng() % 32);
@@ -189,4 +190,42 @@ TEST(NumberText, SameAsTheCLibraryInEveryRoundingMode) {
         }
     }
     std::fesetround(FE_TONEAREST);
+}
+
+// The numbers a user may give an edit: every text the field's reading reads
+// as a number, and integers within the field's range.
+TEST(NumberText, TextsAnEditTakesAsNumbers) {
+    struct Case {
+        const char* text;
+        bool repair;  // a ten-column field
+        bool number;
+        double value;
+    };
+    const Case cases[] = {
+        {"0.000010000000000000000818030539140313095458623138256371021270751953125", false, true,
+         1e-5},
+        {"0x1.4f8b588e368f1p-17", true, true, 1e-5},
+        {"-46541.-325", true, true, -46541e-325},
+        {"1.5-3", true, true, 1.5e-3},
+        {"1.5-3", false, false, 0},
+        {"15-3", true, false, 0},
+        {"inf", false, true, INFINITY},
+        {" 1", false, false, 0},
+        {"1.5e", true, false, 0},
+    };
+    for (const Case& c : cases) {
+        double value = 0;
+        EXPECT_EQ(abimport::detail::parseNumber(c.text, c.repair, value), c.number) << c.text;
+        if (c.number) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+    }
+    long long n = 0;
+    EXPECT_TRUE(abimport::detail::parseInteger("+0000000020", INT32_MIN, INT32_MAX, n));
+    EXPECT_EQ(n, 20);
+    EXPECT_FALSE(abimport::detail::parseInteger("2147483648", INT32_MIN, INT32_MAX, n));
+    EXPECT_TRUE(abimport::detail::parseInteger("4294967295", 0, UINT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("-1", 0, UINT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("99999999999999999999", INT32_MIN, INT32_MAX, n));
+    EXPECT_FALSE(abimport::detail::parseInteger("20.0", INT32_MIN, INT32_MAX, n));
 }

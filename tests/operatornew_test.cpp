@@ -20,7 +20,7 @@
 #include <thread>
 #include <vector>
 
-#include "memory/processheap.h"
+#include "../memory/processheap.h"
 
 namespace {
 
@@ -214,7 +214,7 @@ TEST(OperatorNew, ChildOfForkAllocatesWhileParentThreadsDid) {
 TEST(OperatorNew, WithoutRoomForTheHeapMallocServes) {
     constexpr const char* kChildMark = "ABIMPORT_TEST_NO_HEAP_ROOM";
     if (std::getenv(kChildMark)) {
-        EXPECT_EQ(abimport_memory::processHeapIfSetUp(), nullptr);
+        EXPECT_EQ(abimport::memory::processHeapIfSetUp(), nullptr);
         for (size_t n : {size_t{1}, size_t{24}, size_t{1000}, size_t{4000}, size_t{300001}}) {
             std::vector<std::string*> blocks;
             for (unsigned i = 0; i < (n > 10000 ? 50 : 1000); ++i)

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "../frame/dataline.h"
 #include "deckfile.h"
-#include "frame/dataline.h"
 
 using namespace abimport;
 

@@ -3,8 +3,12 @@
 
 #include <map>
 
-#include "frame/hostinterface.h"
-#include "keywords/importfunctions.h"
+#include "../frame/hostinterface.h"
+#include "../keywords/cardtables.h"
+#include "../keywords/importfunctions.h"
+#include "../keywords/keywordtable.h"
+
+using abimport::ImportFunction;
 
 // A fresh map gets codes 1 to 8; codes the host filled keep its function; a
 // second call changes nothing.
@@ -24,5 +28,16 @@ TEST(Registry, FillsCodesOneToEightWithoutOverwriting) {
         host.initABALETypesAndFunctions();
         EXPECT_EQ(fresh.abaleTypeMap, library);
         EXPECT_EQ(host.abaleTypeMap, hosted);
+    }
+}
+
+// Every keyword of the library's table holds together (field counts, widths
+// of its form, ID steps, roles), and the table finds it by code and title.
+TEST(Registry, KeywordTableHoldsTogether) {
+    ASSERT_EQ(abimport::keywordList().size(), 8u);
+    for (const abimport::KeywordDescription* keyword : abimport::keywordList()) {
+        EXPECT_TRUE(abimport::detail::wellFormed(*keyword)) << keyword->title;
+        EXPECT_EQ(abimport::keywordWithCode(keyword->code), keyword);
+        EXPECT_EQ(abimport::keywordWithTitle(keyword->title), keyword);
     }
 }

@@ -5,7 +5,7 @@
 // spans (and what it does where the kernel cannot populate), and the order
 // in which fork handlers run.
 // Run under ThreadSanitizer by make tsan.
-#include "memory/smallheap.h"
+#include "../memory/smallheap.h"
 
 #include <gtest/gtest.h>
 #include <sys/mman.h>
@@ -25,9 +25,9 @@
 #include <utility>
 #include <vector>
 
-#include "memory/forkhandlers.h"
+#include "../memory/forkhandlers.h"
 
-using namespace abimport_memory;
+using namespace abimport::memory;
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The reading checks' test of whether a field reads as it is written, against
 // the C library's own reading: whole text consumed by strtol (within 32 bits)
 // or strtod, blanks and the line end aside.
-#include "host/textchecks.h"
+#include "../host/textchecks.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include <iterator>
 #include <string>
 
-namespace tooltest {
+namespace abimport {
 
 struct ToolRun {
     int status;  // the exit status, -1 when the tool did not exit
@@ -38,4 +38,4 @@ inline ToolRun runTool(const std::string& toolPath, const std::string& args,
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(out), fileText(err)};
 }
 
-}  // namespace tooltest
+}  // namespace abimport

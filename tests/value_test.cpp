@@ -7,7 +7,7 @@
 #include <string>
 #include <tuple>
 
-#include "model/data.h"
+#include "../model/data.h"
 #include "valuetext.h"
 
 using namespace abimport;

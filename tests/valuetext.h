@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/data.h"
+#include "../model/data.h"
 
 namespace abimport {
 

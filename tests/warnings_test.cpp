@@ -253,3 +253,23 @@ TEST(Warnings, ColumnsNameTheFieldOrCharacter) {
         EXPECT_EQ(columns.seen, expected);
     }
 }
+
+// The README's table of warning kinds names every kind once, and nothing else.
+TEST(Warnings, ReadmeTableListsEveryKind) {
+    std::ifstream readme(ABIMPORT_SOURCE_DIR "/README.md");
+    std::string line;
+    while (std::getline(readme, line) && line != "| kind | when |") {
+    }
+    std::map<std::string, int> named;
+    std::getline(readme, line);  // |---|---|
+    while (std::getline(readme, line) && line.rfind("| ", 0) == 0) {
+        const std::string kinds = line.substr(2, line.find(" | ") - 2);
+        for (size_t at = kinds.find('`'); at != std::string::npos;
+             at = kinds.find('`', kinds.find('`', at + 1) + 1)) {
+            ++named[kinds.substr(at + 1, kinds.find('`', at + 1) - at - 1)];
+        }
+    }
+    std::map<std::string, int> kinds;
+    for (const WarningKindInfo& kind : kWarningKinds) kinds[kind.name] = 1;
+    EXPECT_EQ(named, kinds);
+}

@@ -2,8 +2,7 @@
 
 #include <functional>
 
-#include "../host/deckimport.h"
-#include "../host/deckinput.h"
+#include "../host/deckread.h"
 #include "../output/jsonevents.h"
 #include "../output/summary.h"
 #include "../output/warningprinter.h"
@@ -16,20 +15,17 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
                            const ABImport& registry, bool severalDecks, bool lastDeck, FILE* out,
                            FILE* err) {
     DeckOutcome outcome;
-    DeckInput input(path);
+    DeckRead deck(path);
     // Standard input may be read as a named file: its folder for includes,
     // its name wherever the deck is named.
     const bool named = path == "-" && !options.stdinName.empty();
     const std::string& deckPath = named ? options.stdinName : path;
-    if (!input.file()) {
-        std::fprintf(err, "abimport: %s\n", input.error().c_str());
+    if (!deck.opened()) {
+        std::fprintf(err, "abimport: %s\n", deck.error().c_str());
         outcome.readFailed = true;
         return outcome;
     }
-    DataLine dataLine(input.file());
-    ImportSettings settings;
-    settings.followIncludes = options.includes;
-    settings.warnings = options.warnings;
+    ImportSettings settings = importSettings(options);
     settings.check = options.check;
     WarningPrinter printer(err);
     size_t jsonWarnings = 0;
@@ -38,10 +34,7 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     // the mode prints from the whole deck.
     auto run = [&](DeckObserver& observer, HostImportObject& target,
                    const std::function<void(const DeckImport&)>& atEnd) {
-        DeckImport deck(registry, target, &observer, settings);
-        deck.run(dataLine, deckPath);
-        outcome.readFailed = deck.includeFailed();
-        if (atEnd) atEnd(deck);
+        deck.run(registry, target, &observer, settings, deckPath, atEnd);
         if (lastDeck) leaveCardsToExit(target);
     };
     switch (options.mode) {
@@ -61,16 +54,16 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
             if (severalDecks) writer.deckStarts(deckPath);
             HostImportObject target(&writer);
             run(writer, target,
-                [&](const DeckImport& deck) { jsonWarnings = deck.warningTotal(); });
+                [&](const DeckImport& loop) { jsonWarnings = loop.warningTotal(); });
             break;
         }
         case OutputMode::Summary: {
-            DeckSummary summary(&dataLine);
+            DeckSummary summary(&deck.reader());
             ObserverPair both(summary, printer);
             HostImportObject target(&summary);
-            run(both, target, [&](const DeckImport& deck) {
-                summary.print(out, named ? deckPath : input.name(), deck);
-                outcome.summary = summary.totals(deck);
+            run(both, target, [&](const DeckImport& loop) {
+                summary.print(out, named ? deckPath : deck.name(), loop);
+                outcome.summary = summary.totals(loop);
             });
             break;
         }
@@ -82,10 +75,8 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     }
     printer.deckEnds(deckPath);
     outcome.warnings = printer.count() + jsonWarnings;
-    if (input.readFailed()) {
-        std::fprintf(err, "abimport: %s\n", input.error().c_str());
-        outcome.readFailed = true;
-    }
+    outcome.readFailed = deck.includeFailed() || deck.readFailed();
+    if (deck.readFailed()) std::fprintf(err, "abimport: %s\n", deck.error().c_str());
     return outcome;
 }
 

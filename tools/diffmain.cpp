@@ -1,5 +1,6 @@
 #include "diffmain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -7,8 +8,7 @@
 #include <cstring>
 
 #include "../compare/diffprint.h"
-#include "../host/deckimport.h"
-#include "../host/deckinput.h"
+#include "../host/deckread.h"
 #include "../host/hostcalls.h"
 #include "../output/warningprinter.h"
 #include "options.h"
@@ -22,28 +22,10 @@ constexpr int kTrouble = 2;
 constexpr int kStrictWarnings = 3;
 constexpr const char* kSeeHelp = " (see abimport diff --help)";
 
-const char* diffUsageText() {
-    return "Usage: abimport diff [OPTION]... OLD NEW\n"
-           "Compares the airbag keywords of two models (each a deck or a model's main\n"
-           "deck, include files followed) as imported: values, not text. Keywords pair\n"
-           "by title and by the ID of their first card (AB1, SID, BAGID1), else by\n"
-           "order; cards by name and order; nodes and shells by NID and EID. Formatting,\n"
-           "comments, include layout and line numbers are no changes. One line per\n"
-           "change, with its place in OLD and in NEW. '-' is standard input.\n"
-           "\n"
-           "  --tolerance REL  doubles a and b are equal when |a-b| <= REL*max(|a|,|b|)\n"
-           "                   (default 0: exactly equal)\n"
-           "  --all            list each node and shell changed, added or removed, not\n"
-           "                   only their count per keyword\n"
-           "  --json           one JSON object per change\n"
-           "  --summary        the changes counted by keyword\n"
-           "  --no-includes, --no-warnings, --strict, --flags N   as for an import\n"
-           "  -h, --help       print this help and exit\n"
-           "\n"
-           "Warnings of either model go to standard error as in an import.\n"
-           "Exit status: 0 no change, 1 changes, 2 trouble (a bad command line, a model\n"
-           "or one of its includes that cannot be read), 3 with --strict when a model\n"
-           "gave warnings.\n";
+using DiffOption = Option<DiffOptions>;
+
+DiffOption::Take chooseDiffOutput(DiffOptions::Output output) {
+    return chooseOutput(&DiffOptions::output, &DiffOptions::outputChosen, output);
 }
 
 bool parseTolerance(const std::string& text, double& out) {
@@ -56,79 +38,124 @@ bool parseTolerance(const std::string& text, double& out) {
     return true;
 }
 
+// A tolerance option: a finite number, 0 or more (`what` shows one).
+DiffOption::Take setTolerance(double DiffOptions::*member, const char* what) {
+    return [member, what](DiffOptions& options, const OptionUse& use, std::string& error) {
+        if (parseTolerance(use.value, options.*member)) return true;
+        error = "invalid value '" + use.value + "' for '" + use.name + "': expected " + what +
+                ", 0 or more";
+        return false;
+    };
+}
+
+// The reading options of an import, but a flag word must build cards: diff
+// compares cards.
+std::vector<DiffOption> diffReadingOptions() {
+    std::vector<DiffOption> options = readingOptions<DiffOptions>();
+    for (DiffOption& option : options) {
+        if (option.names.front() != "--flags") continue;
+        option.take = [take = option.take](DiffOptions& target, const OptionUse& use,
+                                           std::string& error) {
+            if (!take(target, use, error)) return false;
+            if (target.flags & Card::kBuildCards) return true;
+            error = "'--flags " + use.value + "' builds no cards (0x4), and diff compares cards";
+            return false;
+        };
+    }
+    return options;
+}
+
+const OptionTable<DiffOptions>& diffOptions() {
+    static const OptionTable<DiffOptions> table = {
+        {nullptr,
+         {{{"--tolerance"},
+           "REL",
+           "doubles a and b are equal when |a-b| <= REL*max(|a|,|b|)\n"
+           "(default 0: exactly equal)",
+           setTolerance(&DiffOptions::tolerance, "a relative tolerance such as 1e-9")},
+          {{"--abs-tolerance"},
+           "ABS",
+           "doubles a and b are also equal when |a-b| <= ABS: the\n"
+           "larger of the two tolerances counts (default 0)",
+           setTolerance(&DiffOptions::absTolerance, "an absolute tolerance such as 1e-6")},
+          {{"--all"},
+           nullptr,
+           "list each node and shell changed, added or removed, not\n"
+           "only their count per keyword",
+           setFlag<DiffOptions>(&DiffOptions::all)},
+          {{"--json"},
+           nullptr,
+           "one JSON object per change",
+           chooseDiffOutput(DiffOptions::Output::Json)},
+          {{"--summary"},
+           nullptr,
+           "the changes counted by keyword",
+           chooseDiffOutput(DiffOptions::Output::Summary)}}},
+        {nullptr, diffReadingOptions()},
+        {nullptr,
+         {helpOption<DiffOptions>(),
+          {{}, nullptr, "treat every later argument as a model", nullptr, "--"}}},
+    };
+    return table;
+}
+
+// The names of the fields that pair keywords (their first card's ID) and
+// rows (the ID of a node or shell list's line), as the keyword table gives them.
+std::string pairingNames(bool rows) {
+    std::vector<std::string> names;
+    for (const KeywordDescription* keyword : keywordList()) {
+        for (unsigned c = 0; c < keyword->cardCount; ++c) {
+            const CardDescription& card = keyword->cards[c];
+            const FieldDescription* id = nullptr;
+            if (!rows) id = fieldWithRole(card, FieldRole::KeywordId);
+            if (rows && (card.role == CardRole::NodeList || card.role == CardRole::ShellList))
+                id = &card.fields[0];
+            if (id && std::find(names.begin(), names.end(), id->name) == names.end())
+                names.push_back(id->name);
+        }
+    }
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i)
+        text += (i == 0 ? "" : rows && i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text;
+}
+
+const std::string& diffUsageText() {
+    static const std::string text =
+        "Usage: abimport diff [OPTION]... OLD NEW\n"
+        "Compares the airbag keywords of two models (each a deck or a model's main\n"
+        "deck, include files followed) as imported: values, not text. Keywords pair\n"
+        "by title and by the ID of their first card (" +
+        pairingNames(false) +
+        "), else by\n"
+        "order; cards by name and order; nodes and shells by " +
+        pairingNames(true) +
+        ". Formatting,\n"
+        "comments, include layout and line numbers are no changes. One line per\n"
+        "change, with its place in OLD and in NEW. '-' is standard input.\n"
+        "\n" +
+        optionHelp(diffOptions()) +
+        "\n"
+        "Warnings of either model go to standard error as in an import.\n"
+        "Exit status: 0 no change, 1 changes, 2 trouble (a bad command line, a model\n"
+        "or one of its includes that cannot be read), 3 with --strict when a model\n"
+        "gave warnings.\n";
+    return text;
+}
+
 }  // namespace
 
 ParsedDiffOptions parseDiffOptions(int argc, const char* const* argv) {
     ParsedDiffOptions parsed;
     DiffOptions& options = parsed.options;
     std::string& error = parsed.error;
-    bool outputChosen = false, optionsEnded = false;
-    const auto output = [&](DiffOptions::Output chosen, const std::string& arg) {
-        if (outputChosen && options.output != chosen) {
-            error = "option '" + arg + "' conflicts with an earlier output option" + kSeeHelp;
-        }
-        outputChosen = true;
-        options.output = chosen;
-    };
-    for (int i = 1; i < argc && error.empty(); ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            options.models.push_back(arg);
-            continue;
-        }
-        // "--name value" or "--name=value".
-        std::string value;
-        const auto valued = [&](const char* name) {
-            const size_t length = std::strlen(name);
-            if (arg.compare(0, length, name) != 0) return false;
-            if (arg.size() > length && arg[length] != '=') return false;
-            if (arg.size() > length)
-                value = arg.substr(length + 1);
-            else if (i + 1 < argc)
-                value = argv[++i];
-            else
-                error = "option '" + std::string(name) + "' needs a value" + kSeeHelp;
-            return true;
-        };
-        if (arg == "--")
-            optionsEnded = true;
-        else if (arg == "-h" || arg == "--help")
-            options.help = true;
-        else if (arg == "--all")
-            options.all = true;
-        else if (arg == "--json")
-            output(DiffOptions::Output::Json, arg);
-        else if (arg == "--summary")
-            output(DiffOptions::Output::Summary, arg);
-        else if (arg == "--no-includes")
-            options.includes = false;
-        else if (arg == "--no-warnings")
-            options.warnings = false;
-        else if (arg == "--strict")
-            options.strict = true;
-        else if (valued("--tolerance")) {
-            if (error.empty() && !parseTolerance(value, options.tolerance)) {
-                error =
-                    "invalid value '" + value +
-                    "' for '--tolerance': expected a relative tolerance such as 1e-9, 0 or more";
-            }
-        } else if (valued("--flags")) {
-            if (error.empty() && !parseFlagWord(value, options.flags)) {
-                error = "invalid value '" + value +
-                        "' for '--flags': expected a decimal number or 0x and hex digits, "
-                        "at most 0xffffffff";
-            } else if (error.empty() && !(options.flags & Card::kBuildCards)) {
-                error = "'--flags " + value + "' builds no cards (0x4), and diff compares cards";
-            }
-        } else {
-            error = "unknown option '" + arg + "'" + kSeeHelp;
-        }
-    }
-    if (error.empty() && !options.help && options.models.size() != 2) {
+    error = parseCommandLine(argc, argv, diffOptions(), kSeeHelp, options, options.models);
+    if (!error.empty() || options.help) return parsed;
+    if (options.models.size() != 2) {
         error = "diff compares two models, OLD and NEW; " + std::to_string(options.models.size()) +
                 " given" + kSeeHelp;
-    } else if (error.empty() && options.strict && !options.warnings) {
-        error = kStrictWithoutWarnings;
+    } else {
+        error = readingOptionsError(options);
     }
     return parsed;
 }
@@ -145,31 +172,24 @@ struct ModelRead {
 ModelRead readModel(const std::string& path, const DiffOptions& options, const ABImport& registry,
                     DiffModel& model) {
     ModelRead read;
-    DeckInput input(path);
-    if (!input.file()) {
-        std::fprintf(stderr, "abimport: %s\n", input.error().c_str());
+    DeckRead deck(path);
+    if (!deck.opened()) {
+        std::fprintf(stderr, "abimport: %s\n", deck.error().c_str());
         read.trouble = true;
         return read;
     }
     read.opened = true;
-    DataLine dataLine(input.file());
-    ImportSettings settings;
-    settings.followIncludes = options.includes;
-    settings.warnings = options.warnings;
+    ImportSettings settings = importSettings(options);
     settings.cardLines = true;
     WarningPrinter printer(stderr);
     HostImportObject target;
     DiffRecorder recorder(model, target);
     ObserverPair both(recorder, printer);
-    DeckImport deck(registry, target, &both, settings);
-    deck.run(dataLine, path);
+    deck.run(registry, target, &both, settings, path);
     printer.deckEnds(path);
-    read.trouble = deck.includeFailed();
+    read.trouble = deck.includeFailed() || deck.readFailed();
     read.warnings = printer.count();
-    if (input.readFailed()) {
-        std::fprintf(stderr, "abimport: %s\n", input.error().c_str());
-        read.trouble = true;
-    }
+    if (deck.readFailed()) std::fprintf(stderr, "abimport: %s\n", deck.error().c_str());
     return read;
 }
 
@@ -183,7 +203,7 @@ int diffMain(int argc, const char* const* argv) {
     }
     const DiffOptions& options = parsed.options;
     if (options.help) {
-        std::fputs(diffUsageText(), stdout);
+        std::fputs(diffUsageText().c_str(), stdout);
         return 0;
     }
     if (options.models[0] == "-" && options.models[1] == "-") {
@@ -203,6 +223,7 @@ int diffMain(int argc, const char* const* argv) {
 
     DiffSettings settings;
     settings.tolerance = options.tolerance;
+    settings.absTolerance = options.absTolerance;
     bool changes = false;
     if (a.opened && b.opened) {
         switch (options.output) {

@@ -5,17 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
+
 namespace abimport {
 
-struct DiffOptions {
+struct DiffOptions : ReadingOptions {
     enum class Output { Lines, Json, Summary } output = Output::Lines;
-    bool all = false;       // each node and shell, not only their counts
-    double tolerance = 0;   // relative, for doubles
-    unsigned flags = 0x16;  // Card::contFlag
-    bool includes = true;
-    bool warnings = true;
-    bool strict = false;
-    bool help = false;
+    bool outputChosen = false;        // an output option was given
+    bool all = false;                 // each node and shell, not only their counts
+    double tolerance = 0;             // relative, for doubles
+    double absTolerance = 0;          // absolute, for doubles
     std::vector<std::string> models;  // OLD and NEW; "-" is standard input
 };
 

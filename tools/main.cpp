@@ -25,7 +25,7 @@ void reportError(const std::string& message) {
 }
 
 int printVersion() {
-    const char* library = abimportLibraryVersion();
+    const char* library = abimport::libraryVersion();
     std::printf("abimport %s\nlibrary %s\n", ABIMPORT_TOOL_VERSION, library);
     if (std::strcmp(library, ABIMPORT_TOOL_VERSION) != 0) {
         reportError(std::string("the loaded library (") + library +
@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     }
     const Options& options = parsed.options;
     if (options.help) {
-        std::fputs(usageText(), stdout);
+        std::fputs(usageText().c_str(), stdout);
         return 0;
     }
     if (options.version) return printVersion();
@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     Card::contFlag = options.flags;
     ABImport registry;
     registry.initABALETypesAndFunctions();
-    if (!options.edits.empty()) return runModelEdits(options, registry, stdout, stderr);
+    if (!options.edits.empty() || !options.nodeFiles.empty())
+        return runModelEdits(options, registry, stdout, stderr);
 
     const DeckTotals totals = importDecks(options, registry, jobsFor(options));
     if (options.mode == OutputMode::Summary && options.decks.size() > 1) {

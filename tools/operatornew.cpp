@@ -9,7 +9,7 @@
 
 #include "../memory/processheap.h"
 
-namespace abimport_memory {
+namespace abimport::memory {
 
 namespace {
 
@@ -61,6 +61,6 @@ void deleteBlock(void* p) noexcept {
     releaseBlock(cache, p);
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory
 
 #include "../memory/operatorforms.h"

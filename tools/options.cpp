@@ -22,16 +22,170 @@ bool hexDigit(char c, unsigned& value) {
     return true;
 }
 
-// Sets the output mode once; a second, different mode is an error.
-bool chooseMode(Options& options, bool& chosen, OutputMode mode, const std::string& option,
-                std::string& error) {
-    if (chosen && options.mode != mode) {
-        error = "option '" + option + "' conflicts with an earlier output option" + kSeeHelp;
-        return false;
+bool parseJobs(const std::string& text, unsigned& jobs) {
+    if (text.empty() || text.size() > 4) return false;
+    unsigned value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
     }
-    chosen = true;
-    options.mode = mode;
+    if (value < 1 || value > 1024) return false;
+    jobs = value;
     return true;
+}
+
+using ToolOption = Option<Options>;
+
+ToolOption::Take chooseMode(OutputMode mode) {
+    return chooseOutput(&Options::mode, &Options::modeChosen, mode);
+}
+
+// The value of an option that names a file or folder (`what`), which must
+// not be empty.
+bool isPath(const OptionUse& use, const char* what, std::string& error) {
+    if (!use.value.empty()) return true;
+    error = "option '" + use.name + "' needs " + what + use.seeHelp;
+    return false;
+}
+
+ToolOption::Take setPath(std::string Options::*member, const char* what) {
+    return [member, what](Options& options, const OptionUse& use, std::string& error) {
+        if (!isPath(use, what, error)) return false;
+        options.*member = use.value;
+        return true;
+    };
+}
+
+// The same for an option that may be given several times.
+ToolOption::Take addPath(std::vector<std::string> Options::*member, const char* what) {
+    return [member, what](Options& options, const OptionUse& use, std::string& error) {
+        if (!isPath(use, what, error)) return false;
+        (options.*member).push_back(use.value);
+        return true;
+    };
+}
+
+const OptionTable<Options>& toolOptions() {
+    static const OptionTable<Options> table = [] {
+        OptionTable<Options> groups = {
+            {"Output (one of):",
+             {{{},
+               nullptr,
+               "the imported keywords written back as deck text: for each\n"
+               "a \"$ FILE:LINE\" comment, its title line and its cards",
+               nullptr,
+               "(default)"},
+              {{"--json"},
+               nullptr,
+               "JSON Lines, one event per line: keyword (with its file and\n"
+               "line), the host calls of its import (addIDToRefFile,\n"
+               "airbagFind, airbagVentHoleFind, airbagAdvancedAle) and its\n"
+               "cards, each with its line; include and warning events; with\n"
+               "several decks each deck starts with {\"event\":\"deck\",...}",
+               chooseMode(OutputMode::Json)},
+              {{"--summary"},
+               nullptr,
+               "keywords by title, cards by name, the reported IDs by kind\n"
+               "(blank, zero and non-numeric ID fields count as none), the\n"
+               "files read and the warnings by kind",
+               chooseMode(OutputMode::Summary)},
+              {{"-q", "--quiet"},
+               nullptr,
+               "import only and print nothing but warnings",
+               chooseMode(OutputMode::Quiet)}}},
+            {"Reading:", readingOptions<Options>()},
+            {nullptr,
+             {{{"--stdin-name"},
+               "PATH",
+               "read deck '-' as if it were the file PATH: its folder\n"
+               "for includes, its name in provenance and warnings",
+               setPath(&Options::stdinName, "a path")},
+              {{"--check"},
+               nullptr,
+               "check the model: references to nodes, shells, parts,\n"
+               "curves, vectors and transformations that nothing in the\n"
+               "model defines, IDs defined twice, files included twice",
+               setFlag<Options>(&Options::check)},
+              {{"-j", "--jobs"},
+               "N",
+               "import N decks at once (default: one per core); the\n"
+               "output is as if they were handled one after the other",
+               [](Options& options, const OptionUse& use, std::string& error) {
+                   if (parseJobs(use.value, options.jobs)) return true;
+                   error = "invalid value '" + use.value + "' for '" + use.name +
+                           "': expected a number of decks from 1 to 1024";
+                   return false;
+               }}}},
+            {"Editing (one deck):",
+             {{{"--set"},
+               "FILE:LINE:FIELD=VALUE",
+               "change a field of the card read from FILE:LINE\n"
+               "(as the provenance prints them); only its columns or its\n"
+               "comma word change; may be given several times; VALUE empty\n"
+               "blanks the field (fixed-form lines only)",
+               [](Options& options, const OptionUse& use, std::string&) {
+                   options.edits.push_back(use.value);
+                   return true;
+               }},
+              {{"--set-nodes"},
+               "CSV",
+               "set the coordinates of the reference geometries' nodes\n"
+               "from CSV rows NID,X,Y,Z (a header line optional)",
+               addPath(&Options::nodeFiles, "a CSV file")},
+              {{"--round"},
+               nullptr,
+               "where a value has no exact text that fits its field, write\n"
+               "the closest one and say what the field reads (else an error)\n"
+               "With one of:",
+               setFlag<Options>(&Options::round)},
+              {{"--diff"},
+               nullptr,
+               "print the unified diff of the changes, write nothing",
+               setFlag<Options>(&Options::diff)},
+              {{"--in-place"},
+               nullptr,
+               "rewrite the changed files (atomically)",
+               setFlag<Options>(&Options::inPlace)},
+              {{"--output"},
+               "DIR",
+               "write the whole model under DIR, mirroring its folders",
+               setPath(&Options::outputFolder, "a folder")}}},
+            {"Other options:",
+             {helpOption<Options>(),
+              {{"--version"},
+               nullptr,
+               "print the tool's and the loaded library's version and exit",
+               setFlag<Options>(&Options::version)},
+              {{}, nullptr, "treat every later argument as a deck", nullptr, "--"}}},
+        };
+        return groups;
+    }();
+    return table;
+}
+
+// What no single option can tell: the deck list and the options that go together.
+std::string commandLineError(const Options& options) {
+    if (options.decks.empty()) return std::string("no deck given") + kSeeHelp;
+    std::string error = readingOptionsError(options);
+    if (!error.empty()) return error;
+    if (!options.stdinName.empty() &&
+        std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
+        return std::string("option '--stdin-name' names standard input, but no deck is '-'") +
+               kSeeHelp;
+    }
+    const int saves =
+        (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
+    const bool edits = !options.edits.empty() || !options.nodeFiles.empty();
+    if (!saves && !edits && !options.round) return "";
+    if (!edits) {
+        return std::string("--diff, --in-place, --output and --round need --set or --set-nodes") +
+               kSeeHelp;
+    }
+    if (saves != 1)
+        return std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
+    if (options.decks.size() != 1 || options.modeChosen)
+        return std::string("--set edits one deck and prints no other output") + kSeeHelp;
+    return "";
 }
 
 }  // namespace
@@ -52,207 +206,47 @@ bool parseFlagWord(const std::string& text, unsigned& out) {
     return true;
 }
 
-namespace {
-
-// An option's value: the rest of "--name=value", or the next argument.
-bool takeValue(const std::string& name, const std::string& arg, int argc, const char* const* argv,
-               int& i, std::string& value, std::string& error) {
-    if (arg.size() > name.size()) {
-        value = arg.substr(name.size() + (arg[name.size()] == '=' ? 1 : 0));
-        return true;
-    }
-    if (i + 1 < argc) {
-        value = argv[++i];
-        return true;
-    }
-    error = "option '" + name + "' needs a value" + kSeeHelp;
-    return false;
+ImportSettings importSettings(const ReadingOptions& options) {
+    ImportSettings settings;
+    settings.followIncludes = options.includes;
+    settings.warnings = options.warnings;
+    return settings;
 }
-
-// The same for an option whose value names a file or folder (`what`), which
-// must not be empty.
-bool takePath(const std::string& name, const char* what, const std::string& arg, int argc,
-              const char* const* argv, int& i, std::string& value, std::string& error) {
-    if (!takeValue(name, arg, argc, argv, i, value, error)) return false;
-    if (!value.empty()) return true;
-    error = "option '" + name + "' needs " + what + kSeeHelp;
-    return false;
-}
-
-// "--name", "--name=value", and for a short name also "-jVALUE".
-bool isValueOption(const std::string& arg, const std::string& name) {
-    if (arg.compare(0, name.size(), name) != 0) return false;
-    if (arg.size() == name.size()) return true;
-    return name.size() == 2 ? true : arg[name.size()] == '=';
-}
-
-bool parseJobs(const std::string& text, unsigned& jobs) {
-    if (text.empty() || text.size() > 4) return false;
-    unsigned value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    if (value < 1 || value > 1024) return false;
-    jobs = value;
-    return true;
-}
-
-}  // namespace
 
 const char* const kStrictWithoutWarnings =
     "'--strict' and '--no-warnings' do not go together: --strict fails on the "
     "warnings of the reading checks, which --no-warnings turns off";
 
+std::string readingOptionsError(const ReadingOptions& options) {
+    return options.strict && !options.warnings ? kStrictWithoutWarnings : "";
+}
+
 ParsedOptions parseOptions(int argc, const char* const* argv) {
     ParsedOptions parsed;
     Options& options = parsed.options;
-    std::string& error = parsed.error;
-    bool modeChosen = false;
-    bool optionsEnded = false;
-
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
-            options.decks.push_back(arg);
-            continue;
-        }
-        std::string value;
-        if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--json") {
-            if (!chooseMode(options, modeChosen, OutputMode::Json, arg, error)) return parsed;
-        } else if (arg == "--summary") {
-            if (!chooseMode(options, modeChosen, OutputMode::Summary, arg, error)) return parsed;
-        } else if (arg == "-q" || arg == "--quiet") {
-            if (!chooseMode(options, modeChosen, OutputMode::Quiet, arg, error)) return parsed;
-        } else if (arg == "--no-includes") {
-            options.includes = false;
-        } else if (arg == "--no-warnings") {
-            options.warnings = false;
-        } else if (arg == "--strict") {
-            options.strict = true;
-        } else if (isValueOption(arg, "--stdin-name")) {
-            if (!takePath("--stdin-name", "a path", arg, argc, argv, i, options.stdinName, error))
-                return parsed;
-        } else if (arg == "--check") {
-            options.check = true;
-        } else if (isValueOption(arg, "--set")) {
-            if (!takeValue("--set", arg, argc, argv, i, value, error)) return parsed;
-            options.edits.push_back(value);
-        } else if (arg == "--diff") {
-            options.diff = true;
-        } else if (arg == "--in-place") {
-            options.inPlace = true;
-        } else if (isValueOption(arg, "--output")) {
-            if (!takePath("--output", "a folder", arg, argc, argv, i, options.outputFolder, error))
-                return parsed;
-        } else if (isValueOption(arg, "--flags")) {
-            if (!takeValue("--flags", arg, argc, argv, i, value, error)) return parsed;
-            if (!parseFlagWord(value, options.flags)) {
-                error = "invalid value '" + value +
-                        "' for '--flags': expected a decimal number or 0x and hex digits, "
-                        "at most 0xffffffff";
-                return parsed;
-            }
-        } else if (isValueOption(arg, "--jobs") || isValueOption(arg, "-j")) {
-            const std::string name = arg[1] == 'j' ? "-j" : "--jobs";
-            if (!takeValue(name, arg, argc, argv, i, value, error)) return parsed;
-            if (!parseJobs(value, options.jobs)) {
-                error = "invalid value '" + value + "' for '" + name +
-                        "': expected a number of decks from 1 to 1024";
-                return parsed;
-            }
-        } else {
-            error = "unknown option '" + arg + "'" + kSeeHelp;
-            return parsed;
-        }
-    }
-    if (options.help || options.version) return parsed;
-    if (options.decks.empty()) {
-        error = std::string("no deck given") + kSeeHelp;
-    } else if (options.strict && !options.warnings) {
-        error = kStrictWithoutWarnings;
-    } else if (!options.stdinName.empty() &&
-               std::find(options.decks.begin(), options.decks.end(), "-") == options.decks.end()) {
-        error = std::string("option '--stdin-name' names standard input, but no deck is '-'") +
-                kSeeHelp;
-    }
-    const int saves =
-        (options.diff ? 1 : 0) + (options.inPlace ? 1 : 0) + (options.outputFolder.empty() ? 0 : 1);
-    if (error.empty() && !options.help && !options.version && (saves || !options.edits.empty())) {
-        if (options.edits.empty()) {
-            error = std::string("--diff, --in-place and --output need --set") + kSeeHelp;
-        } else if (saves != 1) {
-            error =
-                std::string("--set needs one of --diff, --in-place and --output DIR") + kSeeHelp;
-        } else if (options.decks.size() != 1 || modeChosen) {
-            error = std::string("--set edits one deck and prints no other output") + kSeeHelp;
-        }
-    }
+    parsed.error = parseCommandLine(argc, argv, toolOptions(), kSeeHelp, options, options.decks);
+    if (parsed.error.empty() && !options.help && !options.version)
+        parsed.error = commandLineError(options);
     return parsed;
 }
 
-const char* usageText() {
-    return "Usage: abimport [OPTION]... DECK...\n"
-           "   or: abimport diff [OPTION]... OLD NEW   (see abimport diff --help)\n"
-           "Imports the airbag keywords of each keyword input DECK through the airbag\n"
-           "import library and prints the result. DECK '-' is standard input. Several\n"
-           "decks are handled one after the other.\n"
-           "\n"
-           "Output (one of):\n"
-           "  (default)      the imported keywords written back as deck text: for each\n"
-           "                 a \"$ FILE:LINE\" comment, its title line and its cards\n"
-           "  --json         JSON Lines, one event per line: keyword (with its file and\n"
-           "                 line), the host calls of its import (addIDToRefFile,\n"
-           "                 airbagFind, airbagVentHoleFind, airbagAdvancedAle) and its\n"
-           "                 cards, each with its line; include and warning events; with\n"
-           "                 several decks each deck starts with {\"event\":\"deck\",...}\n"
-           "  --summary      keywords by title, cards by name, the reported IDs by kind\n"
-           "                 (blank, zero and non-numeric ID fields count as none), the\n"
-           "                 files read and the warnings by kind\n"
-           "  -q, --quiet    import only and print nothing but warnings\n"
-           "\n"
-           "Reading:\n"
-           "  --no-includes  do not follow *INCLUDE and the other include keywords\n"
-           "                 (for decks from untrusted sources); each is a warning\n"
-           "  --no-warnings  do not run the reading checks (faster): only include\n"
-           "                 warnings and those of --check are reported\n"
-           "  --strict       a deck with warnings ends with exit status 3 (not with\n"
-           "                 --no-warnings)\n"
-           "  --stdin-name PATH  read deck '-' as if it were the file PATH: its folder\n"
-           "                 for includes, its name in provenance and warnings\n"
-           "  --check        check the model: references to nodes, shells, parts,\n"
-           "                 curves, vectors and transformations that nothing in the\n"
-           "                 model defines, IDs defined twice, files included twice\n"
-           "  -j, --jobs N   import N decks at once (default: one per core); the\n"
-           "                 output is as if they were handled one after the other\n"
-           "  --flags N      the host flag word, decimal or 0x hex (default 0x16):\n"
-           "                 0x2 keep field names, 0x4 build cards, 0x10 report IDs\n"
-           "\n"
-           "Editing (one deck):\n"
-           "  --set FILE:LINE:FIELD=VALUE  change a field of the card read from FILE:LINE\n"
-           "                 (as the provenance prints them); only its columns or its\n"
-           "                 comma word change; may be given several times. With one of:\n"
-           "  --diff         print the unified diff of the changes, write nothing\n"
-           "  --in-place     rewrite the changed files (atomically)\n"
-           "  --output DIR   write the whole model under DIR, mirroring its folders\n"
-           "\n"
-           "Other options:\n"
-           "  -h, --help     print this help and exit\n"
-           "  --version      print the tool's and the loaded library's version and exit\n"
-           "  --             treat every later argument as a deck\n"
-           "\n"
-           "Warnings go to standard error as FILE:LINE: warning: MESSAGE [KIND], at\n"
-           "most 20 of a kind per deck (--json lists them all as warning events).\n"
-           "\n"
-           "Exit status: 0 when every deck was read, 1 when a deck or one of its\n"
-           "includes could not be read (the other decks are still handled), 2 for a\n"
-           "bad command line, 3 with --strict when a deck gave warnings.\n";
+const std::string& usageText() {
+    static const std::string text =
+        "Usage: abimport [OPTION]... DECK...\n"
+        "   or: abimport diff [OPTION]... OLD NEW   (see abimport diff --help)\n"
+        "Imports the airbag keywords of each keyword input DECK through the airbag\n"
+        "import library and prints the result. DECK '-' is standard input. Several\n"
+        "decks are handled one after the other.\n"
+        "\n" +
+        optionHelp(toolOptions()) +
+        "\n"
+        "Warnings go to standard error as FILE:LINE: warning: MESSAGE [KIND], at\n"
+        "most 20 of a kind per deck (--json lists them all as warning events).\n"
+        "\n"
+        "Exit status: 0 when every deck was read, 1 when a deck or one of its\n"
+        "includes could not be read (the other decks are still handled), 2 for a\n"
+        "bad command line, 3 with --strict when a deck gave warnings.\n";
+    return text;
 }
 
 }  // namespace abimport

@@ -151,7 +151,7 @@ int main(int argc, char** argv) {
     }
     std::puts("*END");
     std::fprintf(stderr, "%zu cards, %lu ID fields, %lu lookups; library %s\n", target.cards.size(),
-                 target.idFields, target.lookups, abimportLibraryVersion());
+                 target.idFields, target.lookups, abimport::libraryVersion());
     if (std::ferror(deck) || std::fflush(stdout) != 0) {
         std::fprintf(stderr, "%s: %s failed\n", argv[0],
                      std::ferror(deck) ? "reading the deck" : "writing");

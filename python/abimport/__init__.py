@@ -74,8 +74,9 @@ def _path_bytes(path) -> bytes:
 
 def _table(self: Deck, name: str) -> "pandas.DataFrame":
     """The cards called name as a pandas DataFrame: one row per card, the
-    columns ``file`` and ``line`` (``<NA>`` for a card from the end of a file),
-    then one per field in layout order. A field a card does not hold is a
+    columns ``file``, ``line`` (``<NA>`` for a card from the end of a file)
+    and ``keyword`` (the title of the keyword it belongs to: cards of one
+    name come from several keywords), then one per field in layout order. A field a card does not hold is a
     missing value: NaN in a float column, ``<NA>`` in an integer column,
     which stays integer (pandas' Int64 where values are missing, int64
     otherwise). Raises KeyError listing the card names when none is called
@@ -86,9 +87,10 @@ def _table(self: Deck, name: str) -> "pandas.DataFrame":
     except ImportError as error:
         raise ImportError("Deck.table() needs pandas, which is not installed: "
                           "pip install pandas, or apt-get install python3-pandas") from error
-    names, columns, lines, file_codes, files = self._table_columns(name)
+    names, columns, lines, file_codes, files, keyword_codes, titles = self._table_columns(name)
     data = {"file": pandas.Categorical.from_codes(file_codes, categories=files),
-            "line": pandas.arrays.IntegerArray(lines, lines == 0) if (lines == 0).any() else lines}
+            "line": pandas.arrays.IntegerArray(lines, lines == 0) if (lines == 0).any() else lines,
+            "keyword": pandas.Categorical.from_codes(keyword_codes, categories=titles)}
     for field, (kind, values, missing) in zip(names, columns):
         if kind == "int" and missing.any():
             values = pandas.arrays.IntegerArray(values, missing)
@@ -173,7 +175,8 @@ def read_text(text: Union[str, bytes], *, flags: int = DEFAULT_FLAGS, name: str 
 
 def diff(old: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"],
          new: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"], *,
-         tolerance: float = 0.0, all: bool = False, flags: int = DEFAULT_FLAGS,
+         tolerance: float = 0.0, abs_tolerance: float = 0.0, all: bool = False,
+         flags: int = DEFAULT_FLAGS,
          includes: bool = True, strict: bool = False) -> List[Dict[str, Any]]:
     """What changed in the airbag keywords from old to new, as values.
 
@@ -182,17 +185,21 @@ def diff(old: Union[Deck, str, bytes, "os.PathLike[str]", "os.PathLike[bytes]"],
     dict per change, exactly the objects that ``abimport diff --json`` prints
     ("change" is "value", "added", "removed" or "geometry"; "from" and "to"
     name the file and line in each model). Doubles a and b are equal when
-    ``abs(a - b) <= tolerance * max(abs(a), abs(b))``; all=True lists each
+    ``abs(a - b) <= tolerance * max(abs(a), abs(b))`` or
+    ``abs(a - b) <= abs_tolerance`` (the larger of the two counts); all=True lists each
     node and shell besides the count per keyword. An empty list: no change.
     """
     tolerance = float(tolerance)
     if not (tolerance >= 0 and math.isfinite(tolerance)):
         raise ValueError("tolerance must be a finite number, 0 or more, not %r" % tolerance)
+    abs_tolerance = float(abs_tolerance)
+    if not (abs_tolerance >= 0 and math.isfinite(abs_tolerance)):
+        raise ValueError("abs_tolerance must be a finite number, 0 or more, not %r" % abs_tolerance)
 
     def deck_of(model) -> Deck:
         if isinstance(model, Deck):
             return model
         return read(model, flags=flags, includes=includes, strict=strict)
 
-    lines = _core.diff_json(deck_of(old), deck_of(new), tolerance, bool(all))
+    lines = _core.diff_json(deck_of(old), deck_of(new), tolerance, bool(all), abs_tolerance)
     return [json.loads(line) for line in lines.splitlines()]

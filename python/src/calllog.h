@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/hostcalls.h"
+#include "../../host/hostcalls.h"
 
 namespace abimport {
 

@@ -11,16 +11,16 @@
 #include <utility>
 #include <vector>
 
+#include "../../host/deckimport.h"
+#include "../../host/hostcalls.h"
+#include "../../model/card.h"
 #include "calllog.h"
-#include "host/deckimport.h"
-#include "host/hostcalls.h"
-#include "model/card.h"
 
 namespace abimport {
 
 // One imported keyword.
 struct DeckKeyword {
-    const KeywordTitle* keyword = nullptr;
+    const KeywordDescription* keyword = nullptr;
     std::shared_ptr<const std::string> file;
     unsigned long long line = 0;
     size_t firstCard = 0, cardCount = 0;  // into DeckData::cards

@@ -1,6 +1,6 @@
 #include "deckdiff.h"
 
-#include "compare/diffprint.h"
+#include "../../compare/diffprint.h"
 
 namespace abimport {
 
@@ -23,13 +23,13 @@ void fillModel(const DeckData& deck, DiffModel& model) {
 }  // namespace
 
 std::string diffJsonLines(const DeckData& before, const DeckData& after, double tolerance,
-                          bool rows) {
+                          bool rows, double absTolerance) {
     DiffModel a, b;
     fillModel(before, a);
     fillModel(after, b);
     std::string out;
     DiffJsonWriter writer(out, rows);
-    compareModels(a, b, DiffSettings{tolerance}, writer);
+    compareModels(a, b, DiffSettings{tolerance, absTolerance}, writer);
     return out;
 }
 

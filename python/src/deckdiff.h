@@ -8,7 +8,9 @@
 
 namespace abimport {
 
+// The changes from before to after as JSON Lines: doubles within the larger
+// of the relative tolerance and the absolute one are the same.
 std::string diffJsonLines(const DeckData& before, const DeckData& after, double tolerance,
-                          bool rows);
+                          bool rows, double absTolerance = 0);
 
 }  // namespace abimport

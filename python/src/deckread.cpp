@@ -4,17 +4,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../../host/deckread.h"
 #include "deckreleaser.h"
 #include "flagguard.h"
-#include "host/deckinput.h"
 #include "importheap.h"
 
 namespace abimport {
 
 namespace {
 
-DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& options) {
-    // The deck's cards, and everything else made here, come from the heap.
+// Reads the opened deck; what the import makes comes from the heap.
+DeckOwner importDeck(DeckRead& source, const std::string& path, const ReadOptions& options) {
     // Made first, so that the memory of decks let go of, which the import
     // then waits for, serves this import rather than going back to the
     // system.
@@ -34,22 +34,19 @@ DeckOwner importDeck(FILE* file, const std::string& path, const ReadOptions& opt
     settings.warnings = true;
     settings.cardLines = true;
     settings.emptyBeforeFilled = true;  // where the values stand, for the write-back
-    DataLine reader(file);
     FlagGuard guard(options.flags);
-    DeckImport import(registry, target, &recorder, settings);
-    import.run(reader, path);
-    recorder.take(target, import);
+    source.run(registry, target, &recorder, settings, path,
+               [&](const DeckImport& import) { recorder.take(target, import); });
+    if (source.readFailed()) throw DeckReadError(source.errorNumber(), source.error());
     return deck;
 }
 
 }  // namespace
 
 DeckOwner readDeckFile(const std::string& path, const ReadOptions& options) {
-    DeckInput input(path);
-    if (!input.file()) throw DeckReadError(input.errorNumber(), input.error());
-    auto deck = importDeck(input.file(), path, options);
-    if (input.readFailed()) throw DeckReadError(input.errorNumber(), input.error());
-    return deck;
+    DeckRead source(path);
+    if (!source.opened()) throw DeckReadError(source.errorNumber(), source.error());
+    return importDeck(source, path, options);
 }
 
 DeckOwner readDeckText(const std::string& text, const std::string& name,
@@ -58,7 +55,8 @@ DeckOwner readDeckText(const std::string& text, const std::string& name,
     FILE* file = fmemopen(const_cast<char*>(text.data()), text.size(), "r");
     if (!file) throw DeckReadError(errno, "cannot read '" + name + "': " + std::strerror(errno));
     try {
-        auto deck = importDeck(file, name, options);
+        DeckRead source(file, name);
+        auto deck = importDeck(source, name, options);
         deck->fromText = true;
         std::fclose(file);
         return deck;

@@ -7,14 +7,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "../../host/contflag.h"
 #include "deckdata.h"
 
 namespace abimport {
 
 struct ReadOptions {
-    unsigned flags = 0x16;  // Card::contFlag during the import
-    bool includes = true;   // follow the include keywords
-    bool check = false;     // check the model's references, duplicate IDs and includes
+    unsigned flags = kDefaultFlags;  // Card::contFlag during the import
+    bool includes = true;            // follow the include keywords
+    bool check = false;              // check the model's references, duplicate IDs and includes
 };
 
 // The deck could not be opened or read: errno's value, and the message.

@@ -7,8 +7,8 @@
 #include <new>
 #include <vector>
 
+#include "../../memory/forkhandlers.h"
 #include "importheap.h"
-#include "memory/forkhandlers.h"
 
 namespace abimport {
 
@@ -55,7 +55,7 @@ void* freeHandedOver(void*) {
     }
 }
 
-class ReleaserForks final : public abimport_memory::ForkHandlers {
+class ReleaserForks final : public abimport::memory::ForkHandlers {
 public:
     constexpr ReleaserForks() = default;
     void prepare() override { releaser().mutex.lock(); }
@@ -78,7 +78,7 @@ ReleaserForks releaserForks;
 
 // Starts the thread; false when it cannot be started. Called with the lock.
 bool start(Releaser& r) {
-    static const bool forkHandled = abimport_memory::handleForks(releaserForks);
+    static const bool forkHandled = abimport::memory::handleForks(releaserForks);
     if (!forkHandled) return false;
     pthread_t thread;
     if (pthread_create(&thread, nullptr, &freeHandedOver, nullptr) != 0) return false;

@@ -1,7 +1,7 @@
 #include "deckreplay.h"
 
-#include "output/jsonevents.h"
-#include "output/writeback.h"
+#include "../../output/jsonevents.h"
+#include "../../output/writeback.h"
 
 namespace abimport {
 

@@ -2,12 +2,12 @@
 
 #include <new>
 
-#include "memory/forkhandlers.h"
-#include "model/card.h"
+#include "../../memory/forkhandlers.h"
+#include "../../model/card.h"
 
 namespace abimport {
 
-struct FlagGuard::Forks final : abimport_memory::ForkHandlers {
+struct FlagGuard::Forks final : abimport::memory::ForkHandlers {
     constexpr Forks() = default;
     void prepare() override { state().mutex.lock(); }
     void inParent() override { state().mutex.unlock(); }
@@ -29,7 +29,7 @@ FlagGuard::State& FlagGuard::state() {
     static State* shared = [] {
         State* s = new (storage) State;
         static Forks forks;
-        abimport_memory::handleForks(forks);
+        abimport::memory::handleForks(forks);
         return s;
     }();
     return *shared;

@@ -1,19 +1,22 @@
 // The airbag reference geometry of a deck as flat arrays, taken from the
 // cards of the geometry keywords.
 //
-// Nodes: every NodeInfo card of *AIRBAG_REFERENCE_GEOMETRY and its _BIRTH,
-// _BIRTH_RDT and _RDT forms (codes 4 to 7) that holds an integer NID; a card
-// without one (such as the card without fields made at the end of a file) is
-// no node. X, Y and Z that the card does not hold, because its line ended
-// before them, are 0, which is what a blank field in the columns reads as.
-// A node's birth time is the BIRTH of its keyword's BirthCard (codes 5 and 6),
-// NaN for the other keywords or when the card holds none.
+// Nodes: every card of a node list (NodeInfo of *AIRBAG_REFERENCE_GEOMETRY
+// and its _BIRTH, _BIRTH_RDT and _RDT forms) that holds an integer ID (NID);
+// a card without one (such as the card without fields made at the end of a
+// file) is no node. The coordinates that the card does not hold, because its
+// line ended before them, are 0, which is what a blank field in the columns
+// reads as. A node's birth time is the value of its keyword's birth time card
+// (BIRTH of the BirthCard of the birth forms), NaN for the other keywords or
+// when the card holds none.
 //
-// Shells: every ShellInfo card of *AIRBAG_SHELL_REFERENCE_GEOMETRY (code 8)
-// that holds an integer EID; PID and N1 to N4 that it does not hold are 0.
+// Shells: every card of a shell list (ShellInfo of
+// *AIRBAG_SHELL_REFERENCE_GEOMETRY) that holds an integer ID (EID); the part
+// and the four nodes that it does not hold are 0.
 //
-// Fields are found by name when the cards kept their names (flag 0x2), by
-// their position in the layout otherwise.
+// Which cards these are and their fields come from the keyword table (the
+// card roles). Fields are found by name when the cards kept their names
+// (flag 0x2), by their position in the layout otherwise.
 #pragma once
 
 #include <cstddef>

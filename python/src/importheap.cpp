@@ -38,14 +38,14 @@
 
 #include <atomic>
 
+#include "../../memory/processheap.h"
 #include "deckreleaser.h"
-#include "memory/processheap.h"
 
 #if __cplusplus > 201703L
 #error "importheap.cpp relies on std::string's buffers being allocated in libstdc++.so (C++17)"
 #endif
 
-namespace abimport_memory {
+namespace abimport::memory {
 namespace {
 
 // The scope of this thread, if any. Every new and delete of the extension
@@ -68,25 +68,27 @@ std::atomic<bool> trimLeftToImports{false};
 constexpr size_t kKeepBytes = size_t{4} << 20;
 
 }  // namespace
-}  // namespace abimport_memory
+}  // namespace abimport::memory
+
+namespace abimport {
 
 struct HeapScopeOperators {
     static void* allocateOrNull(size_t bytes, size_t alignment) {
-        using namespace abimport_memory;
+        using namespace abimport::memory;
         HeapScope* scope = activeScope;
         if (scope && scope->allocates_)
             return allocateBlock(scope->heap_, scope->cache_, bytes, alignment, true);
         return allocateBlock(nullptr, outsideScopes, bytes, alignment, false);
     }
     static void release(void* p) {
-        using namespace abimport_memory;
+        using namespace abimport::memory;
         HeapScope* scope = activeScope;
         releaseBlock(scope ? scope->cache_ : outsideScopes, p);
     }
 };
 
 HeapScope::HeapScope(Use use) {
-    using namespace abimport_memory;
+    using namespace abimport::memory;
     if (activeScope) return;
     active_ = true;
     allocates_ = use == Use::kImport;
@@ -98,7 +100,7 @@ HeapScope::HeapScope(Use use) {
 }
 
 HeapScope::~HeapScope() {
-    using namespace abimport_memory;
+    using namespace abimport::memory;
     if (!active_) return;
     activeScope = nullptr;
     if (heap_) heap_->retire(cache_);
@@ -107,7 +109,7 @@ HeapScope::~HeapScope() {
 }
 
 size_t trimImportHeap() {
-    using namespace abimport_memory;
+    using namespace abimport::memory;
     if (importsRunning.load() > 0) {
         trimLeftToImports.store(true);
         // The last import may have ended meanwhile, without seeing the mark.
@@ -128,11 +130,13 @@ size_t trimImportHeap() {
 }
 
 size_t heapClaimedBytes() {
-    const abimport_memory::SmallHeap* heap = abimport_memory::processHeapIfSetUp();
+    const abimport::memory::SmallHeap* heap = abimport::memory::processHeapIfSetUp();
     return heap ? heap->region().claimedBytes() : 0;
 }
 
-namespace abimport_memory {
+}  // namespace abimport
+
+namespace abimport::memory {
 
 void* newBlock(size_t bytes, size_t alignment) {
     return allocateOrThrow([=] { return HeapScopeOperators::allocateOrNull(bytes, alignment); });
@@ -146,6 +150,6 @@ void deleteBlock(void* p) noexcept {
     HeapScopeOperators::release(p);
 }
 
-}  // namespace abimport_memory
+}  // namespace abimport::memory
 
-#include "memory/operatorforms.h"
+#include "../../memory/operatorforms.h"

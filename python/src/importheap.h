@@ -14,7 +14,9 @@
 
 #include <cstddef>
 
-#include "memory/smallheap.h"
+#include "../../memory/smallheap.h"
+
+namespace abimport {
 
 class HeapScope {
 public:
@@ -36,8 +38,8 @@ private:
 
     bool active_ = false;     // the thread's scope, not a nested one
     bool allocates_ = false;  // Use::kImport
-    abimport_memory::SmallHeap* heap_ = nullptr;
-    abimport_memory::ThreadCache cache_{};
+    abimport::memory::SmallHeap* heap_ = nullptr;
+    abimport::memory::ThreadCache cache_{};
 };
 
 // Gives the memory of freed decks back to the system, but for a few MiB kept
@@ -51,3 +53,5 @@ size_t trimImportHeap();
 // import. Memory freed by decks serves later imports, so this stops growing
 // when decks of the same size are read again and again.
 size_t heapClaimedBytes();
+
+}  // namespace abimport

@@ -1,8 +1,11 @@
 // Card and CardList as Python classes.
 #include <pybind11/stl.h>
+#include <strings.h>
 
+#include <algorithm>
 #include <string>
 
+#include "../../host/cardfields.h"
 #include "deckedit.h"
 #include "pysequence.h"
 #include "pytext.h"
@@ -12,14 +15,30 @@ namespace abimport {
 
 namespace {
 
-// The index of the field named name, or -1; names exist under flag 0x2.
+// The index of the field named name (in any case, the exact name first), or
+// -1; names exist under flag 0x2.
 py::ssize_t fieldIndex(const Card& card, const py::str& key) {
     std::string name;
     if (!deckBytes(key, name)) return -1;
-    for (size_t i = 0; i < card.fieldNames.size() && i < card.fields.size(); ++i) {
+    const size_t count = std::min(card.fieldNames.size(), card.fields.size());
+    for (size_t i = 0; i < count; ++i) {
         if (card.fieldNames[i] == name) return static_cast<py::ssize_t>(i);
     }
+    for (size_t i = 0; i < count; ++i) {
+        if (strcasecmp(card.fieldNames[i].c_str(), name.c_str()) == 0) {
+            return static_cast<py::ssize_t>(i);
+        }
+    }
     return -1;
+}
+
+// The keyword a card belongs to.
+KeywordView keywordOf(const CardView& view) {
+    const auto& keywords = view.deck->keywords;
+    const auto keyword =
+        std::upper_bound(keywords.begin(), keywords.end(), view.index,
+                         [](size_t card, const DeckKeyword& k) { return card < k.firstCard; });
+    return {view.deck, static_cast<size_t>(keyword - keywords.begin()) - 1};
 }
 
 py::object fieldByName(const CardView& view, const py::str& key) {
@@ -52,8 +71,7 @@ py::dict cardDict(const Card& card) {
     for (size_t i = 0; i < card.fields.size(); ++i) {
         const Data* value = card.fields[i];
         if (!value || value->typeCode == kBlankCode) continue;
-        py::str key = i < card.fieldNames.size() ? deckText(card.fieldNames[i])
-                                                 : py::str("field " + std::to_string(i + 1));
+        py::str key = deckText(fieldName(card, i));
         if (!out.contains(key)) out[key] = fieldValue(value);
     }
     return out;
@@ -158,12 +176,36 @@ void bindCards(py::module_& module) {
             },
             py::arg("name"), py::arg("default") = py::none(),
             "The value of the field called name, or default.")
-        .def("__setitem__", &setFieldNumber, py::arg("name"), py::arg("value"),
-             "Sets the field called name to a number, written with the shortest text that fits "
-             "its columns and reads back exactly; see Deck.save.")
-        .def("set_text", &setFieldText, py::arg("name"), py::arg("text"),
-             "Sets the field called name to text as given, which must fit the field and read "
-             "back as the number it says; see Deck.save.")
+        .def(
+            "__setitem__",
+            [](const CardView& v, const py::str& name, const py::handle& value) {
+                setFieldValue(v, name, value, false);
+            },
+            py::arg("name"), py::arg("value"),
+            "Sets the field called name (in any case) to a number, written as its exact "
+            "decimal text that fits the field's columns; ValueError naming the closest text "
+            "where none fits. See Card.set and Deck.save.")
+        .def("set", &setFieldValue, py::arg("name"), py::arg("value"), py::arg("round") = false,
+             "Sets the field called name to a number as card[name] = value does; with "
+             "round=True, where no exact text fits, the closest that fits. Returns the value "
+             "the field reads as now.")
+        .def("set_text", &setFieldText, py::arg("name"), py::arg("text"), py::arg("round") = false,
+             "Sets the field called name to text: kept as given where it is a decimal that "
+             "fits the field and reads back as the number it says, else the number's exact "
+             "text; '' blanks the field of a fixed-form line. Returns the value the field "
+             "reads as now (None for an empty field). See Deck.save.")
+        .def_property_readonly(
+            "file", [](const CardView& v) { return pathText(*keywordOf(v).keyword().file); },
+            "The file the card was read from.")
+        .def_property_readonly("keyword", &keywordOf,
+                               "The Keyword the card belongs to (its title, file, line and cards).")
+        .def(
+            "keys", [](const CardView& v) { return cardDict(v.card()).attr("keys")(); },
+            "The names of its fields, as to_dict() has them.")
+        .def(
+            "__iter__",
+            [](const CardView& v) { return py::iter(cardDict(v.card()).attr("items")()); },
+            "Its fields as (name, value) pairs, as to_dict() has them.")
         .def("__len__", [](const CardView& v) { return v.card().fields.size(); })
         .def(
             "to_dict", [](const CardView& v) { return cardDict(v.card()); },

@@ -99,8 +99,7 @@ void bindKeywords(py::module_& module) {
             const DeckKeyword& keyword = k.keyword();
             return "<Keyword " + std::string(keyword.keyword->title) + " at " +
                    py::str(pathText(*keyword.file)).cast<std::string>() + ":" +
-                   std::to_string(keyword.line) + ", " + std::to_string(keyword.cardCount) +
-                   " cards>";
+                   std::to_string(keyword.line) + ", " + counted(keyword.cardCount, "card") + ">";
         });
 
     bindSequence<KeywordRange>(module, "KeywordList", "_KeywordIterator",

@@ -13,16 +13,16 @@
 #include <utility>
 #include <vector>
 
+#include "../../frame/version.h"
+#include "../../memory/addressregion.h"
+#include "../../output/warningkinds.h"
 #include "deckdiff.h"
 #include "deckedit.h"
 #include "deckread.h"
 #include "deckreleaser.h"
 #include "deckreplay.h"
-#include "frame/version.h"
 #include "geometry.h"
 #include "importheap.h"
-#include "memory/addressregion.h"
-#include "output/warningkinds.h"
 #include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
@@ -113,7 +113,7 @@ void populateArrayPages(std::initializer_list<ArrayBytes> arrays) {
         const uintptr_t start = (first + page - 1) / page * page;
         const uintptr_t end = (first + array.size) / page * page;
         if (start < end)
-            abimport_memory::populatePages(reinterpret_cast<char*>(start), end - start);
+            abimport::memory::populatePages(reinterpret_cast<char*>(start), end - start);
     }
 }
 
@@ -266,6 +266,24 @@ void bindDeck(py::module_& module) {
         .def("shells", &shellsOf,
              "The shell reference-geometry elements as arrays: Shells(eid, pid, nodes).")
         .def(
+            "set_nodes",
+            [](const DeckView& d, const py::array_t<int64_t>& nid, const py::array_t<double>& xyz,
+               bool round,
+               const py::object& keyword) { setNodes(*d.deck, nid, xyz, round, keyword); },
+            py::arg("nid"), py::arg("xyz"), py::arg("round") = false,
+            py::arg("keyword") = py::none(),
+            "Sets the coordinates of reference-geometry nodes by NID (n IDs, n rows of x, y, "
+            "z), in every geometry or in the keyword given, writing only the fields that "
+            "change; all of them or, on a ValueError, none. round as in Card.set.")
+        .def(
+            "set_shells",
+            [](const DeckView& d, const py::array_t<int64_t>& eid,
+               const py::array_t<int64_t>& nodes,
+               const py::object& keyword) { setShells(*d.deck, eid, nodes, keyword); },
+            py::arg("eid"), py::arg("nodes"), py::arg("keyword") = py::none(),
+            "Sets the nodes N1 to N4 of shell reference-geometry elements by EID (n IDs, n "
+            "rows of 4 node IDs), as set_nodes does.")
+        .def(
             "diff", [](const DeckView& d) { return editDiff(*d.deck); },
             "The unified diff of the fields set and not yet saved, file by file.")
         .def(
@@ -284,9 +302,10 @@ void bindDeck(py::module_& module) {
                  return keywords[i];
              })
         .def("__repr__", [](const DeckView& d) {
-            return py::str("<Deck {!r}: {} keywords, {} cards, {} warnings>")
-                .format(pathText(d.deck->path), d.deck->keywords.size(), d.deck->cards.size(),
-                        d.deck->warnings.size());
+            return py::str("<Deck {!r}: {}, {}, {}>")
+                .format(pathText(d.deck->path), counted(d.deck->keywords.size(), "keyword"),
+                        counted(d.deck->cards.size(), "card"),
+                        counted(d.deck->warnings.size(), "warning"));
         });
 }
 
@@ -295,7 +314,7 @@ void bindDeck(py::module_& module) {
 PYBIND11_MODULE(_core, module) {
     module.doc() = "The airbag keyword import library and its stand-in host.";
     module.attr("__version__") = ABIMPORT_VERSION_STRING;
-    module.attr("library_version") = abimportLibraryVersion();
+    module.attr("library_version") = abimport::libraryVersion();
     bindCards(module);
     bindKeywords(module);
     bindWarning(module);
@@ -307,15 +326,17 @@ PYBIND11_MODULE(_core, module) {
                "Reads a deck held in memory; see abimport.read_text.");
     module.def(
         "diff_json",
-        [](const DeckView& before, const DeckView& after, double tolerance, bool rows) {
+        [](const DeckView& before, const DeckView& after, double tolerance, bool rows,
+           double absTolerance) {
             std::string lines;
             {
                 py::gil_scoped_release released;
-                lines = diffJsonLines(*before.deck, *after.deck, tolerance, rows);
+                lines = diffJsonLines(*before.deck, *after.deck, tolerance, rows, absTolerance);
             }
             return py::str(lines);
         },
         py::arg("old"), py::arg("new"), py::arg("tolerance"), py::arg("rows"),
+        py::arg("abs_tolerance") = 0.0,
         "The changes from old to new as JSON Lines; see abimport.diff.");
     module.def("_heap_claimed_bytes", &heapClaimedBytes,
                "Bytes of address space the import heap has taken so far (for tests).");

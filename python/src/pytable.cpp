@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "../../host/cardfields.h"
 #include "pytext.h"
 #include "pyviews.h"
 
@@ -15,40 +16,199 @@ namespace abimport {
 
 namespace {
 
-// The card's field names in line order: its values' names with the empty
-// fields between them, then the empty fields after them. Values without a
-// kept name are "field 1", "field 2", ... as Card.to_dict() calls them.
-// Blank placeholders get no name (column -1 later).
-std::vector<std::string> namesInLineOrder(const Card& card, const EmptyFields* gaps) {
-    std::vector<std::string> names;
-    size_t empty = 0;
-    unsigned position = 0;
-    const bool named = !card.fieldNames.empty();
-    for (size_t i = 0; i < card.fields.size(); ++i) {
-        for (; gaps && position < EmptyFields::kMostFields && (gaps->mask >> position & 1);
-             ++position) {
-            if (named && empty < card.emptyFieldNames.size())
-                names.push_back(card.emptyFieldNames[empty]);
-            ++empty;
-        }
-        ++position;
-        const Data* value = card.fields[i];
-        if (!value || value->typeCode == kBlankCode) {
-            names.emplace_back();
-        } else {
-            names.push_back(i < card.fieldNames.size() ? card.fieldNames[i]
-                                                       : "field " + std::to_string(i + 1));
+// One card of the name asked for, with its keyword.
+struct Row {
+    size_t card;  // into DeckData::cards
+    const DeckKeyword* keyword;
+};
+
+std::vector<Row> rowsNamed(const DeckData& deck, const std::string& name) {
+    std::vector<Row> rows;
+    for (const DeckKeyword& keyword : deck.keywords) {
+        for (size_t n = 0; n < keyword.cardCount; ++n) {
+            if (deck.cards[keyword.firstCard + n]->name == name)
+                rows.push_back({keyword.firstCard + n, &keyword});
         }
     }
-    for (; named && empty < card.emptyFieldNames.size(); ++empty)
-        names.push_back(card.emptyFieldNames[empty]);
-    return names;
+    return rows;
 }
 
-const EmptyFields* gapsOf(const DeckKeyword& keyword, size_t n) {
-    auto at = std::lower_bound(keyword.gaps.begin(), keyword.gaps.end(), n,
-                               [](const auto& entry, size_t card) { return entry.first < card; });
-    return at != keyword.gaps.end() && at->first == n ? &at->second : nullptr;
+// The fields of the card in the description of each keyword the rows come
+// from, in layout order: a name not met before goes after the name before
+// it. Blank placeholders ("UNUSED") make no column.
+std::vector<std::string> layoutOrder(const std::vector<Row>& rows, const std::string& name) {
+    std::vector<std::string> order;
+    const KeywordDescription* last = nullptr;
+    for (const Row& row : rows) {
+        if (row.keyword->keyword == last) continue;
+        last = row.keyword->keyword;
+        const CardDescription* card = cardNamed(*last, name);
+        if (!card) continue;
+        size_t after = 0;  // where the next new name goes
+        for (unsigned i = 0; i < card->fieldCount; ++i) {
+            const FieldDescription& field = card->fields[i];
+            if (field.type == kBlankRequestCode) continue;
+            auto at = std::find(order.begin(), order.end(), field.name);
+            if (at == order.end())
+                at = order.insert(order.begin() + static_cast<long>(after), field.name);
+            after = static_cast<size_t>(at - order.begin()) + 1;
+        }
+    }
+    return order;
+}
+
+// The columns: the fields in layout order that some card holds, as a value
+// or as an empty field; values without a kept name are "field 1",
+// "field 2", ... as Card.to_dict() calls them, after the named ones.
+std::vector<std::string> columnNames(const DeckData& deck, const std::vector<Row>& rows,
+                                     const std::string& name) {
+    std::vector<std::string> mentioned;
+    size_t unnamed = 0;
+    const Card* previous = nullptr;
+    for (const Row& row : rows) {
+        const Card& card = *deck.cards[row.card];
+        // A run of cards of one layout is looked at once.
+        if (previous && card.fieldNames == previous->fieldNames &&
+            card.emptyFieldNames == previous->emptyFieldNames &&
+            card.fields.size() == previous->fields.size())
+            continue;
+        previous = &card;
+        for (size_t i = 0; i < card.fields.size(); ++i) {
+            if (!card.fields[i] || card.fields[i]->typeCode == kBlankCode) continue;
+            if (i < card.fieldNames.size())
+                mentioned.push_back(card.fieldNames[i]);
+            else
+                unnamed = std::max(unnamed, i + 1);
+        }
+        if (!card.fieldNames.empty()) {
+            mentioned.insert(mentioned.end(), card.emptyFieldNames.begin(),
+                             card.emptyFieldNames.end());
+        }
+    }
+    std::vector<std::string> columns;
+    for (const std::string& field : layoutOrder(rows, name)) {
+        if (std::find(mentioned.begin(), mentioned.end(), field) != mentioned.end())
+            columns.push_back(field);
+    }
+    for (size_t i = 0; i < unnamed; ++i) columns.push_back(unnamedFieldName(i));
+    return columns;
+}
+
+// The value of each cell (row-major; null where the card holds none), and
+// what each column holds: bit 0 integers, bit 1 doubles, bit 2 anything else.
+struct Cells {
+    std::vector<const Data*> values;
+    std::vector<unsigned> kinds;
+};
+
+Cells cellsOf(const DeckData& deck, const std::vector<Row>& rows,
+              const std::vector<std::string>& columns) {
+    std::unordered_map<std::string, int> columnOf;
+    for (size_t c = 0; c < columns.size(); ++c) columnOf.emplace(columns[c], static_cast<int>(c));
+    Cells cells{std::vector<const Data*>(rows.size() * columns.size(), nullptr),
+                std::vector<unsigned>(columns.size(), 0)};
+    std::vector<std::string> lastNames;
+    std::vector<int> valueColumns;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const Card& card = *deck.cards[rows[r].card];
+        const size_t values = card.fields.size();
+        // Cards of one layout follow each other: their value columns are found once.
+        if (r == 0 || card.fieldNames != lastNames || valueColumns.size() != values) {
+            lastNames = card.fieldNames;
+            valueColumns.assign(values, -1);
+            for (size_t i = 0; i < values; ++i) {
+                const Data* value = card.fields[i];
+                if (!value || value->typeCode == kBlankCode) continue;
+                const auto at = columnOf.find(fieldName(card, i));
+                if (at != columnOf.end()) valueColumns[i] = at->second;
+            }
+        }
+        for (size_t i = 0; i < values; ++i) {
+            const int c = valueColumns[i];
+            if (c < 0) continue;
+            const Data*& cell = cells.values[r * columns.size() + static_cast<size_t>(c)];
+            if (cell) continue;
+            const Data* value = card.fields[i];
+            cell = value;
+            cells.kinds[static_cast<size_t>(c)] |=
+                value->typeCode == kIntegerCode || value->typeCode == kUnsignedCode ? 1u
+                : value->typeCode == kDoubleCode                                    ? 2u
+                                                                                    : 4u;
+        }
+    }
+    return cells;
+}
+
+// Column c as (kind, values, missing): int64 values, float64 with NaN where
+// missing, or a list with None where missing.
+py::tuple columnOf(const Cells& cells, size_t c, size_t columnCount, size_t rowCount) {
+    const auto length = static_cast<py::ssize_t>(rowCount);  // numpy's size type
+    const auto cell = [&](size_t r) { return cells.values[r * columnCount + c]; };
+    py::array_t<bool> missing(length);
+    bool* absent = missing.mutable_data();
+    for (size_t r = 0; r < rowCount; ++r) absent[r] = cell(r) == nullptr;
+    if (cells.kinds[c] == 1) {
+        py::array_t<int64_t> values(length);
+        int64_t* out = values.mutable_data();
+        for (size_t r = 0; r < rowCount; ++r) {
+            const Data* value = cell(r);
+            out[r] = !value                            ? 0
+                     : value->typeCode == kIntegerCode ? static_cast<const Integer*>(value)->val
+                                                       : static_cast<const UInteger*>(value)->val;
+        }
+        return py::make_tuple("int", values, missing);
+    }
+    if (cells.kinds[c] == 2) {
+        py::array_t<double> values(length);
+        double* out = values.mutable_data();
+        for (size_t r = 0; r < rowCount; ++r)
+            out[r] = cell(r) ? static_cast<const Double*>(cell(r))->val : NAN;
+        return py::make_tuple("float", values, missing);
+    }
+    py::list values;
+    for (size_t r = 0; r < rowCount; ++r) values.append(fieldValue(cell(r)));
+    return py::make_tuple("object", values, missing);
+}
+
+// The line of each card (0 for none), the index of its file, the files, the
+// index of its keyword's title and the titles.
+py::tuple placesOf(const DeckData& deck, const std::vector<Row>& rows) {
+    const auto length = static_cast<py::ssize_t>(rows.size());
+    py::array_t<int64_t> lines(length);
+    py::array_t<int32_t> fileCodes(length);
+    py::list files;
+    std::vector<const std::string*> fileNames;
+    py::array_t<int32_t> keywordCodes(length);
+    py::list titles;
+    std::vector<const KeywordDescription*> keywords;  // one title each
+    const DeckKeyword* lastKeyword = nullptr;
+    int32_t code = 0, keywordCode = 0;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        lines.mutable_data()[r] = static_cast<int64_t>(deck.cardLines.at(rows[r].card));
+        if (rows[r].keyword != lastKeyword) {
+            lastKeyword = rows[r].keyword;
+            const std::string& file = *lastKeyword->file;
+            auto at = std::find_if(fileNames.begin(), fileNames.end(),
+                                   [&](const std::string* known) { return *known == file; });
+            if (at == fileNames.end()) {
+                fileNames.push_back(&file);
+                files.append(pathText(file));
+                at = fileNames.end() - 1;
+            }
+            code = static_cast<int32_t>(at - fileNames.begin());
+            const KeywordDescription* keyword = lastKeyword->keyword;
+            auto titleAt = std::find(keywords.begin(), keywords.end(), keyword);
+            if (titleAt == keywords.end()) {
+                keywords.push_back(keyword);
+                titles.append(py::str(keyword->title));
+                titleAt = keywords.end() - 1;
+            }
+            keywordCode = static_cast<int32_t>(titleAt - keywords.begin());
+        }
+        fileCodes.mutable_data()[r] = code;
+        keywordCodes.mutable_data()[r] = keywordCode;
+    }
+    return py::make_tuple(lines, fileCodes, files, keywordCodes, titles);
 }
 
 }  // namespace
@@ -79,142 +239,17 @@ void raiseUnknownCard(const DeckData& deck, const py::str& name) {
 py::tuple tableColumns(const DeckData& deck, const py::str& name) {
     std::string wanted;
     if (!deckBytes(name, wanted)) raiseUnknownCard(deck, name);
-    // The cards of that name, with their keyword.
-    struct Row {
-        size_t card;
-        const DeckKeyword* keyword;
-        size_t n;  // among the keyword's cards
-    };
-    std::vector<Row> rows;
-    for (const DeckKeyword& keyword : deck.keywords) {
-        for (size_t n = 0; n < keyword.cardCount; ++n) {
-            if (deck.cards[keyword.firstCard + n]->name == wanted) {
-                rows.push_back({keyword.firstCard + n, &keyword, n});
-            }
-        }
-    }
+    const std::vector<Row> rows = rowsNamed(deck, wanted);
     if (rows.empty()) raiseUnknownCard(deck, name);
-
-    // The columns in layout order: each card's names in line order, a name
-    // not seen before placed after the name before it.
-    std::vector<std::string> columns;
-    const Card* previous = nullptr;
-    const EmptyFields* previousGaps = nullptr;
-    for (size_t r = 0; r < rows.size(); ++r) {
-        const Card& card = *deck.cards[rows[r].card];
-        const EmptyFields* gaps = gapsOf(*rows[r].keyword, rows[r].n);
-        // A run of cards of one layout has its names placed once.
-        const bool same = previous && !gaps && !previousGaps &&
-                          card.fieldNames == previous->fieldNames &&
-                          card.emptyFieldNames == previous->emptyFieldNames &&
-                          card.fields.size() == previous->fields.size();
-        previous = &card;
-        previousGaps = gaps;
-        if (same) continue;
-        const std::vector<std::string> names = namesInLineOrder(card, gaps);
-        size_t after = 0;  // where the next new name goes
-        for (const std::string& field : names) {
-            if (field.empty()) continue;
-            auto at = std::find(columns.begin(), columns.end(), field);
-            if (at == columns.end())
-                at = columns.insert(columns.begin() + static_cast<long>(after), field);
-            after = static_cast<size_t>(at - columns.begin()) + 1;
-        }
-    }
-    std::unordered_map<std::string, int> columnOf;
-    for (size_t c = 0; c < columns.size(); ++c) columnOf.emplace(columns[c], static_cast<int>(c));
-
-    // The value of each cell, typed by what the column holds.
-    const size_t count = rows.size();
-    const auto length = static_cast<py::ssize_t>(count);  // numpy's size type
-    std::vector<const Data*> cells(count * columns.size(), nullptr);
-    std::vector<unsigned> kinds(columns.size(), 0);  // bit 0 integer, 1 double, 2 other
-    std::vector<std::string> lastNames;
-    std::vector<int> valueColumns;
-    for (size_t r = 0; r < count; ++r) {
-        const Card& card = *deck.cards[rows[r].card];
-        const size_t values = card.fields.size();
-        // Cards of one layout follow each other: their value columns are found once.
-        if (r == 0 || card.fieldNames != lastNames || valueColumns.size() != values) {
-            lastNames = card.fieldNames;
-            valueColumns.assign(values, -1);
-            for (size_t i = 0; i < values; ++i) {
-                const Data* value = card.fields[i];
-                if (!value || value->typeCode == kBlankCode) continue;
-                const std::string field = i < card.fieldNames.size()
-                                              ? card.fieldNames[i]
-                                              : "field " + std::to_string(i + 1);
-                valueColumns[i] = columnOf.at(field);
-            }
-        }
-        for (size_t i = 0; i < values; ++i) {
-            const int c = valueColumns[i];
-            if (c < 0 || cells[r * columns.size() + static_cast<size_t>(c)]) continue;
-            const Data* value = card.fields[i];
-            cells[r * columns.size() + static_cast<size_t>(c)] = value;
-            kinds[static_cast<size_t>(c)] |=
-                value->typeCode == kIntegerCode || value->typeCode == kUnsignedCode ? 1u
-                : value->typeCode == kDoubleCode                                    ? 2u
-                                                                                    : 4u;
-        }
-    }
-
+    const std::vector<std::string> columns = columnNames(deck, rows, wanted);
+    const Cells cells = cellsOf(deck, rows, columns);
     py::list columnList;
-    for (size_t c = 0; c < columns.size(); ++c) {
-        py::array_t<bool> missing(length);
-        bool* absent = missing.mutable_data();
-        for (size_t r = 0; r < count; ++r) absent[r] = cells[r * columns.size() + c] == nullptr;
-        auto cell = [&](size_t r) { return cells[r * columns.size() + c]; };
-        if (kinds[c] == 1) {
-            py::array_t<int64_t> values(length);
-            int64_t* out = values.mutable_data();
-            for (size_t r = 0; r < count; ++r) {
-                const Data* value = cell(r);
-                out[r] = !value ? 0
-                         : value->typeCode == kIntegerCode
-                             ? static_cast<const Integer*>(value)->val
-                             : static_cast<const UInteger*>(value)->val;
-            }
-            columnList.append(py::make_tuple("int", values, missing));
-        } else if (kinds[c] == 2) {
-            py::array_t<double> values(length);
-            double* out = values.mutable_data();
-            for (size_t r = 0; r < count; ++r) {
-                out[r] = cell(r) ? static_cast<const Double*>(cell(r))->val : NAN;
-            }
-            columnList.append(py::make_tuple("float", values, missing));
-        } else {
-            py::list values;
-            for (size_t r = 0; r < count; ++r) values.append(fieldValue(cell(r)));
-            columnList.append(py::make_tuple("object", values, missing));
-        }
-    }
-
-    py::array_t<int64_t> lines(length);
-    py::array_t<int32_t> fileCodes(length);
-    py::list files;
-    std::vector<const std::string*> fileNames;
-    const DeckKeyword* lastKeyword = nullptr;
-    int32_t code = 0;
-    for (size_t r = 0; r < count; ++r) {
-        lines.mutable_data()[r] = static_cast<int64_t>(deck.cardLines.at(rows[r].card));
-        fileCodes.mutable_data()[r] = code;
-        if (rows[r].keyword == lastKeyword) continue;
-        lastKeyword = rows[r].keyword;
-        const std::string& file = *lastKeyword->file;
-        auto at = std::find_if(fileNames.begin(), fileNames.end(),
-                               [&](const std::string* known) { return *known == file; });
-        if (at == fileNames.end()) {
-            fileNames.push_back(&file);
-            files.append(pathText(file));
-            at = fileNames.end() - 1;
-        }
-        code = static_cast<int32_t>(at - fileNames.begin());
-        fileCodes.mutable_data()[r] = code;
-    }
+    for (size_t c = 0; c < columns.size(); ++c)
+        columnList.append(columnOf(cells, c, columns.size(), rows.size()));
     py::list names;
     for (const std::string& column : columns) names.append(deckText(column));
-    return py::make_tuple(names, columnList, lines, fileCodes, files);
+    const py::tuple places = placesOf(deck, rows);
+    return py::make_tuple(names, columnList, places[0], places[1], places[2], places[3], places[4]);
 }
 
 }  // namespace abimport

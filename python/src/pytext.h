@@ -47,4 +47,9 @@ inline py::object lineObject(unsigned long long line) {
     return line ? py::object(py::int_(line)) : py::object(py::none());
 }
 
+// "1 card", "2 cards": a count and its noun, plural but for one.
+inline std::string counted(size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 }  // namespace abimport

@@ -31,3 +31,14 @@ def test_no_changes_and_bad_arguments(tmp_path):
     for tolerance in (-1, float("nan"), float("inf")):
         with pytest.raises(ValueError):
             abimport.diff(MODEL, MODEL, tolerance=tolerance)
+
+
+def test_absolute_tolerance_and_blank_ids_pair_with_zero(tmp_path):
+    old = abimport.read_text("*AIRBAG_REFERENCE_GEOMETRY\n       1             0.0\n"
+                             "*AIRBAG_INTERACTION\n         0         2\n")
+    new = abimport.read_text("*AIRBAG_REFERENCE_GEOMETRY\n       1           1e-06\n"
+                             "*AIRBAG_INTERACTION\n\t                 2\n")
+    assert [c["change"] for c in abimport.diff(old, new, tolerance=0.001)] == ["geometry"]
+    assert abimport.diff(old, new, tolerance=0.001, abs_tolerance=1e-6) == []
+    with pytest.raises(ValueError):
+        abimport.diff(old, new, abs_tolerance=-1)

@@ -4,6 +4,7 @@ go through the same edit as ``abimport --set``."""
 import os
 import shutil
 
+import numpy
 import pytest
 
 import abimport
@@ -79,14 +80,17 @@ ERROR_DECK = ("*AIRBAG_INTERACTION\n         1         2       1.5\n"
 @pytest.mark.parametrize("line, edit, error, message", [
     (2, lambda c: c.__setitem__("AREA", 0.123456789012), ValueError,
      ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns"),
-    (4, lambda c: c.set_text("X", "1.5+3"), ValueError,
-     ":4: NodeInfo X: '1.5+3' says 1500 but reads back as 1.5 in this 16-column field"),
-    (2, lambda c: c.__setitem__("ARE", 1), KeyError, ":2: Interaction has no field ARE on this line"),
+    (4, lambda c: c.set_text("X", "1.5+3"), ValueError, ":4: NodeInfo X: '1.5+3' is not a number"),
+    (2, lambda c: c.__setitem__("ARE", 1), KeyError, ":2: Interaction has no field 'ARE' on this line"),
     (2, lambda c: c.__setitem__("AB1", 1.5), ValueError, ":2: Interaction AB1: '1.5' is not an integer"),
     (None, lambda c: c.__setitem__("NID", 1), ValueError,
      ":6: the last card of *AIRBAG_REFERENCE_GEOMETRY was built from the end of the file"),
     (5, lambda c: c.__setitem__("NID", 1), ValueError, ":5: the line is longer than 126 characters"),
-    (2, lambda c: c.__setitem__("AREA", "1.5"), TypeError, "takes an int or a float"),
+    (2, lambda c: c.__setitem__("AREA", "1.5"), TypeError,
+     ":2: Interaction AREA: a field takes an int or a float"),
+    (2, lambda c: c.__setitem__("AREA", 2 ** -30), ValueError,
+     ":2: Interaction AREA: '9.313225746154785e-10' has no text that fits its 10 columns; "
+     "the closest is '.9313226-9'"),
 ])
 def test_edit_errors_name_the_field_and_change_nothing(write_deck, line, edit, error, message):
     path = write_deck(ERROR_DECK)
@@ -107,7 +111,10 @@ def test_save_errors_write_nothing(tmp_path, write_deck):
         f.write("$ changed meanwhile\n")
     with pytest.raises(OSError, match="deck.k: the file changed on disk since it was read"):
         deck.save()
+    with pytest.raises(OSError, match="deck.k: the file changed on disk since it was read"):
+        deck.save(tmp_path / "elsewhere")
     assert open(path).read() == ERROR_DECK + "$ changed meanwhile\n"
+    assert not (tmp_path / "elsewhere").exists()
 
     (tmp_path / "m").mkdir()
     (tmp_path / "outside.k").write_text("*AIRBAG_INTERACTION\n1\n")
@@ -123,3 +130,41 @@ def test_save_errors_write_nothing(tmp_path, write_deck):
         text_deck.cards("Interaction")[0]["AREA"] = 1
     with pytest.raises(ValueError, match="read from text or standard input"):
         text_deck.save()
+
+
+def test_set_rounds_blanks_and_reads_in_any_case(write_deck):
+    path = write_deck("*AIRBAG_INTERACTION\n         1         2       1.5       2.5\n")
+    deck = abimport.read(path)
+    interaction = deck.cards("Interaction")[0]
+    assert interaction.set("area", 0.8250000000000001, round=True) == 0.825
+    assert interaction["AREA"] == 0.825 and interaction["area"] == 0.825
+    interaction["SF"] = float("inf")
+    assert interaction["SF"] == float("inf")
+    assert interaction.set_text("SF", "") == 0.0  # blank columns read as 0
+    deck.save()
+    assert open(path).read() == "*AIRBAG_INTERACTION\n         1         2     0.825          \n"
+
+    ale = abimport.read(write_deck("*AIRBAG_ALE\n       100         1         5\n", "ale.k"))
+    with pytest.raises(KeyError, match="ale.k:2: SetInfo has no field ' ' on this line "
+                                       "\\(' ' is a placeholder column, not a field of the card\\)"):
+        ale.cards("SetInfo")[0][" "] = 5
+    assert ale.cards("SetInfo")[0].values[2] is None and ale.diff() == ""
+
+
+def test_set_nodes_and_shells_write_only_the_changed_fields(write_deck):
+    text = ("*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0             2.0\n"
+            "8,3.0,4.0,5.0\n*AIRBAG_SHELL_REFERENCE_GEOMETRY\n       1       5       7       8       9\n")
+    path = write_deck(text)
+    deck = abimport.read(path)
+    deck.set_nodes(numpy.array([8, 7]), numpy.array([[3.0, -4.5, 5.0], [0.1, 1.0, 2.0]]))
+    deck.set_shells(numpy.array([1]), numpy.array([[7, 8, 9, 10]]))
+    with pytest.raises(ValueError, match="no node 99 in the reference geometries"):
+        deck.set_nodes(numpy.array([7, 99]), numpy.zeros((2, 3)))
+    with pytest.raises(ValueError, match=":2: NodeInfo X: '0.1234567890123456' has no text that "
+                                         "fits its 16 columns; the closest is '.123456789012346'"):
+        deck.set_nodes(numpy.array([7]), numpy.array([[0.1234567890123456, 0, 0]]))
+    deck.save()
+    assert open(path).read() == text.replace("             0.0             1.0", "             0.1             1.0") \
+        .replace("8,3.0,4.0,5.0", "8,3.0,-4.5,5.0").replace("       9\n", "       9      10\n")
+    nodes = abimport.read(path).nodes()
+    assert nodes.nid.tolist() == [7, 8] and nodes.xyz.tolist() == [[0.1, 1.0, 2.0], [3.0, -4.5, 5.0]]

@@ -41,9 +41,9 @@ def test_examples_write_the_geometry(tmp_path):
                                                for quad in shells.nodes.tolist()]
 
     table = run_example("cards_table.py", MODEL, "ShellInfo").splitlines()
-    assert table[0].split() == ["file", "line", "EID", "PID", "N1", "N2", "N3", "N4"]
+    assert table[0].split() == ["file", "line", "keyword", "EID", "PID", "N1", "N2", "N3", "N4"]
     assert len(table) == 1 + len(shells.eid)
-    assert table[1].split()[3:] == [str(n) for n in (shells.eid[0], shells.pid[0], *shells.nodes[0])]
+    assert table[1].split()[4:] == [str(n) for n in (shells.eid[0], shells.pid[0], *shells.nodes[0])]
 
 
 def shell_line(eid, *nodes):

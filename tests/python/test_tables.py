@@ -1,6 +1,7 @@
 """Deck.table(): the cards of one name as a DataFrame, and the names a deck
 holds; an unknown name is a KeyError that lists them."""
 
+import os
 import sys
 
 import numpy
@@ -8,6 +9,7 @@ import pandas
 import pytest
 
 import abimport
+from conftest import ROOT
 
 DECK = (b"*AIRBAG_INTERACTION\n"
         b"         1\t                 3.        4.        10\n"
@@ -21,7 +23,7 @@ DECK = (b"*AIRBAG_INTERACTION\n"
 def test_table_keeps_types_order_and_missing_values():
     deck = abimport.read_text(DECK, name="t.k")
     nodes = deck.table("NodeInfo")
-    assert list(nodes.columns) == ["file", "line", "NID", "X", "Y", "Z"]
+    assert list(nodes.columns) == ["file", "line", "keyword", "NID", "X", "Y", "Z"]
     # The card of the end of the file has no fields.
     assert str(nodes["NID"].dtype) == "Int64" and nodes["NID"][:3].tolist() == [901, 902, 903]
     assert nodes["NID"].isna().tolist() == [False, False, False, True]
@@ -29,12 +31,15 @@ def test_table_keeps_types_order_and_missing_values():
     assert nodes["line"].isna().tolist() == [False, False, False, True]
     assert nodes["line"][:3].tolist() == [4, 5, 6]
     assert nodes["file"].tolist() == ["t.k"] * 4
+    # Cards of one name from different keywords say which.
+    mesh = abimport.read(os.path.join(ROOT, "examples", "airbags.k")).table("ALEMesh")
+    assert sorted(set(mesh["keyword"])) == ["AIRBAG_ADVANCED_ALE", "AIRBAG_ALE"]
     numpy.testing.assert_array_equal(nodes["X"], [-1.25, 1.5, numpy.nan, numpy.nan])
     numpy.testing.assert_array_equal(nodes["Y"], [2.5, numpy.nan, 7.5, numpy.nan])
 
     # An empty field before a filled one keeps its column.
     interaction = deck.table("Interaction")
-    assert list(interaction.columns) == ["file", "line", "AB1", "AB2", "AREA", "SF", "PID"]
+    assert list(interaction.columns) == ["file", "line", "keyword", "AB1", "AB2", "AREA", "SF", "PID"]
     assert interaction["AB2"].isna().all()
     assert interaction["PID"].dtype == numpy.int64 and interaction["PID"].tolist() == [10]
 

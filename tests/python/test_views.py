@@ -79,6 +79,14 @@ def test_cards_by_field_name():
             node[absent]
         assert absent not in node
     assert repr(node) == "<Card 'NodeInfo': NID=2 X=1.0 Y=0.0 Z=0.0>"
+    assert node["nid"] == 2 and "z" in node  # names in any case, as the edits take them
+    assert list(node.keys()) == ["NID", "X", "Y", "Z"] and dict(node) == node.to_dict()
+    assert node.file == "examples/airbags.k" or node.file.endswith(os.path.join("examples", "airbags.k"))
+    assert node.keyword.title == "AIRBAG_REFERENCE_GEOMETRY" and node.keyword.file == node.file
+    assert repr(node.keyword).endswith(", 2 cards>")
+    blank = abimport.read_text("*AIRBAG_INTERACTION\n\n")
+    assert repr(blank) == "<Deck '<text>': 1 keyword, 1 card, 1 warning>"
+    assert blank.warnings[0].message == "blank line read as an Interaction card: each of its fields is empty"
 
     # Blank placeholders are None in values and left out of to_dict().
     air = deck.cards("AirCard")[0]

@@ -1,4 +1,4 @@
-// Text form of a Double in a field of W columns.
+// The card text of a double in a field of W columns, as printf writes it.
 //
 // Both printf forms it uses ("%.14f", and "%*.*e" when that is too wide) have
 // an exact integer path here for the magnitudes a deck holds: the double is
@@ -6,18 +6,20 @@
 // integer quotient, rounded half to even as printf rounds in the default
 // rounding mode. Everything else (inf, nan, huge or tiny magnitudes, another
 // rounding mode, a compiler without 128-bit integers) goes to snprintf.
+#include "printfdouble.h"
+
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 
-#include "aligntext.h"
-#include "data.h"
-#include "digittext.h"
+#include "../aligntext.h"
+#include "../object.h"
+#include "digits.h"
 
-using abimport_detail::writeDigits;
-using abimport_detail::writeDigitsPadded;
+using abimport::detail::writeDigits;
+using abimport::detail::writeDigitsPadded;
 
 namespace {
 
@@ -144,7 +146,7 @@ size_t fixedText(double value, size_t width, char* out) {
             --decimals;
         }
     }
-    const size_t wholeDigits = abimport_detail::digitCount(whole);
+    const size_t wholeDigits = abimport::detail::digitCount(whole);
     const size_t length = (parts.negative ? 1 : 0) + wholeDigits + 1 + decimals;
     if (length > width) return length;
     size_t n = 0;
@@ -168,7 +170,7 @@ int floorLog10OfPowerOfTwo(int a) {
 size_t exponentText(double value, int precision, char* out) {
     BinaryParts parts;
     if (precision > 17 || !splitFinite(value, parts) || parts.m == 0) return 0;
-    const uint64_t low = abimport_detail::kPowersOfTen[static_cast<size_t>(precision)];
+    const uint64_t low = abimport::detail::kPowersOfTen[static_cast<size_t>(precision)];
     const uint64_t high = low * 10;
 
     // The decimal exponent k puts the rounded digits in [10^p, 10^(p+1)).
@@ -220,7 +222,10 @@ size_t exponentText(double, int, char*) {
 
 }  // namespace
 
-void Double::tostring(char* out) {
+namespace abimport::detail {
+
+void writePrintfDouble(double val, uint32_t width, char* out) {
+    constexpr auto kTextBufferSize = Object::kTextBufferSize;
     const int w = static_cast<int>(width);
     const bool exactPath = std::fegetround() == FE_TONEAREST;
 
@@ -239,7 +244,7 @@ void Double::tostring(char* out) {
     }
 
     if (len <= w) {
-        abimport_detail::writeAligned(out, fixed, static_cast<size_t>(len), width);
+        abimport::detail::writeAligned(out, fixed, static_cast<size_t>(len), width);
         return;
     }
 
@@ -249,7 +254,7 @@ void Double::tostring(char* out) {
     char exponent[64];
     int elen = exactPath ? static_cast<int>(exponentText(val, precision, exponent)) : 0;
     if (elen > 0) {
-        abimport_detail::writeAligned(out, exponent, static_cast<size_t>(elen), width);
+        abimport::detail::writeAligned(out, exponent, static_cast<size_t>(elen), width);
     } else {
         elen = std::snprintf(out, kTextBufferSize, "%*.*e", w, precision, val);
     }
@@ -261,3 +266,5 @@ void Double::tostring(char* out) {
         if (e) std::memmove(e, e + 1, std::strlen(e + 1) + 1);
     }
 }
+
+}  // namespace abimport::detail

@@ -1,4 +1,4 @@
-#include "shortestdouble.h"
+#include "shortest.h"
 
 #include <cfenv>
 #include <charconv>
@@ -7,14 +7,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../model/digittext.h"
+#include "digits.h"
 
-namespace abimport {
+namespace abimport::detail {
 
 namespace {
-
-using abimport_detail::digitCount;
-using abimport_detail::kExactPowersOfTen;
 
 constexpr int kMostDecimals = 17;
 // Digit strings up to this value are found exactly: the product value * 10^k
@@ -26,7 +23,7 @@ constexpr double kLargestDigits = 1e15;
 // chooses. digits holds no trailing zero.
 size_t writeForm(char* out, bool negative, uint64_t digits, int exponent) {
     char d[20];
-    const size_t n = abimport_detail::writeDigits(d, digits);
+    const size_t n = writeDigits(d, digits);
     const int point = static_cast<int>(n) + exponent;  // digits before the point
     const size_t fixed = exponent >= 0 ? n + static_cast<size_t>(exponent)
                          : point > 0   ? n + 1
@@ -68,7 +65,7 @@ size_t writeForm(char* out, bool negative, uint64_t digits, int exponent) {
         *p++ = scientificExponent < 0 ? '-' : '+';
         const uint64_t magnitude = static_cast<uint64_t>(std::abs(scientificExponent));
         if (magnitude < 10) *p++ = '0';
-        p += abimport_detail::writeDigits(p, magnitude);
+        p += writeDigits(p, magnitude);
     }
     return static_cast<size_t>(p - out);
 }
@@ -132,4 +129,4 @@ size_t writeShortestDouble(char* out, double value) {
     return static_cast<size_t>(std::to_chars(out, out + 32, value).ptr - out);
 }
 
-}  // namespace abimport
+}  // namespace abimport::detail

@@ -1,5 +1,6 @@
 // Numbers from field text, exactly as the C library's strtol (base 10) and
-// strtod read them. Internal to the library.
+// strtod read them, and the exponent repair that the reader applies to the
+// words of ten-column fields first. Internal to the library.
 //
 // Plain decimal text, by far the most common in a deck, takes a short exact
 // path; anything else (hex, inf, nan, very long or out-of-range numbers, text
@@ -10,13 +11,14 @@
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #if defined(__unix__) || defined(__APPLE__)
 #include <langinfo.h>
 #endif
 
-#include "digittext.h"
+#include "digits.h"
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // The white space that strtol and strtod skip in every locale.
 inline bool isPlainSpace(char c) {
@@ -133,4 +135,45 @@ inline int32_t textToI32(const char* text) {
     return static_cast<int32_t>(textToU32(text));
 }
 
-}  // namespace abimport_detail
+// The exponent repair: puts back the 'e' of an exponent written without
+// its letter (1.5-3 for 1.5e-3), as the reader does for every word of a
+// ten-column field before it is read.
+//
+// word holds n examined characters and has room for n + 2 bytes. A word
+// qualifies when it holds a '.' and neither 'e' nor 'E'. A sign at the
+// second-last place, else at the third-last place, becomes 'e' followed by the
+// sign and the characters after it. A sign counts only when some non-blank
+// character stands before it, so short numbers such as -1. and -.5 keep their
+// own sign. Returns the new length (n or n + 1).
+inline unsigned repairExponent(char* word, unsigned n) {
+    if (n < 2) return n;
+    bool hasPoint = false;
+    for (unsigned i = 0; i < n; ++i) {
+        const char c = word[i];
+        if (c == 'e' || c == 'E') return n;
+        if (c == '.') hasPoint = true;
+    }
+    if (!hasPoint) return n;
+
+    auto signedAfterText = [word](unsigned pos) {
+        if (word[pos] != '+' && word[pos] != '-') return false;
+        for (unsigned i = 0; i < pos; ++i)
+            if (word[i] != ' ') return true;
+        return false;
+    };
+
+    unsigned pos;
+    if (signedAfterText(n - 2)) {
+        pos = n - 2;
+    } else if (n >= 3 && signedAfterText(n - 3)) {
+        pos = n - 3;
+    } else {
+        return n;
+    }
+    std::memmove(word + pos + 1, word + pos, n - pos);
+    word[pos] = 'e';
+    word[n + 1] = '\0';
+    return n + 1;
+}
+
+}  // namespace abimport::detail

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace abimport_detail {
+namespace abimport::detail {
 
 // "00", "01", ..., "99" one after the other.
 inline constexpr std::array<char, 200> kDigitPairs = [] {
@@ -61,4 +61,4 @@ inline size_t writeDigits(char* out, uint64_t value) {
     return n;
 }
 
-}  // namespace abimport_detail
+}  // namespace abimport::detail
