@@ -14,11 +14,12 @@ override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR) \
 # The default allocator is part of the tool; mimalloc and jemalloc come from Debian.
 ALLOCATOR_PACKAGE := $(if $(filter mimalloc,$(TOOL_ALLOCATOR)),libmimalloc-dev)$(if $(filter jemalloc,$(TOOL_ALLOCATOR)),libjemalloc-dev)
 # The language server (lsp/) parses its messages with nlohmann-json.
-BASE_PACKAGES := cmake g++ make nlohmann-json3-dev $(ALLOCATOR_PACKAGE)
+BASE_PACKAGES := cmake g++ make libmuparser-dev nlohmann-json3-dev $(ALLOCATOR_PACKAGE)
 # The Python package builds with Debian's python3, setuptools and pybind11;
-# its tests use numpy, pytest, matplotlib, meshio and pandas.
+# its tests use numpy, pytest, matplotlib, meshio and pandas, its typed checks mypy.
 PYTHON_PACKAGES := python3-venv python3-pip python3-setuptools python3-wheel python3-pybind11 \
-	pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-meshio python3-pandas
+	pybind11-dev python3-numpy python3-pytest python3-matplotlib python3-meshio python3-pandas \
+	python3-mypy
 TEST_PACKAGES := $(BASE_PACKAGES) libgtest-dev $(PYTHON_PACKAGES)
 # -DABIMPORT_WERROR=ON makes the Python extension's warnings errors too.
 PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
@@ -26,13 +27,14 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build format-check test test-clang python-test python-wheel-test help demo sanitize tsan fuzz memcheck bench windows editor-test
+.PHONY: all build format-check test test-clang python-test python-types python-wheel-test help demo sanitize tsan fuzz memcheck bench windows editor-test
 
 all: build
 
 help:
-	@echo "make test       build and run every test (CTest, then the Python package's pytest)"
+	@echo "make test       build and run every test (CTest, then the Python package's pytest and typed checks)"
 	@echo "make test-clang the same tests with everything built by clang (build-clang)"
+	@echo "make python-types  mypy --strict on python/abimport, and stubtest on the extension built"
 	@echo "make python-wheel-test  the Python tests against a wheel in a fresh virtual environment"
 	@echo "make build      build the library, the host and the tools"
 	@echo "make format-check  every C++ file as .clang-format writes it"
@@ -57,6 +59,7 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 	$(MAKE) python-test
+	$(MAKE) python-types
 
 # The same tests with everything built by clang (clang-14), in build-clang:
 # the tool's heap keeps the promises that clang's code relies on.
@@ -69,6 +72,12 @@ test-clang:
 python-test:
 	@scripts/require-packages.sh $(PYTHON_PACKAGES)
 	$(PYTHON_ENV) scripts/python-test.sh source $(BUILD)/venv
+
+# The package's types: mypy --strict on python/abimport, then stubtest on the
+# extension installed into $(BUILD)/venv.
+python-types:
+	@scripts/require-packages.sh $(PYTHON_PACKAGES)
+	$(PYTHON_ENV) scripts/python-types.sh $(BUILD)/venv
 
 # The same tests against a wheel installed alone into a fresh environment, so
 # that a file missing from the wheel fails. Builds the tool they compare with.

@@ -62,6 +62,8 @@ setup(
             define_macros=[("ABIMPORT_VERSION_STRING", '"%s"' % VERSION)],
             extra_compile_args=["-O3", NEW_ALIGNMENT] + WARNINGS,
             extra_link_args=["-Wl,--version-script=" + EXPORTS],
+            # The expressions of *PARAMETER_EXPRESSION (Debian's libmuparser-dev).
+            libraries=["muparser"],
         ),
     ],
     cmdclass={"build_ext": build_ext},

@@ -22,7 +22,8 @@ set(ABIMPORT_PUBLIC_HEADERS
   keywords/importfunctions.h keywords/keywordtable.h keywords/idkinds.h)
 set(ABIMPORT_HOST_HEADERS host/deckimport.h host/hostcalls.h host/keywordtitles.h
   host/includefiles.h host/linepieces.h host/readchecks.h host/sourcefile.h host/warning.h
-  host/modelcheck.h host/idset.h)
+  host/modelcheck.h host/idset.h host/fileendstream.h host/parametersubstitution.h
+  host/parametertable.h)
 
 # The headers include each other as "../model/card.h", so each keeps its
 # subfolder under include/abimport.

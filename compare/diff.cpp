@@ -89,8 +89,27 @@ DiffModel::~DiffModel() {
     for (Card* card : owned_) delete card;
 }
 
+void DiffModel::addParameters(const std::vector<ParameterDefinition>& definitions,
+                              const std::vector<size_t>& uses) {
+    for (size_t i = 0; i < definitions.size(); ++i) {
+        const ParameterDefinition& definition = definitions[i];
+        if (i >= uses.size() || uses[i] == 0) continue;
+        DiffParameter parameter;
+        parameter.key = parameterKey(definition.name);
+        if (definition.local) parameter.key += " " + *definition.path;
+        parameter.name = definition.name;
+        parameter.text = definition.type == 'C';
+        parameter.number = definition.number;
+        parameter.chars = definition.chars;
+        parameter.file = definition.path;
+        parameter.line = definition.line;
+        parameters.push_back(std::move(parameter));
+    }
+}
+
 void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_t count,
-                           const std::vector<unsigned long long>& lines, bool adopt) {
+                           const std::vector<unsigned long long>& lines, bool adopt,
+                           const std::vector<std::pair<size_t, CardParameters>>* fieldParameters) {
     DiffKeyword keyword{&source.keyword, source.file.path, source.line};
     keyword.firstCard = cards.size();
     const auto nodeCard = rowCard<NodeRow>(source.keyword, CardRole::NodeList);
@@ -127,6 +146,11 @@ void DiffModel::addKeyword(const KeywordSource& source, Card* const* list, size_
         }
         cards.push_back({card, line});
         if (adopt) owned_.push_back(card);
+        if (const CardParameters* fields =
+                fieldParameters ? parametersOf(*fieldParameters, i) : nullptr) {
+            cardParameters_.push_back(*fields);
+            cards.back().parameters = &cardParameters_.back();
+        }
     }
     keyword.cardCount = cards.size() - keyword.firstCard;
     if (nodeKeyword) {
@@ -143,7 +167,7 @@ void DiffRecorder::keywordEnds(const ImportedKeyword& keyword) {
     std::vector<Card*>& list = target_.cards;
     const size_t first = keyword.firstCard;
     model_.addKeyword(keyword.source, list.data() + first, list.size() - first, keyword.cardLines,
-                      true);
+                      true, &keyword.parameters);
     list.resize(first);
 }
 
@@ -231,7 +255,8 @@ private:
     DiffChange keywordChange(DiffChange::Kind kind, const DiffKeyword& keyword) const;
     void compareKeywords(const DiffKeyword& a, const DiffKeyword& b);
     void compareCards(const DiffKeyword& a, const DiffKeyword& b);
-    void compareFields(const DiffChange& where, const Card& a, const Card& b);
+    void compareFields(const DiffChange& where, const DiffCard& a, const DiffCard& b);
+    void compareParameters();
     // The nodes or shells of two paired keywords: their count of changes,
     // then, when the sink wants them, each row changed, added or removed.
     template <class Row>
@@ -292,7 +317,29 @@ std::vector<size_t> pairingOrder(const DiffModel& model) {
     return order;
 }
 
+void Comparison::compareParameters() {
+    for (const DiffParameter& y : after_.parameters) {
+        for (const DiffParameter& x : before_.parameters) {
+            if (x.key != y.key) continue;
+            DiffChange change{};
+            change.kind = DiffChange::Parameter;
+            change.field = y.name;
+            change.before.kind = change.after.kind = x.text ? DiffValue::Text : DiffValue::Real;
+            change.before.real = x.number;
+            change.before.text = x.chars;
+            change.after.kind = y.text ? DiffValue::Text : DiffValue::Real;
+            change.after.real = y.number;
+            change.after.text = y.chars;
+            change.from = {x.file.get(), x.line};
+            change.to = {y.file.get(), y.line};
+            if (!sameValue(change.before, change.after)) emit(change);
+            break;
+        }
+    }
+}
+
 bool Comparison::run() {
+    compareParameters();
     const auto& a = before_.keywords;
     const auto& b = after_.keywords;
     const std::vector<size_t> orderA = pairingOrder(before_), orderB = pairingOrder(after_);
@@ -396,7 +443,7 @@ void Comparison::compareCards(const DiffKeyword& a, const DiffKeyword& b) {
         const size_t j = found->second[k];
         paired[j] = true;
         where.to = {b.file.get(), cardsB[j].line};
-        compareFields(where, *card.card, *cardsB[j].card);
+        compareFields(where, card, cardsB[j]);
         where.to = {};
     }
     std::unordered_map<std::string_view, size_t> seenB;
@@ -415,7 +462,19 @@ void Comparison::compareCards(const DiffKeyword& a, const DiffKeyword& b) {
 
 // Fields pair by name where the cards kept their names (a blank field is
 // absent from its card), by position otherwise. Blank placeholders hold nothing.
-void Comparison::compareFields(const DiffChange& where, const Card& a, const Card& b) {
+void Comparison::compareFields(const DiffChange& where, const DiffCard& cardA,
+                               const DiffCard& cardB) {
+    const Card& a = *cardA.card;
+    const Card& b = *cardB.card;
+    // The parameter a field took its value from, in the new card or the old.
+    const auto parameterOf = [&](const std::string& name) -> std::string_view {
+        for (const DiffCard* card : {&cardB, &cardA}) {
+            if (!card->parameters) continue;
+            for (const auto& [field, parameter] : *card->parameters)
+                if (field == name) return parameter;
+        }
+        return {};
+    };
     static const std::string kUnnamed;
     const auto nameOf = [](const Card& card, size_t i) -> const std::string& {
         return card.fieldNames.size() == card.fields.size() ? card.fieldNames[i] : kUnnamed;
@@ -438,6 +497,7 @@ void Comparison::compareFields(const DiffChange& where, const Card& a, const Car
         if (sameValue(change.before, change.after)) return;
         if (name.empty()) positionName = unnamedFieldName(position);
         change.field = name.empty() ? std::string_view(positionName) : std::string_view(name);
+        change.parameter = name.empty() ? std::string_view() : parameterOf(name);
         emit(change);
     };
     for (size_t i = 0; i < a.fields.size(); ++i) {

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,6 +47,19 @@ struct DiffKeyword {
 struct DiffCard {
     const Card* card;
     unsigned long long line;  // 0 where no data line gave it
+    // Its fields that took a parameter's value; null for none.
+    const CardParameters* parameters = nullptr;
+};
+
+// A parameter that airbag fields of the model took their values from.
+struct DiffParameter {
+    std::string key;  // what pairs it: its name in upper case, and for a _LOCAL one its file
+    std::string name;
+    bool text = false;  // a character parameter: chars, not number
+    double number = 0;
+    std::string chars;
+    std::shared_ptr<const std::string> file;
+    unsigned long long line = 0;
 };
 
 class DiffModel {
@@ -61,21 +75,31 @@ public:
     // the rows' cards at once and the others with itself, and the caller
     // drops them from its list; without, the caller keeps them alive while
     // the model is in use.
-    void addKeyword(const KeywordSource& source, Card* const* cards, size_t count,
-                    const std::vector<unsigned long long>& lines, bool adopt);
+    // parameters: the cards (by index among cards) with fields that took a
+    // parameter's value, as ImportedKeyword gives them.
+    void addKeyword(
+        const KeywordSource& source, Card* const* cards, size_t count,
+        const std::vector<unsigned long long>& lines, bool adopt,
+        const std::vector<std::pair<size_t, CardParameters>>* fieldParameters = nullptr);
+    // The model's parameters that airbag fields used (uses: by definition).
+    void addParameters(const std::vector<ParameterDefinition>& definitions,
+                       const std::vector<size_t>& uses);
 
     std::vector<DiffKeyword> keywords;
     std::vector<DiffCard> cards;
     std::vector<NodeRow> nodes;
     std::vector<ShellRow> shells;
+    std::vector<DiffParameter> parameters;
 
 private:
     std::vector<Card*> owned_;
+    std::deque<CardParameters> cardParameters_;  // what cards point to
 };
 
 // Takes each keyword's cards over from the deck loop's import target into a
 // model as the loop ends it (DiffModel::addKeyword with adopt), so that the
 // target only ever holds the keyword being read.
+// The model's parameters go in with addParameters after the import.
 class DiffRecorder : public DeckObserver {
 public:
     DiffRecorder(DiffModel& model, ImportObject& target) : model_(model), target_(target) {}
@@ -103,10 +127,11 @@ struct DiffPlace {
 
 struct DiffChange {
     enum Kind {
-        Value,     // a field's value changed
-        Added,     // a keyword or card is only in the new model
-        Removed,   // only in the old one
-        Geometry,  // the nodes or shells of a keyword, counted
+        Value,      // a field's value changed
+        Added,      // a keyword or card is only in the new model
+        Removed,    // only in the old one
+        Geometry,   // the nodes or shells of a keyword, counted
+        Parameter,  // the value of a parameter that airbag fields took (keyword null)
     };
     Kind kind;
     const DiffKeyword* keyword;  // the old model's keyword, or the new one's when added
@@ -115,7 +140,8 @@ struct DiffChange {
     bool hasRowId = false;  // a node or shell: its NID or EID
     std::string_view rowIdName;
     long long rowId = 0;
-    std::string_view field;
+    std::string_view field;      // for Parameter: the parameter's name
+    std::string_view parameter;  // Value: the parameter the field took its value from, if any
     DiffValue before, after;
     DiffPlace from, to;
     // Geometry: rows of the old keyword, changed, added and removed; for
@@ -144,8 +170,8 @@ struct DiffSettings {
     double absTolerance = 0;
 };
 
-// Compares two models and hands each change to sink; returns whether any
-// was found.
+// Compares two models and hands each change to sink, the parameters that
+// changed first; returns whether any was found.
 bool compareModels(const DiffModel& before, const DiffModel& after, const DiffSettings& settings,
                    DiffSink& sink);
 

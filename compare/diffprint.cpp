@@ -84,6 +84,19 @@ void DiffTextWriter::change(const DiffChange& change) {
             appendValue(out, change.before);
             out += " -> ";
             appendValue(out, change.after);
+            if (!change.parameter.empty()) {
+                out += " (&";
+                out.append(change.parameter.data(), change.parameter.size());
+                out += ')';
+            }
+            break;
+        case DiffChange::Parameter:
+            out += "parameter ";
+            out.append(change.field.data(), change.field.size());
+            out += ": ";
+            appendValue(out, change.before);
+            out += " -> ";
+            appendValue(out, change.after);
             break;
         case DiffChange::Added:
         case DiffChange::Removed:
@@ -155,6 +168,7 @@ const char* kindName(DiffChange::Kind kind) {
         case DiffChange::Added: return "added";
         case DiffChange::Removed: return "removed";
         case DiffChange::Geometry: return "geometry";
+        case DiffChange::Parameter: return "parameter";
     }
     return "";
 }
@@ -166,6 +180,19 @@ void DiffJsonWriter::change(const DiffChange& change) {
         JsonText json(out_);
         json.raw("{\"change\":\"");
         json.raw(kindName(change.kind), std::char_traits<char>::length(kindName(change.kind)));
+        if (change.kind == DiffChange::Parameter) {
+            json.raw("\",\"parameter\":");
+            json.string(change.field.data(), change.field.size());
+            json.raw(",\"old\":");
+            jsonValue(json, change.before);
+            json.raw(",\"new\":");
+            jsonValue(json, change.after);
+            jsonPlace(json, ",\"from\":", change.from);
+            jsonPlace(json, ",\"to\":", change.to);
+            json.raw("}\n");
+            if (file_ && out_.size() >= (1u << 16)) flush();
+            return;
+        }
         json.raw("\",\"keyword\":");
         json.string(change.keyword->keyword->title,
                     std::char_traits<char>::length(change.keyword->keyword->title));
@@ -191,6 +218,10 @@ void DiffJsonWriter::change(const DiffChange& change) {
             jsonValue(json, change.before);
             json.raw(",\"new\":");
             jsonValue(json, change.after);
+            if (!change.parameter.empty()) {
+                json.raw(",\"parameter\":");
+                json.string(change.parameter.data(), change.parameter.size());
+            }
         } else if (change.kind == DiffChange::Geometry) {
             const bool nodes = change.rowNoun == "nodes";
             jsonCount(json, nodes ? ",\"nodes\":" : ",\"shells\":", change.rows);
@@ -218,6 +249,10 @@ void DiffJsonWriter::flush() {
 }
 
 void DiffSummary::change(const DiffChange& change) {
+    if (change.kind == DiffChange::Parameter) {
+        ++parameters_;
+        return;
+    }
     Counts& counts = byTitle_[change.keyword->keyword->title];
     const bool card = !change.card.empty();
     switch (change.kind) {
@@ -225,6 +260,7 @@ void DiffSummary::change(const DiffChange& change) {
         case DiffChange::Added: ++(card ? counts.cardsAdded : counts.keywordsAdded); break;
         case DiffChange::Removed: ++(card ? counts.cardsRemoved : counts.keywordsRemoved); break;
         case DiffChange::Geometry: break;  // its rows come one by one
+        case DiffChange::Parameter: break;
     }
 }
 
@@ -246,6 +282,7 @@ void DiffSummary::print(FILE* out) const {
                  "-cards", "+keywords", "-keywords");
     for (const auto& entry : byTitle_) row(entry.first.c_str(), entry.second);
     row("total", total);
+    if (parameters_) std::fprintf(out, "parameters changed: %zu\n", parameters_);
 }
 
 }  // namespace abimport

@@ -56,6 +56,7 @@ private:
         size_t values = 0, cardsAdded = 0, cardsRemoved = 0, keywordsAdded = 0, keywordsRemoved = 0;
     };
     std::map<std::string, Counts> byTitle_;
+    size_t parameters_ = 0;  // parameters whose values changed
 };
 
 // A count with a comma between each three digits: 20,000.

@@ -29,12 +29,15 @@ struct IdDefinition {
     bool headings = false;          // each ID line follows a heading line of its own
     bool firstOnly = false;         // only the keyword's first ID line defines an ID
     bool titleForm = false;         // KEYWORD_TITLE defines them too, a heading first
+    // Every form KEYWORD_... defines them too, on its first data line, after
+    // a heading in the forms that end in _TITLE.
+    bool everyForm = false;
 };
 
 // A kind of ID that an ID-bearing field holds: the codes the ID report gives
 // it, its plain name, and where a model defines such IDs.
 struct IdKind {
-    unsigned code1;
+    unsigned code1;     // 0: the ID report never gives it (fields of host lookups name it)
     unsigned code2;     // 9999: none
     const char* label;  // "load curve", "node", ...
     IdDefinition definedBy;
@@ -76,13 +79,23 @@ enum class FieldRole : unsigned char {
     MeshSize,   // a mesh size: whether the `steers` card follows depends on it
 };
 
+// The kind of ID that a field of a card handed whole to a host lookup (the
+// three lookup ID steps) holds, as the model check looks it up: the kind for
+// the value 0, 1 or 2 of the card's field typeField, or kinds[0] always when
+// there is none. A null kind: one that no keyword of the model defines.
+struct LookupIds {
+    const char* typeField;
+    const IdKind* kinds[3];
+};
+
 struct FieldDescription {
     const char* name;  // the deck's field name; "UNUSED" for a column not interpreted
     unsigned type;     // the type code the card step asks for
     unsigned width;    // columns
     const IdKind* id;  // the kind of ID the ID report gives it; null: not reported
     FieldRole role;
-    const char* steers;  // Count and MeshSize: the card name they steer
+    const char* steers;       // Count and MeshSize: the card name they steer
+    const LookupIds* lookup;  // a lookup card's field that names an ID; null: none
 };
 
 struct CardDescription {

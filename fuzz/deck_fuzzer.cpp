@@ -2,9 +2,10 @@
 // (Card::contFlag); the rest is split at each line "%%" into main.k and the
 // files inc1.k, inc2.k, ... of a scratch folder, which main.k may include. The
 // model goes through the host's deck loop with includes followed, warnings
-// and the model checked, every host call, card and warning is written as JSON Lines (which
-// writes each card back as text), each card's own text is checked against the
-// card, each warning must name a kind and a line of its file, and everything
+// and the model checked, parameters given their values, every host call, card
+// and warning is written as JSON Lines (which writes each card back as text),
+// each card's own text is checked against the card and must come from a data
+// line, each warning must name a kind and a line of its file, and everything
 // is freed before the next input. Then one field, chosen by the input, is
 // edited in place: when the edit is made, every file but main.k and every line
 // of main.k but the edited one must keep its bytes.
@@ -36,9 +37,6 @@ void require(bool holds, const char* what) {
     std::abort();
 }
 
-// Most cards one import can build beyond one per line piece read: the longest
-// chain of cards that each take the end of the file as a card without fields.
-constexpr size_t kMostCardsAtEndOfFile = 11;
 const std::string kSeparator = "\n%%\n";
 
 void checkCard(Card& card) {
@@ -62,10 +60,17 @@ unsigned long long linesOf(const std::string& path) {
     return lines + (last != '\n');
 }
 
-// The JSON writer, with each warning checked before it is written.
+// The JSON writer, with each warning and card checked before it is written.
 class CheckedWriter : public JsonEventWriter {
 public:
     using JsonEventWriter::JsonEventWriter;
+    void keywordEnds(const ImportedKeyword& keyword) override {
+        // The host ends each file as a keyword line would: every card comes
+        // from a data line.
+        for (size_t i = keyword.firstCard; i < keyword.target.cards.size(); ++i)
+            require(keyword.cardLines.at(i - keyword.firstCard) != 0, "a card from no data line");
+        JsonEventWriter::keywordEnds(keyword);
+    }
     void warning(const Warning& warning) override {
         require(static_cast<unsigned>(warning.kind) < kWarningKindCount &&
                     *warningKindName(warning.kind) != '\0' && !warning.message.empty(),
@@ -237,8 +242,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImportSettings settings;
     settings.cardLines = settings.emptyBeforeFilled = true;
     settings.check = true;
+    settings.parameters = true;
     DeckImport model(registry, target, &writer, settings);
-    const size_t imported = model.run(dataLine, main);
+    model.run(dataLine, main);
 
     // The bytes of every file read (an include may be read more than once)
     // bound the cards.
@@ -248,8 +254,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (stat(file.path->c_str(), &status) == 0)
             bytesRead += static_cast<size_t>(status.st_size);
     }
-    require(target.cards.size() <= bytesRead + kMostCardsAtEndOfFile * imported,
-            "more cards than the files read have lines");
+    require(target.cards.size() <= bytesRead, "more cards than the files read have lines");
     for (Card* card : target.cards) checkCard(*card);
     if (Card::contFlag & Card::kKeepNames) editOneField(data, size, registry);
     return 0;

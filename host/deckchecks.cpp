@@ -23,29 +23,26 @@ void DeckImport::otherKeyword(std::string_view title, LinePieces& lines, Pending
     // What a file included again defines was told once: its definitions
     // are no duplicates of their own.
     if (settings_.check && repeatedIncludes_ == 0 && check_.definitionsOf(title, how)) {
-        // The first piece of each data line up to the next keyword line.
-        check_.definitionsStart(how);
-        while (lines.next()) {
-            const char first = lines.text()[0];
-            if (first == '*') {
-                holdKeywordLine(lines, pending);
-                return;
-            }
-            if (first != '$')
-                check_.defineFrom(how, lines.text(), lines.length(), currentFile_, lines.line());
-            lines.skipRest();
-        }
+        if (check_.defineFromLines(how, lines, currentFile_)) holdKeywordLine(lines, pending);
         return;
     }
     if (!isAirbagTitle(title)) return;
-    if (const char* meant = misspelledAirbagKeyword(title)) {
+    const AirbagTitle airbag = airbagTitleOf(title);
+    if (airbag.kind == AirbagTitle::Misspelled) {
         if (settings_.warnings) {
             warn(WarningKind::UnknownKeyword, line,
                  "*" + std::string(title) + " is no keyword and is skipped: did you mean *" +
-                     meant + "?",
+                     airbag.keyword + "?",
                  {1, static_cast<unsigned>(title.size() + 1)});
         }
         return;
+    }
+    if (airbag.kind == AirbagTitle::WithOption && settings_.warnings) {
+        const size_t length = std::string_view(airbag.keyword).size();
+        warn(WarningKind::KeywordNotImported, line,
+             "*" + std::string(title) + " is *" + airbag.keyword + " with the option " +
+                 std::string(title.substr(length)) +
+                 ", which is not imported: the keyword and its cards are skipped");
     }
     std::string name(title);
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));

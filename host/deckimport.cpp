@@ -5,8 +5,10 @@
 #include <cctype>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "hostcalls.h"
+#include "parameterscan.h"
 
 namespace abimport {
 
@@ -42,6 +44,13 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
 size_t DeckImport::warningTotal() const {
     size_t total = 0;
     for (size_t count : warningCounts_) total += count;
+    return total;
+}
+
+size_t DeckImport::modelProblems() const {
+    size_t total = 0;
+    for (unsigned kind = 0; kind < kReadWarningKindCount; ++kind)
+        if (isModelProblem(static_cast<WarningKind>(kind))) total += warningCounts_[kind];
     return total;
 }
 
@@ -91,7 +100,9 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
     reader.lineEnded = true;
 
     const size_t before = imported_;
-    readFile(currentFile_);
+    FILE* const deckFile = reader.file;
+    readFile(currentFile_, deckFile);
+    reader.file = deckFile;
     if (settings_.check) check_.finish();
 
     if (host) {
@@ -109,15 +120,71 @@ void DeckImport::holdKeywordLine(LinePieces& lines, PendingKeyword& pending) {
     checks_.keywordLineRead(pending.text, pending.length, pending.line);
 }
 
-void DeckImport::readFile(size_t index) {
-    LinePieces lines(*reader_);
+void DeckImport::readFile(size_t index, FILE* file) {
+    FileEndStream* const including = stream_;
+    StreamEditor editor(*this, index);
+    std::optional<FileEndStream> stream;
+    if (settings_.fileEndLine)
+        stream.emplace(file, settings_.parameters ? &editor : nullptr, reader_);
+    stream_ = stream ? &*stream : nullptr;
+    reader_->file = stream ? stream->stream() : file;
+    streams_.push_back({index, file, stream_, 0});
+    checks_.fileChanges(stream_);
+    readKeywords(index);
+    streams_.pop_back();
+    stream_ = including;
+    checks_.fileChanges(including);
+}
+
+void DeckImport::StreamEditor::prepare() {
+    deck_.readParameters("");
+}
+
+bool DeckImport::StreamEditor::edit(unsigned keywordCode, bool firstDataLine, const char* line,
+                                    size_t length, std::string& out, LineParameters& fields) {
+    return deck_.substitution_ && deck_.substitution_->substitute(keywordCode, firstDataLine, file_,
+                                                                  line, length, out, fields);
+}
+
+void DeckImport::readParameters(const std::string& keyword) {
+    if (parametersRead_ || !settings_.parameters || streams_.empty() || !stream_) return;
+    parametersRead_ = true;
+    for (size_t i = 0; i < files_.size(); ++i) parameters_.setParent(i, files_[i].parent);
+    // Each open file from where its reading stands: what its stream holds,
+    // then the rest of the file, which a pipe gives only once.
+    std::vector<OpenModelFile> chain;
+    for (size_t k = streams_.size(); k-- > 0;) {
+        const OpenStream& open = streams_[k];
+        open.stream->takeBackUnread();
+        FILE* rest = open.file;
+        if (rest && std::ftell(rest) < 0) {
+            open.stream->keepRest();
+            rest = nullptr;
+        }
+        const SourceFile& file = files_[open.index];
+        const unsigned long long line = k + 1 == streams_.size() ? reader_->lineNumber : open.line;
+        chain.push_back({open.index, file.path, file.parent == SourceFile::kNoParent, file.depth,
+                         chain_[k].device, chain_[k].inode, chain_[k].known,
+                         open.stream->undelivered(), line + 1, rest});
+    }
+    ParameterScan(parameters_, search_, settings_.followIncludes, files_.size(), settings_.openFile)
+        .scan(chain, keyword);
+    parameters_.evaluate([this](WarningKind kind, const std::shared_ptr<const std::string>& path,
+                                unsigned long long line, const std::string& message) {
+        ++warningCounts_[static_cast<unsigned>(kind)];
+        if (observer_) observer_->warning({kind, path, line, message});
+    });
+    substitution_ = std::make_unique<ParameterSubstitution>(parameters_);
+}
+
+void DeckImport::readKeywords(size_t index) {
+    LinePieces lines(*reader_, stream_);
     PendingKeyword pending;
     currentFile_ = index;
-    checks_.fileChanges();
     for (;;) {
         currentFile_ = index;
         if (!pending.held) {
-            if (!lines.next()) return checks_.fileChanges();
+            if (!lines.next()) return;
             if (lines.text()[0] != '*') {
                 lines.skipRest();
                 continue;
@@ -128,7 +195,8 @@ void DeckImport::readFile(size_t index) {
         // The title is copied: handling the keyword may read the next one into pending.
         const std::string title(keywordTitleOf(pending.text, pending.length));
         const unsigned long long line = pending.line;
-        if (titleIs(title, "END")) return checks_.fileChanges();  // the end of this file's input
+        if (titleIs(title, "END")) return;  // the end of this file's input
+        if (isParameterTitle(title)) readParameters(title);
         if (const KeywordDescription* keyword = findKeyword(pending.text, pending.length)) {
             importKeyword(*keyword, line, lines, pending);
         } else if (titleIs(title, "TITLE") && index == 0 && title_.empty()) {
@@ -173,14 +241,18 @@ void DeckImport::importKeyword(const KeywordDescription& keyword, unsigned long 
     if (settings_.check) check_.keywordStarts(keyword.title, line, currentFile_);
     const size_t firstCard = target_.cards.size();
     reader_->flags &= ~DataLine::kKeywordReached;
+    if (stream_) stream_->airbagKeywordStarts(keyword.code);
     entry->second(reader_, &target_);
+    if (stream_) stream_->airbagKeywordEnds();
     checks_.keywordEnds();
     if (observer_) {
-        observer_->keywordEnds(
-            {source, target_, firstCard, checks_.cardLines(), checks_.emptyBeforeFilled()});
+        observer_->keywordEnds({source, target_, firstCard, checks_.cardLines(),
+                                checks_.emptyBeforeFilled(), checks_.parameters()});
     }
-    if (reader_->flags & DataLine::kKeywordReached) {
-        // The import ended at a keyword line: its copy holds the first piece.
+    // The import ended at a keyword line: its copy holds the first piece.
+    // The line that ends the file is no keyword: the next read finds the end.
+    if ((reader_->flags & DataLine::kKeywordReached) &&
+        !(stream_ && stream_->isEnd(reader_->keywordLine))) {
         pending.take(reader_->keywordLine, DataLine::kLineBufferSize - 1, reader_->lineNumber);
         lines.skipRest();
     }

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,10 +20,13 @@
 
 #include "../frame/dataline.h"
 #include "../frame/hostinterface.h"
+#include "fileendstream.h"
 #include "includefiles.h"
 #include "keywordtitles.h"
 #include "linepieces.h"
 #include "modelcheck.h"
+#include "parametersubstitution.h"
+#include "parametertable.h"
 #include "readchecks.h"
 #include "sourcefile.h"
 #include "warning.h"
@@ -34,9 +38,18 @@ struct ImportSettings {
     bool warnings = true;            // check the reading and report warnings
     bool cardLines = false;          // note the line of every card for keywordEnds
     bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
+    // Hand the reader, after each file's last line, a line that ends the
+    // keyword (fileendstream.h), so that a keyword never reads cards from no
+    // data line; false: the reader meets the end of each file itself, as the
+    // library defines it.
+    bool fileEndLine = true;
     // Check the model: references to IDs that nothing defines, IDs defined
     // twice, files included twice (modelcheck.h).
     bool check = false;
+    // Parameters: a field of an airbag keyword that names a parameter (&name)
+    // takes its value (parametersubstitution.h); false: &name is read as the
+    // text it is.
+    bool parameters = false;
     // Opens the include files in place of openInclude, given the path the
     // include search found: a host that holds files' texts itself (an
     // editor's unsaved buffers) hands them over as streams, which the loop
@@ -63,6 +76,9 @@ struct ImportedKeyword {
     // Its cards (by index from firstCard) with an empty field before a filled
     // one, and those fields, when the settings ask for them.
     const std::vector<std::pair<size_t, EmptyFields>>& emptyBeforeFilled;
+    // Its cards (by index from firstCard) with fields that took a parameter's
+    // value, when card lines are noted.
+    const std::vector<std::pair<size_t, CardParameters>>& parameters;
 };
 
 // What a deck loop reports, in the order it happens.
@@ -105,6 +121,8 @@ public:
         return warningCounts_;
     }
     size_t warningTotal() const;
+    // Warnings that tell a problem of the model (isModelProblem).
+    size_t modelProblems() const;
     // Whether an include could not be found, opened or read.
     bool includeFailed() const { return includeFailed_; }
     // The line after the main deck's first *TITLE, trailing blanks and line
@@ -116,6 +134,9 @@ public:
     const std::map<std::string, size_t>& airbagKeywordsNotImported() const { return notImported_; }
     // The model check when the settings ask for it, after run; null otherwise.
     const ModelCheck* modelCheck() const { return settings_.check ? &check_ : nullptr; }
+    // The model's parameters once read (at the first *PARAMETER keyword or
+    // reference to one); null before, or when none were read.
+    const ParameterTable* parameters() const { return parametersRead_ ? &parameters_ : nullptr; }
 
 private:
     // A keyword line that is read but not yet handled: its first piece.
@@ -132,8 +153,31 @@ private:
         ino_t inode;
         bool known;
     };
+    // The stream of a file of the chain being read, and the line its reading
+    // stands at while a file it includes is read.
+    struct OpenStream {
+        size_t index;
+        FILE* file;
+        FileEndStream* stream;
+        unsigned long long line;
+    };
+    // The parameters as the stream of one file asks for them.
+    class StreamEditor : public LineEditor {
+    public:
+        StreamEditor(DeckImport& deck, size_t file) : deck_(deck), file_(file) {}
+        void prepare() override;
+        bool edit(unsigned keywordCode, bool firstDataLine, const char* line, size_t length,
+                  std::string& out, LineParameters& fields) override;
 
-    void readFile(size_t index);
+    private:
+        DeckImport& deck_;
+        size_t file_;
+    };
+
+    // Reads file, the model's file of that index, up to its end or *END;
+    // the caller keeps it open and sets the reader's file back afterwards.
+    void readFile(size_t index, FILE* file);
+    void readKeywords(size_t index);
     void importKeyword(const KeywordDescription& keyword, unsigned long long line,
                        LinePieces& lines, PendingKeyword& pending);
     // *INCLUDE and the include keywords that name a file on their first line.
@@ -157,6 +201,9 @@ private:
     void holdKeywordLine(LinePieces& lines, PendingKeyword& pending);
     // *TITLE: its first data line, unless a keyword line (left in pending) comes first.
     void readTitle(LinePieces& lines, PendingKeyword& pending);
+    // Reads the model's parameters, once: from where the reading stands, in
+    // the keyword of that title (a *PARAMETER form) or in an airbag keyword.
+    void readParameters(const std::string& keyword);
     void warn(WarningKind kind, unsigned long long line, const std::string& message,
               WarningColumns columns = {});
     void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message,
@@ -169,6 +216,7 @@ private:
     ImportSettings settings_;
     ReadChecks checks_;
     DataLine* reader_ = nullptr;
+    FileEndStream* stream_ = nullptr;  // of the file being read
     std::deque<SourceFile> files_;
     std::vector<OpenFile> chain_;
     size_t currentFile_ = 0;
@@ -180,7 +228,11 @@ private:
     std::map<std::string, size_t> notImported_;
     ModelCheck check_;
     std::vector<std::pair<OpenFile, size_t>> opened_;  // every file opened, with its index
-    unsigned repeatedIncludes_ = 0;                    // files included again that are being read
+    std::vector<OpenStream> streams_;                  // of the chain being read
+    ParameterTable parameters_;
+    bool parametersRead_ = false;
+    std::unique_ptr<ParameterSubstitution> substitution_;
+    unsigned repeatedIncludes_ = 0;  // files included again that are being read
 };
 
 // The loop over one deck without a name: relative includes are looked up

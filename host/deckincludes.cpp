@@ -132,15 +132,16 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
     // goes on after the name line.
     FILE* const savedFile = reader_->file;
     const unsigned long long savedLine = reader_->lineNumber;
+    // Where the including file's reading stands, for the parameters read ahead.
+    if (!streams_.empty()) streams_.back().line = savedLine;
     const bool savedEnded = reader_->lineEnded;
-    reader_->file = opened.file;
     reader_->lineNumber = 0;
     reader_->lineEnded = true;
     chain_.push_back({opened.device, opened.inode, true});
     currentFile_ = index;
     const bool repeated = noteOpened(opened.device, opened.inode, index);
     repeatedIncludes_ += repeated;
-    readFile(index);
+    readFile(index, opened.file);
     repeatedIncludes_ -= repeated;
     const bool readFailed = std::ferror(opened.file) != 0;
     chain_.pop_back();

@@ -15,8 +15,9 @@ namespace abimport {
 
 class IdSet {
 public:
-    // Adds a non-zero id; false when it was there already.
-    bool insert(long long id) {
+    // Adds a non-zero id; false when it was there already. Inlined: it is
+    // called for every ID a model defines.
+    [[gnu::always_inline]] bool insert(long long id) {
         const uint64_t key = static_cast<uint64_t>(id) >> 6;
         const uint64_t bit = uint64_t{1} << (static_cast<uint64_t>(id) & 63);
         if (lastWord_ == kNone || words_[lastWord_].key != key) lastWord_ = wordOf(key);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "keywordtitles.h"
@@ -44,20 +46,45 @@ size_t titleDistance(std::string_view a, std::string_view b, size_t limit) {
 }
 
 bool isAirbagTitle(std::string_view title) {
-    return title.size() >= 7 && titleIs(title.substr(0, 7), "AIRBAG_");
+    return title.size() > 6 && titleIs(title.substr(0, 6), "AIRBAG");
 }
 
-const char* misspelledAirbagKeyword(std::string_view title) {
+AirbagTitle airbagTitleOf(std::string_view title) {
+    AirbagTitle verdict;
+    if (!isAirbagTitle(title)) return verdict;
+    const bool underscore = title[6] == '_';
+    const std::string written =
+        underscore ? std::string(title) : "AIRBAG_" + std::string(title.substr(6));
     const char* nearest = nullptr;
-    size_t nearestDistance = kMostEdits + 1;
-    for (const KeywordDescription* keyword : keywordList()) {
-        const size_t distance = titleDistance(title, keyword->title, kMostEdits);
+    const char* prefixed = nullptr;
+    const char* withOption = nullptr;
+    size_t nearestDistance = kMostEdits + 1, prefixedDistance = SIZE_MAX;
+    for (const KeywordDescription* description : keywordList()) {
+        const std::string_view keyword = description->title;
+        const size_t distance = titleDistance(written, keyword, kMostEdits);
         if (distance < nearestDistance) {
-            nearest = keyword->title;
+            nearest = description->title;
             nearestDistance = distance;
         }
+        if (written.size() < keyword.size() &&
+            titleIs(keyword.substr(0, written.size()), written)) {
+            // The closest of those it begins: the shortest.
+            if (keyword.size() < prefixedDistance) {
+                prefixed = description->title;
+                prefixedDistance = keyword.size();
+            }
+        }
+        if (underscore && written.size() > keyword.size() + 1 && written[keyword.size()] == '_' &&
+            titleIs(written.substr(0, keyword.size()), keyword)) {
+            // The longest of those it continues with an option.
+            if (!withOption || keyword.size() > std::string_view(withOption).size())
+                withOption = description->title;
+        }
     }
-    return nearest;
+    if (prefixed) return {AirbagTitle::Misspelled, prefixed};
+    if (withOption && nearestDistance > 1) return {AirbagTitle::WithOption, withOption};
+    if (nearest) return {AirbagTitle::Misspelled, nearest};
+    return verdict;
 }
 
 }  // namespace abimport

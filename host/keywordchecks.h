@@ -1,5 +1,6 @@
 // Checks of the keyword lines that the deck loop does not import: an empty
-// title, and a title that misspells one of the airbag keywords.
+// title, a title that misspells one of the airbag keywords, and one that
+// names one of them with an option the library does not import.
 #pragma once
 
 #include <cstddef>
@@ -13,12 +14,24 @@ namespace abimport {
 // distance reads as limit + 1).
 size_t titleDistance(std::string_view a, std::string_view b, size_t limit);
 
-// Whether the title names an airbag keyword: it begins with "AIRBAG_".
+// Whether the title names an airbag keyword: it begins with "AIRBAG", with
+// or without the underscore after it.
 bool isAirbagTitle(std::string_view title);
 
-// The airbag keyword that the title of an airbag keyword line not imported
-// misspells: the nearest of the imported ones within two edits, or null when
-// none is that near (another airbag keyword).
-const char* misspelledAirbagKeyword(std::string_view title);
+// What the title of an airbag keyword line not imported says of the eight
+// imported ones.
+struct AirbagTitle {
+    enum Kind {
+        Other,       // another airbag keyword
+        Misspelled,  // a prefix of one, or within two edits of one
+        WithOption,  // one of them, then '_' and an option
+    };
+    Kind kind = Other;
+    const char* keyword = nullptr;  // the one meant
+};
+// The underscore after "AIRBAG" may be missing. A title that is one of the
+// eight with an option is WithOption unless it is within one edit of another
+// of them (*AIRBAG_REFERENCE_GEOMETRY_RTD misspells the _RDT form).
+AirbagTitle airbagTitleOf(std::string_view title);
 
 }  // namespace abimport

@@ -4,15 +4,17 @@
 
 namespace abimport {
 
-namespace {
-
 // fgets into buffer; false at the end of the file. ended tells whether the
 // piece ends its line (a newline, or the end of the file came before the
-// buffer was full); length is the piece's length, NUL bytes included.
-bool readPiece(FILE* file, char* buffer, size_t size, bool& ended, size_t& length) {
+// buffer was full); length is the piece's length, NUL bytes included. The
+// rest of a line is read in pieces of the same size as its start, so that
+// pieces end where the reader's would.
+bool LinePieces::readPiece(char* buffer, bool& ended, size_t& length) {
+    constexpr size_t size = kPieceSize;
     std::memset(buffer, 0, size);
     buffer[size - 1] = 1;  // fgets puts its NUL here only when the piece fills the buffer
-    if (!std::fgets(buffer, static_cast<int>(size), file)) return false;
+    if (!std::fgets(buffer, static_cast<int>(size), reader_.file)) return false;
+    if (end_ && end_->isEnd(buffer)) return false;
     const bool full = buffer[size - 1] == '\0';
     const void* newline = std::memchr(buffer, '\n', size - 1);
     ended = newline || !full;
@@ -25,11 +27,9 @@ bool readPiece(FILE* file, char* buffer, size_t size, bool& ended, size_t& lengt
     return true;
 }
 
-}  // namespace
-
 bool LinePieces::next() {
     bool ended;
-    if (!readPiece(reader_.file, piece_, kPieceSize, ended, length_)) {
+    if (!readPiece(piece_, ended, length_)) {
         length_ = 0;
         piece_[0] = '\0';
         return false;
@@ -40,20 +40,20 @@ bool LinePieces::next() {
 }
 
 void LinePieces::skipRest() {
-    char scratch[4096];
+    char scratch[kPieceSize];
     bool ended = reader_.lineEnded;
     size_t length;
-    while (!ended && readPiece(reader_.file, scratch, sizeof scratch, ended, length)) {
+    while (!ended && readPiece(scratch, ended, length)) {
     }
     reader_.lineEnded = true;
 }
 
 bool LinePieces::takeRest(std::string& out, size_t limit) {
-    char scratch[4096];
+    char scratch[kPieceSize];
     bool ended = reader_.lineEnded;
     bool fits = true;
     size_t length;
-    while (!ended && readPiece(reader_.file, scratch, sizeof scratch, ended, length)) {
+    while (!ended && readPiece(scratch, ended, length)) {
         const size_t room = out.size() < limit ? limit - out.size() : 0;
         if (length > room) fits = false;
         out.append(scratch, length < room ? length : room);

@@ -1,9 +1,9 @@
 // The model check: while the deck loop skips the keywords it does not import,
-// it collects the IDs that nodes, shell elements, parts, load curves, vectors
-// and transformations define (from the first field of their lines only); it
-// takes every ID the airbag keywords report, and at the end of the model
-// tells each reference to an ID that nothing defines, and each ID defined
-// twice.
+// it collects the IDs that nodes, shell elements, parts, load curves, vectors,
+// transformations and sets define (from the first field of their lines only,
+// read in its own columns); it takes every ID the airbag keywords report and
+// the sets their airbag calls name, and at the end of the model tells each
+// reference to an ID that nothing defines, and each ID defined twice.
 #pragma once
 
 #include <array>
@@ -21,6 +21,7 @@
 #include "../keywords/idkinds.h"
 #include "hostcalls.h"
 #include "idset.h"
+#include "linepieces.h"
 #include "readchecks.h"
 #include "sourcefile.h"
 #include "warning.h"
@@ -39,9 +40,13 @@ public:
         NothingDefined,  // the model defines none of its IDs: not checked
         NotCheckable,    // no keyword the check reads defines it
     };
-    // One kind of reference in the model.
+    // One kind of reference in the model: one that the ID reports give with
+    // its codes, or one that the airbag calls give in fields (then the codes
+    // are 0).
     struct KindReport {
-        unsigned code1, code2;
+        unsigned code1 = 0, code2 = 0;
+        std::string fields;      // the fields of the airbag calls: "SID, EXSID"
+        const char* label = "";  // "node", "part set", ...
         size_t references = 0;
         size_t distinct = 0;
         size_t undefined = 0;  // references to IDs that nothing defines (Checked, NotFully)
@@ -79,10 +84,10 @@ public:
         bool firstOnly;  // only the first ID line defines an ID
     };
     bool definitionsOf(std::string_view title, Definitions& how);
-    // The data lines of such a keyword, each by its first piece (length bytes).
-    void definitionsStart(const Definitions& how);
-    void defineFrom(const Definitions& how, const char* piece, size_t length, size_t file,
-                    unsigned long long line);
+    // Reads the data lines of such a keyword in the file of that index from
+    // lines, each by its first piece, up to the next keyword line (true; it is
+    // the piece lines holds) or the end of the file (false).
+    bool defineFromLines(const Definitions& how, LinePieces& lines, size_t file);
 
     // At the end of the model: each reference to an ID that nothing defines,
     // each ID defined twice, as warnings.
@@ -114,6 +119,11 @@ private:
         uint32_t count;
         Place place;
     };
+    struct Counted {
+        size_t references = 0;
+        size_t undefined = 0;
+        IdSet ids;
+    };
     struct Reference {
         int32_t id;
         Kind kind;
@@ -122,6 +132,7 @@ private:
         const char* keyword;
         const char* card;
         const char* field;
+        Counted* counted;  // where the reference is counted
     };
     struct Duplicate {
         int32_t id;
@@ -132,16 +143,22 @@ private:
     struct Defined {
         IdSet ids;
         std::vector<Run> runs;
-        unsigned long long lastLine = 0;  // of the last ID defined
-        bool otherForms = false;          // the model holds other forms of the keyword
+        // What continues the last run: the next ID on the next line of its file.
+        int64_t nextId = 0;
+        unsigned long long nextLine = 0;
+        uint32_t runFile = 0;
+        bool otherForms = false;  // the model holds other forms of the keyword
     };
-    struct Counted {
-        size_t references = 0;
-        size_t undefined = 0;
-        IdSet ids;
-    };
-
-    void define(Kind kind, int32_t id, Place place, WarningColumns columns);
+    // The data line of the defining keyword being read: its first piece of
+    // length bytes at the start of a buffer of LinePieces::kPieceSize.
+    void defineFrom(const char* piece, size_t length, unsigned long long line);
+    // An ID defined at place, by the data line piece of length bytes (the
+    // columns of a duplicate).
+    void define(Kind kind, int32_t id, Place place, const char* piece, size_t length);
+    // A reference of kind counted in counted, from field of the card just
+    // read, standing at columns of its line.
+    void refer(int32_t id, Kind kind, Counted& counted, const char* field, unsigned long long line,
+               WarningColumns columns);
     // A node or shell that one reference geometry keyword gives twice.
     void geometryDefinition(Kind kind, int32_t id, unsigned long long line, WarningColumns columns);
 
@@ -160,14 +177,20 @@ private:
     // The entry of the codes counted last: a card's rows mostly share them.
     Counted* lastCounted_ = nullptr;
     std::pair<unsigned, unsigned> lastCodes_;
+    // The references that airbag calls make, by kind, and the fields they stand in.
+    std::array<Counted, kIdKindCount> callCounted_;
+    std::array<std::string, kIdKindCount> callFields_;
     // The nodes or shells of the reference geometry keyword being imported,
     // with their lines.
     // A list until the first duplicate, then an index for looking them up.
     IdSet geometryIds_;
     std::vector<std::pair<int32_t, unsigned long long>> geometry_;
     std::unordered_map<int32_t, unsigned long long> geometryIndex_;
-    // The state of the defining keyword being read: the next data line is a
-    // heading, or the keyword has given its one ID.
+    // The state of the defining keyword being read: how it defines IDs, its
+    // file, whether the next data line is a heading, whether it has given
+    // its one ID.
+    Definitions how_{};
+    uint32_t definingFile_ = 0;
     bool headingNext_ = false;
     bool given_ = false;
 };

@@ -11,6 +11,7 @@
 #include "../model/linefields.h"
 #include "../model/numbers/reading.h"
 #include "../model/numbers/shortest.h"
+#include "cardfields.h"
 #include "textchecks.h"
 
 namespace abimport {
@@ -118,8 +119,11 @@ void ReadChecks::keywordStarts(const char* title, unsigned long long line,
     countLine_ = 0;
     pieceLine_ = line;
     cardMissed_ = false;
+    fileEnded_ = false;
     cardLines_.clear();
     emptyBeforeFilled_.clear();
+    parameters_.clear();
+    pendingParameters_.clear();
 }
 
 void ReadChecks::keywordEnds() {
@@ -134,8 +138,23 @@ void ReadChecks::settleCards() {
         cardLines_.size() < built) {
         emptyBeforeFilled_.emplace_back(cardLines_.size(), pendingEmpty_);
     }
+    if (settings_.cardLines && !pendingParameters_.empty() && cardLines_.size() < built)
+        parameters_.emplace_back(cardLines_.size(), std::move(pendingParameters_));
+    pendingParameters_.clear();
     if (settings_.cardLines || settings_.emptyBeforeFilled) cardLines_.resize(built, pendingLine_);
     pendingEmpty_ = {};
+}
+
+void ReadChecks::noteParameters(const CardDescription& card, unsigned long long line) {
+    const LineParameters* fields = stream_ ? stream_->parametersOn(line) : nullptr;
+    if (!fields) return;
+    for (const ParameterField& field : *fields) {
+        const std::string name = field.field < card.fieldCount ? card.fields[field.field].name
+                                                               : unnamedFieldName(field.field);
+        if (field.kind != static_cast<WarningKind>(kReadWarningKindCount))
+            report(field.kind, line, name + ": " + field.message);
+        if (field.substituted) pendingParameters_.emplace_back(name, field.name);
+    }
 }
 
 void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
@@ -150,7 +169,8 @@ void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
            {DataLine::kLineBufferSize, 0});
 }
 
-void ReadChecks::fileChanges() {
+void ReadChecks::fileChanges(const FileEndStream* stream) {
+    stream_ = stream;
     settleLongLine(0);
     longLine_ = 0;
     wordLines_.fill(0);
@@ -167,6 +187,11 @@ void ReadChecks::keywordLineRead(const char* piece, size_t length, unsigned long
 }
 
 void ReadChecks::linePieceRead(const DataLine& reader) {
+    // The line after the file's last one is none of the file's.
+    if (stream_ && stream_->isEnd(reader.lineBuffer)) {
+        fileEnded_ = true;
+        return;
+    }
     const unsigned long long line = reader.lineNumber;
     pieceStartsLine_ = line != pieceLine_;
     pieceLine_ = line;
@@ -281,6 +306,7 @@ void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     }
     settleCards();
     pendingLine_ = reader.endOfFile ? 0 : reader.lineNumber;
+    if (pieceStartsLine_ && !reader.endOfFile) noteParameters(card.card, pendingLine_);
     if (reader.endOfFile) {
         if (Card::contFlag & (Card::kBuildCards | Card::kReportIds)) {
             reportMissingCard(reader, card.card);
@@ -360,7 +386,11 @@ void ReadChecks::reportMissingCard(const DataLine& reader, const CardDescription
     cardMissed_ = true;
     const std::string keyword =
         std::string("*") + title_ + " (line " + std::to_string(keywordLine_) + ")";
-    if (reader.endOfFile) {
+    if (fileEnded_) {
+        report(WarningKind::MissingCard, pieceLine_,
+               "the file ends inside " + keyword + " before its " + layout.name +
+                   " card: that card and the ones after it are missing");
+    } else if (reader.endOfFile) {
         report(WarningKind::MissingCard, reader.lineNumber,
                "the file ends inside " + keyword + " before its " + layout.name +
                    " card: the end is read as cards without fields");
@@ -492,7 +522,7 @@ void ReadChecks::repetitionEnded(const DataLine& reader, const CardDescription& 
     // A count of -1 reads up to the next keyword; a count from the end of the
     // file is that card's affair.
     if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;
-    const bool atKeyword = reader.flags & DataLine::kKeywordReached;
+    const bool atKeyword = (reader.flags & DataLine::kKeywordReached) && !fileEnded_;
     WarningColumns columns;
     for (const auto& [value, at] : counts_) {
         if (value == count) columns = at;

@@ -7,6 +7,7 @@
 // read as cards, and control characters.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "../frame/hostinterface.h"
 #include "../frame/readobserver.h"
 #include "../keywords/keywordtable.h"
+#include "fileendstream.h"
 #include "warning.h"
 
 namespace abimport {
@@ -33,6 +35,20 @@ struct EmptyFields {
     uint8_t widths[kMostFields] = {};
     uint8_t types[kMostFields] = {};  // the type codes the layout gives them
 };
+
+// The fields of a card that took a parameter's value: field name, parameter
+// name as the field names it.
+using CardParameters = std::vector<std::pair<std::string, std::string>>;
+
+// The fields of card (an index among a keyword's cards) that took a
+// parameter's value, in a list by ascending card; null for none.
+inline const CardParameters* parametersOf(
+    const std::vector<std::pair<size_t, CardParameters>>& cards, size_t card) {
+    const auto at = std::lower_bound(
+        cards.begin(), cards.end(), card,
+        [](const std::pair<size_t, CardParameters>& entry, size_t n) { return entry.first < n; });
+    return at != cards.end() && at->first == card ? &at->second : nullptr;
+}
 
 class ReadChecks : public ReadObserver {
 public:
@@ -63,6 +79,10 @@ public:
         return emptyBeforeFilled_;
     }
 
+    // The cards (by their index among the import's cards) with fields that
+    // took a parameter's value, with those fields.
+    const std::vector<std::pair<size_t, CardParameters>>& parameters() const { return parameters_; }
+
     // The card read last, as its keyword describes it; null before the first.
     const CardDescription* lastCard() const { return lastCard_; }
     // The columns of field i of the card read last in its line: its fixed
@@ -72,9 +92,10 @@ public:
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
-    // The host starts or ends reading a file: a long line last read is
-    // skipped, and no word comes from a line of the file read next.
-    void fileChanges();
+    // The host starts or ends reading a file, and goes on reading stream
+    // (null: none): a long line last read is skipped, and no word comes from
+    // a line of the file read next.
+    void fileChanges(const FileEndStream* stream);
 
     void linePieceRead(const DataLine& reader) override;
     void cardRead(const DataLine& reader, const CardRead& card) override;
@@ -119,6 +140,9 @@ private:
     void noteCounts(const CardRead& card);
     // From the start of comma word i of the data piece to the end of the line.
     WarningColumns wordsFrom(unsigned i) const;
+    // The fields of the card just read that named parameters: their warnings,
+    // and those that took a value.
+    void noteParameters(const CardDescription& card, unsigned long long line);
     // Reports the long line of the last pieces, if not yet done: its rest
     // was read as lines of their own when the next piece read belongs to it.
     void settleLongLine(unsigned long long nextPieceLine);
@@ -143,6 +167,7 @@ private:
 
     unsigned long long pendingLine_ = 0;  // the line of the last card read
     EmptyFields pendingEmpty_;            // its empty fields before a filled one
+    CardParameters pendingParameters_;    // its fields that took a parameter's value
     // The last fixed-form data piece with a tab as its only control character,
     // until settleTabs.
     std::string tabPiece_;
@@ -171,12 +196,15 @@ private:
     // counts of that card each count with its columns.
     std::vector<unsigned> countPositions_;
     std::vector<std::pair<unsigned, WarningColumns>> counts_;
-    size_t tabOffset_ = 0;     // where the pending tab piece begins in its line
-    bool cardMissed_ = false;  // the import's missing card was reported
+    size_t tabOffset_ = 0;                   // where the pending tab piece begins in its line
+    bool cardMissed_ = false;                // the import's missing card was reported
+    const FileEndStream* stream_ = nullptr;  // of the file being read
+    bool fileEnded_ = false;                 // the import met the end of its file
 
     const CardDescription* lastCard_ = nullptr;
     std::vector<unsigned long long> cardLines_;
     std::vector<std::pair<size_t, EmptyFields>> emptyBeforeFilled_;
+    std::vector<std::pair<size_t, CardParameters>> parameters_;
 };
 
 }  // namespace abimport

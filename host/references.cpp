@@ -7,7 +7,7 @@
 
 namespace abimport {
 
-bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id) {
+bool integerAt(const DataLine* reader, char** words, unsigned pos, long long& value) {
     if (!words || !words[pos]) return false;
     // A card read at the end of the file came from no line: its words are
     // all left from the line before.
@@ -17,8 +17,12 @@ bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& 
     if (reader && words == reader->wordBuffers && pos >= reader->wordIndex) return false;
     const char* word = words[pos];
     if (!readsAsWritten(word, std::strlen(word), 1)) return false;
-    id = abimport::detail::textToI32(word);
-    return id != 0;
+    value = abimport::detail::textToI32(word);
+    return true;
+}
+
+bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id) {
+    return integerAt(reader, words, pos, id) && id != 0;
 }
 
 }  // namespace abimport

@@ -13,4 +13,8 @@ namespace abimport {
 // (null: every word of the list counts as the line's).
 bool referenceAt(const DataLine* reader, char** words, unsigned pos, long long& id);
 
+// Whether word pos is an integer within 32 bits of the line just read, as a
+// type field holds it: a blank word reads as 0.
+bool integerAt(const DataLine* reader, char** words, unsigned pos, long long& value);
+
 }  // namespace abimport

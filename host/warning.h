@@ -27,6 +27,8 @@
          "a NUL, a lone carriage return or a tab in a line")                                       \
     KIND(BlankLine, "blank-line", "a blank line is read as a card whose fields are all empty")     \
     KIND(UnknownKeyword, "unknown-keyword", "an airbag keyword title misspells an imported one")   \
+    KIND(KeywordNotImported, "keyword-not-imported",                                               \
+         "an imported airbag keyword's title with an option the library does not import")          \
     KIND(EmptyTitle, "empty-title", "a keyword line has an empty title")                           \
     KIND(IncludeNotFound, "include-not-found",                                                     \
          "an include names a file that cannot be found or read")                                   \
@@ -38,7 +40,16 @@
     KIND(IncludeRepeated, "include-repeated", "the model check: a file is included a second time") \
     KIND(UndefinedReference, "undefined-reference",                                                \
          "the model check: a card refers to an ID nothing defines")                                \
-    KIND(DuplicateId, "duplicate-id", "the model check: an ID is defined twice")
+    KIND(DuplicateId, "duplicate-id", "the model check: an ID is defined twice")                   \
+    KIND(ParameterRedefined, "parameter-redefined",                                                \
+         "a parameter is defined a second time in its scope: the later definition holds")          \
+    KIND(ParameterCycle, "parameter-cycle", "a parameter's expression refers back to itself")      \
+    KIND(ParameterError, "parameter-error",                                                        \
+         "a parameter's definition cannot be read or evaluated")                                   \
+    KIND(UndefinedParameter, "undefined-parameter",                                                \
+         "a field or an expression names a parameter that nothing defines")                        \
+    KIND(ParameterInexact, "parameter-inexact",                                                    \
+         "a parameter's value has no text that fits its field exactly: the closest is used")
 
 namespace abimport {
 
@@ -64,6 +75,13 @@ struct WarningColumns {
     unsigned first = 0;
     unsigned last = 0;
 };
+// Whether warnings of the kind tell a problem of the model, not of its
+// reading: a reference to what nothing defines (an ID or a parameter), an ID
+// defined twice, a file included twice.
+constexpr bool isModelProblem(WarningKind kind) {
+    return kind == WarningKind::UndefinedReference || kind == WarningKind::DuplicateId ||
+           kind == WarningKind::IncludeRepeated || kind == WarningKind::UndefinedParameter;
+}
 
 struct Warning {
     WarningKind kind;

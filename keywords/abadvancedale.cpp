@@ -13,6 +13,9 @@ constexpr const IdKind* kBag = idKind("bag");
 constexpr const IdKind* kVentHole = idKind("vent hole");
 constexpr const IdKind* kInflator = idKind("inflator");
 
+// The exterior of the mesh: a part set.
+constexpr LookupIds kExteriorSet = {nullptr, {idKind("part set"), nullptr, nullptr}};
+
 constexpr FieldDescription kBagIdFields[] = {
     withRole(word("BAGID1", kInt, kBag), FieldRole::KeywordId),
     word("BAGID2", kInt, kBag),
@@ -42,7 +45,7 @@ constexpr FieldDescription kMeshFields[] = {
     unused(),
     word("ARSNID", kInt),
     word("IDCENT", kInt),
-    word("EXSID", kInt),
+    looksUp(word("EXSID", kInt), kExteriorSet),
 };
 constexpr FieldDescription kMeshDetailFields[] = {
     word("LX", kDouble),

@@ -11,9 +11,16 @@ namespace {
 using namespace detail;
 
 constexpr const IdKind* kLoadCurve = idKind("load curve");
+constexpr const IdKind* kPartSet = idKind("part set");
+constexpr const IdKind* kSegmentSet = idKind("segment set");
+
+// The set of the bag: a segment set for SIDTYP 0, a part set for 1.
+constexpr LookupIds kBagSet = {"SIDTYP", {kSegmentSet, kPartSet, nullptr}};
+// The vent hole: a part set, a part or a segment set for IVTYPE 0, 1, 2.
+constexpr LookupIds kVentHoleSet = {"IVTYPE", {kPartSet, idKind("part"), kSegmentSet}};
 
 constexpr FieldDescription kSetFields[] = {
-    withRole(word("SID", kInt), FieldRole::KeywordId),
+    looksUp(withRole(word("SID", kInt), FieldRole::KeywordId), kBagSet),
     word("SIDTYP", kInt),
     unused(),
     unused(),
@@ -32,7 +39,7 @@ constexpr FieldDescription kCouplingFields[] = {
     word("FRCMIN", kDouble), word("NORMTYP", kInt), word("ILEAK", kInt),   word("PLEAK", kDouble),
 };
 constexpr FieldDescription kVentHoleFields[] = {
-    word("IVSETID", kInt),
+    looksUp(word("IVSETID", kInt), kVentHoleSet),
     word("IVTYPE", kInt),
     word("IBLOCK", kInt),
     word("VNTCOF", kDouble),

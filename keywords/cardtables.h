@@ -26,7 +26,7 @@ constexpr unsigned kMostLineColumns = 127;
 
 // A field of a word card: ten columns, or one comma word.
 constexpr FieldDescription word(const char* name, unsigned type, const IdKind* id = nullptr) {
-    return {name, type, kStandardFieldWidth, id, FieldRole::None, nullptr};
+    return {name, type, kStandardFieldWidth, id, FieldRole::None, nullptr, nullptr};
 }
 // A column of a word card that the importer does not interpret.
 constexpr FieldDescription unused() {
@@ -35,13 +35,19 @@ constexpr FieldDescription unused() {
 // A field of a line card: its own width in columns.
 constexpr FieldDescription column(const char* name, unsigned type, unsigned width,
                                   const IdKind* id = nullptr) {
-    return {name, type, width, id, FieldRole::None, nullptr};
+    return {name, type, width, id, FieldRole::None, nullptr, nullptr};
 }
 // The same field with a role; Count and MeshSize name the card they steer.
 constexpr FieldDescription withRole(FieldDescription field, FieldRole role,
                                     const char* steers = nullptr) {
     field.role = role;
     field.steers = steers;
+    return field;
+}
+
+// The same field of a lookup card, naming an ID of the kinds that ids gives.
+constexpr FieldDescription looksUp(FieldDescription field, const LookupIds& ids) {
+    field.lookup = &ids;
     return field;
 }
 
@@ -68,6 +74,18 @@ constexpr bool isTypeCode(unsigned type) {
            type == kTextCode || type == kBlankRequestCode;
 }
 
+constexpr bool hasFieldNamed(const CardDescription& card, const char* name) {
+    for (unsigned i = 0; name && i < card.fieldCount; ++i) {
+        if (std::string_view(name) == card.fields[i].name) return true;
+    }
+    return false;
+}
+
+constexpr bool isLookup(IdStep step) {
+    return step == IdStep::AirbagFind || step == IdStep::AirbagVentHoleFind ||
+           step == IdStep::AirbagAdvancedAle;
+}
+
 constexpr bool hasCardNamed(const KeywordDescription& keyword, const char* name) {
     for (unsigned c = 0; name && c < keyword.cardCount; ++c) {
         if (std::string_view(name) == keyword.cards[c].name) return true;
@@ -78,11 +96,19 @@ constexpr bool hasCardNamed(const KeywordDescription& keyword, const char* name)
 // The field's columns, type and role fit its card and keyword: a word card's
 // fields are ten columns wide; a ten-column field is always a word field
 // (the write-back and the edits read a ten-column value with the exponent
-// repair); a keyword ID stands on the first card; a count or mesh size
-// names a card of the keyword.
+// repair); a kind of ID that the ID report gives has its codes, and a field
+// that names one through a host lookup is an integer of a lookup card whose
+// type field the card has; a keyword ID stands on the first card; a count or
+// mesh size names a card of the keyword.
 constexpr bool fieldFits(const KeywordDescription& keyword, unsigned c, const FieldDescription& f) {
     const CardDescription& card = keyword.cards[c];
     if (!f.name || !*f.name || !isTypeCode(f.type)) return false;
+    // The ID report gives a kind by its codes; a lookup card's field names
+    // its kind through the card's type field.
+    if (f.id && f.id->code1 == 0) return false;
+    if (f.lookup && (!isLookup(card.idStep) || f.type != kIntegerCode ||
+                     (f.lookup->typeField && !hasFieldNamed(card, f.lookup->typeField))))
+        return false;
     if (card.form == CardForm::Words ? f.width != kStandardFieldWidth
                                      : f.width == 0 || f.width == kStandardFieldWidth ||
                                            f.width >= LineFields::kFieldBufferSize)

@@ -22,6 +22,10 @@ inline constexpr IdKind kIdKinds[] = {
     {6, 41, "shell element", {"ELEMENT_SHELL", 8, false, false, false}},
     {7, 9999, "node", {"NODE", 8, false, false, false}},
     {19, 9999, "airbag", {}},
+    {0, 9999, "part set", {"SET_PART", 10, false, true, true, true}},
+    {0, 9999, "node set", {"SET_NODE", 10, false, true, true, true}},
+    {0, 9999, "shell set", {"SET_SHELL", 10, false, true, true, true}},
+    {0, 9999, "segment set", {"SET_SEGMENT", 10, false, true, true, true}},
 };
 inline constexpr size_t kIdKindCount = sizeof kIdKinds / sizeof kIdKinds[0];
 
@@ -37,7 +41,7 @@ constexpr const IdKind* idKind(std::string_view label) {
 // The kind that an ID report's codes give; null for codes no kind has.
 inline const IdKind* idKindOf(unsigned code1, unsigned code2) {
     for (const IdKind& kind : kIdKinds) {
-        if (kind.code1 == code1 && kind.code2 == code2) return &kind;
+        if (kind.code1 != 0 && kind.code1 == code1 && kind.code2 == code2) return &kind;
     }
     return nullptr;
 }
@@ -49,9 +53,14 @@ inline const char* idKindLabel(unsigned code1, unsigned code2) {
     return kind ? kind->label : "other";
 }
 
-// Its position in kIdKinds.
+// Its position in kIdKinds. Each shared library has its own copy of the
+// list, so a kind that a card table of the library names is found by its
+// label (each kind has a label of its own).
 inline size_t indexOf(const IdKind& kind) {
-    return static_cast<size_t>(&kind - kIdKinds);
+    for (size_t k = 0; k < kIdKindCount; ++k) {
+        if (&kIdKinds[k] == &kind || std::string_view(kIdKinds[k].label) == kind.label) return k;
+    }
+    return kIdKindCount;
 }
 
 }  // namespace abimport

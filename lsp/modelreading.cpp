@@ -65,6 +65,7 @@ ModelReading::ModelReading(const ABImport& registry, const std::string& mainDeck
                            const Buffers& buffers) {
     ImportSettings settings;
     settings.check = true;
+    settings.parameters = true;  // as abimport reads a model
     settings.openFile = [buffers](const std::string& path) {
         const std::string* text = buffers(absolutePath(path));
         if (!text) return openInclude(path);

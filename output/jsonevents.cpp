@@ -112,8 +112,8 @@ void appendWarningEvent(std::string& text, const Warning& warning) {
     out.raw('}');
 }
 
-void appendCardEvent(std::string& text, Card& card, unsigned long long line,
-                     std::string& cardText) {
+void appendCardEvent(std::string& text, Card& card, unsigned long long line, std::string& cardText,
+                     const CardParameters* parameters) {
     JsonText out(text);
     out.raw("{\"event\":\"card\",\"name\":");
     out.string(card.name);
@@ -137,7 +137,18 @@ void appendCardEvent(std::string& text, Card& card, unsigned long long line,
         appendFieldValue(out, *value);
         out.raw('}');
     }
-    out.raw("],\"text\":");
+    out.raw(']');
+    if (parameters && !parameters->empty()) {
+        out.raw(",\"parameters\":{");
+        for (size_t i = 0; i < parameters->size(); ++i) {
+            if (i) out.raw(',');
+            out.string((*parameters)[i].first);
+            out.raw(':');
+            out.string((*parameters)[i].second);
+        }
+        out.raw('}');
+    }
+    out.raw(",\"text\":");
     cardText.clear();
     card.tostring(cardText);
     out.string(cardText);
@@ -186,7 +197,8 @@ void JsonEventWriter::keywordEnds(const ImportedKeyword& keyword) {
     forCardsInOrder<Chunk>(
         keyword.target.cards, keyword.firstCard,
         [&](size_t n, Card& card, Chunk& chunk) {
-            appendCardEvent(chunk.text, card, n < lines.size() ? lines[n] : 0, chunk.cardText);
+            appendCardEvent(chunk.text, card, n < lines.size() ? lines[n] : 0, chunk.cardText,
+                            parametersOf(keyword.parameters, n));
             chunk.text += '\n';
         },
         [&](Chunk& chunk) {

@@ -21,8 +21,10 @@ void appendKeywordEvent(std::string& out, const KeywordDescription& keyword,
 void appendIncludeEvent(std::string& out, const std::string& file, unsigned long long line,
                         const std::string& path);
 void appendWarningEvent(std::string& out, const Warning& warning);
-// cardText is scratch space for the card's text.
-void appendCardEvent(std::string& out, Card& card, unsigned long long line, std::string& cardText);
+// cardText is scratch space for the card's text; parameters, the fields that
+// took a parameter's value ("parameters": {"FIELD": "name"}), if any.
+void appendCardEvent(std::string& out, Card& card, unsigned long long line, std::string& cardText,
+                     const CardParameters* parameters = nullptr);
 
 // A line number, or null for 0 (no line).
 void appendJsonLine(JsonText& out, unsigned long long line);

@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "../keywords/idkinds.h"
-
 namespace abimport {
 
 void printReferences(FILE* out, const ModelCheck& check) {
@@ -14,12 +12,14 @@ void printReferences(FILE* out, const ModelCheck& check) {
     }
     std::fprintf(out, "references checked: %zu undefined\n", undefined);
     if (kinds.empty()) return;
-    std::fprintf(out, "  %-40s %10s %10s %10s\n", "kind (idCode1/idCode2)", "references",
+    std::fprintf(out, "  %-40s %10s %10s %10s\n", "kind (idCode1/idCode2 or fields)", "references",
                  "distinct", "undefined");
     for (const ModelCheck::KindReport& kind : kinds) {
-        const std::string label = std::string(idKindLabel(kind.code1, kind.code2)) + " (" +
-                                  std::to_string(kind.code1) + "/" + std::to_string(kind.code2) +
-                                  ")";
+        const std::string label =
+            std::string(kind.label) + " (" +
+            (kind.fields.empty() ? std::to_string(kind.code1) + "/" + std::to_string(kind.code2)
+                                 : kind.fields) +
+            ")";
         const std::string keyword = kind.keyword ? kind.keyword : "";
         std::string count = std::to_string(kind.undefined), note;
         switch (kind.coverage) {
@@ -30,8 +30,8 @@ void printReferences(FILE* out, const ModelCheck& check) {
                 break;
             case ModelCheck::Coverage::NothingDefined:
                 count = "-";
-                note = "no *" + keyword + " in the model: " + idKindLabel(kind.code1, kind.code2) +
-                       " references not checked";
+                note =
+                    "no *" + keyword + " in the model: " + kind.label + " references not checked";
                 break;
             case ModelCheck::Coverage::NotCheckable:
                 count = "-";

@@ -6,6 +6,7 @@
 #include "../host/references.h"
 #include "../keywords/idkinds.h"
 #include "../model/numbers/reading.h"
+#include "../model/numbers/shortest.h"
 #include "jsontext.h"
 #include "referencesummary.h"
 #include "warningkinds.h"
@@ -60,6 +61,30 @@ void printWarnings(FILE* out, size_t total, bool checked, const size_t* counts) 
     for (unsigned kind = 0; counts && kind < kReadWarningKindCount; ++kind) {
         if (counts[kind])
             printCount(out, warningKindName(static_cast<WarningKind>(kind)), counts[kind]);
+    }
+}
+
+// The parameters that airbag fields took their values from, with their
+// values, how often and where each is defined.
+void printParameters(FILE* out, const ParameterTable& parameters) {
+    const auto& definitions = parameters.definitions();
+    const auto& uses = parameters.uses();
+    std::fprintf(out, "parameters used: %zu\n",
+                 static_cast<size_t>(
+                     std::count_if(uses.begin(), uses.end(), [](size_t n) { return n > 0; })));
+    bool header = false;
+    for (size_t i = 0; i < definitions.size(); ++i) {
+        if (uses[i] == 0) continue;
+        if (!header) std::fprintf(out, "  %-40s %10s  %s\n", "parameter", "uses", "defined at");
+        header = true;
+        const ParameterDefinition& definition = definitions[i];
+        char number[32];
+        const std::string value =
+            definition.type == 'C'
+                ? "'" + definition.chars + "'"
+                : std::string(number, detail::writeShortestDouble(number, definition.number));
+        std::fprintf(out, "  %-40s %10zu  %s:%llu\n", (definition.name + " = " + value).c_str(),
+                     uses[i], definition.path->c_str(), definition.line);
     }
 }
 
@@ -131,6 +156,7 @@ void DeckSummary::print(FILE* out, const std::string& deckName, const DeckImport
     }
 
     if (const ModelCheck* check = deck.modelCheck()) printReferences(out, *check);
+    if (const ParameterTable* parameters = deck.parameters()) printParameters(out, *parameters);
 
     // Each file indented under the one that includes it, with its keywords,
     // in a name column as wide as the widest name.

@@ -17,8 +17,7 @@ pip_offline=(--disable-pip-version-check --no-build-isolation --no-index --no-de
 
 case "$mode" in
 source)
-  [ -x "$venv/bin/python" ] || "$python" -m venv --system-site-packages "$venv"
-  "$venv/bin/pip" install -q "${pip_offline[@]}" .
+  scripts/python-install.sh "$venv"
   ;;
 wheel)
   wheels=$(mktemp -d)

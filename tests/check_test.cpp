@@ -63,6 +63,12 @@ TEST(Check, ReferencesAreIntegerWordsOfTheirLine) {
     expectLines(run.out,
                 {"ID references: 8", " airbag (19/9999) 2 2", " part (5/9999) 2 2",
                  " load curve (1/33) 1 1", " node (7/9999) 2 2", " shell element (6/41) 1 1"});
+    // IDs of 8 digits that touch the next field count by their own columns.
+    model.write("m.k",
+                "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n1000000210000001123456781234567812345679\n");
+    expectLines(model.run("--summary m.k").out,
+                {"ID references: 5", " part (5/9999) 1 1", " shell element (6/41) 1 1",
+                 " node (7/9999) 3 2"});
 }
 
 namespace {
@@ -124,14 +130,39 @@ std::vector<CheckCase> checkCases() {
            "*NODE\n       71.0             0.0\n123456789 ,1.0\n 1.5\n"
            "*AIRBAG_REFERENCE_GEOMETRY\n       7\n123456789,0,0,0\n       1\n*END\n"}},
          {"main.k:8 undefined-reference"}},
+        {"IDs of 8 and 10 digits read in their own columns, whatever touches them",
+         {{"main.k",
+           "*NODE\n1234567812345.678901234567             0.0             0.0\n"
+           "       1             0.0             0.0             0.0\n"
+           "*ELEMENT_SHELL\n100000021000000112345678       1       1       1\n"
+           "*PART\nfabric\n  10000001\n*PART\nbag\n1000000001         1         1\n"
+           "*DEFINE_CURVE\n2000000001         0\n"
+           "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n100000021000000112345678       1       187654321\n"
+           "*AIRBAG_INTERACTION\n         1         2       1.5       1.0100000000120000000010\n"
+           "*END\n"}},
+         {"main.k:15 undefined-reference"}},
+        {"sets: every form defines its set ID; the set kind follows the type field",
+         {{"main.k",
+           "*SET_PART_LIST_TITLE\nbag parts\n       100        10\n*SET_SEGMENT\n       200\n"
+           "         1         2         3         4\n*SET_PART_ADD\n       300\n"
+           "*AIRBAG_ALE\n       100         1\n\n\n       200         2\n"
+           "*AIRBAG_ALE\n       200         0\n\n\n         7         1\n"
+           "*AIRBAG_ALE\n       300         0\n\n\n       400\n"
+           "*AIRBAG_ADVANCED_ALE\n\n\n\n         0         0         0         0         0"
+           "         0       500\n" +
+               kParts}},
+         {"main.k:18 undefined-reference", "main.k:20 undefined-reference",
+          "main.k:23 undefined-reference", "main.k:28 undefined-reference"}},
         {"kinds that nothing in the model defines are not checked", {{"main.k", kBag}}, {}},
     };
 }
 
+// The model check's warnings: "FILE:LINE KIND".
 Lines warningsOf(const std::string& err) {
     Lines out;
     std::istringstream in(err);
-    static const std::regex line(R"(^([^:]+):(\d+): warning: .* \[([a-z-]+)\]$)");
+    static const std::regex line(
+        R"(^([^:]+):(\d+): warning: .* \[(undefined-reference|duplicate-id|include-repeated)\]$)");
     for (std::string text; std::getline(in, text);) {
         std::smatch m;
         if (std::regex_match(text, m, line))
@@ -149,7 +180,8 @@ TEST(Check, WarnsWhatTheModelLacksOrRepeats) {
         for (const auto& [name, text] : c.files) model.write(name, text);
         const ToolResult run = model.run("--check -q main.k");
         EXPECT_EQ(warningsOf(run.err), c.warnings) << run.err;
-        EXPECT_EQ(run.status, 0);
+        // A problem of the model is exit status 3.
+        EXPECT_EQ(run.status, c.warnings.empty() ? 0 : 3);
         // Without --check the same model gives none of these.
         EXPECT_EQ(warningsOf(model.run("-q main.k").err), Lines{}) << c.label;
     }
@@ -160,7 +192,8 @@ TEST(Check, WarnsWhatTheModelLacksOrRepeats) {
 TEST(Check, MessagesAndSummarySayWhatWasChecked) {
     Model model;
     model.write("main.k", kBag + "*PART_COMPOSITE\n*PART\n\n        10\n" + kShells + kCurves +
-                              "*DEFINE_CURVE\n        33\n*INCLUDE\nbag.k\n*INCLUDE\nbag.k\n");
+                              "*DEFINE_CURVE\n        33\n*INCLUDE\nbag.k\n*INCLUDE\nbag.k\n" +
+                              "*AIRBAG_ALE\n         5         1\n*SET_PART\n         6\n");
     model.write(
         "bag.k",
         "*AIRBAG_INTERACTION\n         1         2       1.5       1.0         0        99\n");
@@ -171,14 +204,16 @@ TEST(Check, MessagesAndSummarySayWhatWasChecked) {
                "main.k:22: warning: bag.k is included again (first at main.k:20): everything in it "
                "is defined twice [include-repeated]",
                "bag.k:2: warning: AIRBAG_INTERACTION Interaction LCID: load curve 99 is not "
-               "defined in the model [undefined-reference]"}) {
+               "defined in the model [undefined-reference]",
+               "main.k:25: warning: AIRBAG_ALE SetInfo SID: part set 5 is not defined in the "
+               "model [undefined-reference]"}) {
         EXPECT_NE(("\n" + run.err).find("\n" + line + "\n"), std::string::npos) << line << "\n"
                                                                                 << run.err;
     }
-    expectLines(run.out, {"references checked: 2 undefined", " load curve (1/33) 3 2 2",
+    expectLines(run.out, {"references checked: 3 undefined", " load curve (1/33) 3 2 2",
                           " part (5/9999) 2 2 1 unresolved, not fully checked (the model has "
                           "*PART_... keywords)",
                           " shell element (6/41) 1 1 0",
                           " node (7/9999) 4 4 - no *NODE in the model: node references not checked",
-                          " airbag (19/9999) 6 2 - not checked"});
+                          " airbag (19/9999) 6 2 - not checked", " part set (SID) 1 1 1"});
 }

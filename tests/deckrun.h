@@ -18,14 +18,19 @@ struct DeckRun {
     bool operator==(const DeckRun& o) const { return tied() == o.tied(); }
 };
 
-// Imports deck with the process's current Card::contFlag.
+// Imports deck with the process's current Card::contFlag, the reader meeting
+// the end of the file as the library defines it.
 inline DeckRun runDeck(const std::string& deck) {
     ABImport registry;
     registry.initABALETypesAndFunctions();
     DeckFile file(deck);
     DataLine line(file.get());
     Transcript host;
-    DeckRun run{importDeck(line, registry, host.target), {}, {}, ""};
+    ImportSettings settings;
+    settings.warnings = false;
+    settings.fileEndLine = false;
+    DeckImport import(registry, host.target, nullptr, settings);
+    DeckRun run{import.run(line, "-"), {}, {}, ""};
     for (Card* card : host.target.cards)
         run.cards.push_back(cardLine(*card)), card->tostring(run.text);
     for (const HostCall& call : host.calls) run.calls.push_back(callLine(call));

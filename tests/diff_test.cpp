@@ -100,6 +100,20 @@ TEST(Diff, ChangesBetweenTwoDecks) {
          "AIRBAG_SHELL_REFERENCE_GEOMETRY: 1 of 2 shells changed, 0 added, 0 removed   (old.k:1 -> "
          "new.k:1)\n"
          "AIRBAG_SHELL_REFERENCE_GEOMETRY ShellInfo EID=100 PID: 7 -> 8   (old.k:2 -> new.k:3)\n"},
+        {"IDs of 8 digits that touch the next field pair by their own columns",
+         kNodes + "1234567812345.6789012345             0.0             0.0\n" + kShells +
+             "1000000210000001123456781234567812345678\n",
+         kNodes + "1234567812345.6789012346             0.0             0.0\n" + kShells +
+             "1000000210000003123456781234567812345678\n",
+         0, true,
+         "AIRBAG_REFERENCE_GEOMETRY: 1 of 1 nodes moved (largest 1.00044e-10 at node 12345678), 0 "
+         "added, 0 removed   (old.k:1 -> new.k:1)\n"
+         "AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=12345678 X: 12345.6789012345 -> "
+         "12345.6789012346   (old.k:2 -> new.k:2)\n"
+         "AIRBAG_SHELL_REFERENCE_GEOMETRY: 1 of 1 shells changed, 0 added, 0 removed   (old.k:3 -> "
+         "new.k:3)\n"
+         "AIRBAG_SHELL_REFERENCE_GEOMETRY ShellInfo EID=10000002 PID: 10000001 -> 10000003   "
+         "(old.k:4 -> new.k:4)\n"},
         {"a removed card, named by its number among cards of its name",
          kAdvancedAle + "         2\n0,0,0.0289,1.0,29.0\n0,0,0.0320,1.0,32.0\n",
          kAdvancedAle + "         1\n0,0,0.0289,1.0,29.0\n", 0, false,

@@ -88,11 +88,14 @@ std::vector<IncludeCase> includeCases() {
           {"a.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode + "*END\n" + kInteraction}},
          {"include main.k:1 a.k", "keyword a.k:1 AIRBAG_REFERENCE_GEOMETRY",
           "keyword main.k:3 AIRBAG_INTERACTION"}},
-        {"an airbag keyword last in an include ends where that file ends",
-         {{"main.k", "*INCLUDE\na.k\n" + kInteraction},
-          {"a.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode}},
-         {"include main.k:1 a.k", "keyword a.k:1 AIRBAG_REFERENCE_GEOMETRY",
-          "warning a.k:2 missing-card", "keyword main.k:3 AIRBAG_INTERACTION"}},
+        {"an airbag keyword last in an include ends where that file ends: a node list is "
+         "complete, a fixed sequence misses its cards at the file's last line",
+         {{"main.k", "*INCLUDE\na.k\n*INCLUDE\nb.k\n" + kInteraction},
+          {"a.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode},
+          {"b.k", "*AIRBAG_ALE\n       100         1\n$ end"}},
+         {"include main.k:1 a.k", "keyword a.k:1 AIRBAG_REFERENCE_GEOMETRY", "include main.k:3 b.k",
+          "keyword b.k:1 AIRBAG_ALE", "warning b.k:3 missing-card",
+          "keyword main.k:5 AIRBAG_INTERACTION"}},
     };
 }
 

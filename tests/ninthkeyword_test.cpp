@@ -183,6 +183,27 @@ TEST_F(NinthKeyword, IsCheckedAndWrittenBackExactly) {
     EXPECT_EQ(cards(written), cards(kDeck));
 }
 
+// A field that names a parameter takes its value in the columns the
+// description gives it: a ten-column word on the first line, sixteen columns
+// in a node line after it.
+TEST_F(NinthKeyword, TakesParametersInItsFieldsColumns) {
+    DeckFile file(
+        "*AIRBAG_TEST_PANEL\n"
+        "        77        10     &area         0\n"
+        "       5              &x             2.0             3.0\n"
+        "*PARAMETER\n"
+        "    R area     1.5-3       R x   0.03125\n");
+    DataLine reader(file.get());
+    HostImportObject target;
+    ImportSettings settings;
+    settings.parameters = true;
+    DeckImport(registry_, target, nullptr, settings).run(reader, "panel.k");
+    Lines read;
+    for (const Card* card : target.cards) read.push_back(cardLine(*card));
+    EXPECT_EQ(read, (Lines{"PanelIDs PANEL=77 PID=10 AREA=0.0015 NPTS=0",
+                           "PanelNodes NID=5:8 X=0.03125:16 Y=2.0:16 Z=3.0:16"}));
+}
+
 TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
     char dir[] = "/tmp/abimport-ninth-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);

@@ -65,11 +65,11 @@ std::vector<WarningCase> warningCases() {
          {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
          aleWithAir("         3"),
-         {"8 missing-card", "7 short-count"}},
+         {"7 short-count"}},
         {"a count of -1 reads up to the next keyword and never warns",
          aleWithAir("        -1") + "*END\n",
          {}},
-        {"the end of the file inside a keyword gives a card without fields",
+        {"the end of the file inside a keyword's fixed cards, at the file's last line",
          kInteraction + "$ only a comment\n",
          {"2 missing-card"}},
         {"tabs, NUL bytes and lone carriage returns",
@@ -78,7 +78,8 @@ std::vector<WarningCase> warningCases() {
              string("*AIRBAG_INTER\0ACTION\n", 21) + kGeometry + kNode + "\n" +
              string("*AIRBAG_\0ALE\n", 13),
          {"2 control-character", "4 control-character", "6 control-character",
-          "7 control-character", "10 control-character"}},
+          "7 control-character", "7 unknown-keyword", "10 control-character",
+          "10 unknown-keyword"}},
         {"a keyword line cuts a keyword's fixed cards short; lists just end there",
          kInteraction + kGeometry +
              "*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n$ c\n*AIRBAG_ALE\n"
@@ -88,12 +89,15 @@ std::vector<WarningCase> warningCases() {
          kInteraction + "   \n" + kGeometry + kNode + "\n\n" + kNode + string(71, ' ') +
              "     \n*END\n",
          {"2 blank-line", "5 blank-line", "6 long-line"}},
-        {"misspelled airbag keywords and empty titles; other keywords pass",
+        {"misspelled airbag keywords, cut short or without the underscore, options not "
+         "imported and empty titles; other keywords pass",
          "*AIRBAG_INTERACTON\n" + kCard + "\n* AIRBAG_INTERACTION\n" + kCard +
              "\n*airbag_ale_x\n*AIRBAG_REFERENCE_GEOMETRY_RTD\n*AIRBAG_SIMPLE_PRESSURE_VOLUME\n"
-             "*AIRBAG_INTERACTION_ID\n*NODE\n*\n*END\n",
-         {"1 unknown-keyword", "3 empty-title", "5 unknown-keyword", "6 unknown-keyword",
-          "10 empty-title"}},
+             "*AIRBAG_INTERACTION_ID\n*NODE\n*\n*AIRBAG_SHELL_REFERENCE_GEOM\n*AIRBAGALE\n"
+             "*AIRBAG_REFERENCE_GEOMETRY_BIRTH_TITLE\n*END\n",
+         {"1 unknown-keyword", "3 empty-title", "5 keyword-not-imported", "6 unknown-keyword",
+          "8 keyword-not-imported", "10 empty-title", "11 unknown-keyword", "12 unknown-keyword",
+          "13 keyword-not-imported"}},
         {"a clean deck warns nothing",
          kInteraction + "$ AB1\n" + kCard + "\n" + kGeometry + kNode +
              "\n1,1.0,2.0,3.0\n"
@@ -155,8 +159,16 @@ TEST(Warnings, MessagesSayWhatWasRead) {
          {"*AIRBAG_INTERACTON is no keyword and is skipped: did you mean *AIRBAG_INTERACTION?",
           "*AIRBAG_ALE (line 2) ends at this keyword line before its Coupling card: that card "
           "and the ones after it are missing",
-          "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: the end is "
-          "read as cards without fields"}},
+          "the file ends inside *AIRBAG_ALE (line 6) before its AmbientCard card: that card and "
+          "the ones after it are missing"}},
+        {"*AIRBAG_SHELL_REFERENCE_GEOM\n*AIRBAGALE\n*AIRBAG_REFERENCE_GEOMETRY_ID\n",
+         {"*AIRBAG_SHELL_REFERENCE_GEOM is no keyword and is skipped: did you mean "
+          "*AIRBAG_SHELL_REFERENCE_GEOMETRY?",
+          "*AIRBAGALE is no keyword and is skipped: did you mean *AIRBAG_ALE?",
+          "*AIRBAG_REFERENCE_GEOMETRY_ID is *AIRBAG_REFERENCE_GEOMETRY with the option _ID, which "
+          "is not imported: the keyword and its cards are skipped"}},
+        {aleWithAir("         3"),
+         {"the count asks for 3 AirCard cards, but 1 came before the end of the file"}},
     };
     for (const auto& [deck, messages] : cases) {
         ModelFolder folder;
@@ -192,7 +204,7 @@ TEST(Warnings, LinesAroundTheReadSizeAreCountedOnce) {
 
 // Cards and host calls carry the number of the physical line they came from;
 // a line read in pieces keeps its number, also in a piece that begins with
-// '*'; no line where the end of the file gave the card.
+// '*'. A list that ends with its file is complete.
 TEST(Warnings, CardsAndCallsKnowTheirLines) {
     ModelFolder folder;
     const std::string longNode = kNode + std::string(71, ' ');  // 127 characters
@@ -207,8 +219,7 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
                "call addIDToRefFile 4", "warning main.k:4 long-line", "card NodeInfo 3",
                "card NodeInfo 4", "keyword main.k:4 AIRBAG_INTERACTION", "call addIDToRefFile 5",
                "card Interaction 5", "keyword main.k:6 AIRBAG_REFERENCE_GEOMETRY",
-               "call addIDToRefFile 7", "warning main.k:7 missing-card", "call addIDToRefFile -",
-               "card NodeInfo 7", "card NodeInfo -"}));
+               "call addIDToRefFile 7", "card NodeInfo 7"}));
 }
 
 // A warning names the columns of its line where the check knows them: the

@@ -34,7 +34,10 @@ DeckOutcome importAndPrint(const std::string& path, const Options& options,
     // the mode prints from the whole deck.
     auto run = [&](DeckObserver& observer, HostImportObject& target,
                    const std::function<void(const DeckImport&)>& atEnd) {
-        deck.run(registry, target, &observer, settings, deckPath, atEnd);
+        deck.run(registry, target, &observer, settings, deckPath, [&](const DeckImport& loop) {
+            outcome.modelProblems = loop.modelProblems();
+            if (atEnd) atEnd(loop);
+        });
         if (lastDeck) leaveCardsToExit(target);
     };
     switch (options.mode) {

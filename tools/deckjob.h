@@ -12,9 +12,10 @@
 namespace abimport {
 
 struct DeckOutcome {
-    bool readFailed = false;  // the deck or one of its includes could not be read
-    size_t warnings = 0;      // warnings found, shown or not
-    SummaryTotals summary;    // --summary: the deck's counts
+    bool readFailed = false;   // the deck or one of its includes could not be read
+    size_t warnings = 0;       // warnings found, shown or not
+    size_t modelProblems = 0;  // of them, problems of the model (--check)
+    SummaryTotals summary;     // --summary: the deck's counts
 };
 
 // Writes the deck's output to out and its error and warning lines to err.

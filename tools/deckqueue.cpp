@@ -57,6 +57,7 @@ struct DeckSlot {
 void add(DeckTotals& totals, const DeckOutcome& outcome) {
     totals.readFailed = totals.readFailed || outcome.readFailed;
     totals.warnings += outcome.warnings;
+    totals.modelProblems += outcome.modelProblems;
     totals.summary.add(outcome.summary);
 }
 

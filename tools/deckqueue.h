@@ -12,6 +12,7 @@ namespace abimport {
 struct DeckTotals {
     bool readFailed = false;  // a deck or an include could not be read
     size_t warnings = 0;
+    size_t modelProblems = 0;
     SummaryTotals summary;  // --summary: over the decks read
 };
 

@@ -132,7 +132,8 @@ const std::string& diffUsageText() {
         pairingNames(true) +
         ". Formatting,\n"
         "comments, include layout and line numbers are no changes. One line per\n"
-        "change, with its place in OLD and in NEW. '-' is standard input.\n"
+        "change, with its place in OLD and in NEW; a parameter whose value changed\n"
+        "comes first, and each field that took it names it. '-' is standard input.\n"
         "\n" +
         optionHelp(diffOptions()) +
         "\n"
@@ -185,7 +186,10 @@ ModelRead readModel(const std::string& path, const DiffOptions& options, const A
     HostImportObject target;
     DiffRecorder recorder(model, target);
     ObserverPair both(recorder, printer);
-    deck.run(registry, target, &both, settings, path);
+    deck.run(registry, target, &both, settings, path, [&](const DeckImport& import) {
+        if (const ParameterTable* parameters = import.parameters())
+            model.addParameters(parameters->definitions(), parameters->uses());
+    });
     printer.deckEnds(path);
     read.trouble = deck.includeFailed() || deck.readFailed();
     read.warnings = printer.count();

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kDeckUnreadable = 1;
 constexpr int kUsageError = 2;
-constexpr int kStrictWarnings = 3;
+constexpr int kStrictWarnings = 3;  // also --check with a problem of the model
 
 void reportError(const std::string& message) {
     std::fprintf(stderr, "abimport: %s\n", message.c_str());
@@ -66,9 +66,9 @@ int main(int argc, char** argv) {
     if (options.mode == OutputMode::Summary && options.decks.size() > 1) {
         totals.summary.print(stdout);
     }
-    const int status = totals.readFailed                   ? kDeckUnreadable
-                       : options.strict && totals.warnings ? kStrictWarnings
-                                                           : 0;
+    const bool problems =
+        (options.strict && totals.warnings) || (options.check && totals.modelProblems);
+    const int status = totals.readFailed ? kDeckUnreadable : problems ? kStrictWarnings : 0;
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         reportError(std::string("cannot write the output: ") + std::strerror(errno));
         return kDeckUnreadable;

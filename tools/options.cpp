@@ -103,8 +103,10 @@ const OptionTable<Options>& toolOptions() {
               {{"--check"},
                nullptr,
                "check the model: references to nodes, shells, parts,\n"
-               "curves, vectors and transformations that nothing in the\n"
-               "model defines, IDs defined twice, files included twice",
+               "curves, vectors, transformations and sets that nothing\n"
+               "in the model defines, IDs defined twice, files included\n"
+               "twice; any of them, or a parameter nothing defines, ends\n"
+               "with exit status 3",
                setFlag<Options>(&Options::check)},
               {{"-j", "--jobs"},
                "N",
@@ -210,6 +212,7 @@ ImportSettings importSettings(const ReadingOptions& options) {
     ImportSettings settings;
     settings.followIncludes = options.includes;
     settings.warnings = options.warnings;
+    settings.parameters = options.parameters;
     return settings;
 }
 
@@ -245,7 +248,8 @@ const std::string& usageText() {
         "\n"
         "Exit status: 0 when every deck was read, 1 when a deck or one of its\n"
         "includes could not be read (the other decks are still handled), 2 for a\n"
-        "bad command line, 3 with --strict when a deck gave warnings.\n";
+        "bad command line, 3 with --strict when a deck gave warnings and with\n"
+        "--check when the model has a problem (1 and 2 win over 3).\n";
     return text;
 }
 

@@ -18,11 +18,12 @@ struct ReadingOptions {
     bool includes = true;            // follow include keywords
     bool warnings = true;            // check the reading and report what it changes
     bool strict = false;             // a deck with warnings ends with exit status 3
+    bool parameters = true;          // give fields that name a parameter (&name) its value
     bool help = false;
 };
 
 // The options of both, their help included: --no-includes, --no-warnings,
-// --strict and --flags N.
+// --no-parameters, --strict and --flags N.
 template <class Target>
 std::vector<Option<Target>> readingOptions();
 
@@ -101,6 +102,11 @@ std::vector<Option<Target>> readingOptions() {
          "do not run the reading checks (faster): the warnings of\n"
          "includes (and of --check) are still reported",
          set(&ReadingOptions::warnings, false)},
+        {{"--no-parameters"},
+         nullptr,
+         "read a field that names a parameter (&name) as its text,\n"
+         "not as the value of *PARAMETER or *PARAMETER_EXPRESSION",
+         set(&ReadingOptions::parameters, false)},
         {{"--strict"},
          nullptr,
          "warnings end with exit status 3 (not with --no-warnings)",

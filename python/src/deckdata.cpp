@@ -71,6 +71,7 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
     }
     const auto& gaps = keyword.emptyBeforeFilled;
     auto gap = gaps.begin();
+    auto parameters = keyword.parameters.begin();
     for (size_t n = 0; n < built; ++n) {
         if (!cards[keyword.firstCard + n]) {
             nullCards_ = true;
@@ -79,6 +80,9 @@ void DeckRecorder::keywordEnds(const ImportedKeyword& keyword) {
         while (gap != gaps.end() && gap->first < n) ++gap;
         if (gap != gaps.end() && gap->first == n)
             kept.gaps.emplace_back(kept.cardCount, gap->second);
+        while (parameters != keyword.parameters.end() && parameters->first < n) ++parameters;
+        if (parameters != keyword.parameters.end() && parameters->first == n)
+            kept.parameters.emplace_back(kept.cardCount, parameters->second);
         deck_.cardLines.push(n < keyword.cardLines.size() ? keyword.cardLines[n] : 0);
         ++kept.cardCount;
         ++cardsKept_;
@@ -111,6 +115,10 @@ void DeckRecorder::take(ImportObject& target, const DeckImport& import) {
                           deck_.cards.end());
     }
     for (const SourceFile& file : import.files()) deck_.files.push_back(*file.path);
+    if (const ParameterTable* parameters = import.parameters()) {
+        deck_.parameters = parameters->definitions();
+        deck_.parameterUses = parameters->uses();
+    }
 }
 
 }  // namespace abimport

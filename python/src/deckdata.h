@@ -28,6 +28,8 @@ struct DeckKeyword {
     CallLog::Position calls;              // where its first call is logged
     // Its cards (by index from firstCard) with empty fields before filled ones.
     std::vector<std::pair<size_t, EmptyFields>> gaps;
+    // Its cards (by index from firstCard) with fields that took a parameter's value.
+    std::vector<std::pair<size_t, CardParameters>> parameters;
 };
 
 // An include opened: the including file, the line of the include keyword and
@@ -85,6 +87,9 @@ struct DeckData {
     std::vector<abimport::Warning> warnings;
     std::vector<DeckInclude> includes;
     std::vector<DeckEvent> events;
+    // The model's parameters, when it has any, and how often airbag fields used each.
+    std::vector<ParameterDefinition> parameters;
+    std::vector<size_t> parameterUses;
 
     // The host calls of one keyword, in order.
     std::vector<LoggedCall> callsOf(const DeckKeyword& keyword) const;

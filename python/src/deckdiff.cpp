@@ -16,8 +16,10 @@ void fillModel(const DeckData& deck, DiffModel& model) {
         SourceFile file;
         file.path = keyword.file;
         model.addKeyword({*keyword.keyword, file, keyword.line},
-                         deck.cards.data() + keyword.firstCard, keyword.cardCount, lines, false);
+                         deck.cards.data() + keyword.firstCard, keyword.cardCount, lines, false,
+                         &keyword.parameters);
     }
+    model.addParameters(deck.parameters, deck.parameterUses);
 }
 
 }  // namespace

@@ -34,6 +34,7 @@ DeckOwner importDeck(DeckRead& source, const std::string& path, const ReadOption
     settings.warnings = true;
     settings.cardLines = true;
     settings.emptyBeforeFilled = true;  // where the values stand, for the write-back
+    settings.parameters = options.parameters;
     FlagGuard guard(options.flags);
     source.run(registry, target, &recorder, settings, path,
                [&](const DeckImport& import) { recorder.take(target, import); });

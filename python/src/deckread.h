@@ -16,6 +16,7 @@ struct ReadOptions {
     unsigned flags = kDefaultFlags;  // Card::contFlag during the import
     bool includes = true;            // follow the include keywords
     bool check = false;              // check the model's references, duplicate IDs and includes
+    bool parameters = true;          // give fields that name a parameter (&name) its value
 };
 
 // The deck could not be opened or read: errno's value, and the message.

@@ -48,7 +48,8 @@ std::string deckJsonLines(const DeckData& deck) {
             case DeckEvent::KeywordEnds: {
                 const DeckKeyword& keyword = deck.keywords[event.index];
                 for (size_t i = keyword.firstCard; i < keyword.firstCard + keyword.cardCount; ++i) {
-                    appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i), cardText);
+                    appendCardEvent(out, *deck.cards[i], deck.cardLines.at(i), cardText,
+                                    parametersOf(keyword.parameters, i - keyword.firstCard));
                     out += '\n';
                 }
                 break;

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "../../host/cardfields.h"
@@ -91,6 +92,23 @@ std::string cardRepr(const CardView& view) {
     return out + ">";
 }
 
+// The keyword's list of the card's fields that took a parameter's value.
+py::dict cardParameters(const CardView& view) {
+    py::dict out;
+    const DeckData& deck = *view.deck;
+    // The keyword that holds the card: the last one that starts at or before it.
+    const auto keyword =
+        std::upper_bound(deck.keywords.begin(), deck.keywords.end(), view.index,
+                         [](size_t card, const DeckKeyword& k) { return card < k.firstCard; });
+    if (keyword == deck.keywords.begin()) return out;
+    const DeckKeyword& holder = *std::prev(keyword);
+    if (const CardParameters* fields =
+            parametersOf(holder.parameters, view.index - holder.firstCard)) {
+        for (const auto& [field, name] : *fields) out[deckText(field)] = deckText(name);
+    }
+    return out;
+}
+
 }  // namespace
 
 py::object fieldValue(const Data* value) {
@@ -157,6 +175,9 @@ void bindCards(py::module_& module) {
                 return deckText(text);
             },
             "The card as deck text: a '$' line of names (when kept) and the values.")
+        .def_property_readonly("parameters", &cardParameters,
+                               "The fields that took a parameter's value: field name to the "
+                               "parameter's name as the field gives it (&name).")
         .def_property_readonly(
             "line", [](const CardView& v) { return lineObject(v.deck->cardLines.at(v.index)); },
             "The line of the card in its file, or None where no data line gave it.")

@@ -23,6 +23,7 @@
 #include "deckreplay.h"
 #include "geometry.h"
 #include "importheap.h"
+#include "pyflags.h"
 #include "pytable.h"
 #include "pytext.h"
 #include "pyviews.h"
@@ -54,9 +55,10 @@ DeckView viewOf(DeckOwner deck) {
     return {DeckRef(deck.release(), ReleaseDeck())};
 }
 
-DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check) {
+DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool check,
+                  bool parameters) {
     const std::string name = path;
-    const ReadOptions options{flags, includes, check};
+    const ReadOptions options{flags, includes, check, parameters};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -68,9 +70,9 @@ DeckView readFile(const py::bytes& path, unsigned flags, bool includes, bool che
 }
 
 DeckView readText(const py::bytes& text, const py::bytes& name, unsigned flags, bool includes,
-                  bool check) {
+                  bool check, bool parameters) {
     const std::string deckText = text, deckName = name;
-    const ReadOptions options{flags, includes, check};
+    const ReadOptions options{flags, includes, check, parameters};
     DeckOwner deck;
     try {
         py::gil_scoped_release released;
@@ -190,9 +192,10 @@ py::str outputText(std::string (*write)(const DeckData&), const DeckView& view) 
 }
 
 void bindWarning(py::module_& module) {
-    py::class_<Warning>(module, "Warning",
-                        "What the reading rules changed in a deck, or an include that could "
-                        "not be followed.")
+    py::class_<Warning>(module, "DeckWarning",
+                        "What the reading rules changed in a deck, an include that could not be "
+                        "followed, or with check=True what the model check found: a record, "
+                        "not a warnings-module category.")
         .def_property_readonly(
             "file", [](const Warning& w) { return pathText(*w.file); },
             "The file the warning is about.")
@@ -210,7 +213,7 @@ void bindWarning(py::module_& module) {
                              warningKindName(w.kind));
              })
         .def("__repr__", [](const Warning& w) {
-            return py::str("<Warning {}:{} {}: {!r}>")
+            return py::str("<DeckWarning {}:{} {}: {!r}>")
                 .format(pathText(*w.file), w.line, warningKindName(w.kind), deckText(w.message));
         });
 }
@@ -223,8 +226,8 @@ void bindDeck(py::module_& module) {
             "path", [](const DeckView& d) { return pathText(d.deck->path); },
             "The deck's path as given, or the name of a deck read from text.")
         .def_property_readonly(
-            "flags", [](const DeckView& d) { return d.deck->flags; },
-            "The host flag word the deck was read with.")
+            "flags", [](const DeckView& d) { return flagsValue(d.deck->flags); },
+            "The host flag word the deck was read with, as Flags.")
         .def_property_readonly(
             "keywords",
             [](const DeckView& d) {
@@ -315,14 +318,16 @@ PYBIND11_MODULE(_core, module) {
     module.doc() = "The airbag keyword import library and its stand-in host.";
     module.attr("__version__") = ABIMPORT_VERSION_STRING;
     module.attr("library_version") = abimport::libraryVersion();
+    bindFlags(module);
     bindCards(module);
     bindKeywords(module);
     bindWarning(module);
     bindDeck(module);
     module.def("read_file", &readFile, py::arg("path"), py::arg("flags"), py::arg("includes"),
-               py::arg("check") = false, "Reads the deck at path (bytes); see abimport.read.");
+               py::arg("check") = false, py::arg("parameters") = true,
+               "Reads the deck at path (bytes); see abimport.read.");
     module.def("read_text", &readText, py::arg("text"), py::arg("name"), py::arg("flags"),
-               py::arg("includes"), py::arg("check") = false,
+               py::arg("includes"), py::arg("check") = false, py::arg("parameters") = true,
                "Reads a deck held in memory; see abimport.read_text.");
     module.def(
         "diff_json",

@@ -3,6 +3,7 @@
 
 import json
 import os
+import re
 
 import pytest
 
@@ -12,16 +13,37 @@ from conftest import ROOT
 MODEL = os.path.join(ROOT, "examples", "model", "main.k")
 VARIANT = os.path.join(ROOT, "examples", "model-variant", "main.k")
 
+# The tool's camelCase keys as Python has them.
+PYTHON_KEYS = {"keywordId": "keyword_id"}
+
+
+def python_keys(change):
+    return {PYTHON_KEYS.get(key, key): value for key, value in change.items()}
+
+
+def all_keys(value):
+    if isinstance(value, dict):
+        return set(value) | {k for v in value.values() for k in all_keys(v)}
+    return set()
+
 
 @pytest.mark.parametrize("options, count", [([], 3), (["--all"], 4), (["--tolerance", "0.1"], 1)],
                          ids=str)
 def test_changes_equal_the_tool(tool, options, count):
-    expected = [json.loads(line) for line in tool("diff", "--json", *options, MODEL, VARIANT).splitlines()]
+    expected = [python_keys(json.loads(line))
+                for line in tool("diff", "--json", *options, MODEL, VARIANT).splitlines()]
     keywords = {"all": "--all" in options,
                 "tolerance": float(options[1]) if "--tolerance" in options else 0.0}
     assert abimport.diff(MODEL, VARIANT, **keywords) == expected
     assert abimport.diff(abimport.read(MODEL), abimport.read(VARIANT), **keywords) == expected
     assert len(expected) == count
+
+
+def test_keys_are_snake_case_but_field_names():
+    changes = abimport.diff(MODEL, VARIANT, all=True)
+    assert "keyword_id" in changes[0] and changes[-1]["NID"] == 9
+    assert {key for change in changes for key in all_keys(change)
+            if not re.fullmatch("[a-z]+(_[a-z]+)*", key)} == {"NID"}
 
 
 def test_no_changes_and_bad_arguments(tmp_path):

@@ -89,8 +89,8 @@ def test_node_and_shell_arrays_hold_the_cards(source, flags):
 
 
 def test_geometry_rules():
-    # Spelled out for the deck above: short lines give 0, the empty line and
-    # the card made at the end of the file give no node, births by keyword.
+    # Spelled out for the deck above: short lines give 0, the empty line gives
+    # no node, births by keyword.
     deck = abimport.read_text(GEOMETRY)
     nodes, shells = deck.nodes(), deck.shells()
     assert nodes.nid.tolist() == [1, 2, 3, 4, 5, 6]
@@ -100,6 +100,17 @@ def test_geometry_rules():
     numpy.testing.assert_array_equal(nodes.birth, [math.nan] * 3 + [0.25] + [math.nan] * 2)
     assert shells.eid.tolist() == [100, 101]
     assert shells.nodes.tolist() == [[1, 2, 3, 4], [2, 5, 0, 0]]
+
+
+def test_ids_of_eight_digits_are_read_in_their_columns():
+    deck = abimport.read_text("*AIRBAG_REFERENCE_GEOMETRY\n"
+                              "1234567812345.6789012345             0.0             0.0\n"
+                              "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
+                              "1000000210000001123456781234567912345678\n")
+    nodes, shells = deck.nodes(), deck.shells()
+    assert nodes.nid.tolist() == [12345678] and nodes.xyz.tolist() == [[12345.6789012345, 0, 0]]
+    assert shells.eid.tolist() == [10000002] and shells.pid.tolist() == [10000001]
+    assert shells.nodes.tolist() == [[12345678, 12345679, 12345678, 0]]
 
 
 def test_empty_geometry():
