@@ -13,7 +13,8 @@ override CMAKE_FLAGS += -DABIMPORT_TOOL_ALLOCATOR=$(TOOL_ALLOCATOR) \
   -DABIMPORT_TOOL_SKIP_TEARDOWN=$(TOOL_SKIP_TEARDOWN)
 # The default allocator is part of the tool; mimalloc and jemalloc come from Debian.
 ALLOCATOR_PACKAGE := $(if $(filter mimalloc,$(TOOL_ALLOCATOR)),libmimalloc-dev)$(if $(filter jemalloc,$(TOOL_ALLOCATOR)),libjemalloc-dev)
-BASE_PACKAGES := cmake g++ make libmuparser-dev $(ALLOCATOR_PACKAGE)
+# The language server (lsp/) parses its messages with nlohmann-json.
+BASE_PACKAGES := cmake g++ make libmuparser-dev nlohmann-json3-dev $(ALLOCATOR_PACKAGE)
 # The Python package builds with Debian's python3, setuptools and pybind11;
 # its tests use numpy, pytest, matplotlib, meshio and pandas, its typed checks mypy.
 PYTHON_PACKAGES := python3-venv python3-pip python3-setuptools python3-wheel python3-pybind11 \
@@ -26,7 +27,7 @@ PYTHON_ENV := ABIMPORT_CLI=$(abspath $(BUILD))/tools/abimport \
 	ABIMPORT_FREE_GUARD=$(abspath $(BUILD))/tests/libabimport_freeguard.so \
 	$(if $(findstring ABIMPORT_WERROR=ON,$(CMAKE_FLAGS)),ABIMPORT_WERROR=1)
 
-.PHONY: all build format-check keywords-doc test test-clang python-test python-types python-wheel-test help demo sanitize tsan fuzz memcheck bench windows
+.PHONY: all build format-check keywords-doc test test-clang python-test python-types python-wheel-test help demo sanitize tsan fuzz memcheck bench windows editor-test
 
 all: build
 
@@ -39,10 +40,11 @@ help:
 	@echo "make format-check  every C++ file as .clang-format writes it"
 	@echo "make keywords-doc  docs/keywords.md written again from the keyword table"
 	@echo "make demo       build abimport and import examples/airbags.k"
+	@echo "make editor-test  Neovim's LSP client on abimport lsp (tests/editor/)"
 	@echo "make install    install library, headers, abimport, CMake and pkg-config files in PREFIX"
 	@echo "make sanitize   every test under ASan+UBSan (build-asan), then make tsan"
 	@echo "make tsan       the concurrency tests under ThreadSanitizer (build-tsan)"
-	@echo "make fuzz       fuzz the deck import for FUZZ_SECONDS (build-fuzz)"
+	@echo "make fuzz       fuzz the deck import and the language server for FUZZ_SECONDS in all (build-fuzz)"
 	@echo "make memcheck   abimport under valgrind on the example decks"
 	@echo "make bench      benchmarks (build-bench, Release), then abimport against numpy and pandas"
 	@echo "make windows    the library and its unit tests cross-compiled for Windows (build-windows), run under wine if installed"
@@ -94,6 +96,12 @@ keywords-doc:
 	cmake --build $(BUILD) -j $(JOBS) --target abimport_keywords_doc
 	$(BUILD)/tools/abimport_keywords_doc > docs/keywords.md
 
+# Neovim (Debian's, headless) with its own LSP client running abimport lsp on
+# a deck with known problems; what it received is compared with a file.
+editor-test: build
+	@scripts/require-packages.sh neovim
+	scripts/editor-test.sh $(BUILD)/tools/abimport
+
 demo:
 	@scripts/require-packages.sh $(BASE_PACKAGES)
 	cmake -S . -B $(BUILD) -DABIMPORT_BUILD_TESTS=OFF $(CMAKE_FLAGS)
@@ -123,6 +131,9 @@ tsan:
 	  -R '^(Threads|Reader|CliTest|SmallHeap|OrderedChunks)[.].*Thread'
 
 FUZZ_SECONDS ?= 60
+# The time is shared: two thirds for the deck import, a third for the language server.
+LSP_FUZZ_SECONDS = $(shell expr $(FUZZ_SECONDS) / 3)
+DECK_FUZZ_SECONDS = $(shell expr $(FUZZ_SECONDS) - $(LSP_FUZZ_SECONDS))
 FUZZ_PACKAGES := $(BASE_PACKAGES) clang-14 libclang-rt-14-dev
 
 # The corpus grows in build-fuzz/corpus across runs; findings land in
@@ -131,12 +142,16 @@ fuzz:
 	@scripts/require-packages.sh $(FUZZ_PACKAGES)
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DABIMPORT_BUILD_TESTS=OFF \
 	  -DABIMPORT_BUILD_FUZZERS=ON -DABIMPORT_SANITIZE=address,undefined $(CMAKE_FLAGS)
-	cmake --build build-fuzz -j $(JOBS) --target deck_fuzzer
+	cmake --build build-fuzz -j $(JOBS) --target deck_fuzzer lsp_fuzzer
 	fuzz/corpus.sh build-fuzz/corpus
+	fuzz/corpus.sh --lsp build-fuzz/lsp-corpus
 	mkdir -p build-fuzz/findings
-	$(SANITIZE_ENV) build-fuzz/fuzz/deck_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	$(SANITIZE_ENV) build-fuzz/fuzz/deck_fuzzer -max_total_time=$(DECK_FUZZ_SECONDS) -max_len=4096 \
 	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
 	  -artifact_prefix=build-fuzz/findings/ build-fuzz/corpus
+	$(SANITIZE_ENV) build-fuzz/fuzz/lsp_fuzzer -max_total_time=$(LSP_FUZZ_SECONDS) -max_len=4096 \
+	  -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+	  -artifact_prefix=build-fuzz/findings/ build-fuzz/lsp-corpus
 
 # valgrind follows the system allocator only, and counts memory still
 # reachable at exit as an error.
@@ -161,7 +176,8 @@ install:
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Benchmarks: the Google Benchmark program on generated decks, then the whole
-# abimport process against numpy.genfromtxt and pandas.read_fwf.
+# abimport process against numpy.genfromtxt and pandas.read_fwf, then the
+# language server's diagnostics after a change against --check -q.
 BENCH_BUILD ?= build-bench
 BENCH_PACKAGES := $(TEST_PACKAGES) libbenchmark-dev
 bench:
@@ -173,6 +189,7 @@ bench:
 	$(BENCH_BUILD)/venv/bin/pip install -q --disable-pip-version-check --no-build-isolation --no-index --no-deps .
 	bench/compare --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck \
 	  --python $(BENCH_BUILD)/venv/bin/python
+	bench/lsp --abimport $(BENCH_BUILD)/tools/abimport --makedeck $(BENCH_BUILD)/bench/abimport-makedeck
 
 # The library and its unit tests for Windows with MinGW-w64, GoogleTest built
 # for it from Debian's sources; the tests run under wine where it is installed.

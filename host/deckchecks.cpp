@@ -14,7 +14,8 @@ void DeckImport::otherKeyword(std::string_view title, LinePieces& lines, Pending
         if (settings_.warnings) {
             warn(WarningKind::EmptyTitle, line,
                  "keyword line without a title (a blank or the line's end right after '*'): " +
-                     quoted(pending.text, pending.length) + " is skipped");
+                     quoted(pending.text, pending.length) + " is skipped",
+                 {1, 1});
         }
         return;
     }
@@ -31,7 +32,8 @@ void DeckImport::otherKeyword(std::string_view title, LinePieces& lines, Pending
         if (settings_.warnings) {
             warn(WarningKind::UnknownKeyword, line,
                  "*" + std::string(title) + " is no keyword and is skipped: did you mean *" +
-                     airbag.keyword + "?");
+                     airbag.keyword + "?",
+                 {1, static_cast<unsigned>(title.size() + 1)});
         }
         return;
     }

@@ -34,12 +34,12 @@ DeckImport::DeckImport(const ABImport& registry, ImportObject& target, DeckObser
       observer_(observer),
       settings_(settings),
       checks_({settings.warnings, settings.cardLines, settings.emptyBeforeFilled},
-              [this](WarningKind kind, unsigned long long line, const std::string& message) {
-                  warn(kind, line, message);
-              }),
-      check_(checks_, files_,
-             [this](WarningKind kind, size_t file, unsigned long long line,
-                    const std::string& message) { warnAt(kind, file, line, message); }) {}
+              [this](WarningKind kind, unsigned long long line, const std::string& message,
+                     WarningColumns columns) { warn(kind, line, message, columns); }),
+      check_(
+          checks_, files_,
+          [this](WarningKind kind, size_t file, unsigned long long line, const std::string& message,
+                 WarningColumns columns) { warnAt(kind, file, line, message, columns); }) {}
 
 size_t DeckImport::warningTotal() const {
     size_t total = 0;
@@ -54,14 +54,15 @@ size_t DeckImport::modelProblems() const {
     return total;
 }
 
-void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message) {
-    warnAt(kind, currentFile_, line, message);
+void DeckImport::warn(WarningKind kind, unsigned long long line, const std::string& message,
+                      WarningColumns columns) {
+    warnAt(kind, currentFile_, line, message, columns);
 }
 
 void DeckImport::warnAt(WarningKind kind, size_t file, unsigned long long line,
-                        const std::string& message) {
+                        const std::string& message, WarningColumns columns) {
     ++warningCounts_[static_cast<unsigned>(kind)];
-    if (observer_) observer_->warning({kind, files_[file].path, line, message});
+    if (observer_) observer_->warning({kind, files_[file].path, line, message, columns});
 }
 
 size_t DeckImport::run(DataLine& reader, const std::string& path) {
@@ -74,7 +75,8 @@ size_t DeckImport::run(DataLine& reader, const std::string& path) {
 
     struct stat status;
     const int fd = reader.file ? fileno(reader.file) : -1;
-    const bool known = fd >= 0 && fstat(fd, &status) == 0;
+    const bool known =
+        fd >= 0 ? fstat(fd, &status) == 0 : path != "-" && ::stat(path.c_str(), &status) == 0;
     chain_.push_back({known ? status.st_dev : 0, known ? status.st_ino : 0, known});
     if (known) noteOpened(status.st_dev, status.st_ino, currentFile_);
 
@@ -165,7 +167,7 @@ void DeckImport::readParameters(const std::string& keyword) {
                          chain_[k].device, chain_[k].inode, chain_[k].known,
                          open.stream->undelivered(), line + 1, rest});
     }
-    ParameterScan(parameters_, search_, settings_.followIncludes, files_.size())
+    ParameterScan(parameters_, search_, settings_.followIncludes, files_.size(), settings_.openFile)
         .scan(chain, keyword);
     parameters_.evaluate([this](WarningKind kind, const std::shared_ptr<const std::string>& path,
                                 unsigned long long line, const std::string& message) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -49,6 +50,12 @@ struct ImportSettings {
     // takes its value (parametersubstitution.h); false: &name is read as the
     // text it is.
     bool parameters = false;
+    // Opens the include files in place of openInclude, given the path the
+    // include search found: a host that holds files' texts itself (an
+    // editor's unsaved buffers) hands them over as streams, which the loop
+    // closes. The identity (device and inode) it gives tells includes that
+    // include themselves or come twice. Unset: the files on disk.
+    std::function<OpenedInclude(const std::string& path)> openFile;
 };
 
 // A keyword line of the model: its airbag keyword, its file and line.
@@ -102,8 +109,9 @@ public:
     // Imports the deck that reader reads, from its current position to its
     // end or its *END line, with the files it includes. path names the deck
     // ("-" for standard input); relative include names are looked up from its
-    // folder. Keyword codes without a function in the registry are skipped
-    // like unknown keywords. Returns the number of keywords imported.
+    // folder. A stream without a file of its own (text in memory) takes the
+    // identity of the file that path names, if there is one. Keyword codes without a function in
+    // the registry are skipped like unknown keywords. Returns the number of keywords imported.
     size_t run(DataLine& reader, const std::string& path);
 
     // Every file read: the main deck first, then each include as it was opened.
@@ -196,8 +204,10 @@ private:
     // Reads the model's parameters, once: from where the reading stands, in
     // the keyword of that title (a *PARAMETER form) or in an airbag keyword.
     void readParameters(const std::string& keyword);
-    void warn(WarningKind kind, unsigned long long line, const std::string& message);
-    void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message);
+    void warn(WarningKind kind, unsigned long long line, const std::string& message,
+              WarningColumns columns = {});
+    void warnAt(WarningKind kind, size_t file, unsigned long long line, const std::string& message,
+                WarningColumns columns = {});
     std::string chainTo(const std::string& path) const;
 
     const ABImport& registry_;

@@ -98,7 +98,7 @@ void DeckImport::readIncludeFile(const std::string& keyword, const std::string& 
              "cannot find " + shown + " (looked for " + places + ")");
         return;
     }
-    OpenedInclude opened = openInclude(path);
+    OpenedInclude opened = settings_.openFile ? settings_.openFile(path) : openInclude(path);
     if (!opened.file) {
         includeFailed_ = true;
         warn(WarningKind::IncludeNotFound, line,

@@ -29,6 +29,16 @@ bool startsWith(std::string_view title, std::string_view prefix) {
     return title.size() >= prefix.size() && titleIs(title.substr(0, prefix.size()), prefix);
 }
 
+// The columns of the number that begins a defining line (after blanks).
+WarningColumns numberColumns(const char* piece, size_t length) {
+    size_t at = 0;
+    while (at < length && (piece[at] == ' ' || piece[at] == '\t')) ++at;
+    size_t end = at;
+    if (end < length && (piece[end] == '-' || piece[end] == '+')) ++end;
+    while (end < length && static_cast<unsigned char>(piece[end] - '0') <= 9) ++end;
+    return {static_cast<unsigned>(at + 1), static_cast<unsigned>(end)};
+}
+
 // The ID in a node or element line's field of eight columns written as most
 // decks write it: blanks, then digits up to the field's end. False for any
 // other field (the general reading then decides). The digits are checked and
@@ -172,9 +182,11 @@ bool ModelCheck::defineFromLines(const Definitions& how, LinePieces& lines, size
 
 // Inlined into defineFrom, as defineFrom into defineFromLines, which every
 // line of a mesh passes through.
-inline void ModelCheck::define(Kind kind, int32_t id, Place place) {
+inline void ModelCheck::define(Kind kind, int32_t id, Place place, const char* piece,
+                               size_t length) {
     Defined& defined = defined_[kind];
-    if (!defined.ids.insert(id)) duplicates_.push_back({id, kind, place});
+    if (!defined.ids.insert(id))
+        duplicates_.push_back({id, kind, place, numberColumns(piece, length)});
     if (id == defined.nextId && place.line == defined.nextLine && place.file == defined.runFile) {
         ++defined.runs.back().count;
     } else {
@@ -194,10 +206,12 @@ inline void ModelCheck::defineFrom(const char* piece, size_t length, unsigned lo
     headingNext_ = how_.headings;
     given_ = how_.firstOnly;
     int32_t id;
-    if (lineId(piece, length, how_.width, id)) define(how_.kind, id, {definingFile_, line});
+    if (lineId(piece, length, how_.width, id))
+        define(how_.kind, id, {definingFile_, line}, piece, length);
 }
 
-void ModelCheck::geometryDefinition(Kind kind, int32_t id, unsigned long long line) {
+void ModelCheck::geometryDefinition(Kind kind, int32_t id, unsigned long long line,
+                                    WarningColumns columns) {
     if (geometryIds_.insert(id)) {
         if (geometryIndex_.empty()) {
             geometry_.emplace_back(id, line);
@@ -211,15 +225,16 @@ void ModelCheck::geometryDefinition(Kind kind, int32_t id, unsigned long long li
     report_(WarningKind::DuplicateId, file_, line,
             std::string(kIdKinds[kind].label) + " " + std::to_string(id) + " is given twice in *" +
                 keyword_ + " (line " + std::to_string(keywordLine_) + "): first at line " +
-                std::to_string(at->second));
+                std::to_string(at->second),
+            columns);
 }
 
 void ModelCheck::refer(int32_t id, Kind kind, Counted& counted, const char* field,
-                       unsigned long long line) {
+                       unsigned long long line, WarningColumns columns) {
     const CardDescription* read = checks_.lastCard();
     const char* card = read ? read->name : "";
     references_.push_back(
-        {id, kind, {static_cast<uint32_t>(file_), line}, keyword_, card, field, &counted});
+        {id, kind, {static_cast<uint32_t>(file_), line}, columns, keyword_, card, field, &counted});
 }
 
 void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
@@ -240,13 +255,14 @@ void ModelCheck::idReport(char** words, unsigned idCount, const unsigned* idPos,
         if (!kindOf(idCode1[k], idCode2[k], kind)) continue;
         const CardDescription* read = checks_.lastCard();
         const char* field = read && idPos[k] < read->fieldCount ? read->fields[idPos[k]].name : "";
+        const WarningColumns columns = checks_.fieldColumns(idPos[k]);
         // The first field of a node or shell line of a reference geometry
         // gives that node or shell its reference place.
         if (idPos[k] == 0 && read &&
             (read->role == CardRole::NodeList || read->role == CardRole::ShellList)) {
-            geometryDefinition(kind, static_cast<int32_t>(id), line);
+            geometryDefinition(kind, static_cast<int32_t>(id), line, columns);
         }
-        refer(static_cast<int32_t>(id), kind, counted, field, line);
+        refer(static_cast<int32_t>(id), kind, counted, field, line, columns);
     }
     if (next_) next_->idReport(words, idCount, idPos, idCode1, idCode2, line);
 }
@@ -280,7 +296,8 @@ void ModelCheck::airbagCall(HostCallKind kind, char** words, unsigned wordCount,
             std::string::npos) {
             fields += (fields.empty() ? "" : ", ") + std::string(field.name);
         }
-        refer(static_cast<int32_t>(id), idKind, counted, field.name, line);
+        refer(static_cast<int32_t>(id), idKind, counted, field.name, line,
+              checks_.fieldColumns(pos));
     }
     if (next_) next_->airbagCall(kind, words, wordCount, line);
 }
@@ -294,7 +311,8 @@ void ModelCheck::finish() {
         report_(WarningKind::UndefinedReference, reference.place.file, reference.place.line,
                 std::string(reference.keyword) + " " + reference.card + " " + reference.field +
                     ": " + kIdKinds[reference.kind].label + " " + std::to_string(reference.id) +
-                    " is not defined in the model");
+                    " is not defined in the model",
+                reference.columns);
     }
 
     // The first place of each ID defined twice: the first run that holds it.
@@ -325,7 +343,8 @@ void ModelCheck::finish() {
         report_(WarningKind::DuplicateId, duplicate.place.file, duplicate.place.line,
                 std::string(kIdKinds[duplicate.kind].label) + " " + std::to_string(duplicate.id) +
                     " is defined twice: first at " + *files_[first[i].file].path + ":" +
-                    std::to_string(first[i].line));
+                    std::to_string(first[i].line),
+                duplicate.columns);
     }
 }
 
@@ -363,6 +382,27 @@ std::vector<ModelCheck::KindReport> ModelCheck::kinds() const {
         out.push_back(report);
     }
     return out;
+}
+
+bool ModelCheck::definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const {
+    if (kind >= kIdKindCount || !defined_[kind].ids.contains(id)) return false;
+    for (const Run& run : defined_[kind].runs) {
+        if (id < run.first || static_cast<int64_t>(id) >= int64_t{run.first} + run.count) continue;
+        file = run.place.file;
+        line = run.place.line + static_cast<unsigned>(id - run.first);
+        return true;
+    }
+    return false;
+}
+
+std::vector<std::pair<size_t, unsigned long long>> ModelCheck::referencesTo(Kind kind,
+                                                                            int32_t id) const {
+    std::vector<std::pair<size_t, unsigned long long>> places;
+    for (const Reference& reference : references_) {
+        if (reference.kind == kind && reference.id == id)
+            places.emplace_back(reference.place.file, reference.place.line);
+    }
+    return places;
 }
 
 size_t ModelCheck::definitionBytes() const {

@@ -55,11 +55,13 @@ public:
     };
 
     // Receives each warning: its kind, the index of its file in the model, its
-    // line and its message.
-    using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&)>;
+    // line, its message and the columns of that line it concerns.
+    using Report = std::function<void(WarningKind, size_t, unsigned long long, const std::string&,
+                                      WarningColumns)>;
 
-    // checks: the reading checks, which know the card last read; files: the
-    // model's files, for the places that messages name.
+    // checks: the reading checks, which know the card last read and the
+    // columns of its fields; files: the model's files, for the places that
+    // messages name.
     ModelCheck(const ReadChecks& checks, const std::deque<SourceFile>& files, Report report)
         : checks_(checks), files_(files), report_(std::move(report)) {}
     // The reader of the model, which tells the words of the line just read.
@@ -95,6 +97,12 @@ public:
     // The bytes the sets of defined IDs and their places hold.
     size_t definitionBytes() const;
 
+    // After the model is read: where it first defines an ID of the kind, by
+    // the index of its file and its line; false when nothing defines it.
+    bool definitionOf(Kind kind, int32_t id, size_t& file, unsigned long long& line) const;
+    // The places of the airbag cards' references to it, in deck order.
+    std::vector<std::pair<size_t, unsigned long long>> referencesTo(Kind kind, int32_t id) const;
+
     void idReport(char** words, unsigned idCount, const unsigned* idPos, const unsigned* idCode1,
                   const unsigned* idCode2, unsigned long long line) override;
     void airbagCall(HostCallKind kind, char** words, unsigned wordCount,
@@ -120,6 +128,7 @@ private:
         int32_t id;
         Kind kind;
         Place place;
+        WarningColumns columns;
         const char* keyword;
         const char* card;
         const char* field;
@@ -129,6 +138,7 @@ private:
         int32_t id;
         Kind kind;
         Place place;
+        WarningColumns columns;
     };
     struct Defined {
         IdSet ids;
@@ -142,11 +152,15 @@ private:
     // The data line of the defining keyword being read: its first piece of
     // length bytes at the start of a buffer of LinePieces::kPieceSize.
     void defineFrom(const char* piece, size_t length, unsigned long long line);
-    void define(Kind kind, int32_t id, Place place);
-    // A reference of kind counted in counted, from field of the card just read.
-    void refer(int32_t id, Kind kind, Counted& counted, const char* field, unsigned long long line);
+    // An ID defined at place, by the data line piece of length bytes (the
+    // columns of a duplicate).
+    void define(Kind kind, int32_t id, Place place, const char* piece, size_t length);
+    // A reference of kind counted in counted, from field of the card just
+    // read, standing at columns of its line.
+    void refer(int32_t id, Kind kind, Counted& counted, const char* field, unsigned long long line,
+               WarningColumns columns);
     // A node or shell that one reference geometry keyword gives twice.
-    void geometryDefinition(Kind kind, int32_t id, unsigned long long line);
+    void geometryDefinition(Kind kind, int32_t id, unsigned long long line, WarningColumns columns);
 
     const DataLine* reader_ = nullptr;
     const ReadChecks& checks_;

@@ -229,7 +229,7 @@ void ParameterScan::include(const std::string& name, const Scope& file) {
     const std::string path =
         search_.find(name, file.isMainDeck && *file.path == "-" ? "" : folderOf(*file.path), tried);
     if (path.empty()) return;
-    OpenedInclude opened = openInclude(path);
+    OpenedInclude opened = open_ ? open_(path) : openInclude(path);
     if (!opened.file) return;
     for (const Identity& open : chain_) {
         if (open.known && open.device == opened.device && open.inode == opened.inode) {

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -44,11 +45,19 @@ struct OpenModelFile {
 
 class ParameterScan {
 public:
+    // Opens an include file found at a path (ImportSettings::openFile).
+    using OpenFile = std::function<OpenedInclude(const std::string& path)>;
+
     // search: where the loop looks for includes now; nextIndex: the index
-    // the next file the loop opens gets.
+    // the next file the loop opens gets; open: opens the includes (unset:
+    // the files on disk).
     ParameterScan(ParameterTable& table, IncludeSearch search, bool followIncludes,
-                  size_t nextIndex)
-        : table_(table), search_(std::move(search)), follow_(followIncludes), next_(nextIndex) {}
+                  size_t nextIndex, OpenFile open = {})
+        : table_(table),
+          search_(std::move(search)),
+          follow_(followIncludes),
+          next_(nextIndex),
+          open_(std::move(open)) {}
 
     // chain: the open files, the one being read first, then the one that
     // includes it, and so on. keyword: the title of the keyword whose data
@@ -77,6 +86,7 @@ private:
     IncludeSearch search_;
     bool follow_;
     size_t next_;
+    OpenFile open_;
     struct Identity {
         dev_t device;
         ino_t inode;

@@ -165,7 +165,8 @@ void ReadChecks::settleLongLine(unsigned long long nextPieceLine) {
                ? "line longer than 126 characters: it is read in pieces of 127 characters, "
                  "each taken as a line of its own"
                : "line longer than 126 characters: only its first 127 characters are read, "
-                 "the rest of the line is skipped");
+                 "the rest of the line is skipped",
+           {DataLine::kLineBufferSize, 0});
 }
 
 void ReadChecks::fileChanges(const FileEndStream* stream) {
@@ -198,6 +199,8 @@ void ReadChecks::linePieceRead(const DataLine& reader) {
     settleTabs(nullptr, 0);  // no card took the piece before
     const char* piece = reader.lineBuffer;
     const size_t length = pieceLength(piece, DataLine::kLineBufferSize);
+    pieceOffset_ = pieceStartsLine_ ? 0 : pieceOffset_ + pieceBytes_;
+    pieceBytes_ = length;
     // The keyword line that ends an import: the host takes its title from this
     // first piece and skips the rest.
     if (piece[0] == '*') {
@@ -221,15 +224,30 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
     nulInPiece_ = found.nul != ControlCharacters::npos;
     textLength_ = nulInPiece_ ? found.nul : length;
     commaForm_ = std::memchr(piece, ',', textLength_) != nullptr;
+    commaWords_.clear();
+    for (size_t at = 0; commaForm_ && at < textLength_;) {
+        if (piece[at] == ',') {
+            ++at;
+            continue;
+        }
+        const void* comma = std::memchr(piece + at, ',', textLength_ - at);
+        const size_t end =
+            comma ? static_cast<size_t>(static_cast<const char*>(comma) - piece) : textLength_;
+        commaWords_.emplace_back(static_cast<unsigned>(at), static_cast<unsigned>(end));
+        at = end;
+    }
     if (settings_.warn && found.any() && line != controlLine_) {
         if (!commaForm_ && found.nul == ControlCharacters::npos &&
             found.loneCr == ControlCharacters::npos) {
             tabPiece_.assign(piece, length);
             tabLine_ = line;
+            tabOffset_ = pieceOffset_;
             tabPending_ = true;
         } else {
             controlLine_ = line;
-            report(WarningKind::ControlCharacter, line, controlMessage(found));
+            const size_t first = std::min({found.nul, found.tab, found.loneCr});
+            report(WarningKind::ControlCharacter, line, controlMessage(found),
+                   inLine(first + 1, first + 1));
         }
     }
     if (!settings_.warn || !commaForm_ || line == commaLine_) return;
@@ -242,7 +260,8 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
     commaLine_ = line;
     report(WarningKind::EmptyCommaWord, line,
            std::string(at == 0 ? "leading comma" : "adjacent commas") + " in " + column(at) +
-               ": the empty word drops out and later values move one field left");
+               ": the empty word drops out and later values move one field left",
+           inLine(at + 1, at == 0 ? 1 : at + 2));
 }
 
 void ReadChecks::settleTabs(const unsigned* fieldEnds, unsigned count) {
@@ -266,13 +285,15 @@ void ReadChecks::settleTabs(const unsigned* fieldEnds, unsigned count) {
         ControlCharacters found;
         found.tab = at;
         controlLine_ = tabLine_;
-        report(WarningKind::ControlCharacter, tabLine_, controlMessage(found));
+        const auto column = static_cast<unsigned>(tabOffset_ + at + 1);
+        report(WarningKind::ControlCharacter, tabLine_, controlMessage(found), {column, column});
         return;
     }
 }
 
 void ReadChecks::cardRead(const DataLine& reader, const CardRead& card) {
     lastCard_ = &card.card;
+    noteCounts(card);
     if (tabPending_) {
         unsigned ends[kMostFields];
         const unsigned count =
@@ -327,7 +348,8 @@ void ReadChecks::checkFields(const CardRead& card, const FieldText* texts, unsig
             const std::string text(field.text, strnlen(field.text, field.length));
             report(WarningKind::NotANumber, line,
                    std::string(layout.fields[i].name) + ": " + quoted(text.c_str()) + " is not " +
-                       kindOfNumber(type) + "; read as " + readAs(text.c_str(), type));
+                       kindOfNumber(type) + "; read as " + readAs(text.c_str(), type),
+                   fieldColumns(i));
         }
     }
     pendingEmpty_.trailing = empty;
@@ -341,7 +363,8 @@ void ReadChecks::checkTextPast(const char* line, size_t columnCount, const CardD
         report(WarningKind::IgnoredText, lineNumber,
                "text past column " + std::to_string(columnCount) + " is not read (" +
                    quoted(line + i, length - i) + "): " + layout.name + " reads " +
-                   std::to_string(columnCount) + " columns");
+                   std::to_string(columnCount) + " columns",
+               inLine(i + 1, 0));
         return;
     }
 }
@@ -404,7 +427,8 @@ void ReadChecks::checkWordCard(const DataLine& reader, const CardRead& card,
         report(WarningKind::IgnoredText, line,
                "the line holds " + std::to_string(card.wordCount) + " comma-separated words; " +
                    layout.name + " has " + std::to_string(layout.fieldCount) +
-                   " fields and the rest is not read");
+                   " fields and the rest is not read",
+               wordsFrom(layout.fieldCount));
     }
     if (layout.idStep == IdStep::Report && (Card::contFlag & Card::kReportIds)) {
         const std::string message = staleWordMessage(layout, card, wordLines_.data());
@@ -458,12 +482,39 @@ void ReadChecks::checkLineCard(const CardRead& card, unsigned long long line) {
         report(WarningKind::IgnoredText, line,
                "the line holds " + std::to_string(layout.fieldCount + more) +
                    " comma-separated words; " + layout.name + " has " +
-                   std::to_string(layout.fieldCount) + " fields and the rest is not read");
+                   std::to_string(layout.fieldCount) + " fields and the rest is not read",
+               wordsFrom(layout.fieldCount));
     }
 }
 
-void ReadChecks::numberTaken(const DataLine& reader, unsigned) {
+void ReadChecks::numberTaken(const DataLine& reader, unsigned pos) {
     countLine_ = reader.endOfFile ? 0 : reader.lineNumber;
+    countPositions_.push_back(pos);
+}
+
+void ReadChecks::noteCounts(const CardRead& card) {
+    if (countPositions_.empty()) return;
+    counts_.clear();
+    for (const unsigned pos : countPositions_) {
+        const char* word = card.words && pos < card.wordCount ? card.words[pos] : nullptr;
+        if (word) counts_.emplace_back(detail::textToU32(word), fieldColumns(pos));
+    }
+    countPositions_.clear();
+}
+
+WarningColumns ReadChecks::fieldColumns(unsigned i) const {
+    if (commaForm_) {
+        if (i >= commaWords_.size()) return {};
+        return inLine(commaWords_[i].first + 1, commaWords_[i].second);
+    }
+    if (!lastCard_ || i >= lastCard_->fieldCount) return {};
+    const Columns columns = columnsOf(*lastCard_, i);
+    return inLine(columns.first, columns.last);
+}
+
+WarningColumns ReadChecks::wordsFrom(unsigned i) const {
+    if (i >= commaWords_.size()) return {};
+    return inLine(commaWords_[i].first + 1, 0);
 }
 
 void ReadChecks::repetitionEnded(const DataLine& reader, const CardDescription& layout,
@@ -472,10 +523,15 @@ void ReadChecks::repetitionEnded(const DataLine& reader, const CardDescription& 
     // file is that card's affair.
     if (!settings_.warn || count == UINT32_MAX || cardsRead >= count || countLine_ == 0) return;
     const bool atKeyword = (reader.flags & DataLine::kKeywordReached) && !fileEnded_;
+    WarningColumns columns;
+    for (const auto& [value, at] : counts_) {
+        if (value == count) columns = at;
+    }
     report(WarningKind::ShortCount, countLine_,
            "the count asks for " + std::to_string(count) + " " + layout.name + " cards, but " +
                std::to_string(cardsRead) + " came before " +
-               (atKeyword ? "the next keyword line" : "the end of the file"));
+               (atKeyword ? "the next keyword line" : "the end of the file"),
+           columns);
 }
 
 }  // namespace abimport

@@ -58,8 +58,10 @@ public:
         bool emptyBeforeFilled = false;  // note cards with an empty field before a filled one
     };
     // Receives each warning: its kind, the line it names in the file being
-    // read, and the message.
-    using Report = std::function<void(WarningKind, unsigned long long, const std::string&)>;
+    // read, the message
+    // and the columns of that line it concerns.
+    using Report =
+        std::function<void(WarningKind, unsigned long long, const std::string&, WarningColumns)>;
 
     ReadChecks(Settings settings, Report report);
 
@@ -83,6 +85,10 @@ public:
 
     // The card read last, as its keyword describes it; null before the first.
     const CardDescription* lastCard() const { return lastCard_; }
+    // The columns of field i of the card read last in its line: its fixed
+    // columns, or its word in a comma line; 0 when the line has no such word.
+    // Known while the checks warn.
+    WarningColumns fieldColumns(unsigned i) const;
 
     // A keyword line that the host read itself (the reader tells of the ones it reads).
     void keywordLineRead(const char* piece, size_t length, unsigned long long line);
@@ -130,6 +136,10 @@ private:
     void reportMissingCard(const DataLine& reader, const CardDescription& card);
     // The cards appended since the last read came from that read.
     void settleCards();
+    // The counts taken from the card just read, with their columns.
+    void noteCounts(const CardRead& card);
+    // From the start of comma word i of the data piece to the end of the line.
+    WarningColumns wordsFrom(unsigned i) const;
     // The fields of the card just read that named parameters: their warnings,
     // and those that took a value.
     void noteParameters(const CardDescription& card, unsigned long long line);
@@ -138,8 +148,14 @@ private:
     void settleLongLine(unsigned long long nextPieceLine);
     // The reader's word buffers that the card read filled hold words of line.
     void noteWordLines(const CardRead& card, unsigned long long line);
-    void report(WarningKind kind, unsigned long long line, const std::string& message) {
-        report_(kind, line, message);
+    void report(WarningKind kind, unsigned long long line, const std::string& message,
+                WarningColumns columns = {}) {
+        report_(kind, line, message, columns);
+    }
+    // Columns of the data piece just read as columns of its line.
+    WarningColumns inLine(size_t first, size_t last) const {
+        return {static_cast<unsigned>(pieceOffset_ + first),
+                last == 0 ? 0u : static_cast<unsigned>(pieceOffset_ + last)};
     }
 
     Settings settings_;
@@ -172,6 +188,15 @@ private:
     // The line of the last piece read, and whether that piece begins its line.
     unsigned long long pieceLine_ = 0;
     bool pieceStartsLine_ = false;
+    // Where that piece begins in its line, and its length.
+    size_t pieceOffset_ = 0, pieceBytes_ = 0;
+    // The comma words of the last data piece in comma form: [begin, end) each.
+    std::vector<std::pair<unsigned, unsigned>> commaWords_;
+    // The words that counts came from since the last card read, and for the
+    // counts of that card each count with its columns.
+    std::vector<unsigned> countPositions_;
+    std::vector<std::pair<unsigned, WarningColumns>> counts_;
+    size_t tabOffset_ = 0;                   // where the pending tab piece begins in its line
     bool cardMissed_ = false;                // the import's missing card was reported
     const FileEndStream* stream_ = nullptr;  // of the file being read
     bool fileEnded_ = false;                 // the import met the end of its file

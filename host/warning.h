@@ -68,6 +68,13 @@ enum class WarningKind : unsigned {
 constexpr unsigned kReadWarningKindCount = 0 ABIMPORT_READ_WARNING_KINDS(ABIMPORT_WARNING_KIND_ONE);
 #undef ABIMPORT_WARNING_KIND_ONE
 
+// The byte columns of its line that a warning concerns, 1-based and
+// inclusive, where the check knows them: a field, a word, a character. first
+// 0: the line as a whole; last 0 after a first: to the end of the line.
+struct WarningColumns {
+    unsigned first = 0;
+    unsigned last = 0;
+};
 // Whether warnings of the kind tell a problem of the model, not of its
 // reading: a reference to what nothing defines (an ID or a parameter), an ID
 // defined twice, a file included twice.
@@ -81,6 +88,7 @@ struct Warning {
     std::shared_ptr<const std::string> file;  // the path as opened
     unsigned long long line;                  // 1-based
     std::string message;
+    WarningColumns columns = {};
 };
 
 }  // namespace abimport

@@ -160,3 +160,38 @@ TEST(Includes, DepthPipesAndCyclesCannotHang) {
               std::string::npos)
         << trace.messages.back();
 }
+
+// The open-file hook hands the loop texts in place of the files on disk (an
+// editor's unsaved buffers): an include comes from it, and a main deck read
+// from memory keeps the identity of its file, so including it is a cycle.
+TEST(Includes, OpenFileHookReplacesTheFilesOnDisk) {
+    ModelFolder folder;
+    folder.write("main.k", "*INCLUDE\na.k\n");
+    folder.write("a.k", "*KEYWORD\n");
+    const std::string mainText = "*INCLUDE\na.k\n*INCLUDE\nmain.k\n";
+    std::string buffer = "*INCLUDE\nmain.k\n" + kInteraction;
+    ImportSettings settings;
+    std::vector<std::string> asked;
+    settings.openFile = [&](const std::string& path) {
+        asked.push_back(folder.relative(path));
+        if (folder.relative(path) != "a.k") return openInclude(path);
+        OpenedInclude opened = openInclude(path);  // its identity
+        std::fclose(opened.file);
+        opened.file = fmemopen(buffer.data(), buffer.size(), "r");
+        return opened;
+    };
+    ModelTrace trace(folder);
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    HostImportObject target(&trace);
+    std::string text = mainText;
+    FILE* memory = fmemopen(text.data(), text.size(), "r");
+    DataLine reader(memory);
+    DeckImport model(registry, target, &trace, settings);
+    model.run(reader, folder.path("main.k"));
+    std::fclose(memory);
+    EXPECT_EQ(asked, (Lines{"a.k", "main.k", "main.k"}));
+    EXPECT_EQ(trace.events,
+              (Lines{"include main.k:1 a.k", "warning a.k:1 include-cycle",
+                     "keyword a.k:3 AIRBAG_INTERACTION", "warning main.k:3 include-cycle"}));
+}

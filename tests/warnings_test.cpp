@@ -222,6 +222,49 @@ TEST(Warnings, CardsAndCallsKnowTheirLines) {
                "call addIDToRefFile 7", "card NodeInfo 7"}));
 }
 
+// A warning names the columns of its line where the check knows them: the
+// field or word of a value, the character, the text not read, the title.
+TEST(Warnings, ColumnsNameTheFieldOrCharacter) {
+    struct Columns : DeckObserver {
+        Lines seen;
+        void warning(const Warning& w) override {
+            seen.push_back(std::to_string(w.line) + " " + warningKindName(w.kind) + " " +
+                           std::to_string(w.columns.first) + "-" + std::to_string(w.columns.last));
+        }
+    };
+    using std::string;
+    const std::pair<std::string, Lines> cases[] = {
+        {kInteraction + "       abc" + kCard.substr(10) + "\n", {"2 not-a-number 1-10"}},
+        {kInteraction + "1, x ,1.5\n", {"2 not-a-number 3-5", "2 stale-word 0-0"}},
+        {kInteraction + kCard + "     extra\n", {"2 ignored-text 76-0"}},
+        {kInteraction + "1,2,1.5,1.0,10,20,0,77,88\n", {"2 ignored-text 21-0"}},
+        {kInteraction + "1,,2,1.5,10,20,0\n", {"2 empty-comma-word 2-3"}},
+        {kInteraction + "         1\t        2\n", {"2 control-character 11-11"}},
+        {aleWithAir("         3") + "*END\n", {"7 short-count 31-40"}},
+        {kGeometry + kNode + string(71, ' ') + "      1x\n*END\n",
+         {"2 long-line 128-0", "2 not-a-number 128-135"}},
+        {"*AIRBAG_INTERACTON\n", {"1 unknown-keyword 1-18"}},
+        {"*PART\nthe heading\n        10\n*NODE\n       5\n      5\n" + kInteraction +
+             "         1         2       1.5       1.0        11\n",
+         {"8 undefined-reference 41-50", "6 duplicate-id 7-7"}},
+    };
+    for (const auto& [deck, expected] : cases) {
+        SCOPED_TRACE(deck);
+        ModelFolder folder;
+        folder.write("main.k", deck);
+        Columns columns;
+        ABImport registry;
+        registry.initABALETypesAndFunctions();
+        HostImportObject target;
+        DataLine reader(folder.path("main.k").c_str());
+        ImportSettings settings;
+        settings.check = true;
+        DeckImport model(registry, target, &columns, settings);
+        model.run(reader, folder.path("main.k"));
+        EXPECT_EQ(columns.seen, expected);
+    }
+}
+
 // docs/warnings.md has a section for every kind, each once, and for nothing else.
 TEST(Warnings, DocumentedKindsAreTheKinds) {
     std::ifstream doc(ABIMPORT_SOURCE_DIR "/docs/warnings.md");

@@ -9,6 +9,7 @@
 #include "deckqueue.h"
 #include "diffmain.h"
 #include "editmain.h"
+#include "lspmain.h"
 #include "options.h"
 
 using namespace abimport;
@@ -38,6 +39,11 @@ int printVersion() {
 
 int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "diff") == 0) return diffMain(argc - 1, argv + 1);
+    if (argc > 1 && std::strcmp(argv[1], "lsp") == 0) {
+        ABImport registry;
+        registry.initABALETypesAndFunctions();
+        return lspMain(argc - 1, argv + 1, registry);
+    }
     const ParsedOptions parsed = parseOptions(argc, argv);
     if (!parsed.error.empty()) {
         reportError(parsed.error);
