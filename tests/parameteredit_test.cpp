@@ -13,6 +13,7 @@
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../model/numbers/shortest.h"
+#include "modeltrace.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -21,18 +22,14 @@ namespace {
 
 class ParameterEditTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_NE(mkdtemp(dir_), nullptr);
-        registry_.initABALETypesAndFunctions();
-    }
-    void TearDown() override { std::system(("rm -rf '" + std::string(dir_) + "'").c_str()); }
-    std::string path(const std::string& name) const { return std::string(dir_) + "/" + name; }
+    void SetUp() override { registry_.initABALETypesAndFunctions(); }
+    std::string path(const std::string& name) const { return folder_.path(name); }
     void write(const std::string& name, const std::string& text) const {
-        std::ofstream(path(name), std::ios::binary) << text;
+        folder_.write(name, text);
     }
     // text with the folder's path taken out of it.
     std::string relative(std::string text) const {
-        const std::string folder = std::string(dir_) + "/";
+        const std::string folder = folder_.path("");
         for (size_t at; (at = text.find(folder)) != std::string::npos;)
             text.erase(at, folder.size());
         return text;
@@ -56,10 +53,10 @@ protected:
         return std::string(text, abimport::detail::writeShortestDouble(text, definition->number));
     }
     ToolRun run(const std::string& args) const {
-        return runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
+        return runTool(ABIMPORT_CLI_PATH, args, folder_.path(""), folder_.path(""));
     }
     ABImport registry_;
-    char dir_[40] = "/tmp/abimport-setparameter-XXXXXX";
+    ModelFolder folder_;
 };
 
 const std::string kUse = "*AIRBAG_INTERACTION\n         1         2     &vent\n";

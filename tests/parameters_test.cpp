@@ -34,6 +34,20 @@ struct Outcome : DeckObserver {
     }
 };
 
+// The folder's main.k imported through the deck loop with parameters read.
+Outcome importWithParameters(const ModelFolder& folder) {
+    ABImport registry;
+    registry.initABALETypesAndFunctions();
+    Outcome outcome(folder);
+    HostImportObject target;
+    DataLine reader(folder.path("main.k").c_str());
+    ImportSettings settings;
+    settings.cardLines = true;
+    settings.parameters = true;
+    DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
+    return outcome;
+}
+
 struct Case {
     const char* label;
     std::vector<std::pair<std::string, std::string>> files;  // main.k first
@@ -170,15 +184,7 @@ TEST(Parameters, FieldsTakeTheirValues) {
         SCOPED_TRACE(c.label);
         ModelFolder folder;
         for (const auto& [name, text] : c.files) folder.write(name, text);
-        ABImport registry;
-        registry.initABALETypesAndFunctions();
-        Outcome outcome(folder);
-        HostImportObject target;
-        DataLine reader(folder.path("main.k").c_str());
-        ImportSettings settings;
-        settings.cardLines = true;
-        settings.parameters = true;
-        DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
+        const Outcome outcome = importWithParameters(folder);
         Lines withParameters;
         for (const std::string& card : outcome.cards)
             if (card.find("<-") != std::string::npos) withParameters.push_back(card);
@@ -195,15 +201,7 @@ TEST(Parameters, InexactValueIsTheClosestDecimal) {
     ModelFolder folder;
     folder.write("main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") +
                                kInteraction + "         1         2     &tiny\n");
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    Outcome outcome(folder);
-    HostImportObject target;
-    DataLine reader(folder.path("main.k").c_str());
-    ImportSettings settings;
-    settings.cardLines = true;
-    settings.parameters = true;
-    DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
+    const Outcome outcome = importWithParameters(folder);
     EXPECT_EQ(outcome.cards, Lines{"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"});
     EXPECT_EQ(outcome.messages,
               Lines{"AREA: &tiny = 9.313225746154785e-10 has no text that fits: written as "
