@@ -173,6 +173,56 @@ const char* kindName(DiffChange::Kind kind) {
     return "";
 }
 
+void jsonOldNew(JsonText& json, const DiffChange& change) {
+    json.raw(",\"old\":");
+    jsonValue(json, change.before);
+    json.raw(",\"new\":");
+    jsonValue(json, change.after);
+}
+
+// The fields of a change to a keyword, a card, a value or a node or shell list.
+void jsonKeywordChange(JsonText& json, const DiffChange& change) {
+    json.raw(",\"keyword\":");
+    json.string(change.keyword->keyword->title,
+                std::char_traits<char>::length(change.keyword->keyword->title));
+    if (change.keyword->hasId) {
+        json.raw(",\"keywordId\":");
+        json.number(change.keyword->id);
+    }
+    if (!change.card.empty()) {
+        json.raw(",\"card\":");
+        json.string(change.card.data(), change.card.size());
+    }
+    if (change.number) jsonCount(json, ",\"number\":", change.number);
+    if (change.hasRowId) {
+        json.raw(",\"");
+        json.raw(change.rowIdName.data(), change.rowIdName.size());
+        json.raw("\":");
+        json.number(change.rowId);
+    }
+    if (change.kind == DiffChange::Value) {
+        json.raw(",\"field\":");
+        json.string(change.field.data(), change.field.size());
+        jsonOldNew(json, change);
+        if (!change.parameter.empty()) {
+            json.raw(",\"parameter\":");
+            json.string(change.parameter.data(), change.parameter.size());
+        }
+    } else if (change.kind == DiffChange::Geometry) {
+        const bool nodes = change.rowNoun == "nodes";
+        jsonCount(json, nodes ? ",\"nodes\":" : ",\"shells\":", change.rows);
+        jsonCount(json, nodes ? ",\"moved\":" : ",\"changed\":", change.changed);
+        if (nodes && change.changed) {
+            json.raw(",\"largest\":");
+            json.real(change.largest);
+            json.raw(",\"at\":");
+            json.number(change.largestId);
+        }
+        jsonCount(json, ",\"added\":", change.added);
+        jsonCount(json, ",\"removed\":", change.removed);
+    }
+}
+
 }  // namespace
 
 void DiffJsonWriter::change(const DiffChange& change) {
@@ -180,60 +230,13 @@ void DiffJsonWriter::change(const DiffChange& change) {
         JsonText json(out_);
         json.raw("{\"change\":\"");
         json.raw(kindName(change.kind), std::char_traits<char>::length(kindName(change.kind)));
+        json.raw("\"");
         if (change.kind == DiffChange::Parameter) {
-            json.raw("\",\"parameter\":");
+            json.raw(",\"parameter\":");
             json.string(change.field.data(), change.field.size());
-            json.raw(",\"old\":");
-            jsonValue(json, change.before);
-            json.raw(",\"new\":");
-            jsonValue(json, change.after);
-            jsonPlace(json, ",\"from\":", change.from);
-            jsonPlace(json, ",\"to\":", change.to);
-            json.raw("}\n");
-            if (file_ && out_.size() >= (1u << 16)) flush();
-            return;
-        }
-        json.raw("\",\"keyword\":");
-        json.string(change.keyword->keyword->title,
-                    std::char_traits<char>::length(change.keyword->keyword->title));
-        if (change.keyword->hasId) {
-            json.raw(",\"keywordId\":");
-            json.number(change.keyword->id);
-        }
-        if (!change.card.empty()) {
-            json.raw(",\"card\":");
-            json.string(change.card.data(), change.card.size());
-        }
-        if (change.number) jsonCount(json, ",\"number\":", change.number);
-        if (change.hasRowId) {
-            json.raw(",\"");
-            json.raw(change.rowIdName.data(), change.rowIdName.size());
-            json.raw("\":");
-            json.number(change.rowId);
-        }
-        if (change.kind == DiffChange::Value) {
-            json.raw(",\"field\":");
-            json.string(change.field.data(), change.field.size());
-            json.raw(",\"old\":");
-            jsonValue(json, change.before);
-            json.raw(",\"new\":");
-            jsonValue(json, change.after);
-            if (!change.parameter.empty()) {
-                json.raw(",\"parameter\":");
-                json.string(change.parameter.data(), change.parameter.size());
-            }
-        } else if (change.kind == DiffChange::Geometry) {
-            const bool nodes = change.rowNoun == "nodes";
-            jsonCount(json, nodes ? ",\"nodes\":" : ",\"shells\":", change.rows);
-            jsonCount(json, nodes ? ",\"moved\":" : ",\"changed\":", change.changed);
-            if (nodes && change.changed) {
-                json.raw(",\"largest\":");
-                json.real(change.largest);
-                json.raw(",\"at\":");
-                json.number(change.largestId);
-            }
-            jsonCount(json, ",\"added\":", change.added);
-            jsonCount(json, ",\"removed\":", change.removed);
+            jsonOldNew(json, change);
+        } else {
+            jsonKeywordChange(json, change);
         }
         jsonPlace(json, ",\"from\":", change.from);
         jsonPlace(json, ",\"to\":", change.to);
