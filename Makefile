@@ -161,6 +161,7 @@ memcheck: build
 	@scripts/require-packages.sh valgrind
 	for mode in --quiet --json --summary ""; do \
 	  valgrind --quiet --error-exitcode=1 --leak-check=full --show-leak-kinds=all \
+	    --suppressions=scripts/valgrind-system.supp \
 	    --errors-for-leak-kinds=all $(BUILD)/tools/abimport $$mode examples/*.k examples/model/main.k \
 	    > /dev/null || exit 1; \
 	done
