@@ -170,9 +170,10 @@ void DeckImport::readParameters(const std::string& keyword) {
     ParameterScan(parameters_, search_, settings_.followIncludes, files_.size(), settings_.openFile)
         .scan(chain, keyword);
     parameters_.evaluate([this](WarningKind kind, const std::shared_ptr<const std::string>& path,
-                                unsigned long long line, const std::string& message) {
+                                unsigned long long line, const std::string& message,
+                                WarningColumns columns) {
         ++warningCounts_[static_cast<unsigned>(kind)];
-        if (observer_) observer_->warning({kind, path, line, message});
+        if (observer_) observer_->warning({kind, path, line, message, columns});
     });
     substitution_ = std::make_unique<ParameterSubstitution>(parameters_);
 }

@@ -212,6 +212,8 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
         ParameterField result;
         result.field = slice->field;
         result.name = slice->name;
+        result.firstColumn = static_cast<unsigned>(slice->begin + 1);
+        result.lastColumn = static_cast<unsigned>(std::min(slice->end, bodyEnd));
         const std::string reference = (slice->negated ? "-&" : "&") + slice->name;
         auto problem = [&](WarningKind kind, const std::string& message) {
             result.kind = kind;
@@ -294,7 +296,9 @@ bool ParameterSubstitution::substitute(unsigned code, bool firstDataLine, size_t
         out.assign(line, length);
         return true;
     }
-    for (const ParameterDefinition* definition : used) table_.noteUse(*definition);
+    if (uses_) {
+        for (const ParameterDefinition* definition : used) uses_->noteUse(*definition);
+    }
     out = body + lineEnd;
     return true;
 }

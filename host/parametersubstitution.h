@@ -18,7 +18,10 @@ namespace abimport {
 
 // What became of the fields of one line that name a parameter.
 struct ParameterField {
-    unsigned field = 0;        // its index among the line's fields
+    unsigned field = 0;  // its index among the line's fields
+    // Where it stands in the line as written: byte columns, 1-based and
+    // inclusive (its columns, or its comma word).
+    unsigned firstColumn = 0, lastColumn = 0;
     std::string name;          // the parameter as the field names it, without '&'
     bool substituted = false;  // the field took the value
     // A warning about the field (kReadWarningKindCount: none) and its message,
@@ -34,7 +37,10 @@ bool parameterReference(std::string_view field, std::string& name, bool& negated
 
 class ParameterSubstitution {
 public:
-    explicit ParameterSubstitution(ParameterTable& table) : table_(table) {}
+    // Notes in the table each use of a definition.
+    explicit ParameterSubstitution(ParameterTable& table) : table_(table), uses_(&table) {}
+    // Reads the table only: a line read again after the model's reading.
+    explicit ParameterSubstitution(const ParameterTable& table) : table_(table) {}
 
     // The data line (length bytes, its line end included) of the airbag
     // keyword of that code in the model's file of that index, with the values
@@ -46,7 +52,8 @@ public:
                     std::string& out, LineParameters& fields);
 
 private:
-    ParameterTable& table_;
+    const ParameterTable& table_;
+    ParameterTable* uses_ = nullptr;
 };
 
 }  // namespace abimport

@@ -17,6 +17,24 @@ namespace abimport {
 
 namespace {
 
+// The columns of a definition's name and of its value, as warnings give them.
+WarningColumns columnsOf(size_t begin, size_t end) {
+    if (end <= begin) return {};
+    return {static_cast<unsigned>(begin + 1), static_cast<unsigned>(end)};
+}
+WarningColumns nameColumns(const ParameterDefinition& definition) {
+    return columnsOf(definition.nameBegin, definition.nameEnd);
+}
+WarningColumns valueColumns(const ParameterDefinition& definition) {
+    // The last value of a line runs to its end: its line end is no column.
+    size_t end = definition.valueEnd;
+    for (size_t k = definition.text.size(); k-- > 0 && end > definition.valueBegin;) {
+        if (definition.text[k] != '\n' && definition.text[k] != '\r') break;
+        --end;
+    }
+    return columnsOf(definition.valueBegin, end);
+}
+
 std::string placeOf(const ParameterDefinition& definition) {
     return *definition.path + ":" + std::to_string(definition.line);
 }
@@ -108,7 +126,8 @@ void ParameterTable::evaluate(const Report& report) {
                     continue;
                 report(WarningKind::ParameterRedefined, later.path, later.line,
                        "parameter " + later.name + " is defined again (first at " +
-                           placeOf(earlier) + "): this definition holds");
+                           placeOf(earlier) + "): this definition holds",
+                       nameColumns(later));
                 break;
             }
         }
@@ -121,7 +140,7 @@ void ParameterTable::readValue(ParameterDefinition& definition, const Report& re
     std::string why;
     if (!readParameterValue(definition, why)) {
         report(WarningKind::ParameterError, definition.path, definition.line,
-               "parameter " + definition.name + ": " + why);
+               "parameter " + definition.name + ": " + why, valueColumns(definition));
     }
 }
 
@@ -171,6 +190,11 @@ std::vector<ParameterDefinition> definitionsOnLine(std::string_view line, bool e
         definition.expression = expression;
         definition.type = static_cast<char>(std::toupper(static_cast<unsigned char>(field[0])));
         definition.name = trimmed(field.substr(1));
+        definition.nameBegin = static_cast<size_t>(nameField.data() - text.data());
+        definition.nameEnd = definition.nameBegin + nameField.size();
+        while (definition.nameEnd > definition.nameBegin &&
+               (text[definition.nameEnd - 1] == '\n' || text[definition.nameEnd - 1] == '\r'))
+            --definition.nameEnd;
         definition.valueBegin = valueBegin;
         definition.valueEnd = std::min(valueEnd, text.size());
         definition.commaForm = commaForm;
@@ -225,7 +249,8 @@ void ParameterTable::evaluate(size_t index, const Report& report, std::vector<si
         report(WarningKind::ParameterError, definition.path, definition.line,
                "the name field " +
                    quoted((std::string(1, definition.type) + definition.name).c_str()) +
-                   " is no type (R, I or C) and name");
+                   " is no type (R, I or C) and name",
+               nameColumns(definition));
         states_[index] = State::Done;
         return;
     }
@@ -237,7 +262,8 @@ void ParameterTable::evaluate(size_t index, const Report& report, std::vector<si
     const std::string written = trimmed(definition.text);
     const std::string shownAs = definition.name + " = " + written;
     auto fail = [&](WarningKind kind, const std::string& why) {
-        report(kind, definition.path, definition.line, "parameter " + shownAs + ": " + why);
+        report(kind, definition.path, definition.line, "parameter " + shownAs + ": " + why,
+               valueColumns(definition));
         states_[index] = State::Done;
     };
     if (definition.type == 'C')

@@ -30,6 +30,9 @@ struct ParameterDefinition {
     size_t file = 0;  // the index of its file in the model, as the deck loop numbers files
     std::shared_ptr<const std::string> path;
     unsigned long long line = 0;
+    // Where the name (with its type letter) stands in its line: bytes
+    // [nameBegin, nameEnd), its field's columns or its comma word.
+    size_t nameBegin = 0, nameEnd = 0;
     // Where the value stands in its line: bytes [valueBegin, valueEnd), the
     // value field's columns (11-20, 31-40, 51-60, 71-80; 11-80 for an
     // expression) or, on a comma line, its word.
@@ -45,9 +48,10 @@ struct ParameterDefinition {
 
 class ParameterTable {
 public:
-    // Receives each warning: its kind, the file and line it stands at, its message.
+    // Receives each warning: its kind, the file and line it stands at, its
+    // message and the columns it concerns (the name's or the value's).
     using Report = std::function<void(WarningKind, const std::shared_ptr<const std::string>&,
-                                      unsigned long long, const std::string&)>;
+                                      unsigned long long, const std::string&, WarningColumns)>;
 
     // The file that includes file (SourceFile::kNoParent for the main deck),
     // for every file that definitions or references stand in.

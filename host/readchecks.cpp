@@ -152,7 +152,8 @@ void ReadChecks::noteParameters(const CardDescription& card, unsigned long long 
         const std::string name = field.field < card.fieldCount ? card.fields[field.field].name
                                                                : unnamedFieldName(field.field);
         if (field.kind != static_cast<WarningKind>(kReadWarningKindCount))
-            report(field.kind, line, name + ": " + field.message);
+            report(field.kind, line, name + ": " + field.message,
+                   {field.firstColumn, field.lastColumn});
         if (field.substituted) pendingParameters_.emplace_back(name, field.name);
     }
 }
@@ -235,6 +236,10 @@ void ReadChecks::dataPieceRead(const char* piece, size_t length, unsigned long l
             comma ? static_cast<size_t>(static_cast<const char*>(comma) - piece) : textLength_;
         commaWords_.emplace_back(static_cast<unsigned>(at), static_cast<unsigned>(end));
         at = end;
+    }
+    if (commaForm_ && stream_) {
+        if (const LineParameters* fields = stream_->parametersOn(line))
+            placeWordsAsWritten(*fields);
     }
     if (settings_.warn && found.any() && line != controlLine_) {
         if (!commaForm_ && found.nul == ControlCharacters::npos &&
@@ -500,6 +505,22 @@ void ReadChecks::noteCounts(const CardRead& card) {
         if (word) counts_.emplace_back(detail::textToU32(word), fieldColumns(pos));
     }
     countPositions_.clear();
+}
+
+void ReadChecks::placeWordsAsWritten(const LineParameters& fields) {
+    long long shift = 0;  // how far the words read so far stand from the words written
+    auto field = fields.begin();
+    for (unsigned i = 0; i < commaWords_.size(); ++i) {
+        std::pair<unsigned, unsigned>& word = commaWords_[i];
+        while (field != fields.end() && field->field < i) ++field;
+        if (field != fields.end() && field->field == i && field->substituted) {
+            shift = static_cast<long long>(field->lastColumn) - word.second;
+            word = {field->firstColumn - 1, field->lastColumn};
+        } else {
+            word.first = static_cast<unsigned>(word.first + shift);
+            word.second = static_cast<unsigned>(word.second + shift);
+        }
+    }
 }
 
 WarningColumns ReadChecks::fieldColumns(unsigned i) const {

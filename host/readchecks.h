@@ -138,6 +138,9 @@ private:
     void settleCards();
     // The counts taken from the card just read, with their columns.
     void noteCounts(const CardRead& card);
+    // A comma line that took parameter values holds other words than the
+    // line as written: its words are placed where the line as written has them.
+    void placeWordsAsWritten(const LineParameters& fields);
     // From the start of comma word i of the data piece to the end of the line.
     WarningColumns wordsFrom(unsigned i) const;
     // The fields of the card just read that named parameters: their warnings,
