@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <optional>
 
 #include "../frame/readobserver.h"
+#include "../host/fileendstream.h"
 #include "../host/hostcalls.h"
 #include "../host/keywordtitles.h"
 
@@ -41,13 +44,34 @@ std::vector<std::pair<size_t, size_t>> commaWords(std::string_view text) {
     return words;
 }
 
+// The fields of the airbag keywords take the values of the parameters they
+// name, as in the model's reading.
+class Substitution : public LineEditor {
+public:
+    Substitution(const FileParameters& parameters)
+        : substitution_(*parameters.table), file_(parameters.file) {}
+    void prepare() override {}
+    bool edit(unsigned keywordCode, bool firstDataLine, const char* line, size_t length,
+              std::string& out, LineParameters& fields) override {
+        return substitution_.substitute(keywordCode, firstDataLine, file_, line, length, out,
+                                        fields);
+    }
+
+private:
+    ParameterSubstitution substitution_;
+    size_t file_;
+};
+
 }  // namespace
 
 // Notes every card the import reads, with the piece of line it came from.
 class KeywordReading::Observer : public ReadObserver {
 public:
-    Observer(std::vector<CardPlace>& cards, const ImportObject& target)
-        : cards_(cards), target_(target) {}
+    // written gives a line of the text as written, by its number.
+    using WrittenLine = std::function<std::string_view(unsigned long long line)>;
+    Observer(std::vector<CardPlace>& cards, const ImportObject& target, const FileEndStream& stream,
+             WrittenLine written)
+        : cards_(cards), target_(target), stream_(stream), written_(std::move(written)) {}
 
     void linePieceRead(const DataLine& reader) override {
         if (reader.lineNumber == pieceLine_) {
@@ -73,22 +97,34 @@ public:
         card.line = reader.lineNumber;
         card.pieceOffset = pieceOffset_;
         card.commaForm = piece_.find(',') != std::string::npos;
-        const auto words = commaWords(piece_);
+        // A line whose fields took parameter values (a line of one piece) is
+        // placed as written; what the reader cut is what it read.
+        const bool edited = pieceOffset_ == 0 && stream_.parametersOn(reader.lineNumber);
+        const std::string written = edited ? std::string(written_(reader.lineNumber)) : piece_;
+        const auto words = commaWords(written);
         for (unsigned i = 0; i < read.card.fieldCount; ++i) {
             FieldPlace field;
             field.description = &read.card.fields[i];
             field.index = i;
             if (card.commaForm) {
-                field.begin = i < words.size() ? words[i].first : piece_.size();
-                field.end = i < words.size() ? words[i].second : piece_.size();
+                field.begin = i < words.size() ? words[i].first : written.size();
+                field.end = i < words.size() ? words[i].second : written.size();
             } else {
                 const Columns columns = columnsOf(read.card, i);
-                field.begin = std::min<size_t>(columns.first - 1, piece_.size());
-                field.end = std::min<size_t>(columns.last, piece_.size());
+                field.begin = std::min<size_t>(columns.first - 1, written.size());
+                field.end = std::min<size_t>(columns.last, written.size());
             }
-            field.text = piece_.substr(field.begin, field.end - field.begin);
-            field.read = !read.line && read.words && i < read.wordCount ? std::string(read.words[i])
-                                                                        : field.text;
+            field.text = written.substr(field.begin, field.end - field.begin);
+            if (!read.line && read.words && i < read.wordCount) {
+                field.read = read.words[i];
+            } else if (!card.commaForm) {
+                const Columns columns = columnsOf(read.card, i);
+                const size_t begin = std::min<size_t>(columns.first - 1, piece_.size());
+                field.read =
+                    piece_.substr(begin, std::min<size_t>(columns.last, piece_.size()) - begin);
+            } else {
+                field.read = field.text;
+            }
             while (!field.read.empty() && (field.read.back() == '\n' || field.read.back() == '\r'))
                 field.read.pop_back();
             while (!field.text.empty() && (field.text.back() == '\n' || field.text.back() == '\r'))
@@ -129,6 +165,8 @@ public:
 private:
     std::vector<CardPlace>& cards_;
     const ImportObject& target_;
+    const FileEndStream& stream_;
+    WrittenLine written_;
     unsigned long long pieceLine_ = 0;
     size_t pieceOffset_ = 0, pieceBytes_ = 0;
     std::string piece_;
@@ -137,7 +175,8 @@ private:
 };
 
 KeywordReading::KeywordReading(const ABImport& registry, std::string_view text,
-                               size_t keywordOffset, unsigned long long keywordLine) {
+                               size_t keywordOffset, unsigned long long keywordLine,
+                               FileParameters parameters) {
     if (keywordOffset >= text.size()) return;
     const size_t newline = text.find('\n', keywordOffset);
     const size_t lineEnd = newline == std::string_view::npos ? text.size() : newline;
@@ -148,22 +187,47 @@ KeywordReading::KeywordReading(const ABImport& registry, std::string_view text,
     if (entry == registry.abaleTypeMap.end() || !entry->second) return;
     keyword_ = keyword;
 
-    auto target = std::make_unique<HostImportObject>();
-    Observer observer(cards_, *target);
     const size_t start = newline == std::string_view::npos ? text.size() : newline + 1;
+    const std::string_view rest = text.substr(start);
     // fmemopen of no bytes is not portable: an empty rest reads from an empty file.
-    FILE* file = start < text.size()
-                     ? fmemopen(const_cast<char*>(text.data() + start), text.size() - start, "r")
-                     : std::fopen("/dev/null", "r");
+    FILE* file = !rest.empty() ? fmemopen(const_cast<char*>(rest.data()), rest.size(), "r")
+                               : std::fopen("/dev/null", "r");
     if (!file) return;
-    DataLine reader(file);
-    reader.lineNumber = keywordLine;
-    reader.lineEnded = true;
-    reader.observer = &observer;
-    target->reader = &reader;
-    entry->second(&reader, target.get());
-    observer.settle();
-    target->reader = nullptr;
+    auto target = std::make_unique<HostImportObject>();
+    {
+        std::optional<Substitution> substitution;
+        if (parameters.table) substitution.emplace(parameters);
+        DataLine reader(static_cast<FILE*>(nullptr));
+        FileEndStream stream(file, substitution ? &*substitution : nullptr, &reader);
+        // The lines as written, by number, for the lines that took parameter values.
+        std::vector<size_t> starts;
+        auto written = [&](unsigned long long line) -> std::string_view {
+            if (starts.empty()) {
+                starts.push_back(0);
+                for (size_t at = rest.find('\n'); at != std::string_view::npos;
+                     at = rest.find('\n', at + 1))
+                    starts.push_back(at + 1);
+            }
+            const size_t index = static_cast<size_t>(line - keywordLine - 1);
+            if (line <= keywordLine || index >= starts.size()) return {};
+            const size_t end = index + 1 < starts.size() ? starts[index + 1] : rest.size();
+            std::string_view found = rest.substr(starts[index], end - starts[index]);
+            while (!found.empty() && (found.back() == '\n' || found.back() == '\r'))
+                found.remove_suffix(1);
+            return found;
+        };
+        Observer observer(cards_, *target, stream, written);
+        reader.file = stream.stream();
+        reader.lineNumber = keywordLine;
+        reader.lineEnded = true;
+        reader.observer = &observer;
+        target->reader = &reader;
+        stream.airbagKeywordStarts(keyword->code);
+        entry->second(&reader, target.get());
+        stream.airbagKeywordEnds();
+        observer.settle();
+        target->reader = nullptr;
+    }
     std::fclose(file);
     target_ = std::move(target);
 }

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "../frame/hostinterface.h"
+#include "../host/parametertable.h"
 #include "../keywords/keywordtable.h"
 
 namespace abimport::lsp {
@@ -28,8 +29,10 @@ struct FieldPlace {
     // fixed form the field's columns (cut to the line's text); in comma form
     // its word. begin == end for a field past the end of the line.
     size_t begin = 0, end = 0;
-    std::string text;             // the field's text in the line
-    std::string read;             // what the reader cut (the exponent repaired)
+    std::string text;  // the field's text in the line
+    // What the reader cut (the exponent repaired), after a parameter the
+    // field names gave it its value.
+    std::string read;
     const Data* value = nullptr;  // what the card step made of it; null: empty
 
     const char* name() const { return description->name; }
@@ -51,14 +54,23 @@ struct CardPlace {
     const char* name() const { return description->name; }
 };
 
+// The parameters that a keyword's fields may name: the model's, as the
+// file the keyword stands in sees them.
+struct FileParameters {
+    const ParameterTable* table = nullptr;  // null: fields are read as written
+    size_t file = 0;                        // the file's index in the model
+};
+
 class KeywordReading {
 public:
     // Reads the keyword whose keyword line begins at byte keywordOffset of
     // text and is line keywordLine (1-based): from the next line to the next
-    // keyword line or the end of text. Nothing is read when that line is no
-    // airbag keyword that the registry imports.
+    // keyword line or the end of text, as the model's reading reads it: the
+    // end of text ends the keyword as the end of a file does, and a field
+    // that names a parameter takes its value. Nothing is read when that line
+    // is no airbag keyword that the registry imports.
     KeywordReading(const ABImport& registry, std::string_view text, size_t keywordOffset,
-                   unsigned long long keywordLine);
+                   unsigned long long keywordLine, FileParameters parameters = {});
     ~KeywordReading();
     KeywordReading(const KeywordReading&) = delete;
     KeywordReading& operator=(const KeywordReading&) = delete;

@@ -1,6 +1,8 @@
 #include "lineplaces.h"
 
+#include <climits>
 #include <cmath>
+#include <cstring>
 
 #include "../model/card.h"
 #include "../model/numbers/shortest.h"
@@ -23,7 +25,7 @@ size_t offsetOfLine(const TextDocument& document, size_t line) {
 }
 
 FieldAt fieldAt(const Session& session, const TextDocument& document, size_t line,
-                size_t byteColumn) {
+                size_t byteColumn, const FileParameters& parameters) {
     FieldAt at;
     if (!keywordLineAbove(document, line, at.keywordLine)) return at;
     // The keyword is read up to the end of the line asked about.
@@ -31,11 +33,15 @@ FieldAt fieldAt(const Session& session, const TextDocument& document, size_t lin
         line + 1 < document.lineCount() ? offsetOfLine(document, line + 1) : document.text().size();
     at.keyword = std::make_unique<KeywordReading>(
         session.registry(), std::string_view(document.text()).substr(0, end),
-        offsetOfLine(document, at.keywordLine), at.keywordLine + 1);
+        offsetOfLine(document, at.keywordLine), at.keywordLine + 1, parameters);
     if (!at.keyword->read() || line == at.keywordLine) return at;
     at.card = at.keyword->cardAt(line + 1, byteColumn);
     if (at.card) at.field = lsp::fieldAt(*at.card, byteColumn);
     return at;
+}
+
+FileParameters parametersOf(Session& session, const std::string& path) {
+    return session.modelOf(path).parametersOf(path);
 }
 
 std::string valueText(const Data* value) {
@@ -71,6 +77,47 @@ bool idOf(const FieldPlace& field, int32_t& id) {
         return true;
     }
     return false;
+}
+
+const IdKind* fieldIdKind(const CardPlace& card, const FieldPlace& field) {
+    if (field.idKind()) return field.idKind();
+    const LookupIds* lookup = field.description->lookup;
+    if (!lookup) return nullptr;
+    if (!lookup->typeField) return lookup->kinds[0];
+    for (const FieldPlace& type : card.fields) {
+        if (std::strcmp(type.name(), lookup->typeField) != 0) continue;
+        // An empty type field reads as 0.
+        if (!type.value) return lookup->kinds[0];
+        if (type.value->typeCode != kIntegerCode) return nullptr;
+        const int32_t value = static_cast<const Integer*>(type.value)->val;
+        return value >= 0 && value <= 2 ? lookup->kinds[value] : nullptr;
+    }
+    return nullptr;
+}
+
+bool sameKind(const IdKind* a, const IdKind* b) {
+    return a && b && std::strcmp(a->label, b->label) == 0;
+}
+
+bool idOnLine(std::string_view line, unsigned width, int32_t& id) {
+    // The first field: the first comma word, or the first width columns.
+    const size_t comma = line.find(',');
+    std::string_view field = line.substr(0, comma != std::string_view::npos ? comma : width);
+    while (!field.empty() && (field.front() == ' ' || field.front() == '\t'))
+        field.remove_prefix(1);
+    while (!field.empty() && (field.back() == ' ' || field.back() == '\t' || field.back() == '\r'))
+        field.remove_suffix(1);
+    const bool negative = !field.empty() && field.front() == '-';
+    if (!field.empty() && (field.front() == '-' || field.front() == '+')) field.remove_prefix(1);
+    if (field.empty() || field.size() > 10 ||
+        field.find_first_not_of("0123456789") != std::string_view::npos)
+        return false;
+    long long value = 0;
+    for (const char digit : field) value = value * 10 + (digit - '0');
+    if (negative) value = -value;
+    if (value == 0 || value < INT32_MIN || value > INT32_MAX) return false;
+    id = static_cast<int32_t>(value);
+    return true;
 }
 
 void idColumns(std::string_view line, size_t& begin, size_t& end) {

@@ -27,16 +27,34 @@ struct FieldAt {
     const FieldPlace* field = nullptr;        // null: no field there
 };
 
-// Reads the airbag keyword above line again (up to that line only) and
-// finds its card and field at byteColumn.
+// Reads the airbag keyword above line again (up to that line only), with
+// the parameters of the document's file, and finds its card and field at
+// byteColumn.
 FieldAt fieldAt(const Session& session, const TextDocument& document, size_t line,
-                size_t byteColumn);
+                size_t byteColumn, const FileParameters& parameters);
+
+// The parameters as the file at path sees them in its model (read now when
+// it is stale).
+FileParameters parametersOf(Session& session, const std::string& path);
 
 // The value as the library reads it: "0.0015", "12", "'text'", "empty".
 std::string valueText(const Data* value);
 
 // An ID in a field's value: a non-zero integer within 32 bits.
 bool idOf(const FieldPlace& field, int32_t& id);
+
+// The kind of ID a field of a card holds: the kind the ID report gives it,
+// or, for a field that names an ID through a host lookup, the kind its
+// card's type field chooses; null for none.
+const IdKind* fieldIdKind(const CardPlace& card, const FieldPlace& field);
+
+// Whether two kinds are one (a description's kind points into the library's
+// own copy of the list; each kind has a label of its own).
+bool sameKind(const IdKind* a, const IdKind* b);
+
+// The ID a defining line gives in its first field (its first comma word, or
+// its first width columns): false when it gives none.
+bool idOnLine(std::string_view line, unsigned width, int32_t& id);
 
 // The digits of the ID on a defining line: [begin, end), or the whole line.
 void idColumns(std::string_view line, size_t& begin, size_t& end);

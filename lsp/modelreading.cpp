@@ -10,6 +10,7 @@
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../output/warningkinds.h"
+#include "lineplaces.h"
 #include "uri.h"
 
 namespace abimport::lsp {
@@ -39,13 +40,12 @@ private:
     ImportObject& target_;
 };
 
-// The model check's kind of a kind of ID, found by its codes: a card
-// description's kind points into the library's own copy of the list, so
-// only its codes tell it.
+// The model check's kind of a kind of ID. A card description's kind points
+// into the library's own copy of the list: its label tells it.
 bool checkedKind(const IdKind& kind, ModelCheck::Kind& checked) {
-    const IdKind* found = idKindOf(kind.code1, kind.code2);
-    if (!found || !found->definedBy.keyword) return false;
-    checked = static_cast<ModelCheck::Kind>(indexOf(*found));
+    const size_t index = indexOf(kind);
+    if (index == kIdKindCount || !kIdKinds[index].definedBy.keyword) return false;
+    checked = static_cast<ModelCheck::Kind>(index);
     return true;
 }
 
@@ -165,6 +165,28 @@ std::vector<ModelPlace> ModelReading::referencesTo(const IdKind& kind, int32_t i
     for (const auto& [file, line] : loop_->deck.modelCheck()->referencesTo(checked, id))
         places.push_back({file, line});
     return places;
+}
+
+const IdKind* ModelReading::definedOn(size_t file, unsigned long long line, std::string_view text,
+                                      int32_t& id) const {
+    if (!loop_ || !loop_->deck.modelCheck()) return nullptr;
+    for (const IdKind& kind : kIdKinds) {
+        ModelPlace place;
+        if (kind.definedBy.keyword && idOnLine(text, kind.definedBy.width, id) &&
+            definitionOf(kind, id, place) && place.file == file && place.line == line)
+            return &kind;
+    }
+    return nullptr;
+}
+
+const ParameterTable* ModelReading::parameters() const {
+    return loop_ ? loop_->deck.parameters() : nullptr;
+}
+
+FileParameters ModelReading::parametersOf(const std::string& path) const {
+    const size_t file = fileIndex(path);
+    if (file == kNoFile) return {};
+    return {parameters(), file};
 }
 
 }  // namespace abimport::lsp

@@ -15,7 +15,9 @@
 #include <vector>
 
 #include "../frame/hostinterface.h"
+#include "../host/parametertable.h"
 #include "../keywords/idkinds.h"
+#include "keywordreading.h"
 
 namespace abimport::lsp {
 
@@ -67,6 +69,16 @@ public:
     bool definesKind(const IdKind& kind) const;
     // The lines of the airbag cards that refer to it, in deck order.
     std::vector<ModelPlace> referencesTo(const IdKind& kind, int32_t id) const;
+    // The kind of ID whose definition the model takes from that line of the
+    // file, whose text is text, with the ID; null when it takes none.
+    const IdKind* definedOn(size_t file, unsigned long long line, std::string_view text,
+                            int32_t& id) const;
+
+    // The model's parameters as its reading found them; null when it read none.
+    const ParameterTable* parameters() const;
+    // The parameters as the file at path (absolute) sees them, for reading
+    // its lines again; no table for a file the model does not hold.
+    FileParameters parametersOf(const std::string& path) const;
 
 private:
     struct Loop;

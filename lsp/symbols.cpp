@@ -53,14 +53,6 @@ json cardSymbols(const Session& session, const TextDocument& document,
     return children;
 }
 
-std::string relativeName(const Session& session, const std::string& path) {
-    const std::string& root = session.workspace.root();
-    if (!root.empty() && path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-        path[root.size()] == '/')
-        return path.substr(root.size() + 1);
-    return path;
-}
-
 bool containsIgnoringCase(const std::string& text, const std::string& part) {
     return std::search(text.begin(), text.end(), part.begin(), part.end(), [](char a, char b) {
                return std::tolower(static_cast<unsigned char>(a)) ==
@@ -76,6 +68,7 @@ json documentSymbols(Session& session, const json& params) {
     const TextDocument* document = session.documentOf(path, scratch);
     json out = json::array();
     if (!document) return out;
+    const FileParameters parameters = parametersOf(session, path);
     std::vector<size_t> keywordLines;
     for (size_t n = 0; n < document->lineCount(); ++n) {
         const std::string_view line = document->line(n);
@@ -97,7 +90,7 @@ json documentSymbols(Session& session, const json& params) {
                                                             : document->text().size();
         const KeywordReading keyword(session.registry(),
                                      std::string_view(document->text()).substr(0, end),
-                                     offsetOfLine(*document, first), first + 1);
+                                     offsetOfLine(*document, first), first + 1, parameters);
         if (keyword.read()) entry["children"] = cardSymbols(session, *document, keyword);
         out.push_back(std::move(entry));
     }
@@ -110,14 +103,15 @@ json workspaceSymbols(Session& session, const json& params) {
     json out = json::array();
     for (const auto& [deck, model] : session.models()) {
         for (const ModelFile& file : model->files()) {
-            const std::string name = relativeName(session, file.path);
+            const std::string name = session.workspace.shownName(file.path);
             if (!containsIgnoringCase(name, query)) continue;
             json entry = {{"name", name},
                           {"kind", kFile},
                           {"location", locationOf(session, file.path, 0, 0, 0)}};
             if (file.parent != kNoFile) {
-                entry["containerName"] = relativeName(session, model->files()[file.parent].path) +
-                                         ":" + std::to_string(file.includeLine);
+                entry["containerName"] =
+                    session.workspace.shownName(model->files()[file.parent].path) + ":" +
+                    std::to_string(file.includeLine);
             }
             out.push_back(std::move(entry));
         }

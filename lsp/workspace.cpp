@@ -150,4 +150,11 @@ std::string Workspace::mainDeckOf(const std::string& path) {
     }
 }
 
+std::string Workspace::shownName(const std::string& path) const {
+    if (!root_.empty() && path.size() > root_.size() && path.compare(0, root_.size(), root_) == 0 &&
+        path[root_.size()] == '/')
+        return path.substr(root_.size() + 1);
+    return path;
+}
+
 }  // namespace abimport::lsp

@@ -23,6 +23,8 @@ public:
     void setRoot(const std::string& root);
     void setMainDecks(std::vector<std::string> decks) { mainDecks_ = std::move(decks); }
     const std::string& root() const { return root_; }
+    // A path as the server shows it: relative to the folder when it lies in it.
+    std::string shownName(const std::string& path) const;
     const std::vector<std::string>& mainDecks() const { return mainDecks_; }
 
     // The main deck of a file (absolute path).
