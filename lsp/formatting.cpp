@@ -8,6 +8,7 @@
 #include <cstring>
 #include <map>
 
+#include "../host/parametersubstitution.h"
 #include "../host/textchecks.h"
 #include "../model/card.h"
 #include "../output/exacttext.h"
@@ -128,6 +129,22 @@ bool alignedLine(const CardPlace& card, std::string_view line, std::string& out,
             aligned.append(width, ' ');
             continue;
         }
+        std::string name;
+        bool negated;
+        if (parameterReference(field.text, name, negated)) {
+            // A parameter's name stays: the read-back tells whether its value
+            // still reads the same in the field's columns.
+            const std::string reference = (negated ? "-&" : "&") + name;
+            if (reference.size() > width) {
+                reason = field.name() + (": " + reference) + " does not fit its " +
+                         std::to_string(width) + " columns";
+                return false;
+            }
+            aligned.append(width - reference.size(), ' ');
+            aligned += reference;
+            filledEnd = aligned.size();
+            continue;
+        }
         if (!readsAsWritten(field.read.data(), field.read.size(), field.type())) {
             reason = field.name() + (": " + quoted(field.text.c_str())) + " is not read as written";
             return false;
@@ -163,7 +180,8 @@ std::string withEdits(const TextDocument& document, const std::vector<LineEdit>&
 }
 
 // The aligned lines of first to last (0-based) and the lines left as they are.
-void alignLines(const Session& session, const TextDocument& document, size_t first, size_t last,
+void alignLines(const Session& session, const TextDocument& document,
+                const FileParameters& parameters, size_t first, size_t last,
                 std::vector<LineEdit>& edits, std::vector<LeftAsIs>& left) {
     if (document.lineCount() == 0) return;
     last = std::min(last, document.lineCount() - 1);
@@ -179,7 +197,7 @@ void alignLines(const Session& session, const TextDocument& document, size_t fir
     for (const size_t keywordLine : keywordLines) {
         readings.push_back(std::make_unique<KeywordReading>(session.registry(), document.text(),
                                                             offsetOfLine(document, keywordLine),
-                                                            keywordLine + 1));
+                                                            keywordLine + 1, parameters));
         for (const CardPlace& card : readings.back()->cards()) {
             const size_t line = card.line - 1;
             if (line < first || line > last) continue;
@@ -213,7 +231,8 @@ void alignLines(const Session& session, const TextDocument& document, size_t fir
             bool same = keywordLineAbove(after, edit.line, keywordLine);
             if (same) {
                 const KeywordReading reading(session.registry(), after.text(),
-                                             offsetOfLine(after, keywordLine), keywordLine + 1);
+                                             offsetOfLine(after, keywordLine), keywordLine + 1,
+                                             parameters);
                 const CardPlace* card = reading.cardAt(edit.line + 1);
                 same = card && sameCard(*card, *before[edit.line]);
             }
@@ -257,7 +276,7 @@ json formatLines(Session& session, const json& params, size_t first, size_t last
     if (!document) throw RequestError(kRequestFailed, "the document is not open");
     std::vector<LineEdit> edits;
     std::vector<LeftAsIs> left;
-    alignLines(session, *document, first, last, edits, left);
+    alignLines(session, *document, parametersOf(session, path), first, last, edits, left);
     if (!left.empty()) {
         const size_t slash = path.rfind('/');
         session.notify("window/showMessage",
@@ -288,7 +307,8 @@ json codeActions(Session& session, const json& params) {
     if (!document) return out;
     std::vector<LineEdit> edits;
     std::vector<LeftAsIs> left;
-    alignLines(session, *document, range.start.line, range.end.line, edits, left);
+    alignLines(session, *document, parametersOf(session, path), range.start.line, range.end.line,
+               edits, left);
     if (edits.empty()) return out;
     json changes = json::object();
     changes[params.at("textDocument").at("uri").get<std::string>()] =

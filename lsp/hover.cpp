@@ -1,8 +1,10 @@
 // Hover: what the library reads at a place of a deck.
 #include <map>
 
+#include "../host/parametersubstitution.h"
 #include "features.h"
 #include "lineplaces.h"
+#include "parameterplaces.h"
 #include "rpcerror.h"
 
 namespace abimport::lsp {
@@ -18,17 +20,10 @@ std::string columnsText(const CardPlace& card, const FieldPlace& field) {
            std::to_string(card.pieceOffset + columns.last);
 }
 
-std::string fileName(const Session& session, const std::string& path) {
-    const std::string& root = session.workspace.root();
-    if (!root.empty() && path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-        path[root.size()] == '/')
-        return path.substr(root.size() + 1);
-    return path;
-}
-
 // The kind of ID a field holds and where the model defines it.
-std::string idText(Session& session, const std::string& path, const FieldPlace& field) {
-    const IdKind& kind = *field.idKind();
+std::string idText(Session& session, const std::string& path, const CardPlace& card,
+                   const FieldPlace& field) {
+    const IdKind& kind = *fieldIdKind(card, field);
     int32_t id;
     if (!idOf(field, id)) return std::string(kind.label) + " ID (none given)";
     std::string text = kind.label + (" " + std::to_string(id));
@@ -36,9 +31,20 @@ std::string idText(Session& session, const std::string& path, const FieldPlace& 
     if (!model.definesKind(kind)) return text;
     ModelPlace place;
     if (model.definitionOf(kind, id, place))
-        return text + ", defined at " + fileName(session, model.files()[place.file].path) + ":" +
+        return text + ", defined at " +
+               session.workspace.shownName(model.files()[place.file].path) + ":" +
                std::to_string(place.line);
     return text + ", not defined in the model";
+}
+
+// The parameter a field names, as the file sees it.
+std::string parameterText(Session& session, const std::string& path, const std::string& name) {
+    const ModelReading& model = session.modelOf(path);
+    const FileParameters parameters = model.parametersOf(path);
+    const ParameterDefinition* definition =
+        parameters.table ? parameters.table->find(name, parameters.file) : nullptr;
+    if (!definition) return "no parameter of the model is called " + name;
+    return definitionText(session, model, *definition);
 }
 
 std::string fieldHover(Session& session, const std::string& path, const FieldAt& at) {
@@ -57,7 +63,29 @@ std::string fieldHover(Session& session, const std::string& path, const FieldAt&
     } else {
         text += "`" + shown + "` reads as " + value;
     }
-    if (field.idKind()) text += "\n\n" + idText(session, path, field);
+    std::string name;
+    bool negated;
+    if (parameterReference(field.text, name, negated))
+        text += "\n\n" + parameterText(session, path, name);
+    if (fieldIdKind(card, field)) text += "\n\n" + idText(session, path, card, field);
+    return text;
+}
+
+// A definition of a *PARAMETER line: what it holds, whether it holds in its
+// file, how many fields took its value.
+std::string definitionHover(const Session& session, const ModelReading& model,
+                            const ParameterDefinition& definition) {
+    const ParameterTable& table = *model.parameters();
+    std::string text = definitionText(session, model, definition);
+    const ParameterDefinition* holding = table.find(definition.name, definition.file);
+    if (holding && holding != &definition)
+        text += "\n\nthe definition at " +
+                session.workspace.shownName(model.files()[holding->file].path) + ":" +
+                std::to_string(holding->line) + " holds in this file";
+    const size_t index = static_cast<size_t>(&definition - table.definitions().data());
+    const size_t uses = index < table.uses().size() ? table.uses()[index] : 0;
+    text += "\n\nits value is taken by " + std::to_string(uses) +
+            (uses == 1 ? " field" : " fields") + " of the airbag keywords";
     return text;
 }
 
@@ -94,15 +122,29 @@ json hover(Session& session, const json& params) {
         while (next < document->lineCount() &&
                (document->line(next).empty() || document->line(next)[0] != '*'))
             ++next;
-        const FieldAt at = fieldAt(session, *document, next - 1, 0);
+        const FieldAt at = fieldAt(session, *document, next - 1, 0, parametersOf(session, path));
         if (!at.keyword || !at.keyword->read() || at.keywordLine != position.line) return nullptr;
         return {{"contents", {{"kind", "markdown"}, {"value", keywordHover(*at.keyword)}}},
                 {"range", session.rangeOf(*document, position.line, 0, line.size())}};
     }
-    const FieldAt at = fieldAt(session, *document, position.line, column);
-    if (!at.field) return nullptr;
-    return {{"contents", {{"kind", "markdown"}, {"value", fieldHover(session, path, at)}}},
+    const FieldAt at =
+        fieldAt(session, *document, position.line, column, parametersOf(session, path));
+    if (at.field)
+        return {
+            {"contents", {{"kind", "markdown"}, {"value", fieldHover(session, path, at)}}},
             {"range", session.rangeOf(*document, position.line, at.field->begin, at.field->end)}};
+    const ModelReading& model = session.modelOf(path);
+    const size_t file = model.fileIndex(path);
+    const ParameterDefinition* definition =
+        at.card || !model.parameters() || file == kNoFile
+            ? nullptr
+            : definitionAt(*model.parameters(), file, position.line + 1, column);
+    if (!definition) return nullptr;
+    size_t begin, end;
+    nameColumns(*definition, line, begin, end);
+    return {{"contents",
+             {{"kind", "markdown"}, {"value", definitionHover(session, model, *definition)}}},
+            {"range", session.rangeOf(*document, position.line, begin, end)}};
 }
 
 }  // namespace abimport::lsp

@@ -40,6 +40,22 @@ json at(const std::string& path, int line, int character) {
             {"position", {{"line", line}, {"character", character}}}};
 }
 
+// A place as "FILE:LINE:CHARACTER", the file relative to the folder.
+std::string placeOf(const ModelFolder& folder, const json& location) {
+    return folder.relative(location["uri"].get<std::string>().substr(7)) + ":" +
+           std::to_string(location["range"]["start"]["line"].get<int>()) + ":" +
+           std::to_string(location["range"]["start"]["character"].get<int>());
+}
+
+// The references found from a position, the declaration first.
+std::vector<std::string> references(LspClient& client, const ModelFolder& folder, json params) {
+    params["context"] = {{"includeDeclaration", true}};
+    std::vector<std::string> places;
+    const json reply = client.request("textDocument/references", params);
+    for (const json& place : reply["result"]) places.push_back(placeOf(folder, place));
+    return places;
+}
+
 }  // namespace
 
 // UTF-16 units as the protocol counts them; each byte that is no part of a
@@ -279,19 +295,13 @@ TEST(LspServer, HoverDefinitionsAndReferences) {
     const json file = client.request("textDocument/definition", at(main, 1, 2))["result"];
     EXPECT_EQ(file["uri"], uriOfPath(folder.path("parts.k")));
 
+    // The same references from a reference and from the defining line.
+    const std::vector<std::string> expected = {"parts.k:2:8", "main.k:3:40", "main.k:5:12"};
+    EXPECT_EQ(references(client, folder, at(main, 3, 45)), expected);
+    EXPECT_EQ(references(client, folder, at(folder.path("parts.k"), 2, 9)), expected);
     json params = at(folder.path("parts.k"), 2, 9);
     params["context"] = {{"includeDeclaration", false}};
-    // From the definition's line nothing is an ID field; from a reference:
-    EXPECT_EQ(client.request("textDocument/references", params)["result"], json::array());
-    params = at(main, 3, 45);
-    params["context"] = {{"includeDeclaration", true}};
-    std::vector<std::string> places;
-    const json found = client.request("textDocument/references", params);
-    for (const json& place : found["result"])
-        places.push_back(folder.relative(place["uri"].get<std::string>().substr(7)) + ":" +
-                         std::to_string(place["range"]["start"]["line"].get<int>()) + ":" +
-                         std::to_string(place["range"]["start"]["character"].get<int>()));
-    EXPECT_EQ(places, (std::vector<std::string>{"parts.k:2:8", "main.k:3:40", "main.k:5:12"}));
+    EXPECT_EQ(client.request("textDocument/references", params)["result"].size(), 2u);
 }
 
 // The outline of a file and the include tree; formatting aligns what reads
@@ -406,6 +416,17 @@ TEST(LspServer, PublishesEachWarningKind) {
         {"*INCLUDE_TRANSFORM\nother.k\n", {"0:0-18 include-transform"}},
         {"*INCLUDE\nself.k\n", {"0:0-8 include-cycle"}},
         {"*INCLUDE\nother.k\n*INCLUDE\nother.k\n", {"2:0-8 include-repeated"}},
+        {"*PARAMETER\nR a       1.0\nR a       2.0\n", {"2:0-10 parameter-redefined"}},
+        {"*PARAMETER_EXPRESSION\nR a       b+1\nR b       a*2\n", {"2:10-13 parameter-cycle"}},
+        {"*PARAMETER\nR a       1.0       I b       x\n", {"1:30-31 parameter-error"}},
+        {"*PARAMETER_EXPRESSION\nR a       c+1\n", {"1:10-13 undefined-parameter"}},
+        // A comma word that took a value stands where it is written, and the
+        // words after it too.
+        {"*PARAMETER\nR a       2.5\n" + kInteraction + "1,2,&a,x,&none,20,0\n",
+         {"3:9-14 undefined-parameter", "3:7-8 not-a-number", "3:9-14 not-a-number"}},
+        {"*PARAMETER_EXPRESSION\nR a       1/3\n" + kInteraction +
+             "         1         2        &a\n",
+         {"3:20-30 parameter-inexact"}},
     };
     ModelFolder folder;
     folder.write("other.k", "*KEYWORD\n");
@@ -421,4 +442,60 @@ TEST(LspServer, PublishesEachWarningKind) {
         SCOPED_TRACE(cases[i].first);
         EXPECT_EQ(shown(client.diagnostics(folder.path(name))), cases[i].second);
     }
+}
+
+// A field that names a parameter reads its value; hover, definition and
+// references go between the field, the *PARAMETER line and the expressions
+// that use it; '&' completes the parameters a field takes; formatting keeps
+// the name. A set ID goes to its set by the kind its type field chooses.
+TEST(LspServer, ParametersAndSets) {
+    ModelFolder folder;
+    const std::string mainText =
+        "*PARAMETER\nR area    2.5       I pid     10\nC label   bag\n"
+        "*PARAMETER_EXPRESSION\nR twice   2*area\n" +
+        kInteraction + "1,2,&area,1.0,&pid,20,0\n" + kInteraction +
+        "         1         2     &area       1.0         &\n"
+        "*SET_SEGMENT\n       200\n*SET_PART\n       200\n"
+        "*AIRBAG_ALE\n       200         0\n";
+    folder.write("main.k", mainText);
+    LspClient client(kTool);
+    client.initialize(folder.path(""));
+    const std::string main = folder.path("main.k");
+    client.open(main, mainText);
+
+    const json area = client.request("textDocument/hover", at(main, 6, 5))["result"];
+    EXPECT_EQ(area["contents"]["value"],
+              "**AIRBAG_INTERACTION** card **Interaction** field **AREA** (word 3 of the comma "
+              "line)\n\n`&area` reads as 2.5\n\nparameter area = 2.5, defined at main.k:2");
+    const json defined = client.request("textDocument/hover", at(main, 1, 3))["result"];
+    EXPECT_EQ(defined["contents"]["value"],
+              "parameter area = 2.5, defined at main.k:2\n\nits value is taken by 2 fields of the "
+              "airbag keywords");
+    const json definition = client.request("textDocument/definition", at(main, 8, 27))["result"];
+    EXPECT_EQ(placeOf(folder, definition), "main.k:1:2");
+    EXPECT_EQ(definition["range"]["end"]["character"], 6);
+    const std::vector<std::string> uses = {"main.k:1:2", "main.k:4:12", "main.k:6:4",
+                                           "main.k:8:25"};
+    EXPECT_EQ(references(client, folder, at(main, 6, 5)), uses);
+    EXPECT_EQ(references(client, folder, at(main, 1, 3)), uses);
+
+    // PID is a number field: the real and the integer, not the text.
+    std::vector<std::string> labels;
+    const json items = client.request("textDocument/completion", at(main, 8, 50))["result"];
+    for (const json& item : items) labels.push_back(item["label"]);
+    EXPECT_EQ(labels, (std::vector<std::string>{"area", "pid", "twice"}));
+    EXPECT_EQ(client.request("textDocument/completion", at(main, 8, 8))["result"], json::array());
+
+    json params = {{"textDocument", {{"uri", uriOfPath(main)}}}};
+    params["options"] = {{"tabSize", 4}, {"insertSpaces", true}};
+    const json edits = client.request("textDocument/formatting", params)["result"];
+    ASSERT_FALSE(edits.empty());
+    EXPECT_EQ(edits[0]["newText"],
+              "         1         2     &area       1.0      &pid        20         0");
+
+    // SIDTYP 0: SID names a segment set, not the part set of the same ID.
+    EXPECT_EQ(placeOf(folder, client.request("textDocument/definition", at(main, 14, 8))["result"]),
+              "main.k:10:7");
+    EXPECT_EQ(references(client, folder, at(main, 10, 8)),
+              (std::vector<std::string>{"main.k:10:7", "main.k:14:0"}));
 }
