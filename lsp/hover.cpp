@@ -78,7 +78,7 @@ std::string definitionHover(const Session& session, const ModelReading& model,
     const ParameterTable& table = *model.parameters();
     std::string text = definitionText(session, model, definition);
     const ParameterDefinition* holding = table.find(definition.name, definition.file);
-    if (holding && holding != &definition)
+    if (holding && holding != &definition && holding->file < model.files().size())
         text += "\n\nthe definition at " +
                 session.workspace.shownName(model.files()[holding->file].path) + ":" +
                 std::to_string(holding->line) + " holds in this file";

@@ -116,6 +116,7 @@ Target targetAt(Session& session, const json& params, std::string& path) {
 // Where the model defines a parameter: its name.
 json definitionOf(const Session& session, const ModelReading& model,
                   const ParameterDefinition& definition) {
+    if (definition.file >= model.files().size()) return nullptr;
     const std::string& file = model.files()[definition.file].path;
     TextDocument scratch;
     const TextDocument* document = session.documentOf(file, scratch);
