@@ -149,7 +149,8 @@ void FileEndStream::airbagKeywordStarts(unsigned keywordCode) {
     const long at = std::ftell(stream_);
     if (at < 0 || static_cast<uint64_t>(at) > position_) return;
     const size_t unreadCount = static_cast<size_t>(position_ - static_cast<uint64_t>(at));
-    if (unreadCount > lastCount_) return;
+    // Nothing held (nothing read yet): the lines are looked at as they come.
+    if (unreadCount == 0 || unreadCount > lastCount_) return;
     const char* const region = lastGiven_ + lastCount_ - unreadCount;
     // The first '&' of the bytes stdio holds, searched once for the many
     // keywords that a block of them may hold.
