@@ -48,7 +48,7 @@ std::vector<std::pair<size_t, size_t>> commaWords(std::string_view text) {
 // name, as in the model's reading.
 class Substitution : public LineEditor {
 public:
-    Substitution(const FileParameters& parameters)
+    explicit Substitution(const FileParameters& parameters)
         : substitution_(*parameters.table), file_(parameters.file) {}
     void prepare() override {}
     bool edit(unsigned keywordCode, bool firstDataLine, const char* line, size_t length,
