@@ -181,15 +181,8 @@ TEST(Includes, OpenFileHookReplacesTheFilesOnDisk) {
         return opened;
     };
     ModelTrace trace(folder);
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
     HostImportObject target(&trace);
-    std::string text = mainText;
-    FILE* memory = fmemopen(text.data(), text.size(), "r");
-    DataLine reader(memory);
-    DeckImport model(registry, target, &trace, settings);
-    model.run(reader, folder.path("main.k"));
-    std::fclose(memory);
+    importText(mainText, folder.path("main.k"), target, &trace, settings);
     EXPECT_EQ(asked, (Lines{"a.k", "main.k", "main.k"}));
     EXPECT_EQ(trace.events,
               (Lines{"include main.k:1 a.k", "warning a.k:1 include-cycle",

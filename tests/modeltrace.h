@@ -7,12 +7,6 @@
 //   "card NodeInfo 5" / "call addIDToRefFile 5"  a card or host call and its line ("-": none)
 #pragma once
 
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -20,34 +14,12 @@
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../output/warningkinds.h"
+#include "deckloop.h"
+#include "toolrun.h"
 
 namespace abimport {
 
 using Lines = std::vector<std::string>;
-
-class ModelFolder {
-public:
-    ModelFolder() { EXPECT_NE(mkdtemp(dir_), nullptr); }
-    ~ModelFolder() { std::system(("rm -rf '" + std::string(dir_) + "'").c_str()); }
-    ModelFolder(const ModelFolder&) = delete;
-    ModelFolder& operator=(const ModelFolder&) = delete;
-
-    std::string path(const std::string& name) const { return std::string(dir_) + "/" + name; }
-    // Writes a file, making its folders.
-    void write(const std::string& name, const std::string& text) const {
-        for (size_t slash = name.find('/'); slash != std::string::npos;
-             slash = name.find('/', slash + 1))
-            mkdir(path(name.substr(0, slash)).c_str(), 0755);
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-    std::string relative(const std::string& full) const {
-        const std::string prefix = std::string(dir_) + "/";
-        return full.rfind(prefix, 0) == 0 ? full.substr(prefix.size()) : full;
-    }
-
-private:
-    char dir_[40] = "/tmp/abimport-model-XXXXXX";
-};
 
 struct ModelTrace : DeckObserver, HostCallListener {
     explicit ModelTrace(const ModelFolder& f) : folder(f) {}
@@ -93,15 +65,14 @@ struct ModelRun {
 };
 inline ModelRun importModel(const ModelFolder& folder, ModelTrace& trace, ImportSettings settings,
                             const std::string& deck = "main.k") {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
     HostImportObject target(&trace);
-    DataLine reader(folder.path(deck).c_str());
-    EXPECT_TRUE(reader.isOpen());
     settings.cardLines = true;
-    DeckImport model(registry, target, &trace, settings);
-    ModelRun run{model.run(reader, folder.path(deck)), model.includeFailed(), {}};
-    for (const SourceFile& file : model.files()) run.files.push_back(folder.relative(*file.path));
+    ModelRun run{0, false, {}};
+    run.keywords = importFile(folder.path(deck), target, &trace, settings, [&](const auto& model) {
+        run.includeFailed = model.includeFailed();
+        for (const SourceFile& file : model.files())
+            run.files.push_back(folder.relative(*file.path));
+    });
     return run;
 }
 
