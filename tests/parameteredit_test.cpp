@@ -2,10 +2,7 @@
 // rewritten and read again by the reading, what cannot be set, and fields
 // that name a parameter, which edits leave to it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -13,7 +10,7 @@
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
 #include "../model/numbers/shortest.h"
-#include "modeltrace.h"
+#include "deckloop.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -22,7 +19,6 @@ namespace {
 
 class ParameterEditTest : public ::testing::Test {
 protected:
-    void SetUp() override { registry_.initABALETypesAndFunctions(); }
     std::string path(const std::string& name) const { return folder_.path(name); }
     void write(const std::string& name, const std::string& text) const {
         folder_.write(name, text);
@@ -37,25 +33,24 @@ protected:
     // The value of parameter name in the main deck as the reading gives it
     // now, read from the files on disk.
     std::string valueRead(const std::string& name) const {
-        FILE* file = std::fopen(path("main.k").c_str(), "rb");
-        DataLine reader(file);
         HostImportObject target;
         ImportSettings settings;
         settings.parameters = true;
-        DeckImport import(registry_, target, nullptr, settings);
-        import.run(reader, path("main.k"));
-        std::fclose(file);
-        const ParameterTable* table = import.parameters();
-        const ParameterDefinition* definition = table ? table->find(name, 0) : nullptr;
-        if (!definition || !definition->valid) return "none";
-        if (definition->type == 'C') return "'" + definition->chars + "'";
-        char text[32];
-        return std::string(text, abimport::detail::writeShortestDouble(text, definition->number));
+        std::string value = "none";
+        importFile(path("main.k"), target, nullptr, settings, [&](const DeckImport& import) {
+            const ParameterTable* table = import.parameters();
+            const ParameterDefinition* definition = table ? table->find(name, 0) : nullptr;
+            if (!definition || !definition->valid) return;
+            char text[32];
+            value = definition->type == 'C'
+                        ? "'" + definition->chars + "'"
+                        : std::string(text, abimport::detail::writeShortestDouble(
+                                                text, definition->number));
+        });
+        return value;
     }
-    ToolRun run(const std::string& args) const {
-        return runTool(ABIMPORT_CLI_PATH, args, folder_.path(""), folder_.path(""));
-    }
-    ABImport registry_;
+    ToolRun run(const std::string& args) const { return folder_.run(ABIMPORT_CLI_PATH, args); }
+    const ABImport& registry_ = airbagRegistry();
     ModelFolder folder_;
 };
 
@@ -286,4 +281,41 @@ TEST_F(ParameterEditTest, SetParameterFromTheCommandLine) {
     EXPECT_EQ(fileText(path("params.k")), "*PARAMETER\nR vent    0.5       I n       3\n");
     EXPECT_EQ(fileText(path("main.k")),
               "*INCLUDE\nparams.k\n*AIRBAG_INTERACTION\n         1         5     &vent\n");
+}
+
+// The tool's outputs name the parameters the fields took, or read the fields
+// as text (--no-parameters); a deck from a pipe is read once, the definition
+// after the use coming from its rest; a name nothing defines is warned, and is
+// a problem of the model (exit status 3) only for --check. (The summary's
+// parameters and diff: the docs' transcripts of docs/cli.md.)
+TEST_F(ParameterEditTest, ToolOutputsNameTheParametersUsed) {
+    const auto holds = [](const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    };
+    write("main.k",
+          "*AIRBAG_INTERACTION\n         1         2     &area       1.0\n*INCLUDE\np.k\n");
+    write("p.k", "*PARAMETER\n    R area    0.0025\n");
+    const ToolRun json = run("--json main.k");
+    EXPECT_TRUE(holds(json.out, "\"value\":0.0025}") &&
+                holds(json.out, "\"parameters\":{\"AREA\":\"area\"}"))
+        << json.out;
+    const ToolRun text = run("--json --no-parameters main.k");
+    EXPECT_FALSE(holds(text.out, "\"parameters\"")) << text.out;
+    EXPECT_TRUE(holds(text.out, "'&area' is not a number")) << text.out;
+    std::string comments;
+    for (int n = 0; n < 3000; ++n) comments += "$ a comment of some length, line after line\n";
+    write("pipe.k",
+          "*AIRBAG_INTERACTION\n&area\n" + comments + "*PARAMETER\n    R area    0.0025\n");
+    const ToolRun piped =
+        folder_.run("/bin/sh", "-c \"cat pipe.k | '" ABIMPORT_CLI_PATH "' --json -\"");
+    EXPECT_TRUE(holds(piped.out, "\"parameters\":{\"AB1\":\"area\"}")) << piped.out << piped.err;
+
+    write("p.k", "*PARAMETER\n    R arae    0.0025\n");
+    const ToolRun plain = run("-q main.k");
+    EXPECT_TRUE(holds(plain.err,
+                      "main.k:2: warning: AREA: &area: no parameter of the model is "
+                      "called so; read as written [undefined-parameter]"))
+        << plain.err;
+    EXPECT_EQ(plain.status, 0);
+    EXPECT_EQ(run("--check -q main.k").status, 3);
 }

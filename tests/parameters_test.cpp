@@ -36,15 +36,12 @@ struct Outcome : DeckObserver {
 
 // The folder's main.k imported through the deck loop with parameters read.
 Outcome importWithParameters(const ModelFolder& folder) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
     Outcome outcome(folder);
     HostImportObject target;
-    DataLine reader(folder.path("main.k").c_str());
     ImportSettings settings;
     settings.cardLines = true;
     settings.parameters = true;
-    DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
+    importFile(folder.path("main.k"), target, &outcome, settings);
     return outcome;
 }
 
@@ -156,6 +153,11 @@ std::vector<Case> cases() {
           "SF<-long",
           "Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789 AREA<-small SF<-long"},
          {"main.k:8 parameter-inexact"}},
+        {"a value that no decimal of the field's width gives exactly: the closest decimal",
+         {{"main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") + kInteraction +
+                         "         1         2     &tiny\n"}},
+         {"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"},
+         {"main.k:4 parameter-inexact"}},
         {"an integer field takes digits: the nearest for a fraction, none past its range",
          {{"main.k", parameters({{"R half", "2.5"}, {"R big", "3e9"}}) + kInteraction +
                          "&half,&big,1.0,1.0,0,0,0\n" + kInteraction + "     -&big    -&half\n"}},
@@ -191,21 +193,6 @@ TEST(Parameters, FieldsTakeTheirValues) {
         EXPECT_EQ(withParameters, c.cards);
         EXPECT_EQ(outcome.warnings, c.warnings);
     }
-}
-
-// A value that no decimal of the field's width gives exactly is written as
-// the closest decimal, never another form of number, and the warning names
-// the field, the value and what the field reads.
-TEST(Parameters, InexactValueIsTheClosestDecimal) {
-    Card::contFlag = 0x16;
-    ModelFolder folder;
-    folder.write("main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") +
-                               kInteraction + "         1         2     &tiny\n");
-    const Outcome outcome = importWithParameters(folder);
-    EXPECT_EQ(outcome.cards, Lines{"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"});
-    EXPECT_EQ(outcome.messages,
-              Lines{"AREA: &tiny = 9.313225746154785e-10 has no text that fits: written as "
-                    "'.9313226-9', which reads as 9.313226e-10"});
 }
 
 }  // namespace abimport
