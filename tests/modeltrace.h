@@ -13,8 +13,10 @@
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "../host/readchecks.h"
 #include "../output/warningkinds.h"
 #include "deckloop.h"
+#include "importharness.h"
 #include "toolrun.h"
 
 namespace abimport {
@@ -26,6 +28,10 @@ struct ModelTrace : DeckObserver, HostCallListener {
     const ModelFolder& folder;
     Lines events;
     bool cards = false, calls = false;  // write cards and host calls down too
+    // Cards as the importer harness writes them (with "FIELD<-name" for each
+    // field that took a parameter) and calls with their words; warnings with
+    // the columns they name ("7 short-count 31-40").
+    bool values = false, columns = false;
 
     static std::string at(unsigned long long line) { return line ? std::to_string(line) : "-"; }
     std::string where(const std::string& file, unsigned long long line) const {
@@ -39,22 +45,38 @@ struct ModelTrace : DeckObserver, HostCallListener {
         events.push_back("keyword " + where(*k.file.path, k.line) + " " + k.keyword.title);
     }
     void keywordEnds(const ImportedKeyword& k) override {
-        for (size_t i = k.firstCard; cards && i < k.target.cards.size(); ++i)
-            events.push_back("card " + k.target.cards[i]->name + " " +
-                             at(k.cardLines[i - k.firstCard]));
+        for (size_t i = k.firstCard; cards && i < k.target.cards.size(); ++i) {
+            std::string card = k.target.cards[i]->name;
+            if (values) {
+                card = cardLine(*k.target.cards[i]);
+                if (const CardParameters* taken = parametersOf(k.parameters, i - k.firstCard))
+                    for (const auto& [field, name] : *taken) card += " " + field + "<-" + name;
+            }
+            events.push_back("card " + card + " " + at(k.cardLines[i - k.firstCard]));
+        }
     }
     void warning(const Warning& w) override {
-        events.push_back("warning " + where(*w.file, w.line) + " " + warningKindName(w.kind));
+        events.push_back(
+            "warning " + where(*w.file, w.line) + " " + warningKindName(w.kind) +
+            (columns ? " " + std::to_string(w.columns.first) + "-" + std::to_string(w.columns.last)
+                     : ""));
         messages.push_back(w.message);
     }
-    void idReport(char**, unsigned, const unsigned*, const unsigned*, const unsigned*,
+    void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1, const unsigned* c2,
                   unsigned long long line) override {
-        if (calls) events.push_back("call addIDToRefFile " + at(line));
+        recorded.idReport(w, n, p, c1, c2, line), call(line);
     }
-    void airbagCall(HostCallKind kind, char**, unsigned, unsigned long long line) override {
-        if (calls) events.push_back(std::string("call ") + hostCallName(kind) + " " + at(line));
+    void airbagCall(HostCallKind kind, char** w, unsigned n, unsigned long long line) override {
+        recorded.airbagCall(kind, w, n, line), call(line);
+    }
+    void call(unsigned long long line) {
+        const HostCall& made = recorded.calls.back();
+        if (calls)
+            events.push_back("call " + (values ? callLine(made) : hostCallName(made.kind)) + " " +
+                             at(line));
     }
     Lines messages;
+    HostCallRecorder recorded;
 };
 
 // Imports the folder's main.k (or the deck named) with the settings.

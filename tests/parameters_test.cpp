@@ -5,45 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "importharness.h"
 #include "modeltrace.h"
 
 namespace abimport {
 
 namespace {
-
-// Each card with its values and the parameters its fields took, and each
-// warning as "FILE:LINE KIND".
-struct Outcome : DeckObserver {
-    const ModelFolder& folder;
-    Lines cards, warnings, messages;
-    explicit Outcome(const ModelFolder& f) : folder(f) {}
-    void keywordEnds(const ImportedKeyword& k) override {
-        for (size_t i = k.firstCard; i < k.target.cards.size(); ++i) {
-            std::string line = cardLine(*k.target.cards[i]);
-            if (const CardParameters* fields = parametersOf(k.parameters, i - k.firstCard)) {
-                for (const auto& [field, name] : *fields) line += " " + field + "<-" + name;
-            }
-            cards.push_back(line);
-        }
-    }
-    void warning(const Warning& w) override {
-        warnings.push_back(folder.relative(*w.file) + ":" + std::to_string(w.line) + " " +
-                           warningKindName(w.kind));
-        messages.push_back(w.message);
-    }
-};
-
-// The folder's main.k imported through the deck loop with parameters read.
-Outcome importWithParameters(const ModelFolder& folder) {
-    Outcome outcome(folder);
-    HostImportObject target;
-    ImportSettings settings;
-    settings.cardLines = true;
-    settings.parameters = true;
-    importFile(folder.path("main.k"), target, &outcome, settings);
-    return outcome;
-}
 
 struct Case {
     const char* label;
@@ -186,12 +152,20 @@ TEST(Parameters, FieldsTakeTheirValues) {
         SCOPED_TRACE(c.label);
         ModelFolder folder;
         for (const auto& [name, text] : c.files) folder.write(name, text);
-        const Outcome outcome = importWithParameters(folder);
-        Lines withParameters;
-        for (const std::string& card : outcome.cards)
-            if (card.find("<-") != std::string::npos) withParameters.push_back(card);
+        ModelTrace trace(folder);
+        trace.cards = trace.values = true;
+        ImportSettings settings;
+        settings.parameters = true;
+        importModel(folder, trace, settings);
+        Lines withParameters, warnings;
+        for (const std::string& event : trace.events) {
+            const std::string what = event.substr(event.find(' ') + 1);
+            if (event.rfind("card ", 0) == 0 && event.find("<-") != std::string::npos)
+                withParameters.push_back(what.substr(0, what.rfind(' ')));  // less its line
+            if (event.rfind("warning ", 0) == 0) warnings.push_back(what);
+        }
         EXPECT_EQ(withParameters, c.cards);
-        EXPECT_EQ(outcome.warnings, c.warnings);
+        EXPECT_EQ(warnings, c.warnings);
     }
 }
 
