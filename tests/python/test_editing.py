@@ -142,12 +142,6 @@ def test_set_rounds_blanks_and_reads_in_any_case(write_deck):
     deck.save()
     assert open(path).read() == "*AIRBAG_INTERACTION\n         1         2     0.825          \n"
 
-    ale = abimport.read(write_deck("*AIRBAG_ALE\n       100         1         5\n", "ale.k"))
-    with pytest.raises(KeyError, match="ale.k:2: SetInfo has no field ' ' on this line "
-                                       "\\(' ' is a placeholder column, not a field of the card\\)"):
-        ale.cards("SetInfo")[0][" "] = 5
-    assert ale.cards("SetInfo")[0].values[2] is None and ale.diff() == ""
-
 
 def test_set_nodes_and_shells_write_only_the_changed_fields(write_deck):
     text = ("*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0             2.0\n"

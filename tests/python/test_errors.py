@@ -41,10 +41,6 @@ def test_path_with_nul_is_refused():
         abimport.read(AIRBAGS + "\0.k")
 
 
-def test_largest_flag_word_is_taken():
-    assert abimport.read(AIRBAGS, flags=0xFFFFFFFF).flags == 0xFFFFFFFF
-
-
 def test_strict_raises_with_the_warnings(write_deck):
     path = write_deck("*AIRBAG_INTERACTION\n      abc\n*INCLUDE\nnowhere.k\n")
     deck = abimport.read(path)

@@ -102,17 +102,6 @@ def test_geometry_rules():
     assert shells.nodes.tolist() == [[1, 2, 3, 4], [2, 5, 0, 0]]
 
 
-def test_ids_of_eight_digits_are_read_in_their_columns():
-    deck = abimport.read_text("*AIRBAG_REFERENCE_GEOMETRY\n"
-                              "1234567812345.6789012345             0.0             0.0\n"
-                              "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n"
-                              "1000000210000001123456781234567912345678\n")
-    nodes, shells = deck.nodes(), deck.shells()
-    assert nodes.nid.tolist() == [12345678] and nodes.xyz.tolist() == [[12345.6789012345, 0, 0]]
-    assert shells.eid.tolist() == [10000002] and shells.pid.tolist() == [10000001]
-    assert shells.nodes.tolist() == [[12345678, 12345679, 12345678, 0]]
-
-
 def test_empty_geometry():
     nodes, shells = abimport.read_text("*KEYWORD\n*END\n").nodes(), abimport.read_text("").shells()
     assert nodes.xyz.shape == (0, 3) and shells.nodes.shape == (0, 4)
