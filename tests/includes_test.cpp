@@ -133,7 +133,8 @@ TEST(Includes, FilesAreListedAsOpened) {
 }
 
 // A chain of includes deeper than 64 stops there; a pipe is not opened (it
-// could wait for a writer for ever); a cycle names its chain.
+// could wait for a writer for ever); a cycle stops. (The cycle's message with
+// its chain: the inc.k transcript of docs/warnings.md.)
 TEST(Includes, DepthPipesAndCyclesCannotHang) {
     ModelFolder folder;
     folder.write("main.k", "*INCLUDE\nd1.k\n*INCLUDE\npipe\n*INCLUDE\nself.k\n");
@@ -155,10 +156,6 @@ TEST(Includes, DepthPipesAndCyclesCannotHang) {
     expected.push_back("warning self.k:1 include-cycle");
     EXPECT_EQ(trace.events, expected);
     EXPECT_TRUE(run.includeFailed);
-    EXPECT_NE(trace.messages.back().find("main.k -> " + folder.path("self.k") + " -> " +
-                                         folder.path("self.k")),
-              std::string::npos)
-        << trace.messages.back();
 }
 
 // The open-file hook hands the loop texts in place of the files on disk (an

@@ -60,9 +60,6 @@ std::vector<WarningCase> warningCases() {
          kInteraction + "1,2,1.5,1.0,10,20,0\n" + kInteraction + "1,2,1.5,1.0,10,20,0,8\n" +
              kGeometry + "1,0.0,0.0,0.0\n2,0.0,0.0,0.0,9\n*END\n",
          {"4 ignored-text", "7 ignored-text"}},
-        {"a count larger than the cards before the next keyword",
-         aleWithAir("         3") + "*END\n",
-         {"7 short-count"}},
         {"a count larger than the cards before the end of the file",
          aleWithAir("         3"),
          {"7 short-count"}},
