@@ -57,12 +57,6 @@ def test_strict_raises_with_the_warnings(write_deck):
     assert abimport.read(AIRBAGS, strict=True).warnings == []
 
 
-def test_includes_off_is_a_warning_per_include():
-    deck = abimport.read(os.path.join(ROOT, "examples", "model", "main.k"), includes=False)
-    assert len(deck) == 0 and len(deck.files) == 1
-    assert {w.kind for w in deck.warnings} == {"include-skipped"}
-
-
 def test_text_with_a_surrogate_for_no_byte_must_be_bytes():
     with pytest.raises(ValueError, match="bytes"):
         abimport.read_text("*AIRBAG_INTERACTION\n\ud800\n")
