@@ -1,11 +1,7 @@
 // Model checks through the tool: what counts as a reference, and --check's
 // undefined references, duplicate IDs and repeated includes with their places.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -20,21 +16,10 @@ using Lines = std::vector<std::string>;
 using ToolResult = abimport::ToolRun;
 
 // A scratch folder of model files, and the tool run in it.
-class Model {
-public:
-    Model() { mkdtemp(dir_); }
-    ~Model() { std::system(("rm -rf '" + std::string(dir_) + "'").c_str()); }
-    Model(const Model&) = delete;
-    Model& operator=(const Model&) = delete;
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(std::string(dir_) + "/" + name, std::ios::binary) << text;
-    }
+struct Model : abimport::ModelFolder {
     ToolResult run(const std::string& args) const {
-        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, dir_);
+        return ModelFolder::run(ABIMPORT_CLI_PATH, args);
     }
-
-private:
-    char dir_[32] = "/tmp/abimport-check-XXXXXX";
 };
 
 // The summary's lines with their runs of blanks made one.
@@ -52,7 +37,8 @@ void expectLines(const std::string& text, const Lines& lines) {
 
 // Only a non-zero integer word of the line just read is a reference: not
 // 5.5 or 6.0, and not a word a short comma line, or the end of the file,
-// leaves from the line before.
+// leaves from the line before. (IDs that touch the next field, read by their
+// columns: WarnsWhatTheModelLacksOrRepeats.)
 TEST(Check, ReferencesAreIntegerWordsOfTheirLine) {
     Model model;
     model.write("m.k",
@@ -63,12 +49,6 @@ TEST(Check, ReferencesAreIntegerWordsOfTheirLine) {
     expectLines(run.out,
                 {"ID references: 8", " airbag (19/9999) 2 2", " part (5/9999) 2 2",
                  " load curve (1/33) 1 1", " node (7/9999) 2 2", " shell element (6/41) 1 1"});
-    // IDs of 8 digits that touch the next field count by their own columns.
-    model.write("m.k",
-                "*AIRBAG_SHELL_REFERENCE_GEOMETRY\n1000000210000001123456781234567812345679\n");
-    expectLines(model.run("--summary m.k").out,
-                {"ID references: 5", " part (5/9999) 1 1", " shell element (6/41) 1 1",
-                 " node (7/9999) 3 2"});
 }
 
 namespace {
@@ -117,10 +97,6 @@ std::vector<CheckCase> checkCases() {
                          kShells + kParts + kCurves + "*END\n"},
           {"more.k", "*NODE\n       9\n       3\n"}},
          {"main.k:16 duplicate-id", "more.k:3 duplicate-id"}},
-        {"a file included twice is named once; what it defines is no duplicate",
-         {{"main.k", "*INCLUDE\nmesh.k\n*INCLUDE\nmesh.k\n" + kBag + kParts + kCurves + "*END\n"},
-          {"mesh.k", kNodes + kShells}},
-         {"main.k:3 include-repeated"}},
         {"other forms of a defining keyword: its references are not warned",
          {{"main.k", kBag + "*PART_COMPOSITE\n*NODE_RIGID_SURFACE\n" + kShells + kCurves +
                          "*NODE\n       1\n"}},
@@ -187,8 +163,10 @@ TEST(Check, WarnsWhatTheModelLacksOrRepeats) {
     }
 }
 
-// The messages name the keyword, card and field of a reference and both places
-// of a duplicate; the summary tells per kind what was checked and how.
+// The messages name the keyword, card and field of a reference, here a set's;
+// the summary tells per kind what was checked and how. (The other messages
+// and the summary's form: the docs' transcript of examples/check in
+// docs/cli.md.)
 TEST(Check, MessagesAndSummarySayWhatWasChecked) {
     Model model;
     model.write("main.k", kBag + "*PART_COMPOSITE\n*PART\n\n        10\n" + kShells + kCurves +
@@ -198,18 +176,10 @@ TEST(Check, MessagesAndSummarySayWhatWasChecked) {
         "bag.k",
         "*AIRBAG_INTERACTION\n         1         2       1.5       1.0         0        99\n");
     const ToolResult run = model.run("--check --summary main.k");
-    for (const std::string& line :
-         Lines{"main.k:19: warning: load curve 33 is defined twice: first at main.k:17 "
-               "[duplicate-id]",
-               "main.k:22: warning: bag.k is included again (first at main.k:20): everything in it "
-               "is defined twice [include-repeated]",
-               "bag.k:2: warning: AIRBAG_INTERACTION Interaction LCID: load curve 99 is not "
-               "defined in the model [undefined-reference]",
-               "main.k:25: warning: AIRBAG_ALE SetInfo SID: part set 5 is not defined in the "
-               "model [undefined-reference]"}) {
-        EXPECT_NE(("\n" + run.err).find("\n" + line + "\n"), std::string::npos) << line << "\n"
-                                                                                << run.err;
-    }
+    EXPECT_NE(run.err.find("main.k:25: warning: AIRBAG_ALE SetInfo SID: part set 5 is not defined "
+                           "in the model [undefined-reference]\n"),
+              std::string::npos)
+        << run.err;
     expectLines(run.out, {"references checked: 3 undefined", " load curve (1/33) 3 2 2",
                           " part (5/9999) 2 2 1 unresolved, not fully checked (the model has "
                           "*PART_... keywords)",

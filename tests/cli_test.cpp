@@ -20,6 +20,7 @@
 #include "../model/card.h"
 #include "../output/jsonevents.h"
 #include "../output/jsontext.h"
+#include "deckloop.h"
 #include "toolrun.h"
 
 using namespace abimport;
@@ -43,6 +44,10 @@ static Lines linesFrom(const std::string& text, const std::string& prefix = "") 
     return out;
 }
 
+static bool holds(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 // The output without what tells where things came from: the "file" and "line"
 // keys that end JSON events, and the "$ FILE:LINE" comments of the write-back.
 static std::string withoutSources(const std::string& text) {
@@ -56,42 +61,32 @@ static std::string withoutSources(const std::string& text) {
     return out;
 }
 
-// Runs the tool with args (shell words) and standard input from input; the
-// output goes through a scratch directory removed at the end.
+// Runs the tool with args (shell words) and standard input from input, in a
+// scratch folder of the test's own.
 class CliTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_NE(mkdtemp(dir_), nullptr); }
-    void TearDown() override { std::system(("rm -rf " + quoted(dir_)).c_str()); }
-    std::string path(const char* name) const { return std::string(dir_) + "/" + name; }
-    ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
-        return abimport::runTool(ABIMPORT_CLI_PATH, args, dir_, "", input);
+    std::string path(const std::string& name) const { return folder_.path(name); }
+    void write(const std::string& name, const std::string& text) const {
+        folder_.write(name, text);
     }
-    char dir_[32] = "/tmp/abimport-cli-XXXXXX";
+    ToolRun run(const std::string& args, const std::string& input = "/dev/null") const {
+        return folder_.run(ABIMPORT_CLI_PATH, args, "", input);
+    }
+    ModelFolder folder_;
 };
 
 // The JSON events of a deck read with the reader meeting the end of the file
 // itself, as the library defines it (no end line from the host).
 static std::string libraryEvents(const std::string& path) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    FILE* deck = std::fopen(path.c_str(), "rb");
-    FILE* out = std::tmpfile();
-    {
+    ImportSettings settings;
+    settings.warnings = false;
+    settings.cardLines = true;
+    settings.fileEndLine = false;
+    return writtenBy([&](FILE* out) {
         JsonEventWriter writer(out);
         HostImportObject target(&writer);
-        ImportSettings settings;
-        settings.warnings = false;
-        settings.cardLines = true;
-        settings.fileEndLine = false;
-        DataLine reader(deck);
-        DeckImport(registry, target, &writer, settings).run(reader, path);
-    }
-    std::fclose(deck);
-    std::rewind(out);
-    std::string text;
-    for (int c; (c = std::fgetc(out)) != EOF;) text += static_cast<char>(c);
-    std::fclose(out);
-    return text;
+        importFile(path, target, &writer, settings);
+    });
 }
 
 // The --json events of each golden deck as the library reads it, and the
@@ -114,50 +109,14 @@ TEST_F(CliTest, OutputMatchesGoldenFiles) {
               readFile(golden("interaction-written.k")));
 }
 
-// The write-back text imports again to the same cards, from fixed and comma
-// decks alike, and writes back to the same text.
-TEST_F(CliTest, WriteBackReimportsToTheSameCards) {
-    const std::string again = quoted(path("again.k")), card = kEvent + "card";
-    // A deck that ends inside a node list, and one inside a keyword's fixed cards.
-    std::ofstream(path("ends.k"), std::ios::binary)
-        << "*AIRBAG_REFERENCE_GEOMETRY\n       1             0.5             1.5             2.5";
-    std::ofstream(path("cut.k"), std::ios::binary) << "*AIRBAG_ALE\n       100         1\n";
-    for (const std::string& deck :
-         {kExample, kSource + "/examples/airbags-comma.k", golden("ale.k"), golden("advancedale.k"),
-          path("ends.k"), path("cut.k")}) {
-        const ToolRun first = run(quoted(deck));
-        std::ofstream(path("again.k"), std::ios::binary) << first.out;
-        const Lines cards = linesFrom(withoutSources(run("--json " + quoted(deck)).out), card);
-        EXPECT_FALSE(cards.empty());
-        EXPECT_EQ(withoutSources(run(again).out), withoutSources(first.out)) << deck;
-        EXPECT_EQ(linesFrom(withoutSources(run("--json " + again).out), card), cards) << deck;
-    }
-}
-
-// The example deck uses all eight keywords; the summary counts keywords by
-// title, cards by name, lookups, and ID references and distinct IDs by kind.
-TEST_F(CliTest, SummaryCountsTheExampleDeck) {
-    const ToolRun result = run("--summary " + quoted(kExample));
-    const std::string text = std::regex_replace(result.out, std::regex(" +"), " ");
-    for (const std::string& line :
-         Lines{"deck " + kExample, "keywords imported: 8", " AIRBAG_REFERENCE_GEOMETRY_BIRTH 1",
-               "cards built: 30", " NodeInfo 5", " AirCard 3", "host lookups: 3",
-               "ID references: 34", " node (7/9999) 14 6", " part (5/9999) 4 2",
-               " load curve (1/33) 4 4", " shell element (6/41) 2 2"}) {
-        EXPECT_NE(("\n" + text).find("\n" + line + "\n"), std::string::npos) << line;
-    }
-}
-
 // Bad command lines exit 2 and unreadable decks 1, each with one line on
 // standard error naming the option or the file. Otherwise the output begins
 // as given: --flags sets the host flag word (decimal or hex) whose bits select
-// ID reports (0x10), cards (0x4) and their field names (0x2).
+// ID reports (0x10), cards (0x4) and their field names (0x2). (Each flag word's
+// JSON and write-back: test_tool_agreement.py, against the library's.)
 TEST_F(CliTest, StatusAndOutputOfEveryCommandLine) {
     const std::string deck = " --no-warnings " + quoted(golden("interaction.k"));
     const std::string source = "$ " + golden("interaction.k") + ":3\n";
-    const std::string keyword =
-        kEvent + "keyword\",\"code\":3,\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" +
-        golden("interaction.k") + "\",\"line\":3}\n";
     const std::tuple<std::string, int, std::string> cases[] = {
         {"", 2, "abimport: no deck given"},
         {"--bogus" + deck, 2, "abimport: unknown option '--bogus'"},
@@ -167,18 +126,13 @@ TEST_F(CliTest, StatusAndOutputOfEveryCommandLine) {
         {"--flags=-1" + deck, 2, "abimport: invalid value '-1'"},
         {"--json --summary" + deck, 2, "abimport: option '--summary' conflicts"},
         {quoted(path("none.k")), 1, "abimport: cannot read '" + path("none.k") + "': No such file"},
-        {"--json " + quoted(dir_), 1,
-         "abimport: cannot read '" + std::string(dir_) + "': Is a directory"},
-        {"--help", 0, "Usage: abimport [OPTION]... DECK...\n"},
+        {"--json " + quoted(path("")), 1,
+         "abimport: cannot read '" + path("") + "': Is a directory"},
         {"--version", 0,
          "abimport " ABIMPORT_EXPECTED_VERSION "\nlibrary " ABIMPORT_EXPECTED_VERSION "\n"},
         {"--flags 22" + deck, 0, source + "*AIRBAG_INTERACTION\n$      AB1"},
-        {"--flags=0x4" + deck, 0, source + "*AIRBAG_INTERACTION\n         1         2       1.5"},
         {"--flags 0X6" + deck, 0, source + "*AIRBAG_INTERACTION\n$      AB1"},
         {"--flags 0x10" + deck, 0, source + "*AIRBAG_INTERACTION\n$ "},
-        {"--json --flags 0x10" + deck, 0, keyword + kEvent + "addIDToRefFile"},
-        {"--json --flags 0x4" + deck, 0,
-         keyword + kEvent + "card\",\"name\":\"Interaction\",\"fieldNames\":[]"},
     };
     for (const auto& [args, status, message] : cases) {
         const ToolRun result = run(args);
@@ -205,8 +159,8 @@ TEST_F(CliTest, SeveralDecksAndStandardInput) {
     EXPECT_EQ(withoutSources(run(decks, b).out),
               withoutSources(run(quoted(a)).out + run(quoted(b)).out));
     const std::string summary = run("--summary" + decks, b).out;
-    EXPECT_NE(summary.find("deck " + a + "\nkeywords imported: 5\n"), std::string::npos);
-    EXPECT_NE(summary.find("deck standard input\nkeywords imported: 2\n"), std::string::npos);
+    EXPECT_TRUE(holds(summary, "deck " + a + "\nkeywords imported: 5\n"));
+    EXPECT_TRUE(holds(summary, "deck standard input\nkeywords imported: 2\n"));
     EXPECT_EQ(run("--quiet" + decks, b).out, "");
 }
 
@@ -217,7 +171,7 @@ TEST_F(CliTest, SeveralDecksAndStandardInput) {
 TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
     std::string deck = "*AIRBAG_REFERENCE_GEOMETRY\n";
     for (int i = 0; i < 25; ++i) deck += "       1\t            1.5\n";
-    std::ofstream(path("tabs.k"), std::ios::binary) << deck << "*END\n";
+    write("tabs.k", deck + "*END\n");
     const std::string file = path("tabs.k");
     const std::string message =
         ": warning: tab in column 9: a field or word that begins with one "
@@ -251,20 +205,16 @@ TEST_F(CliTest, WarningsOnStandardErrorOrAsEvents) {
         EXPECT_EQ(result.status, status) << options;
         EXPECT_EQ(!result.err.empty(), stderrLines) << options;
     }
-    EXPECT_NE(run("--summary " + quoted(file)).out.find("warnings: 25\n  control-character "),
-              std::string::npos);
 }
 
 // --no-warnings turns the reading checks off: the summary says so instead of
 // a count, include warnings are still reported in every mode, and --strict
 // with it is a usage error.
 TEST_F(CliTest, NoWarningsMeansNotChecked) {
-    std::ofstream(path("main.k"), std::ios::binary)
-        << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n       1\t  2\n";
+    write("main.k", "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n       1\t  2\n");
     const std::string deck = " --no-includes " + quoted(path("main.k"));
     const std::string skipped = "*INCLUDE 'part.k' not followed: includes are turned off";
-    EXPECT_NE(run("-q" + deck).err.find(path("main.k") + ":4: warning: tab in column 9"),
-              std::string::npos);
+    EXPECT_TRUE(holds(run("-q" + deck).err, path("main.k") + ":4: warning: tab in column 9"));
 
     const ToolRun quiet = run("-q --no-warnings" + deck);
     EXPECT_EQ(quiet.err, path("main.k") + ":1: warning: " + skipped + " [include-skipped]\n");
@@ -272,8 +222,7 @@ TEST_F(CliTest, NoWarningsMeansNotChecked) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_NE(events[0].find(skipped), std::string::npos);
     const std::string summary = run("--summary --no-warnings" + deck).out;
-    EXPECT_NE(summary.find("\nwarnings: not checked (--no-warnings)\n  include-skipped "),
-              std::string::npos)
+    EXPECT_TRUE(holds(summary, "\nwarnings: not checked (--no-warnings)\n  include-skipped "))
         << summary;
 
     const ToolRun strict = run("-q --strict --no-warnings" + deck);
@@ -285,27 +234,21 @@ TEST_F(CliTest, NoWarningsMeansNotChecked) {
 }
 
 // --stdin-name reads standard input as the named file: includes from its
-// folder, its name in keywords, warnings and the summary.
+// folder, its name in keywords and warnings (the summary: the docs'
+// transcript of docs/cli.md).
 TEST_F(CliTest, StandardInputReadAsANamedFile) {
-    ASSERT_EQ(mkdir(path("sub").c_str(), 0755), 0);
-    std::ofstream(path("sub/part.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n         7\n";
-    std::ofstream(path("sub/main.k"), std::ios::binary)
-        << "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n1,2\n";
+    write("sub/part.k", "*AIRBAG_INTERACTION\n         7\n");
+    write("sub/main.k", "*INCLUDE\npart.k\n*AIRBAG_INTERACTION\n1,2\n");
     const std::string name = path("sub/main.k");
     const ToolRun json = run("--json --stdin-name " + quoted(name) + " -", name);
     EXPECT_EQ(json.status, 0);
-    EXPECT_NE(json.out.find(kEvent + "include\",\"file\":\"" + name + "\",\"line\":1,\"path\":\"" +
-                            path("sub/part.k") + "\"}"),
-              std::string::npos)
+    EXPECT_TRUE(holds(json.out, kEvent + "include\",\"file\":\"" + name +
+                                    "\",\"line\":1,\"path\":\"" + path("sub/part.k") + "\"}"))
         << json.out;
-    EXPECT_NE(
-        json.out.find("\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" + name + "\",\"line\":3}"),
-        std::string::npos);
+    EXPECT_TRUE(
+        holds(json.out, "\"title\":\"AIRBAG_INTERACTION\",\"file\":\"" + name + "\",\"line\":3}"));
     EXPECT_EQ(run("-q --stdin-name=" + quoted(name) + " -", name).err.find(name + ":4: warning: "),
               0u);
-    EXPECT_EQ(
-        run("--summary --stdin-name " + quoted(name) + " -", name).out.find("deck " + name + "\n"),
-        0u);
 
     EXPECT_EQ(run("-q -", name).status, 1);  // part.k is not in the working folder
     for (const std::string& args :
@@ -316,88 +259,50 @@ TEST_F(CliTest, StandardInputReadAsANamedFile) {
     }
 }
 
-// The summary's files block has a header, and its count column stays in
-// place for long and non-ASCII names; the deck's title is shown; several
-// decks end with their totals.
-TEST_F(CliTest, SummaryFilesAlignedTitleAndTotals) {
-    const std::string folder = "dossier-du-mod\xc3\xa8le-de-si\xc3\xa8ge-passager-avec-un-nom-long";
-    ASSERT_EQ(mkdir(path(folder.c_str()).c_str(), 0755), 0);
-    std::ofstream(path((folder + "/si\xc3\xa8ge_passager.k").c_str()), std::ios::binary)
-        << "*AIRBAG_INTERACTION\n         7\n";
-    std::ofstream(path("main.k"), std::ios::binary)
-        << "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\n"
-        << folder
-        << "/si\xc3\xa8ge_passager.k\n*INCLUDE\n\xc3\xa9t\xc3\xa9.k\n*AIRBAG_INTERACTION\n       "
-           "1\t  2\n";
-    std::ofstream(path("\xc3\xa9t\xc3\xa9.k"), std::ios::binary) << "$ empty\n";
+// The summary shows the deck's title, and several decks end with their
+// totals. (The files block aligned for long and non-ASCII names: the docs'
+// transcript of docs/cli.md.)
+TEST_F(CliTest, SummaryTitleAndTotals) {
+    write("part.k", "*AIRBAG_INTERACTION\n         7\n");
+    write("main.k",
+          "*KEYWORD\n*TITLE\n$ comment\nModel \xc3\xa9t\xc3\xa9 2026  \r\n*INCLUDE\npart.k\n"
+          "*INCLUDE\nempty.k\n*AIRBAG_INTERACTION\n       1\t  2\n");
+    write("empty.k", "$ empty\n");
     const std::string text =
         run("--summary " + quoted(path("main.k")) + " " + quoted(kExample)).out;
     EXPECT_EQ(
         text.find("deck " + path("main.k") + "\ntitle: Model \xc3\xa9t\xc3\xa9 2026\nkeywords"),
         0u);
-
-    // Display columns up to the end of each line of the files block: all alike.
-    const size_t block = text.find("files read: 3\n");
-    ASSERT_NE(block, std::string::npos);
-    const Lines files = linesFrom(text.substr(block, text.find("warnings:", block) - block));
-    ASSERT_EQ(files.size(), 5u);
-    EXPECT_EQ(std::regex_replace(files[1], std::regex(" +"), " "), " file keywords");
-    for (size_t i = 2; i < files.size(); ++i) {
-        auto columns = [](const std::string& line) {
-            size_t n = 0;
-            for (char c : line) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-            return n;
-        };
-        EXPECT_EQ(columns(files[i]), columns(files[1])) << files[i] << "\nunder\n" << files[1];
-    }
     EXPECT_EQ(text.substr(text.find("total over")),
               "total over 2 decks\nkeywords imported: 10\ncards built: 32\nhost lookups: 3\n"
               "ID references: 37\nfiles read: 4\nwarnings: 1\n");
 }
 
-// Where things came from, in all three output modes: JSON keys and include
-// events, the summary's files, the write-back's comments; and the exit status
-// of an include that cannot be found (1, over --strict's 3) or is turned off.
-TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
+// Where things came from, in the JSON keys of a keyword of an include and the
+// write-back's comments (include events: StandardInputReadAsANamedFile); and the exit status of an
+// include that cannot be found (1, over --strict's 3). (The summary's files, and an include turned
+// off: the docs' transcripts of docs/cli.md and docs/warnings.md.)
+TEST_F(CliTest, IncludesAndProvenance) {
     const std::string model = kSource + "/examples/model/";
     const std::string main = quoted(model + "main.k");
     const std::string json = run("--json " + main).out;
-    for (const std::string& event :
-         {kEvent + "include\",\"file\":\"" + model + "main.k\",\"line\":14,\"path\":\"" + model +
-              "bags/driver-bag-with-interaction.k\"}",
-          kEvent + "keyword\",\"code\":1,\"title\":\"AIRBAG_ADVANCED_ALE\",\"file\":\"" + model +
-              "bags/advanced-ale.k\",\"line\":3}"}) {
-        EXPECT_NE(json.find(event + "\n"), std::string::npos) << event;
-    }
-    EXPECT_NE(json.find("\"name\":\"BirthCard\""), std::string::npos);
-    EXPECT_NE(json.find("\"text\":\"$    BIRTH\\n     0.002\\n\",\"line\":23}"), std::string::npos);
+    EXPECT_TRUE(
+        holds(json, kEvent + "keyword\",\"code\":1,\"title\":\"AIRBAG_ADVANCED_ALE\",\"file\":\"" +
+                        model + "bags/advanced-ale.k\",\"line\":3}\n"));
+    EXPECT_TRUE(holds(json, "\"text\":\"$    BIRTH\\n     0.002\\n\",\"line\":23}"));
 
-    const std::string summary =
-        std::regex_replace(run("--summary " + main).out, std::regex(" +"), " ");
-    EXPECT_NE(
-        summary.find("files read: 4\n file keywords\n " + model + "main.k 0\n " + model +
-                     "bags/driver-bag-with-interaction.k 2\n " + model +
-                     "bags/advanced-ale.k 2\n " + model + "common/geometry.k 2\nwarnings: 0\n"),
-        std::string::npos)
-        << summary;
-    EXPECT_NE(run(main).out.find("$ " + model +
-                                 "bags/advanced-ale.k:21\n*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n"),
-              std::string::npos);
+    EXPECT_TRUE(holds(run(main).out,
+                      "$ " + model + "bags/advanced-ale.k:21\n*AIRBAG_REFERENCE_GEOMETRY_BIRTH\n"));
 
-    std::ofstream(path("main.k")) << "*INCLUDE\nnone.k\n*AIRBAG_INTERACTION\n         7\n";
+    write("main.k", "*INCLUDE\nnone.k\n*AIRBAG_INTERACTION\n         7\n");
     for (const std::string options : {"--summary", "--summary --strict"}) {
         const ToolRun missing = run(options + " " + quoted(path("main.k")));
         EXPECT_EQ(missing.status, 1);
-        EXPECT_NE(missing.out.find("keywords imported: 1\n"), std::string::npos);
+        EXPECT_TRUE(holds(missing.out, "keywords imported: 1\n"));
         EXPECT_EQ(missing.err.find(path("main.k") + ":1: warning: cannot find *INCLUDE 'none.k'"),
                   0u)
             << missing.err;
     }
-    const ToolRun skipped = run("-q --no-includes " + quoted(path("main.k")));
-    EXPECT_EQ(skipped.status, 0);
-    EXPECT_EQ(skipped.err, path("main.k") +
-                               ":1: warning: *INCLUDE 'none.k' not followed: includes are turned "
-                               "off [include-skipped]\n");
 }
 
 // Write-back keeps values in their columns (an empty field before a filled
@@ -405,12 +310,12 @@ TEST_F(CliTest, IncludesAndProvenanceInEveryMode) {
 // header once per run of cards of one layout, and warns of each field
 // without an exact text, naming it.
 TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
-    std::ofstream(path("inexact.k"), std::ios::binary)
-        << "*AIRBAG_INTERACTION\n         1\t         3.         4\n"
-           "*AIRBAG_INTERACTION\n1,2,0.123456789012,1.23456789012,5,6,7\n"
-           "*AIRBAG_REFERENCE_GEOMETRY\n123456789,1.5,2.5,3.5\n"
-           "       2    -1523.123456             0.0\n       3    -1523.123456             0.0\n"
-           "       4\t                          1.5\n*END\n";
+    write("inexact.k",
+          "*AIRBAG_INTERACTION\n         1\t         3.         4\n"
+          "*AIRBAG_INTERACTION\n1,2,0.123456789012,1.23456789012,5,6,7\n"
+          "*AIRBAG_REFERENCE_GEOMETRY\n123456789,1.5,2.5,3.5\n"
+          "       2    -1523.123456             0.0\n       3    -1523.123456             0.0\n"
+          "       4\t                          1.5\n*END\n");
     const ToolRun result = run(quoted(path("inexact.k")));
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.substr(result.out.find("\n") + 1),
@@ -445,7 +350,7 @@ TEST_F(CliTest, WriteBackKeepsColumnsAndWarnsPerInexactField) {
                   path("inexact.k") +
                   ":6: warning: NodeInfo card: NID: 123456789 is written as "
                   "'99999999', which reads back as 99999999 [write-back-inexact]\n");
-    std::ofstream(path("again.k"), std::ios::binary) << result.out;
+    write("again.k", result.out);
     EXPECT_EQ(run(quoted(path("again.k"))).err, "");
 }
 
@@ -535,21 +440,19 @@ TEST_F(CliTest, ManyCardsComeOutInOrderFromTwoThreads) {
     EXPECT_EQ(fromText, expected);
 }
 
-// --set with --diff, --in-place and --output: only the edited columns or
-// comma word change, CRLF line ends and bytes that are not UTF-8 included;
-// files without edits are not written (in place) or copied byte for byte;
-// permissions stay.
+// --set with --diff and --in-place: only the edited columns or comma word
+// change, CRLF line ends and bytes that are not UTF-8 included; files without
+// edits are not written; permissions stay. (--output, the same save to a
+// folder: test_editing.py's test_save_to_folder_copies_untouched_files_exactly.)
 TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
-    ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
-    ASSERT_EQ(mkdir(path("m/inc").c_str(), 0755), 0);
     const std::string main =
         "$ \xe9t\xe9\r\n*INCLUDE\r\ninc/b.k\r\n*AIRBAG_INTERACTION\r\n"
         "         1         2       1.5       1.0        10\r\n"
         "*AIRBAG_REFERENCE_GEOMETRY\r\n"
         "       7    -1523.123456             0.0\r\n*END\r\n";
     const std::string include = "*AIRBAG_INTERACTION\n3,4,2.5,1.,10\n";
-    std::ofstream(path("m/main.k"), std::ios::binary) << main;
-    std::ofstream(path("m/inc/b.k"), std::ios::binary) << include;
+    write("m/main.k", main);
+    write("m/inc/b.k", include);
     ASSERT_EQ(chmod(path("m/main.k").c_str(), 0640), 0);
     const std::string deck = quoted(path("m/main.k")), mainName = path("m/main.k");
     const std::string sets = " --set " + quoted(mainName + ":5:AREA=0.0025") + " --set " +
@@ -571,14 +474,6 @@ TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
                             "@@ -2 +2 @@\n-3,4,2.5,1.,10\n+3,4,-7.25,1.,10\n");
     EXPECT_EQ(readFile(path("m/main.k")), main);
 
-    const ToolRun copy = run(sets + "--output " + quoted(path("copy")) + " " + deck);
-    EXPECT_EQ(copy.status, 0) << copy.err;
-    std::string edited = main;
-    edited.replace(edited.find("       1.5       1.0"), 20, "    0.0025       1e5");
-    edited.replace(edited.find("             0.0\r"), 16, "             0.0       -1.5e-300");
-    EXPECT_EQ(readFile(path("copy/main.k")), edited);
-    EXPECT_EQ(readFile(path("copy/inc/b.k")), "*AIRBAG_INTERACTION\n3,4,-7.25,1.,10\n");
-
     const ToolRun one = run("--set " + quoted(mainName + ":5:PID=11") + " --in-place " + deck);
     EXPECT_EQ(one.status, 0) << one.err;
     std::string inPlace = main;
@@ -588,19 +483,19 @@ TEST_F(CliTest, EditsRewriteOnlyTheEditedFields) {
     struct stat status {};
     ASSERT_EQ(stat(path("m/main.k").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0640u);
-    EXPECT_EQ(run(deck).out.find("        11\n") != std::string::npos, true);
+    EXPECT_TRUE(holds(run(deck).out, "        11\n"));
 }
 
 // Each edit that cannot be made exactly is an error naming FILE:LINE and the
 // field, with exit status 1 (2 for a malformed --set), and nothing written.
+// (The messages of the edit itself: test_editing.py's table, on the same deck.)
 TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
-    ASSERT_EQ(mkdir(path("m").c_str(), 0755), 0);
     const std::string deck =
         "*AIRBAG_INTERACTION\n         1         2       1.5\n"
         "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0\n" +
         std::string(130, ' ') + "\n*AIRBAG_REFERENCE_GEOMETRY\n";
-    std::ofstream(path("m/main.k"), std::ios::binary) << deck;
-    std::ofstream(path("m/outside.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n1\n";
+    write("m/main.k", deck);
+    write("m/outside.k", "*AIRBAG_INTERACTION\n1\n");
     const std::string file = path("m/main.k");
     struct Case {
         std::string set;
@@ -612,14 +507,7 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
          file + ":2: Interaction AREA: '0.123456789012' has no text that fits its 10 columns; the "
                 "closest is '.123456789'",
          1},
-        {file + ":4:X=1.5+3", file + ":4: NodeInfo X: '1.5+3' is not a number", 1},
-        {file + ":2:ARE=1",
-         file + ":2: Interaction has no field 'ARE' on this line (its fields: AB1 AB2 AREA)", 1},
-        {file + ":2:AB1=1.5",
-         file + ":2: Interaction AB1: '1.5' is not an integer from -2147483648 to 2147483647", 1},
         {file + ":6:NID=1", file + ":6: no airbag card was read from this line", 1},
-        {file + ":5:NID=1",
-         file + ":5: the line is longer than 126 characters and was read in pieces", 1},
         {file + ":1:AB1=1", file + ":1: no airbag card was read from this line", 1},
         {path("m/none.k") + ":1:AB1=1", path("m/none.k") + ": no file of the model is called so",
          1},
@@ -631,46 +519,34 @@ TEST_F(CliTest, EditErrorsNameTheFieldAndWriteNothing) {
         EXPECT_EQ(result.err.find("abimport: " + c.error), 0u) << result.err;
         EXPECT_EQ(readFile(file), deck);
     }
-    EXPECT_EQ(run("--set " + quoted(file + ":2:AB1=3") + " " + quoted(file)).status, 2);
     EXPECT_EQ(run("--in-place " + quoted(file)).status, 2);
 
     // An include outside the main deck's folder cannot be mirrored.
-    std::ofstream(path("m/main.k"), std::ios::binary) << "*INCLUDE\n../outside.k\n" << deck;
-    std::ofstream(path("outside.k"), std::ios::binary) << "*AIRBAG_INTERACTION\n1\n";
+    write("m/main.k", "*INCLUDE\n../outside.k\n" + deck);
+    write("outside.k", "*AIRBAG_INTERACTION\n1\n");
     const ToolRun outside = run("--set " + quoted(file + ":4:AREA=1") + " --output " +
                                 quoted(path("copy")) + " " + quoted(file));
     EXPECT_EQ(outside.status, 1);
-    EXPECT_NE(outside.err.find("outside.k: the include lies outside the main deck's folder"),
-              std::string::npos)
+    EXPECT_TRUE(holds(outside.err, "outside.k: the include lies outside the main deck's folder"))
         << outside.err;
     EXPECT_NE(access(path("copy").c_str(), F_OK), 0);
 }
 
-// --round writes the closest text and says what the field reads; the same
-// field twice is an error; --set-nodes takes NID,X,Y,Z rows with or without
-// a header.
-TEST_F(CliTest, RoundingSetTwiceAndNodesFromCsv) {
+// The same field twice is an error; --set-nodes takes NID,X,Y,Z rows with or
+// without a header. (--round: the docs' transcript of docs/cli.md.)
+TEST_F(CliTest, SetTwiceAndNodesFromCsv) {
     const std::string file = path("main.k");
-    std::ofstream(file, std::ios::binary)
-        << "*AIRBAG_INTERACTION\n         1         2       1.5\n"
-           "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0\n"
-           "       8             2.0\n";
-    const ToolRun rounded = run("--set " + quoted(file + ":2:AREA=0.8250000000000001") +
-                                " --round --diff " + quoted(file));
-    EXPECT_EQ(rounded.status, 0) << rounded.err;
-    EXPECT_EQ(rounded.err, "abimport: " + file +
-                               ":2: Interaction AREA: '0.8250000000000001' is written as "
-                               "'0.825', which reads 0.825\n");
-    EXPECT_NE(rounded.out.find("+         1         2     0.825\n"), std::string::npos)
-        << rounded.out;
-
+    write("main.k",
+          "*AIRBAG_INTERACTION\n         1         2       1.5\n"
+          "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0             1.0\n"
+          "       8             2.0\n");
     const ToolRun twice = run("--set " + quoted(file + ":2:AREA=1") + " --set " +
                               quoted(file + ":2:area=2") + " --diff " + quoted(file));
     EXPECT_EQ(twice.status, 2);
     EXPECT_EQ(twice.err,
               "abimport: " + file + ":2: area is set twice (--set AREA=1 and --set area=2)\n");
 
-    std::ofstream(path("nodes.csv")) << "NID,X,Y,Z\n8,1.5,2.5,3.5\n7,0.0,-1,0.25\n";
+    write("nodes.csv", "NID,X,Y,Z\n8,1.5,2.5,3.5\n7,0.0,-1,0.25\n");
     const ToolRun nodes =
         run("--set-nodes " + quoted(path("nodes.csv")) + " --in-place " + quoted(file));
     EXPECT_EQ(nodes.status, 0) << nodes.err;
@@ -678,7 +554,7 @@ TEST_F(CliTest, RoundingSetTwiceAndNodesFromCsv) {
               "*AIRBAG_INTERACTION\n         1         2       1.5\n"
               "*AIRBAG_REFERENCE_GEOMETRY\n       7             0.0            -1.0"
               "            0.25\n       8             1.5             2.5             3.5\n");
-    std::ofstream(path("bad.csv")) << "7,1,2,3\n9,1,2,3\n";
+    write("bad.csv", "7,1,2,3\n9,1,2,3\n");
     const ToolRun missing =
         run("--set-nodes " + quoted(path("bad.csv")) + " --in-place " + quoted(file));
     EXPECT_EQ(missing.status, 1);

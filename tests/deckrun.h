@@ -5,7 +5,7 @@
 
 #include <tuple>
 
-#include "../host/deckimport.h"
+#include "deckloop.h"
 #include "importharness.h"
 
 namespace abimport {
@@ -21,16 +21,11 @@ struct DeckRun {
 // Imports deck with the process's current Card::contFlag, the reader meeting
 // the end of the file as the library defines it.
 inline DeckRun runDeck(const std::string& deck) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    DeckFile file(deck);
-    DataLine line(file.get());
     Transcript host;
     ImportSettings settings;
     settings.warnings = false;
     settings.fileEndLine = false;
-    DeckImport import(registry, host.target, nullptr, settings);
-    DeckRun run{import.run(line, "-"), {}, {}, ""};
+    DeckRun run{importText(deck, "-", host.target, nullptr, settings), {}, {}, ""};
     for (Card* card : host.target.cards)
         run.cards.push_back(cardLine(*card)), card->tostring(run.text);
     for (const HostCall& call : host.calls) run.calls.push_back(callLine(call));

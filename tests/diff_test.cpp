@@ -3,51 +3,37 @@
 // and its variant).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <tuple>
 
 #include "../compare/diffprint.h"
 #include "../host/hostcalls.h"
-#include "deckfile.h"
+#include "deckloop.h"
 #include "toolrun.h"
 
 using namespace abimport;
 
 namespace {
 
-void importInto(const std::string& text, const std::string& name, DiffModel& model) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    DeckFile file(text);
-    DataLine reader(file.get());
-    HostImportObject target;
-    DiffRecorder recorder(model, target);
-    ImportSettings settings;
-    settings.warnings = false;
-    settings.cardLines = true;
-    DeckImport(registry, target, &recorder, settings).run(reader, name);
-}
-
 // The text lines that compare a deck named old.k with one named new.k.
 std::string compared(const std::string& before, const std::string& after, double tolerance,
                      bool rows) {
     Card::contFlag = 0x16;
     DiffModel a, b;
-    importInto(before, "old.k", a);
-    importInto(after, "new.k", b);
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    DiffTextWriter writer(out, rows);
-    const bool changes = compareModels(a, b, DiffSettings{tolerance}, writer);
-    std::fclose(out);
-    std::string lines(text, size);
-    std::free(text);
+    for (auto [text, name, model] : {std::tuple{&before, "old.k", &a}, {&after, "new.k", &b}}) {
+        HostImportObject target;
+        DiffRecorder recorder(*model, target);
+        ImportSettings settings;
+        settings.warnings = false;
+        settings.cardLines = true;
+        importText(*text, name, target, &recorder, settings);
+    }
+    bool changes = false;
+    const std::string lines = writtenBy([&](FILE* out) {
+        DiffTextWriter writer(out, rows);
+        changes = compareModels(a, b, DiffSettings{tolerance}, writer);
+    });
     EXPECT_EQ(changes, !lines.empty());
     return lines;
 }
@@ -132,28 +118,22 @@ TEST(Diff, ChangesBetweenTwoDecks) {
 
 using abimport::ToolRun;
 
-// Runs abimport diff with args (shell words) from the source folder.
-ToolRun diff(const std::string& args) {
-    return abimport::runTool(ABIMPORT_CLI_PATH, "diff " + args, testing::TempDir(),
-                             ABIMPORT_SOURCE_DIR);
-}
-
+// abimport diff from the source folder, its output kept in a folder of the
+// test's own. (The example model against its variant, in full and with --all,
+// and --help: the docs' transcripts of docs/cli.md.)
 TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
+    const ModelFolder scratch;
+    const auto diff = [&](const std::string& args) {
+        return scratch.run(ABIMPORT_CLI_PATH, "diff " + args, ABIMPORT_SOURCE_DIR);
+    };
     const std::string model = " examples/model/main.k", variant = " examples/model-variant/main.k";
-    const std::string vent =
-        "AIRBAG_ALE VentHole VNTCOF: 0.6 -> 0.65   "
-        "(examples/model/bags/driver-bag-with-interaction.k:12 "
-        "-> examples/model-variant/bags/driver-bag-with-interaction.k:13)\n";
     const std::tuple<std::string, int, std::string, std::string> cases[] = {
         {model + model, 0, "", ""},
-        {model + variant, 1, vent, ""},
         {"--json" + model + variant, 1,
          "{\"change\":\"value\",\"keyword\":\"AIRBAG_ALE\",\"keywordId\":100,\"card\":\"VentHole\","
          "\"field\":\"VNTCOF\",\"old\":0.6,\"new\":0.65,\"from\":{\"file\":"
          "\"examples/model/bags/driver-bag-with-interaction.k\",\"line\":12},\"to\":{\"file\":"
          "\"examples/model-variant/bags/driver-bag-with-interaction.k\",\"line\":13}}\n",
-         ""},
-        {"--all --json" + model + variant, 1, "{\"change\":\"value\",\"keyword\":\"AIRBAG_ALE\"",
          ""},
         {"--summary" + model + variant, 1,
          "changes by keyword                        values    +cards    -cards +keywords "
@@ -178,7 +158,6 @@ TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
         {"--json --summary" + model + variant, 2, "", "abimport: option '--summary' conflicts"},
         {"--bogus" + model + variant, 2, "", "abimport: unknown option '--bogus'"},
         {"- -", 2, "", "abimport: standard input can be only one of the models"},
-        {"--help", 0, "Usage: abimport diff [OPTION]... OLD NEW\n", ""},
     };
     for (const auto& [args, status, out, err] : cases) {
         const ToolRun result = diff(args);
@@ -187,12 +166,6 @@ TEST(DiffTool, StatusAndOutputOfEveryCommandLine) {
         EXPECT_EQ(result.err.compare(0, err.size(), err), 0) << args << "\n" << result.err;
         EXPECT_EQ(err.empty(), result.err.empty()) << args << "\n" << result.err;
     }
-    // The example and its variant differ in three values and nothing else.
-    const ToolRun lines = diff(model + variant);
-    EXPECT_EQ(std::count(lines.out.begin(), lines.out.end(), '\n'), 3) << lines.out;
-    EXPECT_NE(diff("--all" + model + variant)
-                  .out.find("AIRBAG_REFERENCE_GEOMETRY NodeInfo NID=9 Z: 0.12 -> 0.125   "),
-              std::string::npos);
 }
 
 }  // namespace

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "importharness.h"
 #include "modeltrace.h"
 
 namespace abimport {
@@ -16,36 +15,14 @@ namespace abimport {
 namespace {
 
 // Every card (with its values) and host call of a model, with its line.
-struct Events : DeckObserver, HostCallRecorder {
-    Lines all;
-    void keywordEnds(const ImportedKeyword& k) override {
-        for (size_t i = k.firstCard; i < k.target.cards.size(); ++i)
-            all.push_back(cardLine(*k.target.cards[i]) + " @" +
-                          std::to_string(k.cardLines[i - k.firstCard]));
-    }
-    void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1, const unsigned* c2,
-                  unsigned long long line) override {
-        HostCallRecorder::idReport(w, n, p, c1, c2, line);
-        all.push_back(callLine(calls.back()) + " @" + std::to_string(line));
-    }
-    void airbagCall(HostCallKind kind, char** w, unsigned n, unsigned long long line) override {
-        HostCallRecorder::airbagCall(kind, w, n, line);
-        all.push_back(callLine(calls.back()) + " @" + std::to_string(line));
-    }
-};
-
 Lines eventsOf(const ModelFolder& folder, bool fileEndLine) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    Events events;
-    HostImportObject target(&events);
-    DataLine reader(folder.path("main.k").c_str());
+    ModelTrace trace(folder);
+    trace.cards = trace.calls = trace.values = true;
     ImportSettings settings;
-    settings.cardLines = true;
     settings.warnings = false;
     settings.fileEndLine = fileEndLine;
-    DeckImport(registry, target, &events, settings).run(reader, folder.path("main.k"));
-    return events.all;
+    importModel(folder, trace, settings);
+    return trace.events;
 }
 
 const std::string kNode = "       1             1.5             2.5             3.5";
@@ -84,22 +61,10 @@ TEST(FileEnd, ReaderGetsEveryLineAsTheFileHoldsIt) {
             folder.write("in.k", deck);
             Lines expected;
             for (const std::string& event : eventsOf(folder, false))
-                if (event.substr(event.size() - 3) != " @0") expected.push_back(event);
+                if (event.substr(event.size() - 2) != " -") expected.push_back(event);
             EXPECT_EQ(eventsOf(folder, true), expected) << included;
         }
     }
-}
-
-// The end of a file is no keyword line of the model: a list that ends there
-// is complete, and nothing is told of the line that ends it.
-TEST(FileEnd, NoWarningAndNoLineForTheEnd) {
-    ModelFolder folder;
-    folder.write("main.k", "*AIRBAG_REFERENCE_GEOMETRY\n" + kNode);
-    ModelTrace trace(folder);
-    trace.cards = trace.calls = true;
-    importModel(folder, trace, {});
-    EXPECT_EQ(trace.events, (Lines{"keyword main.k:1 AIRBAG_REFERENCE_GEOMETRY",
-                                   "call addIDToRefFile 2", "card NodeInfo 2"}));
 }
 
 }  // namespace abimport

@@ -7,53 +7,31 @@
 //   "card NodeInfo 5" / "call addIDToRefFile 5"  a card or host call and its line ("-": none)
 #pragma once
 
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "../host/deckimport.h"
 #include "../host/hostcalls.h"
+#include "../host/readchecks.h"
 #include "../output/warningkinds.h"
+#include "deckloop.h"
+#include "importharness.h"
+#include "toolrun.h"
 
 namespace abimport {
 
 using Lines = std::vector<std::string>;
-
-class ModelFolder {
-public:
-    ModelFolder() { EXPECT_NE(mkdtemp(dir_), nullptr); }
-    ~ModelFolder() { std::system(("rm -rf '" + std::string(dir_) + "'").c_str()); }
-    ModelFolder(const ModelFolder&) = delete;
-    ModelFolder& operator=(const ModelFolder&) = delete;
-
-    std::string path(const std::string& name) const { return std::string(dir_) + "/" + name; }
-    // Writes a file, making its folders.
-    void write(const std::string& name, const std::string& text) const {
-        for (size_t slash = name.find('/'); slash != std::string::npos;
-             slash = name.find('/', slash + 1))
-            mkdir(path(name.substr(0, slash)).c_str(), 0755);
-        std::ofstream(path(name), std::ios::binary) << text;
-    }
-    std::string relative(const std::string& full) const {
-        const std::string prefix = std::string(dir_) + "/";
-        return full.rfind(prefix, 0) == 0 ? full.substr(prefix.size()) : full;
-    }
-
-private:
-    char dir_[40] = "/tmp/abimport-model-XXXXXX";
-};
 
 struct ModelTrace : DeckObserver, HostCallListener {
     explicit ModelTrace(const ModelFolder& f) : folder(f) {}
     const ModelFolder& folder;
     Lines events;
     bool cards = false, calls = false;  // write cards and host calls down too
+    // Cards as the importer harness writes them (with "FIELD<-name" for each
+    // field that took a parameter) and calls with their words; warnings with
+    // the columns they name ("7 short-count 31-40").
+    bool values = false, columns = false;
 
     static std::string at(unsigned long long line) { return line ? std::to_string(line) : "-"; }
     std::string where(const std::string& file, unsigned long long line) const {
@@ -67,22 +45,38 @@ struct ModelTrace : DeckObserver, HostCallListener {
         events.push_back("keyword " + where(*k.file.path, k.line) + " " + k.keyword.title);
     }
     void keywordEnds(const ImportedKeyword& k) override {
-        for (size_t i = k.firstCard; cards && i < k.target.cards.size(); ++i)
-            events.push_back("card " + k.target.cards[i]->name + " " +
-                             at(k.cardLines[i - k.firstCard]));
+        for (size_t i = k.firstCard; cards && i < k.target.cards.size(); ++i) {
+            std::string card = k.target.cards[i]->name;
+            if (values) {
+                card = cardLine(*k.target.cards[i]);
+                if (const CardParameters* taken = parametersOf(k.parameters, i - k.firstCard))
+                    for (const auto& [field, name] : *taken) card += " " + field + "<-" + name;
+            }
+            events.push_back("card " + card + " " + at(k.cardLines[i - k.firstCard]));
+        }
     }
     void warning(const Warning& w) override {
-        events.push_back("warning " + where(*w.file, w.line) + " " + warningKindName(w.kind));
+        events.push_back(
+            "warning " + where(*w.file, w.line) + " " + warningKindName(w.kind) +
+            (columns ? " " + std::to_string(w.columns.first) + "-" + std::to_string(w.columns.last)
+                     : ""));
         messages.push_back(w.message);
     }
-    void idReport(char**, unsigned, const unsigned*, const unsigned*, const unsigned*,
+    void idReport(char** w, unsigned n, const unsigned* p, const unsigned* c1, const unsigned* c2,
                   unsigned long long line) override {
-        if (calls) events.push_back("call addIDToRefFile " + at(line));
+        recorded.idReport(w, n, p, c1, c2, line), call(line);
     }
-    void airbagCall(HostCallKind kind, char**, unsigned, unsigned long long line) override {
-        if (calls) events.push_back(std::string("call ") + hostCallName(kind) + " " + at(line));
+    void airbagCall(HostCallKind kind, char** w, unsigned n, unsigned long long line) override {
+        recorded.airbagCall(kind, w, n, line), call(line);
+    }
+    void call(unsigned long long line) {
+        const HostCall& made = recorded.calls.back();
+        if (calls)
+            events.push_back("call " + (values ? callLine(made) : hostCallName(made.kind)) + " " +
+                             at(line));
     }
     Lines messages;
+    HostCallRecorder recorded;
 };
 
 // Imports the folder's main.k (or the deck named) with the settings.
@@ -93,15 +87,14 @@ struct ModelRun {
 };
 inline ModelRun importModel(const ModelFolder& folder, ModelTrace& trace, ImportSettings settings,
                             const std::string& deck = "main.k") {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
     HostImportObject target(&trace);
-    DataLine reader(folder.path(deck).c_str());
-    EXPECT_TRUE(reader.isOpen());
     settings.cardLines = true;
-    DeckImport model(registry, target, &trace, settings);
-    ModelRun run{model.run(reader, folder.path(deck)), model.includeFailed(), {}};
-    for (const SourceFile& file : model.files()) run.files.push_back(folder.relative(*file.path));
+    ModelRun run{0, false, {}};
+    run.keywords = importFile(folder.path(deck), target, &trace, settings, [&](const auto& model) {
+        run.includeFailed = model.includeFailed();
+        for (const SourceFile& file : model.files())
+            run.files.push_back(folder.relative(*file.path));
+    });
     return run;
 }
 

@@ -3,11 +3,8 @@
 // write-back, the edits and the comparison take it up with no code of theirs
 // knowing it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "../compare/diffprint.h"
@@ -18,8 +15,9 @@
 #include "../keywords/cardtables.h"
 #include "../output/warningkinds.h"
 #include "../output/writeback.h"
-#include "deckfile.h"
+#include "deckloop.h"
 #include "importharness.h"
+#include "toolrun.h"
 
 using namespace abimport;
 
@@ -108,24 +106,16 @@ protected:
             }
             Lines lines;
         } heard;
-        char* text = nullptr;
-        size_t size = 0;
-        FILE* out = open_memstream(&text, &size);
-        {
+        ImportSettings settings;
+        settings.check = true;
+        settings.cardLines = settings.emptyBeforeFilled = true;
+        const std::string written = writtenBy([&](FILE* out) {
             DeckTextWriter writer(out, nullptr);
             ObserverPair both(writer, heard);
-            ImportSettings settings;
-            settings.check = true;
-            settings.cardLines = settings.emptyBeforeFilled = true;
-            DeckFile file(deck);
-            DataLine reader(file.get());
             HostImportObject target;
-            DeckImport(registry_, target, &both, settings).run(reader, "panel.k");
+            importText(deck, "panel.k", target, &both, settings, nullptr, registry_);
             writer.deckEnds();
-        }
-        std::fclose(out);
-        const std::string written(text, size);
-        std::free(text);
+        });
         if (warnings) *warnings = heard.lines;
         return written;
     }
@@ -187,17 +177,16 @@ TEST_F(NinthKeyword, IsCheckedAndWrittenBackExactly) {
 // description gives it: a ten-column word on the first line, sixteen columns
 // in a node line after it.
 TEST_F(NinthKeyword, TakesParametersInItsFieldsColumns) {
-    DeckFile file(
+    HostImportObject target;
+    ImportSettings settings;
+    settings.parameters = true;
+    importText(
         "*AIRBAG_TEST_PANEL\n"
         "        77        10     &area         0\n"
         "       5              &x             2.0             3.0\n"
         "*PARAMETER\n"
-        "    R area     1.5-3       R x   0.03125\n");
-    DataLine reader(file.get());
-    HostImportObject target;
-    ImportSettings settings;
-    settings.parameters = true;
-    DeckImport(registry_, target, nullptr, settings).run(reader, "panel.k");
+        "    R area     1.5-3       R x   0.03125\n",
+        "panel.k", target, nullptr, settings, nullptr, registry_);
     Lines read;
     for (const Card* card : target.cards) read.push_back(cardLine(*card));
     EXPECT_EQ(read, (Lines{"PanelIDs PANEL=77 PID=10 AREA=0.0015 NPTS=0",
@@ -205,13 +194,12 @@ TEST_F(NinthKeyword, TakesParametersInItsFieldsColumns) {
 }
 
 TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
-    char dir[] = "/tmp/abimport-ninth-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/panel.k";
+    const ModelFolder folder;
+    const std::string path = folder.path("panel.k");
     // The deck without its *END, and a second panel.
     const std::string original = kDeck.substr(0, kDeck.rfind("*END")) +
                                  "*AIRBAG_TEST_PANEL\n        78        10       1.0\n";
-    std::ofstream(path, std::ios::binary) << original;
+    folder.write("panel.k", original);
     ModelEdit model;
     std::string error;
     ASSERT_TRUE(model.load(path, registry_, true, error)) << error;
@@ -222,33 +210,25 @@ TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
                          ":4: PanelIDs has no field 'WEIGHT' on this line (its fields: PANEL "
                          "PID AREA NPTS)");
     ASSERT_TRUE(model.saveInPlace(error)) << error;
-    std::ifstream in(path, std::ios::binary);
-    const std::string edited((std::istreambuf_iterator<char>(in)), {});
-    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
+    const std::string edited = folder.read("panel.k");
 
     // The panels pair by their PANEL, whatever their order; the nodes by NID.
     const std::string swapped = edited.substr(edited.find("*AIRBAG_TEST_PANEL\n        78"));
     const std::string after = swapped + edited.substr(0, edited.size() - swapped.size());
     const auto read = [&](const std::string& text, const std::string& name, DiffModel& into) {
-        DeckFile file(text);
-        DataLine reader(file.get());
         HostImportObject target;
         DiffRecorder recorder(into, target);
         ImportSettings settings;
         settings.cardLines = true;
-        DeckImport(registry_, target, &recorder, settings).run(reader, name);
+        importText(text, name, target, &recorder, settings, nullptr, registry_);
     };
     DiffModel a, b;
     read(original, "old.k", a);
     read(after, "new.k", b);
-    char* text = nullptr;
-    size_t size = 0;
-    FILE* out = open_memstream(&text, &size);
-    DiffTextWriter writer(out, true);
-    EXPECT_TRUE(compareModels(a, b, DiffSettings{}, writer));
-    std::fclose(out);
-    const std::string changes(text, size);
-    std::free(text);
+    const std::string changes = writtenBy([&](FILE* out) {
+        DiffTextWriter writer(out, true);
+        EXPECT_TRUE(compareModels(a, b, DiffSettings{}, writer));
+    });
     EXPECT_EQ(changes,
               "AIRBAG_TEST_PANEL PanelIDs AREA: 2.5 -> 3.5   (old.k:4 -> new.k:6)\n"
               "AIRBAG_TEST_PANEL: 1 of 2 nodes moved (largest 0.25 at node 5), 0 added, 0 "
@@ -257,10 +237,9 @@ TEST_F(NinthKeyword, IsEditedAndComparedByItsFields) {
 }
 
 TEST_F(NinthKeyword, HasItsNodeListMovedByNid) {
-    char dir[] = "/tmp/abimport-ninth-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string path = std::string(dir) + "/panel.k";
-    std::ofstream(path, std::ios::binary) << kDeck;
+    const ModelFolder folder;
+    const std::string path = folder.path("panel.k");
+    folder.write("panel.k", kDeck);
     ModelEdit model;
     std::string error;
     ASSERT_TRUE(model.load(path, registry_, true, error)) << error;
@@ -270,7 +249,6 @@ TEST_F(NinthKeyword, HasItsNodeListMovedByNid) {
     EXPECT_FALSE(model.setNodes({{6, {0.0, 0.0, 0.0}}}, false, error));
     EXPECT_EQ(error, "no node 6 in the reference geometries");
     const std::string text = model.contentOf(path);
-    std::system(("rm -rf '" + std::string(dir) + "'").c_str());
     std::string expected = kDeck;
     for (const char* line :
          {"1.0             2.0             3.0", "1.0             2.0             4.0"})

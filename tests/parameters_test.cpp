@@ -5,48 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "importharness.h"
 #include "modeltrace.h"
 
 namespace abimport {
 
 namespace {
-
-// Each card with its values and the parameters its fields took, and each
-// warning as "FILE:LINE KIND".
-struct Outcome : DeckObserver {
-    const ModelFolder& folder;
-    Lines cards, warnings, messages;
-    explicit Outcome(const ModelFolder& f) : folder(f) {}
-    void keywordEnds(const ImportedKeyword& k) override {
-        for (size_t i = k.firstCard; i < k.target.cards.size(); ++i) {
-            std::string line = cardLine(*k.target.cards[i]);
-            if (const CardParameters* fields = parametersOf(k.parameters, i - k.firstCard)) {
-                for (const auto& [field, name] : *fields) line += " " + field + "<-" + name;
-            }
-            cards.push_back(line);
-        }
-    }
-    void warning(const Warning& w) override {
-        warnings.push_back(folder.relative(*w.file) + ":" + std::to_string(w.line) + " " +
-                           warningKindName(w.kind));
-        messages.push_back(w.message);
-    }
-};
-
-// The folder's main.k imported through the deck loop with parameters read.
-Outcome importWithParameters(const ModelFolder& folder) {
-    ABImport registry;
-    registry.initABALETypesAndFunctions();
-    Outcome outcome(folder);
-    HostImportObject target;
-    DataLine reader(folder.path("main.k").c_str());
-    ImportSettings settings;
-    settings.cardLines = true;
-    settings.parameters = true;
-    DeckImport(registry, target, &outcome, settings).run(reader, folder.path("main.k"));
-    return outcome;
-}
 
 struct Case {
     const char* label;
@@ -156,6 +119,11 @@ std::vector<Case> cases() {
           "SF<-long",
           "Interaction AB1=1 AB2=2 AREA=1.234567e-07 SF=0.123456789 AREA<-small SF<-long"},
          {"main.k:8 parameter-inexact"}},
+        {"a value that no decimal of the field's width gives exactly: the closest decimal",
+         {{"main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") + kInteraction +
+                         "         1         2     &tiny\n"}},
+         {"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"},
+         {"main.k:4 parameter-inexact"}},
         {"an integer field takes digits: the nearest for a fraction, none past its range",
          {{"main.k", parameters({{"R half", "2.5"}, {"R big", "3e9"}}) + kInteraction +
                          "&half,&big,1.0,1.0,0,0,0\n" + kInteraction + "     -&big    -&half\n"}},
@@ -184,28 +152,21 @@ TEST(Parameters, FieldsTakeTheirValues) {
         SCOPED_TRACE(c.label);
         ModelFolder folder;
         for (const auto& [name, text] : c.files) folder.write(name, text);
-        const Outcome outcome = importWithParameters(folder);
-        Lines withParameters;
-        for (const std::string& card : outcome.cards)
-            if (card.find("<-") != std::string::npos) withParameters.push_back(card);
+        ModelTrace trace(folder);
+        trace.cards = trace.values = true;
+        ImportSettings settings;
+        settings.parameters = true;
+        importModel(folder, trace, settings);
+        Lines withParameters, warnings;
+        for (const std::string& event : trace.events) {
+            const std::string what = event.substr(event.find(' ') + 1);
+            if (event.rfind("card ", 0) == 0 && event.find("<-") != std::string::npos)
+                withParameters.push_back(what.substr(0, what.rfind(' ')));  // less its line
+            if (event.rfind("warning ", 0) == 0) warnings.push_back(what);
+        }
         EXPECT_EQ(withParameters, c.cards);
-        EXPECT_EQ(outcome.warnings, c.warnings);
+        EXPECT_EQ(warnings, c.warnings);
     }
-}
-
-// A value that no decimal of the field's width gives exactly is written as
-// the closest decimal, never another form of number, and the warning names
-// the field, the value and what the field reads.
-TEST(Parameters, InexactValueIsTheClosestDecimal) {
-    Card::contFlag = 0x16;
-    ModelFolder folder;
-    folder.write("main.k", "*PARAMETER_EXPRESSION\n" + expression("R tiny", "2**-30") +
-                               kInteraction + "         1         2     &tiny\n");
-    const Outcome outcome = importWithParameters(folder);
-    EXPECT_EQ(outcome.cards, Lines{"Interaction AB1=1 AB2=2 AREA=9.313226e-10 AREA<-tiny"});
-    EXPECT_EQ(outcome.messages,
-              Lines{"AREA: &tiny = 9.313225746154785e-10 has no text that fits: written as "
-                    "'.9313226-9', which reads as 9.313226e-10"});
 }
 
 }  // namespace abimport

@@ -319,64 +319,44 @@ TEST(Prefaulter, WindowFollowsUseAndRate) {
 
 // With the helper preparing spans ahead while several threads take spans,
 // every span is handed out once, aligned, and left alone by the helper once
-// handed out: the contents written into each survive.
+// handed out: the contents written into each survive. Where the kernel
+// cannot populate pages, the helper stops trying after the first refusal
+// (and so does a thread that finds no span ready), and spans are handed out
+// all the same, their pages faulting in on use.
 TEST(Prefaulter, EverySpanHandedOutOnceAndKeptIntact) {
-    AddressRegion region(512 * kMiB, 512 * kMiB);
-    ASSERT_NE(region.size(), 0u);
-    Prefaulter prefaulter(region, kSpanSize);
-    constexpr size_t kSpans = 700;  // per thread
-    std::vector<std::vector<char*>> spans(kThreads);
-    onThreads([&](unsigned t) {
-        for (size_t i = 0; i < kSpans; ++i) {
-            spans[t].push_back(prefaulter.takeSpan());
-            fill(spans[t].back(), kSpanSize, t);
-        }
-    });
-    std::set<char*> all;
-    for (unsigned t = 0; t < kThreads; ++t) {
-        for (char* span : spans[t]) {
-            ASSERT_TRUE(region.owns(span));
-            EXPECT_EQ(reinterpret_cast<uintptr_t>(span) % kSpanSize, 0u);
-            EXPECT_TRUE(all.insert(span).second) << "span handed out twice";
-            EXPECT_TRUE(intact(span, kSpanSize, t)) << "span of thread " << t << " changed";
-        }
-    }
-    EXPECT_LE(prefaulter.readyBytes(), 64 * kMiB + kMiB);
-}
-
-// Where the kernel cannot populate pages, the helper stops trying after the
-// first refusal (and so does a thread that finds no span ready), and spans
-// are handed out all the same, once each, their pages faulting in on use.
-TEST(Prefaulter, KernelThatCannotPopulateFallsBackToFaulting) {
     static std::atomic<unsigned> attempts;
-    attempts = 0;
-    AddressRegion region(512 * kMiB, 512 * kMiB);
-    ASSERT_NE(region.size(), 0u);
-    Prefaulter prefaulter(region, kSpanSize, [](char*, size_t) {
-        ++attempts;
-        return false;
-    });
-    constexpr size_t kSpans = 700;  // per thread
-    std::vector<std::vector<char*>> spans(kThreads);
-    onThreads([&](unsigned t) {
-        for (size_t i = 0; i < kSpans; ++i) {
-            spans[t].push_back(prefaulter.takeSpan());
-            if (!spans[t].back()) return;
-            fill(spans[t].back(), kSpanSize, t);
+    for (const bool populates : {true, false}) {
+        SCOPED_TRACE(populates ? "pages populated" : "a kernel that cannot populate");
+        attempts = 0;
+        AddressRegion region(512 * kMiB, 512 * kMiB);
+        ASSERT_NE(region.size(), 0u);
+        const Prefaulter::Populate refused = [](char*, size_t) { return ++attempts, false; };
+        Prefaulter prefaulter(region, kSpanSize, populates ? &populatePages : refused);
+        constexpr size_t kSpans = 700;  // per thread
+        std::vector<std::vector<char*>> spans(kThreads);
+        onThreads([&](unsigned t) {
+            for (size_t i = 0; i < kSpans; ++i) {
+                spans[t].push_back(prefaulter.takeSpan());
+                if (!spans[t].back()) return;
+                fill(spans[t].back(), kSpanSize, t);
+            }
+        });
+        std::set<char*> all;
+        for (unsigned t = 0; t < kThreads; ++t) {
+            ASSERT_EQ(spans[t].size(), kSpans);
+            for (char* span : spans[t]) {
+                ASSERT_NE(span, nullptr);
+                ASSERT_TRUE(region.owns(span));
+                EXPECT_EQ(reinterpret_cast<uintptr_t>(span) % kSpanSize, 0u);
+                EXPECT_TRUE(all.insert(span).second) << "span handed out twice";
+                EXPECT_TRUE(intact(span, kSpanSize, t)) << "span of thread " << t << " changed";
+            }
         }
-    });
-    std::set<char*> all;
-    for (unsigned t = 0; t < kThreads; ++t) {
-        ASSERT_EQ(spans[t].size(), kSpans);
-        for (char* span : spans[t]) {
-            ASSERT_NE(span, nullptr);
-            EXPECT_TRUE(all.insert(span).second) << "span handed out twice";
-            EXPECT_TRUE(intact(span, kSpanSize, t));
-        }
+        EXPECT_LE(prefaulter.readyBytes(), 64 * kMiB + kMiB);
+        // The helper's one try, and one by each thread that found nothing
+        // ready before the first refusal.
+        EXPECT_LE(attempts.load(), kThreads + 1);
     }
-    // The helper's one try, and one by each thread that found nothing ready
-    // before the first refusal.
-    EXPECT_LE(attempts.load(), kThreads + 1);
 }
 
 namespace {

@@ -41,10 +41,6 @@ def test_path_with_nul_is_refused():
         abimport.read(AIRBAGS + "\0.k")
 
 
-def test_largest_flag_word_is_taken():
-    assert abimport.read(AIRBAGS, flags=0xFFFFFFFF).flags == 0xFFFFFFFF
-
-
 def test_strict_raises_with_the_warnings(write_deck):
     path = write_deck("*AIRBAG_INTERACTION\n      abc\n*INCLUDE\nnowhere.k\n")
     deck = abimport.read(path)
@@ -59,12 +55,6 @@ def test_strict_raises_with_the_warnings(write_deck):
     with pytest.raises(abimport.DeckError):
         abimport.read_text(open(path, "rb").read(), strict=True)
     assert abimport.read(AIRBAGS, strict=True).warnings == []
-
-
-def test_includes_off_is_a_warning_per_include():
-    deck = abimport.read(os.path.join(ROOT, "examples", "model", "main.k"), includes=False)
-    assert len(deck) == 0 and len(deck.files) == 1
-    assert {w.kind for w in deck.warnings} == {"include-skipped"}
 
 
 def test_text_with_a_surrogate_for_no_byte_must_be_bytes():

@@ -85,7 +85,4 @@ def test_examples_on_models_with_gaps(tmp_path, write_deck):
         result = run_example(script, bare, str(tmp_path / "out"), check=False)
         assert result.returncode == 1
         assert result.stderr == "%s: %s holds no reference geometry nodes\n" % (script, bare)
-    result = run_example("cards_table.py", deck, "Shellinfo", check=False)
-    assert result.returncode == 1 and result.stdout == ""
-    assert result.stderr == "cards_table.py: no card named 'Shellinfo' in %r; its cards are named " \
-                            "NodeInfo, ShellInfo\n" % str(deck)
+    # cards_table.py on a name the deck lacks: the transcript of docs/python.md.

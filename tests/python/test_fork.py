@@ -52,13 +52,6 @@ def reads_as(path, flags, expected):
     return deck.json_lines() == expected
 
 
-def test_child_reads_after_the_page_helper_started(nodes_path):
-    # A read this large starts the heap's helper thread, which the child lacks.
-    expected = abimport.read(nodes_path).json_lines()
-    assert exit_code_of_child(lambda: reads_as(nodes_path, 0x16, expected)) == 0
-    assert reads_as(nodes_path, 0x16, expected)
-
-
 def test_child_reads_while_a_parent_thread_is_in_an_import(tmp_path, nodes_path):
     fifo = str(tmp_path / "deck.fifo")
     os.mkfifo(fifo)

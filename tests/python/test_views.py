@@ -67,7 +67,7 @@ def test_model_files_and_keyword_sources():
     assert [k.index for k in deck] == list(range(len(deck)))
 
 
-def test_cards_by_field_name():
+def test_cards_by_field_name_and_the_sequences():
     deck = abimport.read(os.path.join(ROOT, "examples", "airbags.k"))
     node = deck.cards("NodeInfo")[1]
     assert (node["NID"], node["X"], node["Y"], node["Z"]) == (2, 1.0, 0.0, 0.0)
@@ -93,19 +93,7 @@ def test_cards_by_field_name():
     assert air.values[:3] == [None, None, None] and air.types[:3] == [8, 8, 8]
     assert " " not in air.to_dict() and "MWAIR" in air.to_dict()
 
-
-def test_cards_without_names():
-    deck = abimport.read(os.path.join(ROOT, "examples", "airbags.k"), flags=0x14)
-    node = deck.cards("NodeInfo")[1]
-    assert node.field_names == []
-    with pytest.raises(KeyError, match="0x2"):
-        node["NID"]
-    assert node.to_dict() == {"field 1": 2, "field 2": 1.0, "field 3": 0.0, "field 4": 0.0}
-    assert repr(node) == "<Card 'NodeInfo': 2 1.0 0.0 0.0>"
-
-
-def test_sequences():
-    deck = abimport.read(os.path.join(ROOT, "examples", "airbags.k"))
+    # The keywords and cards are sequences.
     keywords = deck.keywords
     assert isinstance(keywords, collections.abc.Sequence)
     assert [k.title for k in keywords[-2:]] == [k.title for k in list(deck)[-2:]]
@@ -120,6 +108,16 @@ def test_sequences():
         cards[-len(cards) - 1]
     walk = iter(cards)
     assert iter(walk) is walk and next(walk).name == cards[0].name
+
+
+def test_cards_without_names():
+    deck = abimport.read(os.path.join(ROOT, "examples", "airbags.k"), flags=0x14)
+    node = deck.cards("NodeInfo")[1]
+    assert node.field_names == []
+    with pytest.raises(KeyError, match="0x2"):
+        node["NID"]
+    assert node.to_dict() == {"field 1": 2, "field 2": 1.0, "field 3": 0.0, "field 4": 0.0}
+    assert repr(node) == "<Card 'NodeInfo': 2 1.0 0.0 0.0>"
 
 
 def test_views_keep_the_deck_alive():
