@@ -31,9 +31,7 @@ std::string idText(Session& session, const std::string& path, const CardPlace& c
     if (!model.definesKind(kind)) return text;
     ModelPlace place;
     if (model.definitionOf(kind, id, place))
-        return text + ", defined at " +
-               session.workspace.shownName(model.files()[place.file].path) + ":" +
-               std::to_string(place.line);
+        return text + ", defined at " + shownPlace(session, model, place.file, place.line);
     return text + ", not defined in the model";
 }
 
@@ -80,8 +78,7 @@ std::string definitionHover(const Session& session, const ModelReading& model,
     const ParameterDefinition* holding = table.find(definition.name, definition.file);
     if (holding && holding != &definition && holding->file < model.files().size())
         text += "\n\nthe definition at " +
-                session.workspace.shownName(model.files()[holding->file].path) + ":" +
-                std::to_string(holding->line) + " holds in this file";
+                shownPlace(session, model, holding->file, holding->line) + " holds in this file";
     const size_t index = static_cast<size_t>(&definition - table.definitions().data());
     const size_t uses = index < table.uses().size() ? table.uses()[index] : 0;
     text += "\n\nits value is taken by " + std::to_string(uses) +

@@ -44,6 +44,13 @@ FileParameters parametersOf(Session& session, const std::string& path) {
     return session.modelOf(path).parametersOf(path);
 }
 
+std::string shownPlace(const Session& session, const ModelReading& model, size_t file,
+                       unsigned long long line) {
+    const std::string name =
+        file < model.files().size() ? session.workspace.shownName(model.files()[file].path) : "?";
+    return name + ":" + std::to_string(line);
+}
+
 std::string valueText(const Data* value) {
     if (!value) return "empty";
     switch (value->typeCode) {

@@ -37,6 +37,10 @@ FieldAt fieldAt(const Session& session, const TextDocument& document, size_t lin
 // it is stale).
 FileParameters parametersOf(Session& session, const std::string& path);
 
+// A line of a file of the model as the server shows it: "parts.k:4".
+std::string shownPlace(const Session& session, const ModelReading& model, size_t file,
+                       unsigned long long line);
+
 // The value as the library reads it: "0.0015", "12", "'text'", "empty".
 std::string valueText(const Data* value);
 

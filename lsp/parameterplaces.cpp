@@ -153,11 +153,9 @@ std::vector<FilePlace> usesOf(Session& session, const ModelReading& model,
 
 std::string definitionText(const Session& session, const ModelReading& model,
                            const ParameterDefinition& definition) {
-    const std::string place =
-        definition.file < model.files().size()
-            ? session.workspace.shownName(model.files()[definition.file].path) + ":" +
-                  std::to_string(definition.line)
-            : *definition.path + ":" + std::to_string(definition.line);
+    const std::string place = definition.file < model.files().size()
+                                  ? shownPlace(session, model, definition.file, definition.line)
+                                  : *definition.path + ":" + std::to_string(definition.line);
     if (!definition.valid)
         return "parameter " + definition.name + " has no value, defined at " + place;
     return "parameter " + definition.name + " = " + valueOf(definition) + ", defined at " + place;
